@@ -1,0 +1,1063 @@
+#!/usr/bin/python3
+"""Simulated ZORA cameras on loopback addresses.
+
+Every camera owns a UDP socket on its own 127.0.0.x address (so the tool sees
+the camera's address as the sender of its replies) and, for the
+file-configured family, an FTP server on the same address.  One wildcard
+socket on the camera port takes the broadcasts.  Tests drive the simulator
+through JSON lines on stdin/stdout; see README.md.
+"""
+
+import argparse
+import copy
+import hashlib
+import heapq
+import ipaddress
+import json
+import os
+import selectors
+import shutil
+import signal
+import socket
+import struct
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import wire  # noqa: E402
+
+try:
+    from ftpserver import CameraFtp
+except ImportError:
+    CameraFtp = None
+
+IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)   # Linux value; the constant is missing from some builds
+REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DEFAULT_SEED = os.path.join(REPO_ROOT, "tests", "data", "camfiles")
+LOG_LIMIT = 5000
+PROTOCOL_FAMILY = (1, 4)
+
+# What the camera reports about itself; everything else in an entry is
+# behaviour of the simulator.
+SETTING_KEYS = (
+    "model", "model_name", "mac", "version", "network_type", "host_name", "domain_name",
+    "ip", "mask", "gateway", "dns", "address_block", "dhcp_capable", "pppoe", "guest",
+    "tags", "raw_tail", "flags", "admin_id", "admin_password",
+)
+BEHAVIOUR_DEFAULTS = {
+    "reply": "success",
+    "answer_on_send": 1,
+    "reply_type_flag80": False,
+    "silent": False,
+    "reply_delay": 0.0,
+    "command_reply_delay": 0.0,
+    "restart_delay": 3.0,
+    "after_restart": None,
+    "honour_model_filter": True,
+    "strict": True,
+    "ftp": None,
+    "ftp_port": None,
+    "ftp_faults": None,
+    "defaults": None,
+}
+SETTING_DEFAULTS = {
+    "model": 0,
+    "model_name": "L80",
+    "version": 2,
+    "network_type": wire.NET_STATIC,
+    "host_name": "camera",
+    "domain_name": None,
+    "mask": "255.0.0.0",
+    "gateway": "127.0.0.1",
+    "dns": None,
+    "address_block": True,
+    "dhcp_capable": True,
+    "pppoe": None,
+    "guest": None,
+    "tags": None,
+    "raw_tail": None,
+    "flags": None,
+    "admin_id": "root",
+    "admin_password": "pass",
+}
+NETWORK_KEYS = ("network_type", "ip", "mask", "gateway", "dns", "address_block", "pppoe")
+
+# Which camera files a page reset puts back (scope → paths under the FTP root).
+RESET_FILES = {
+    2: ["etc/ddns.conf"],
+    3: ["etc/thttpd.conf", "etc/html/title.js"],
+    4: ["etc/udp_server.conf", "etc/tcp_server.conf", "etc/rc.server"],
+    5: ["etc/event/dio_input.conf", "etc/event/periodic_timer.conf", "etc/event/hw_motion.conf"],
+    6: ["etc/middle.conf"],
+    7: ["etc/control.conf"],
+    8: ["etc/general.conf"],
+    9: ["etc/rc.iptables"],
+    10: ["etc/audio.conf"],
+}
+
+
+def demo_fleet():
+    def cam(i, **kw):
+        entry = {"id": "cam%d" % i, "mac": "00:0A:1B:2C:3D:%02X" % i, "host_name": "cam%d" % i}
+        entry.update(kw)
+        return entry
+    return [
+        cam(1, model=0, model_name="L80", version=2, domain_name="example.lan", dns="127.0.0.53",
+            guest=True, tags={"1": 0, "2": 1, "3": 5, "4": 1}),
+        cam(2, model=2, model_name="T80K", version=1, network_type=wire.NET_DHCP),
+        cam(3, model=3, model_name="RX80K", version=2, network_type=wire.NET_PPPOE,
+            domain_name="", dns="127.0.0.53",
+            pppoe={"user": "u", "password": "pw", "service": "", "mtu": 1492, "dns_mode": 1,
+                   "dns": "127.0.0.53"},
+            tags={"2": 0}),
+        cam(4, model=5, model_name="L80K", version=2, guest=False, tags={"2": 1, "3": 10, "4": 0}),
+        cam(5, model=6, model_name="T80", version=1, domain_name="cams.local", dns="127.0.0.53"),
+        cam(6, model=1, model_name="L60", version=2, domain_name="example.lan", dns="127.0.0.53",
+            guest=True, pppoe={"user": "isp", "password": "secret", "service": "svc",
+                               "mtu": 1492, "dns_mode": 0, "dns": "0.0.0.0"},
+            tags={"1": 7, "2": 1, "3": 20, "4": 2}),
+        cam(7, model=4, model_name="T50K", version=2, guest=False, tags={"3": 100, "4": 3}),
+        cam(8, model=1, model_name="L60", version=1, network_type=0x81, dhcp_capable=False),
+        cam(9, model=0, model_name="L80", version=2, host_name="", tags={"2": 0},
+            raw_tail="0902abcd"),
+        cam(10, model=2, model_name="T80K", version=2, domain_name="", guest=True,
+            reply_delay=0.3, tags={"2": 1, "3": 1, "4": 0}),
+    ]
+
+
+def now():
+    return time.monotonic()
+
+
+class Shutdown(Exception):
+    pass
+
+
+class Camera:
+    def __init__(self, sim, entry, ip):
+        self.sim = sim
+        self.id = entry["id"]
+        self.settings = {k: copy.deepcopy(v) for k, v in SETTING_DEFAULTS.items()}
+        self.behaviour = dict(BEHAVIOUR_DEFAULTS)
+        for key, value in entry.items():
+            if key == "id":
+                continue
+            if key in SETTING_KEYS:
+                self.settings[key] = copy.deepcopy(value)
+            elif key in BEHAVIOUR_DEFAULTS:
+                self.behaviour[key] = copy.deepcopy(value)
+            else:
+                raise ValueError("camera %s: unknown fleet key %r" % (self.id, key))
+        if "mac" not in entry:
+            raise ValueError("camera %s has no mac" % self.id)
+        self.settings["ip"] = ip
+        check_loopback(ip)
+        wire.discovery_reply(self.settings)        # refuse an entry that cannot be encoded
+        self.initial = copy.deepcopy(self.settings)
+        self.sock = None
+        self.bound_ip = None
+        self.restarting_until = None
+        self.restart_gen = 0
+        self.restarts = 0
+        self.log = []
+        self.received = []
+        self.resets = []
+        self.applies = []
+        self.last_apply = None
+        self.last_command_key = None
+        self.copies = 0
+        self.ftp = None
+        self.ftp_port_bound = None
+        self.state_dir = os.path.join(sim.state_dir, self.id)
+        self.root = os.path.join(self.state_dir, "root")
+        os.makedirs(self.state_dir, exist_ok=True)
+        self.log_file = open(os.path.join(self.state_dir, "camsim.log"), "a", encoding="utf-8")
+        self.seed_root()
+        self.snapshot = self.scan_files()
+
+    # --- identity --------------------------------------------------------
+    @property
+    def mac(self):
+        return self.settings["mac"]
+
+    @property
+    def model(self):
+        return int(self.settings["model"])
+
+    def file_configured(self):
+        if self.behaviour.get("ftp") is not None:
+            return bool(self.behaviour["ftp"])
+        return self.model not in PROTOCOL_FAMILY
+
+    def up(self):
+        return self.restarting_until is None
+
+    # --- sockets ---------------------------------------------------------
+    def bind(self):
+        ip = self.settings["ip"]
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        s.bind((ip, self.sim.camera_port))
+        s.setblocking(False)
+        self.sock = s
+        self.bound_ip = ip
+        self.sim.sel.register(s, selectors.EVENT_READ, ("camera", self))
+
+    def unbind(self):
+        if self.sock is not None:
+            self.sim.sel.unregister(self.sock)
+            self.sock.close()
+            self.sock = None
+
+    def send(self, data, addr):
+        sock = self.sock
+        if sock is None:
+            return
+        try:
+            sock.sendto(data, addr)
+        except OSError as exc:
+            self.note("send to %s:%d failed: %s" % (addr[0], addr[1], exc))
+
+    # --- FTP -------------------------------------------------------------
+    def seed_root(self):
+        if os.path.isdir(self.root):
+            return
+        seed = self.sim.seed_dir
+        if seed and os.path.isdir(seed):
+            shutil.copytree(seed, self.root)
+        else:
+            os.makedirs(os.path.join(self.root, "etc"), exist_ok=True)
+
+    def start_ftp(self):
+        if self.sim.no_ftp or CameraFtp is None or not self.file_configured():
+            return
+        port = self.ftp_port_bound
+        if port is None:
+            port = self.behaviour.get("ftp_port")
+            if port is None:
+                port = self.sim.default_ftp_port
+        self.ftp = CameraFtp(self.settings["ip"], int(port), self.settings["admin_id"],
+                             self.settings["admin_password"], self.root,
+                             faults=dict(self.behaviour.get("ftp_faults") or {}),
+                             log_path=os.path.join(self.state_dir, "ftp.log"))
+        self.ftp.start()
+        self.ftp_port_bound = self.ftp.port
+
+    def stop_ftp(self):
+        if self.ftp is not None:
+            try:
+                self.ftp.stop()
+            finally:
+                self.ftp = None
+
+    def restart_ftp(self):
+        if self.ftp is not None or self.ftp_port_bound is not None:
+            self.stop_ftp()
+            self.start_ftp()
+
+    def scan_files(self):
+        files = {}
+        for base, _dirs, names in os.walk(self.root):
+            for name in names:
+                path = os.path.join(base, name)
+                rel = os.path.relpath(path, self.root).replace(os.sep, "/")
+                try:
+                    with open(path, "rb") as f:
+                        data = f.read()
+                except OSError:
+                    continue
+                files[rel] = (len(data), hashlib.sha1(data).hexdigest())
+        return files
+
+    # --- logging ---------------------------------------------------------
+    def record(self, entry):
+        entry["time"] = round(time.time(), 3)
+        self.log.append(entry)
+        if len(self.log) > LOG_LIMIT:
+            del self.log[:len(self.log) - LOG_LIMIT]
+        self.log_file.write(json.dumps(entry) + "\n")
+        self.log_file.flush()
+
+    def note(self, text):
+        self.record({"event": text})
+
+    # --- restart ---------------------------------------------------------
+    def begin_restart(self, delay=None):
+        if delay is None:
+            delay = float(self.behaviour.get("restart_delay", 3.0))
+        self.restart_gen += 1
+        gen = self.restart_gen
+        self.restarting_until = now() + delay
+        self.restarts += 1
+        self.unbind()
+        self.note("restarting for %.3f s" % delay)
+        self.sim.schedule(delay, lambda: self.end_restart(gen))
+
+    def end_restart(self, gen):
+        if gen != self.restart_gen:
+            return
+        old_ip = self.bound_ip
+        old_cred = (self.settings["admin_id"], self.settings["admin_password"])
+        after = self.behaviour.get("after_restart")
+        if after:
+            self.behaviour["after_restart"] = None
+            try:
+                self.apply_fields(after, rebind=False)
+            except ValueError as exc:
+                self.note("after_restart refused: %s" % exc)
+        self.restarting_until = None
+        try:
+            self.bind()
+        except OSError as exc:
+            self.note("cannot bind %s: %s; back on %s" % (self.settings["ip"], exc, old_ip))
+            self.settings["ip"] = old_ip
+            self.bind()
+        if self.settings["ip"] != old_ip or (self.settings["admin_id"],
+                                             self.settings["admin_password"]) != old_cred:
+            self.restart_ftp()
+        self.note("back at %s" % self.settings["ip"])
+
+    # --- run-time changes ------------------------------------------------
+    def apply_fields(self, fields, rebind=True):
+        """Change settings or behaviour; used by the control interface and by
+        after_restart.  A new address is checked before anything changes."""
+        if "ip" in fields:
+            check_loopback(fields["ip"])
+        for key in fields:
+            if key not in SETTING_KEYS and key not in BEHAVIOUR_DEFAULTS:
+                raise ValueError("unknown field %r" % key)
+        if "reply" in fields and fields["reply"] not in wire.REPLY_NAMES:
+            raise ValueError("reply must be one of %s" % ", ".join(wire.REPLY_NAMES))
+        trial = dict(self.settings)
+        trial.update({k: v for k, v in fields.items() if k in SETTING_KEYS})
+        wire.discovery_reply(trial)
+        old_ip = self.settings["ip"]
+        old_cred = (self.settings["admin_id"], self.settings["admin_password"])
+        old_faults = self.behaviour.get("ftp_faults")
+        for key, value in fields.items():
+            if key in SETTING_KEYS:
+                self.settings[key] = copy.deepcopy(value)
+            else:
+                self.behaviour[key] = copy.deepcopy(value)
+        if rebind and self.up():
+            if self.settings["ip"] != old_ip:
+                self.unbind()
+                self.bind()
+            if (self.settings["ip"] != old_ip or old_faults != self.behaviour.get("ftp_faults")
+                    or (self.settings["admin_id"], self.settings["admin_password"]) != old_cred):
+                self.restart_ftp()
+
+    def state(self):
+        return {
+            "id": self.id,
+            "status": "up" if self.up() else "restarting",
+            "restarting_for": None if self.up() else round(max(0.0, self.restarting_until - now()), 3),
+            "bound_ip": self.bound_ip if self.sock is not None else None,
+            "ftp_port": self.ftp_port_bound if self.ftp is not None else None,
+            "settings": copy.deepcopy(self.settings),
+            "behaviour": copy.deepcopy(self.behaviour),
+            "discovery_reply": wire.discovery_reply(self.settings).hex(),
+            "restarts": self.restarts,
+            "received": copy.deepcopy(self.received),
+            "resets": copy.deepcopy(self.resets),
+            "applies": copy.deepcopy(self.applies),
+            "last_apply": copy.deepcopy(self.last_apply),
+            "root": self.root,
+        }
+
+    # --- datagrams -------------------------------------------------------
+    def handle(self, data, sender, via):
+        """via: "unicast" (own socket) or "broadcast" (wildcard socket)."""
+        entry = {"sender": "%s:%d" % sender, "via": via, "hex": data.hex()}
+        if self.behaviour.get("silent"):
+            entry["verdict"] = "silent camera: ignored"
+            self.record(entry)
+            return
+        if not self.up():
+            entry["verdict"] = "restarting: ignored"
+            self.record(entry)
+            return
+        if len(data) < 9 or data[:4] != wire.REQUEST_MAGIC:
+            entry["verdict"] = "malformed: dropped (too short or magic is not ADCT)"
+            self.record(entry)
+            return
+        length = struct.unpack_from("<H", data, 5)[0]
+        if length != len(data):
+            entry["verdict"] = "malformed: length field %d but %d bytes arrived" % (length, len(data))
+            self.record(entry)
+            return
+        if data[4] != 2 and self.behaviour.get("strict", True):
+            entry["verdict"] = "malformed: version byte %d, expected 2" % data[4]
+            self.record(entry)
+            return
+        code = data[7] & 0x7F
+        remote = bool(data[7] & wire.REMOTE_FLAG)
+        if code == wire.CMD_DISCOVERY:
+            self.handle_discovery(data, sender, via, remote, entry)
+        elif code in (wire.CMD_NETWORK, wire.CMD_ACCOUNT, wire.CMD_TAGGED):
+            self.handle_command(data, sender, remote, entry)
+        else:
+            entry["verdict"] = "unknown command code %d: dropped" % code
+            self.record(entry)
+
+    def handle_discovery(self, data, sender, via, remote, entry):
+        notes = []
+        if len(data) != 9:
+            notes.append("discovery request of %d bytes, expected 9" % len(data))
+        if remote and via == "broadcast":
+            notes.append("0x83 (one host) arrived as a broadcast")
+        if not remote and via == "unicast":
+            notes.append("code 3 (broadcast) arrived as a unicast")
+        wanted = data[8]
+        entry["decoded"] = {"code": "discovery", "remote": remote, "model_filter": wanted}
+        if notes:
+            entry["notes"] = notes
+        if wanted != 0xFF and wanted != self.model and self.behaviour.get("honour_model_filter", True):
+            entry["verdict"] = "model filter %d does not match model %d: silent" % (wanted, self.model)
+            self.record(entry)
+            return
+        reply = wire.discovery_reply(self.settings)
+        delay = float(self.behaviour.get("reply_delay") or 0)
+        entry["verdict"] = "discovery reply (%d bytes)%s" % (
+            len(reply), " after %.3f s" % delay if delay > 0 else "")
+        entry["reply"] = reply.hex()
+        self.record(entry)
+        if delay > 0:
+            gen = self.restart_gen
+            self.sim.schedule(delay, lambda: self.up() and gen == self.restart_gen
+                              and self.send(wire.discovery_reply(self.settings), sender))
+        else:
+            self.send(reply, sender)
+
+    def handle_command(self, data, sender, remote, entry):
+        if len(data) < wire.PREFIX_LEN:
+            entry["verdict"] = "malformed: command shorter than 46 bytes"
+            self.record(entry)
+            return
+        if data[9:15] != wire.mac_bytes(self.mac):
+            entry["verdict"] = "for another camera (%s): ignored" % wire.mac_text(data[9:15])
+            self.record(entry)
+            return
+        decoded, notes = decode_prefix(data)
+        decoded["remote"] = remote
+        entry["decoded"] = decoded
+        if data[8] not in (0, self.model):
+            notes.append("model byte %d is neither 0 nor this camera's code %d" % (data[8], self.model))
+
+        key = identity_key(data, decoded)
+        if key == self.last_command_key:
+            self.copies += 1
+        else:
+            self.last_command_key = key
+            self.copies = 1
+        needed = max(1, int(self.behaviour.get("answer_on_send", 1) or 1))
+        decoded["copy"] = self.copies
+        if self.copies < needed:
+            entry["verdict"] = "copy %d of %d: ignored" % (self.copies, needed)
+            entry["notes"] = notes
+            self.record(entry)
+            return
+
+        configured = self.behaviour.get("reply", "success")
+        if configured not in wire.REPLY_NAMES:
+            configured = "unknown"
+        if configured == "none":
+            entry["verdict"] = "reply is 'none': no answer, nothing applied"
+            entry["notes"] = notes
+            self.record(entry)
+            return
+
+        if decoded["admin_id"] != self.settings["admin_id"] or \
+                decoded["password"] != self.settings["admin_password"]:
+            entry["notes"] = notes
+            self.answer(wire.REPLY_AUTH, sender, entry,
+                        "wrong administrator ID or password (got %r/%r)"
+                        % (decoded["admin_id"], decoded["password"]))
+            return
+
+        try:
+            change = parse_body(data, self)
+        except Mismatch as exc:
+            entry["notes"] = notes
+            self.answer(wire.REPLY_MISMATCH, sender, entry, "mismatch: %s" % exc)
+            return
+        decoded["body"] = change.describe()
+        notes.extend(change.notes)
+        entry["notes"] = notes
+
+        if configured != "success":
+            self.answer(wire.REPLY_NAMES[configured], sender, entry,
+                        "configured to answer %r; nothing applied" % configured)
+            return
+        self.answer(wire.REPLY_SUCCESS, sender, entry, "applied: %s" % change.summary,
+                    after=lambda: self.commit(change))
+
+    def answer(self, reply_type, sender, entry, verdict, after=None):
+        t = reply_type | (0x80 if self.behaviour.get("reply_type_flag80") else 0)
+        reply = wire.command_reply(int(self.settings.get("version", 2)), t, self.model, self.mac)
+        entry["verdict"] = verdict
+        entry["reply"] = reply.hex()
+        self.record(entry)
+        delay = float(self.behaviour.get("command_reply_delay") or 0)
+
+        def go():
+            self.send(reply, sender)
+            if after is not None:
+                after()
+        if delay > 0:
+            self.sim.schedule(delay, go)
+        else:
+            go()
+
+    def commit(self, change):
+        old_cred = (self.settings["admin_id"], self.settings["admin_password"])
+        change.apply(self)
+        self.received.append({"time": round(time.time(), 3), "command": change.summary,
+                              "fields": change.describe()})
+        cred_changed = (self.settings["admin_id"], self.settings["admin_password"]) != old_cred
+        self.begin_restart()
+        if cred_changed:
+            self.restart_ftp()
+
+    def apply_uploads(self, action):
+        current = self.scan_files()
+        changed = []
+        for rel, (size, digest) in sorted(current.items()):
+            before = self.snapshot.get(rel)
+            if before is None or before[1] != digest:
+                item = {"name": rel, "size": size, "new": before is None}
+                if size <= 4096:
+                    try:
+                        with open(os.path.join(self.root, rel), "rb") as f:
+                            item["text"] = f.read().decode("latin-1")
+                    except OSError:
+                        pass
+                changed.append(item)
+        removed = sorted(set(self.snapshot) - set(current))
+        leftovers = sorted(rel for rel in current if rel.endswith(".tmp"))
+        self.snapshot = current
+        result = {"time": round(time.time(), 3), "action": action, "changed": changed,
+                  "removed": removed, "tmp_left": leftovers}
+        self.last_apply = result
+        self.applies.append(result)
+        return result
+
+    def reset_files(self, scope):
+        seed = self.sim.seed_dir
+        if not seed or not os.path.isdir(seed):
+            return []
+        if scope == 0:
+            names = [os.path.relpath(os.path.join(b, n), seed).replace(os.sep, "/")
+                     for b, _d, ns in os.walk(seed) for n in ns]
+        else:
+            names = RESET_FILES.get(scope, [])
+        restored = []
+        for rel in names:
+            src = os.path.join(seed, rel)
+            if os.path.isfile(src):
+                dst = os.path.join(self.root, rel)
+                os.makedirs(os.path.dirname(dst), exist_ok=True)
+                shutil.copyfile(src, dst)
+                restored.append(rel)
+        self.snapshot = self.scan_files()
+        return restored
+
+
+class Mismatch(Exception):
+    pass
+
+
+def check_loopback(ip):
+    try:
+        addr = ipaddress.IPv4Address(ip)
+    except ValueError:
+        raise ValueError("not an IPv4 address: %r" % ip)
+    if not addr.is_loopback:
+        raise ValueError("%s is outside 127.0.0.0/8; the simulator binds loopback only" % ip)
+    if str(addr).endswith(".255") or str(addr) == "127.0.0.0":
+        raise ValueError("%s is a network or broadcast address" % ip)
+
+
+def decode_prefix(data):
+    notes = []
+    ident = data[16:24]
+    nul = ident.find(b"\0")
+    if nul < 0:
+        notes.append("administrator ID fills all 8 bytes (no terminator)")
+        admin_id = ident
+    else:
+        admin_id = ident[:nul]
+        if any(ident[nul:]):
+            notes.append("bytes after the administrator ID terminator are not zero")
+    cred = wire.unscramble(data[24:46])
+    notes.extend(cred["notes"])
+    decoded = {
+        "code": data[7] & 0x7F,
+        "model": data[8],
+        "mac": wire.mac_text(data[9:15]),
+        "kind": data[15],
+        "admin_id": admin_id.decode("latin-1"),
+        "password": cred["password"],
+        "key": cred["key"],
+        "key_ok": cred["key_ok"],
+        "r": cred["r"],
+        "length": len(data),
+    }
+    return decoded, notes
+
+
+def identity_key(data, decoded):
+    """Resends of one command count as copies even though each may carry a
+    freshly scrambled block (new random value), so the blocks are compared
+    by what they carry rather than by their bytes."""
+    body = bytearray(data)
+    body[24:46] = b"\0" * 22
+    extra = ""
+    if decoded["code"] == wire.CMD_ACCOUNT and len(data) >= 69:
+        block = data[47:69]
+        if any(block):
+            extra = wire.unscramble(block)["password"]
+        body[47:69] = b"\0" * 22
+    return bytes(body), decoded["password"], decoded["admin_id"], extra
+
+
+class Change:
+    def __init__(self, summary):
+        self.summary = summary
+        self.fields = {}
+        self.notes = []
+        self.action = None      # control action, when the command is one
+        self.scope = None
+
+    def describe(self):
+        d = dict(self.fields)
+        if self.action is not None:
+            d["action"] = self.action
+        if self.scope is not None:
+            d["scope"] = self.scope
+        return d
+
+    def apply(self, cam):
+        s = cam.settings
+        for key, value in self.fields.items():
+            if key in ("md_sensitivity", "do_source"):
+                tags = dict(s.get("tags") or {})
+                tags["3" if key == "md_sensitivity" else "4"] = value
+                s["tags"] = tags
+            elif key == "new_password":
+                s["admin_password"] = value
+            elif key == "new_password_key":
+                continue
+            else:
+                s[key] = copy.deepcopy(value)
+        if self.action in (wire.ACTION_APPLY, wire.ACTION_UPLOAD_RESTART):
+            result = cam.apply_uploads(self.action)
+            cam.note("apply: %d changed, %d removed, %d .tmp left"
+                     % (len(result["changed"]), len(result["removed"]), len(result["tmp_left"])))
+        elif self.action == wire.ACTION_RESET:
+            defaults = cam.behaviour.get("defaults") or cam.initial
+            if self.scope == 0:
+                keep_ip = s["ip"]
+                for key in SETTING_KEYS:
+                    if key in defaults and key != "mac":
+                        s[key] = copy.deepcopy(defaults[key])
+                if s["ip"] != keep_ip:
+                    try:
+                        check_loopback(s["ip"])
+                    except ValueError:
+                        s["ip"] = keep_ip
+            elif self.scope == 9:
+                for key in NETWORK_KEYS:
+                    if key in defaults:
+                        s[key] = copy.deepcopy(defaults[key])
+            restored = cam.reset_files(self.scope)
+            cam.resets.append({"time": round(time.time(), 3), "scope": self.scope,
+                               "files": restored})
+
+
+def parse_body(data, cam):
+    """Check a command body against the camera and turn it into a Change.
+    Raises Mismatch for a value the camera cannot take."""
+    code = data[7] & 0x7F
+    kind = data[15]
+    n = len(data)
+    s = cam.settings
+    flags = wire.discovery_flags(s)
+    strict = cam.behaviour.get("strict", True)
+    rd = wire.Reader(data, wire.PREFIX_LEN)
+    net_byte = int(s.get("network_type", 0)) & 0xFF
+    try:
+        if code == wire.CMD_NETWORK:
+            high = net_byte & 0x80
+            if kind == wire.NET_DHCP:
+                if n != 46:
+                    raise Mismatch("DHCP command of %d bytes, expected 46" % n)
+                ch = Change("network type DHCP")
+                ch.fields["network_type"] = high | wire.NET_DHCP
+                return ch
+            if kind == wire.NET_STATIC:
+                has_dns = bool(flags & wire.FLAG_DNS)
+                expected = 62 if has_dns else 58
+                if n not in (58, 62) or (strict and n != expected):
+                    raise Mismatch("static IP command of %d bytes; this camera %s a DNS server "
+                                   "(expects %d)" % (n, "carries" if has_dns else "has no", expected))
+                ch = Change("static IP")
+                ip = rd.ip("IP address")
+                try:
+                    check_loopback(ip)
+                except ValueError as exc:
+                    raise Mismatch("new address refused: %s" % exc)
+                ch.fields.update({"network_type": high | wire.NET_STATIC, "ip": ip,
+                                  "mask": rd.ip("subnet mask"), "gateway": rd.ip("gateway"),
+                                  "address_block": True})
+                if n == 62:
+                    ch.fields["dns"] = rd.ip("DNS server")
+                ch.summary = "static IP %s/%s gw %s%s" % (
+                    ch.fields["ip"], ch.fields["mask"], ch.fields["gateway"],
+                    " dns %s" % ch.fields["dns"] if "dns" in ch.fields else "")
+                if not (flags & wire.FLAG_ADDRESS):
+                    ch.notes.append("camera did not report an address block")
+                return ch
+            if kind == wire.NET_PPPOE:
+                user = rd.string("PPPoE user ID")
+                password = rd.string("PPPoE password")
+                service = rd.string("PPPoE service name")
+                mtu = struct.unpack("<i", rd.take(4, "MTU"))[0]
+                dns_mode = rd.byte("DNS mode")
+                dns = rd.ip("PPPoE DNS server")
+                expected = 58 + len(user) + len(password) + len(service)
+                if n != expected:
+                    raise Mismatch("PPPoE command of %d bytes, its strings make it %d" % (n, expected))
+                if dns_mode not in (0, 1):
+                    raise Mismatch("DNS mode %d, expected 0 or 1" % dns_mode)
+                if not 0 < mtu <= 65535:
+                    raise Mismatch("MTU %d out of range" % mtu)
+                ch = Change("PPPoE user %r" % user)
+                ch.fields["network_type"] = high | wire.NET_PPPOE
+                ch.fields["pppoe"] = {"user": user, "password": password, "service": service,
+                                      "mtu": mtu, "dns_mode": dns_mode, "dns": dns}
+                if not (flags & wire.FLAG_PPPOE):
+                    ch.notes.append("camera did not report PPPoE support")
+                return ch
+            if kind == wire.KIND_HOSTNAME:
+                host = rd.string("host name")
+                ch = Change("host name %r" % host)
+                ch.fields["host_name"] = host
+                if flags & wire.FLAG_DOMAIN:
+                    if rd.remaining() == 0 and not strict:
+                        ch.notes.append("domain name missing although the camera has one")
+                    else:
+                        domain = rd.string("domain name")
+                        ch.fields["domain_name"] = domain
+                        ch.summary += " domain %r" % domain
+                if rd.remaining():
+                    raise Mismatch("%d bytes left after the host name%s" % (
+                        rd.remaining(), "" if flags & wire.FLAG_DOMAIN
+                        else " (camera has no domain name)"))
+                return ch
+            raise Mismatch("network settings kind %d" % kind)
+
+        if code == wire.CMD_ACCOUNT:
+            if n != 69:
+                raise Mismatch("account command of %d bytes, expected 69" % n)
+            ch = Change("account")
+            if kind != net_byte:
+                ch.notes.append("offset 15 is %d, camera network type byte is %d" % (kind, net_byte))
+            guest = data[46]
+            if guest not in (0, 1):
+                raise Mismatch("guest byte %d, expected 0 or 1" % guest)
+            if s.get("guest") is not None:
+                ch.fields["guest"] = bool(guest)
+            elif guest:
+                ch.notes.append("camera has no guest account; guest byte ignored")
+            block = data[47:69]
+            if any(block):
+                cred = wire.unscramble(block)
+                ch.notes.extend("new password: " + x for x in cred["notes"])
+                if not cred["password"]:
+                    raise Mismatch("new password block carries an empty password")
+                ch.fields["new_password"] = cred["password"]
+                ch.fields["new_password_key"] = cred["key"]
+                ch.summary = "account guest=%d new password %r" % (guest, cred["password"])
+            else:
+                ch.summary = "account guest=%d, password unchanged" % guest
+            return ch
+
+        if code == wire.CMD_TAGGED:
+            ch = Change("tagged")
+            if kind != net_byte:
+                ch.notes.append("offset 15 is %d, camera network type byte is %d" % (kind, net_byte))
+            if n not in (49, 52):
+                ch.notes.append("tagged command of %d bytes (49 or 52 expected)" % n)
+            parts = []
+            while rd.remaining():
+                tag = rd.byte("tag")
+                length = rd.byte("tag length")
+                value = rd.take(length, "tag %d value" % tag)
+                if length != 1:
+                    raise Mismatch("tag %d carries %d bytes, expected 1" % (tag, length))
+                v = value[0]
+                if tag == 3:
+                    if v == 0:
+                        raise Mismatch("motion sensitivity 0 (1..255 expected)")
+                    ch.fields["md_sensitivity"] = v
+                    parts.append("sensitivity %d" % v)
+                elif tag == 4:
+                    if v > 3:
+                        raise Mismatch("digital-output source %d (0..3 expected)" % v)
+                    ch.fields["do_source"] = v
+                    parts.append("output source %d" % v)
+                elif tag in (wire.ACTION_APPLY, wire.ACTION_UPLOAD_RESTART):
+                    if ch.action is not None:
+                        raise Mismatch("two control actions in one command")
+                    if v != 1:
+                        ch.notes.append("action %d argument %d, expected 1" % (tag, v))
+                    ch.action = tag
+                    parts.append("apply (action %d)" % tag)
+                elif tag == wire.ACTION_RESET:
+                    if ch.action is not None:
+                        raise Mismatch("two control actions in one command")
+                    if v != 0 and not 2 <= v <= 10:
+                        raise Mismatch("reset scope %d" % v)
+                    ch.action = tag
+                    ch.scope = v
+                    parts.append("reset scope %d" % v)
+                else:
+                    raise Mismatch("unknown tag %d" % tag)
+            if not parts:
+                raise Mismatch("tagged command without entries")
+            if ch.action is not None and ch.fields:
+                raise Mismatch("settings and a control action in one command")
+            ch.summary = ", ".join(parts)
+            return ch
+    except wire.WireError as exc:
+        raise Mismatch(str(exc))
+    raise Mismatch("command code %d" % code)
+
+
+class Simulator:
+    def __init__(self, args, fleet):
+        self.camera_port = args.camera_port
+        self.default_ftp_port = args.ftp_port
+        self.no_ftp = args.no_ftp
+        self.seed_dir = args.seed_dir
+        self.own_state_dir = args.state_dir is None
+        self.state_dir = args.state_dir or tempfile.mkdtemp(prefix="camsim-")
+        os.makedirs(self.state_dir, exist_ok=True)
+        self.sel = selectors.DefaultSelector()
+        self.timers = []
+        self.timer_seq = 0
+        self.cameras = []
+        self.by_id = {}
+        self.stdin_buf = b""
+        self.running = True
+        base = ipaddress.IPv4Address(args.bind_base)
+        for i, entry in enumerate(fleet):
+            entry = dict(entry)
+            entry.setdefault("id", "cam%d" % (i + 1))
+            if entry["id"] in self.by_id:
+                raise ValueError("duplicate camera id %r" % entry["id"])
+            ip = entry.pop("ip", None) or str(base + i)
+            cam = Camera(self, entry, ip)
+            self.cameras.append(cam)
+            self.by_id[cam.id] = cam
+        self.wild = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.wild.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.wild.setsockopt(socket.IPPROTO_IP, IP_PKTINFO, 1)
+        self.wild.bind(("0.0.0.0", self.camera_port))
+        self.wild.setblocking(False)
+        self.sel.register(self.wild, selectors.EVENT_READ, ("wild", None))
+        for cam in self.cameras:
+            cam.bind()
+        for cam in self.cameras:
+            cam.start_ftp()
+        self.global_log = []
+
+    def schedule(self, delay, fn):
+        self.timer_seq += 1
+        heapq.heappush(self.timers, (now() + max(0.0, delay), self.timer_seq, fn))
+
+    def ready_line(self):
+        return {"ready": True, "camera_port": self.camera_port, "state_dir": self.state_dir,
+                "cameras": [{"id": c.id, "mac": c.mac, "ip": c.settings["ip"], "model": c.model,
+                             "ftp_port": c.ftp_port_bound if c.ftp is not None else None}
+                            for c in self.cameras]}
+
+    def out(self, obj):
+        sys.stdout.write(json.dumps(obj) + "\n")
+        sys.stdout.flush()
+
+    def run(self):
+        self.out(self.ready_line())
+        try:
+            self.sel.register(sys.stdin.fileno(), selectors.EVENT_READ, ("stdin", None))
+        except (ValueError, PermissionError, OSError):
+            pass      # stdin is a regular file or closed: run until SIGTERM
+        while self.running:
+            timeout = None
+            if self.timers:
+                timeout = max(0.0, self.timers[0][0] - now())
+            for key, _mask in self.sel.select(timeout):
+                kind, cam = key.data
+                if kind == "stdin":
+                    self.read_stdin()
+                elif kind == "wild":
+                    self.read_wild()
+                else:
+                    self.read_camera(cam, key.fileobj)
+                if not self.running:
+                    break
+            t = now()
+            while self.timers and self.timers[0][0] <= t:
+                _, _, fn = heapq.heappop(self.timers)
+                fn()
+
+    def read_camera(self, cam, sock):
+        try:
+            data, sender = sock.recvfrom(2048)
+        except (BlockingIOError, InterruptedError):
+            return
+        except OSError:
+            return
+        cam.handle(data, sender, "unicast")
+
+    def read_wild(self):
+        try:
+            data, anc, _flags, sender = self.wild.recvmsg(2048, socket.CMSG_SPACE(12))
+        except (BlockingIOError, InterruptedError):
+            return
+        except OSError:
+            return
+        dest = None
+        for level, ctype, cdata in anc:
+            if level == socket.IPPROTO_IP and ctype == IP_PKTINFO and len(cdata) >= 12:
+                dest = socket.inet_ntoa(cdata[8:12])
+        if dest is None or dest.endswith(".255"):
+            for cam in self.cameras:
+                cam.handle(data, sender, "broadcast")
+            return
+        targets = [c for c in self.cameras if c.settings["ip"] == dest or c.bound_ip == dest]
+        if not targets:
+            self.global_log.append({"time": round(time.time(), 3), "sender": "%s:%d" % sender,
+                                    "dest": dest, "hex": data.hex(), "verdict": "no camera at this address"})
+            del self.global_log[:-LOG_LIMIT]
+            return
+        for cam in targets:
+            cam.handle(data, sender, "unicast")
+
+    def read_stdin(self):
+        try:
+            chunk = os.read(sys.stdin.fileno(), 65536)
+        except (BlockingIOError, InterruptedError):
+            return
+        if not chunk:
+            self.running = False
+            return
+        self.stdin_buf += chunk
+        while b"\n" in self.stdin_buf:
+            line, self.stdin_buf = self.stdin_buf.split(b"\n", 1)
+            line = line.strip()
+            if line:
+                self.out(self.control(line))
+            if not self.running:
+                return
+
+    def control(self, line):
+        try:
+            req = json.loads(line)
+            cmd = req.get("cmd")
+            if cmd == "quit":
+                self.running = False
+                return {"ok": True, "cmd": "quit"}
+            if cmd == "list":
+                return dict(self.ready_line(), ok=True, cmd="list")
+            if cmd == "log" and "id" not in req:
+                return {"ok": True, "cmd": "log", "log": self.global_log}
+            cam = self.by_id.get(req.get("id"))
+            if cam is None:
+                raise ValueError("no camera with id %r" % req.get("id"))
+            if cmd == "get":
+                return {"ok": True, "cmd": "get", "state": cam.state()}
+            if cmd == "log":
+                since = int(req.get("since", 0))
+                return {"ok": True, "cmd": "log", "id": cam.id, "log": cam.log[since:],
+                        "next": len(cam.log)}
+            if cmd == "clear_log":
+                cam.log = []
+                return {"ok": True, "cmd": "clear_log", "id": cam.id}
+            if cmd == "set":
+                cam.apply_fields(req.get("fields") or {})
+                return {"ok": True, "cmd": "set", "id": cam.id, "ip": cam.settings["ip"],
+                        "ftp_port": cam.ftp_port_bound if cam.ftp is not None else None}
+            if cmd == "restart":
+                delay = req.get("delay")
+                cam.begin_restart(None if delay is None else float(delay))
+                return {"ok": True, "cmd": "restart", "id": cam.id}
+            raise ValueError("unknown cmd %r" % cmd)
+        except Exception as exc:     # the test gets the reason instead of a dead simulator
+            return {"ok": False, "error": "%s: %s" % (type(exc).__name__, exc)}
+
+    def close(self):
+        for cam in self.cameras:
+            try:
+                cam.stop_ftp()
+            except Exception:
+                pass
+            cam.unbind()
+            cam.log_file.close()
+        self.wild.close()
+        if self.own_state_dir:
+            shutil.rmtree(self.state_dir, ignore_errors=True)
+
+
+def load_fleet(path):
+    with open(path, encoding="utf-8") as f:
+        doc = json.load(f)
+    if isinstance(doc, list):
+        return doc
+    common = doc.get("defaults", {})
+    return [dict(common, **entry) for entry in doc.get("cameras", [])]
+
+
+def main(argv=None):
+    p = argparse.ArgumentParser(description="Simulated ZORA cameras on loopback.")
+    src = p.add_mutually_exclusive_group(required=True)
+    src.add_argument("--fleet", help="JSON fleet file")
+    src.add_argument("--demo", action="store_true", help="built-in fleet of ten cameras")
+    p.add_argument("--camera-port", type=int, default=32154)
+    p.add_argument("--ftp-port", type=int, default=0,
+                   help="FTP port for cameras without ftp_port (0: a free port each)")
+    p.add_argument("--no-ftp", action="store_true")
+    p.add_argument("--state-dir", help="per-camera FTP roots and logs (default: a temporary dir)")
+    p.add_argument("--bind-base", default="127.0.0.11",
+                   help="address of the first camera without an ip; the next get +1")
+    p.add_argument("--seed-dir", default=DEFAULT_SEED,
+                   help="tree copied into each new FTP root (default tests/data/camfiles)")
+    args = p.parse_args(argv)
+    check_loopback(args.bind_base)
+    fleet = demo_fleet() if args.demo else load_fleet(args.fleet)
+
+    def on_term(_signo, _frame):
+        raise Shutdown()
+    signal.signal(signal.SIGTERM, on_term)
+    signal.signal(signal.SIGINT, on_term)
+    sim = None
+    try:
+        sim = Simulator(args, fleet)
+        sim.run()
+    except Shutdown:
+        pass
+    except (ValueError, OSError) as exc:
+        sys.stdout.write(json.dumps({"ready": False, "error": str(exc)}) + "\n")
+        sys.stdout.flush()
+        return 2
+    finally:
+        if sim is not None:
+            sim.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
