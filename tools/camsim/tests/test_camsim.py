@@ -1,0 +1,482 @@
+"""Drives camsim over loopback the way the tool would and checks its answers
+against bytes written out by hand from the protocol tables."""
+
+import json
+import os
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CAMSIM_DIR = os.path.dirname(HERE)
+sys.path.insert(0, CAMSIM_DIR)
+
+import wire  # noqa: E402
+
+PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+WAIT = 5.0
+
+# r = 0x1234, key 192.168.0.10, text "pass"
+PASS_BLOCK = bytes.fromhex("34" * 12 + "47 47 55 44 3E 34 9C F4 12 34")
+
+
+def free_udp_port():
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    s.bind(("0.0.0.0", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def mac(last):
+    return bytes([0x00, 0x0A, 0x1B, 0x2C, 0x3D, last])
+
+
+def prefix(code, mac_raw, kind, length, block=PASS_BLOCK, admin=b"root", model=0):
+    """Offsets 0..45 written out field by field."""
+    return (b"ADCT" + b"\x02" + struct.pack("<H", length) + bytes([code, model]) + mac_raw
+            + bytes([kind]) + admin.ljust(8, b"\0") + block)
+
+
+def command(code, mac_raw, kind, body, **kw):
+    return prefix(code, mac_raw, kind, 46 + len(body), **kw) + body
+
+
+def cmd_reply(mac_raw, rtype, model, version=2):
+    return b"ZORA" + bytes([version]) + b"\x0f\x00" + bytes([rtype, model]) + mac_raw
+
+
+STATIC_DNS_BODY = bytes.fromhex("7F00001F FF000000 7F000001 7F000035")     # 127.0.0.31 ...
+STATIC_BODY = bytes.fromhex("7F000020 FFFFFF00 7F000001")                   # 127.0.0.32 ...
+PPPOE_BODY = b"\x01u" + b"\x02pw" + b"\x00" + bytes.fromhex("D4050000") + b"\x01" + bytes.fromhex("7F000035")
+HOST_BODY_EMPTY_DOMAIN = b"\x04cam9" + b"\x00"
+
+
+def camera(last, **kw):
+    entry = {"id": "c%02x" % last, "mac": "00:0A:1B:2C:3D:%02X" % last, "ip": "127.0.0.%d" % (100 + last),
+             "model": 0, "model_name": "L80", "host_name": "h%d" % last, "restart_delay": 0.2}
+    entry.update(kw)
+    return entry
+
+
+FLEET = [
+    # discovery layouts
+    camera(0x4E, model=2, model_name="T80K", version=1, network_type=0, host_name="cam",
+           ip="127.0.0.21", mask="255.255.255.0", gateway="127.0.0.1"),
+    camera(0x4F, model=1, model_name="L60", version=2, network_type=1, host_name="h1",
+           domain_name="d", ip="127.0.0.22", mask="255.0.0.0", gateway="127.0.0.1",
+           dns="127.0.0.53", guest=True, tags={"2": 1, "3": 5, "4": 2},
+           pppoe={"user": "u", "password": "pw", "service": "", "mtu": 1492, "dns_mode": 1,
+                  "dns": "127.0.0.53"}),
+    camera(0x50, model=4, model_name="T50K", version=1, network_type=0x81, host_name="",
+           flags=0x04, ip="127.0.0.23", mask="255.255.255.0", gateway="127.0.0.1",
+           dns="127.0.0.53", honour_model_filter=False),
+    # commands: one camera per case so a restart never overlaps the next case
+    camera(0x01, dns="127.0.0.53", domain_name="lan"),
+    camera(0x02),
+    camera(0x03),
+    camera(0x04, dns="127.0.0.53"),
+    camera(0x05, domain_name="lan"),
+    camera(0x06, dns="127.0.0.53", domain_name="lan"),
+    camera(0x07, guest=False),
+    camera(0x08, model=1, model_name="L60"),
+    camera(0x09),
+    camera(0x0A),
+    camera(0x0B),
+    # reply behaviour
+    camera(0x20, reply="fail"),
+    camera(0x21, reply="mismatch"),
+    camera(0x22, reply="unknown"),
+    camera(0x23, reply="auth"),
+    camera(0x24, reply_type_flag80=True),
+    camera(0x25, reply="none"),
+    camera(0x26, silent=True),
+    camera(0x27, answer_on_send=3, reply="fail"),
+    # restart and apply
+    camera(0x30, after_restart={"ip": "127.0.0.131", "host_name": "moved"}),
+    camera(0x31),
+    camera(0x32),
+]
+
+
+class Sim:
+    def __init__(self, fleet, extra_args=()):
+        self.dir = tempfile.mkdtemp(prefix="camsim-test-")
+        self.port = free_udp_port()
+        path = os.path.join(self.dir, "fleet.json")
+        with open(path, "w") as f:
+            json.dump({"cameras": fleet}, f)
+        env = dict(os.environ, ZORA_LOOPBACK_ONLY="1")
+        self.proc = subprocess.Popen(
+            [PYTHON, os.path.join(CAMSIM_DIR, "camsim.py"), "--fleet", path, "--camera-port",
+             str(self.port), "--state-dir", os.path.join(self.dir, "state")] + list(extra_args),
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, env=env)
+        self.ready = json.loads(self.proc.stdout.readline())
+        self.tool = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.tool.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+        self.tool.bind(("127.0.0.1", 0))
+
+    def close(self):
+        self.tool.close()
+        if not self.proc.stdin.closed:
+            try:
+                self.proc.stdin.close()
+            except BrokenPipeError:
+                pass
+        self.proc.wait(5)
+        self.proc.stdout.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def ctl(self, **req):
+        self.proc.stdin.write(json.dumps(req) + "\n")
+        self.proc.stdin.flush()
+        return json.loads(self.proc.stdout.readline())
+
+    def send(self, data, ip="127.255.255.255"):
+        self.tool.sendto(data, (ip, self.port))
+
+    def recv(self, timeout=WAIT):
+        self.tool.settimeout(timeout)
+        return self.tool.recvfrom(2048)
+
+    def recv_from(self, ip, timeout=WAIT):
+        deadline = time.monotonic() + timeout
+        while True:
+            data, sender = self.recv(max(0.01, deadline - time.monotonic()))
+            if sender[0] == ip:
+                return data
+
+    def pending(self):
+        """Datagrams already queued at the tool's socket, without waiting."""
+        out = []
+        self.tool.setblocking(False)
+        try:
+            while True:
+                out.append(self.tool.recvfrom(2048))
+        except BlockingIOError:
+            pass
+        return out
+
+    def log_len(self, cid):
+        return len(self.ctl(cmd="log", id=cid)["log"])
+
+    def wait_for(self, predicate, what):
+        deadline = time.monotonic() + WAIT
+        while time.monotonic() < deadline:
+            value = predicate()
+            if value:
+                return value
+            time.sleep(0.01)
+        raise AssertionError("timed out waiting for " + what)
+
+    def wait_logged(self, cid, count):
+        """The camera handles datagrams in arrival order on one thread and
+        sends before it answers the control line, so once the log has grown
+        any reply is already queued at our socket."""
+        def grown():
+            log = self.ctl(cmd="log", id=cid)["log"]
+            return log[count:] if len(log) > count else None
+        return self.wait_for(grown, "log entry of " + cid)
+
+    def wait_up(self, cid):
+        return self.wait_for(lambda: self.ctl(cmd="get", id=cid)["state"]["status"] == "up",
+                             cid + " to come back")
+
+    def state(self, cid):
+        return self.ctl(cmd="get", id=cid)["state"]
+
+
+class CamsimTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.sim = Sim(FLEET, ["--no-ftp"])
+        assert cls.sim.ready.get("ready"), cls.sim.ready
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.close()
+
+    def setUp(self):
+        self.sim.pending()
+
+    def expect_silence(self, cid, data, ip):
+        n = self.sim.log_len(cid)
+        self.sim.send(data, ip)
+        entries = self.sim.wait_logged(cid, n)
+        self.assertEqual([p for p in self.sim.pending() if p[1][0] == ip], [])
+        return entries[-1]
+
+    # --- credential block ------------------------------------------------
+    def test_scramble_block_matches_worked_example(self):
+        self.assertEqual(wire.scramble("pass", "192.168.0.10", 0x1234), PASS_BLOCK)
+        got = wire.unscramble(PASS_BLOCK)
+        self.assertEqual((got["password"], got["key"], got["r"], got["key_ok"]),
+                         ("pass", "192.168.0.10", 0x1234, True))
+        cases = [("", "empty password: 16 copies of k", lambda b: b[:16] == b"\x34" * 16),
+                 ("0123456789abcdef", "16 characters, no zero left",
+                  lambda b: 0x34 not in b[:16])]
+        for text, why, check in cases:
+            with self.subTest(why):
+                block = wire.scramble(text, "192.168.0.10", 0x1234)
+                self.assertTrue(check(block))
+                self.assertEqual(wire.unscramble(block)["password"], text)
+        self.assertFalse(wire.unscramble(wire.scramble("x", "0.0.0.0", 7))["key_ok"])
+
+    # --- discovery -------------------------------------------------------
+    def test_discovery_reply_layouts(self):
+        cases = [
+            ("v1 DHCP, no domain, 12-byte block", "127.0.0.21",
+             "5A4F5241 01 2600 05 02 000A1B2C3D4E 00 0C"
+             "04 5438304B 03 63616D 7F000015 FFFFFF00 7F000001"),
+            ("v2 with domain, DNS, PPPoE, guest and tags", "127.0.0.22",
+             "5A4F5241 02 4300 05 01 000A1B2C3D4F 01 3F"
+             "03 4C3630 02 6831 01 64 7F000016 FF000000 7F000001 7F000035"
+             "01 75 02 7077 00 D4050000 01 7F000035 01 020101 030105 040102"),
+            ("flags 0x04 only: DNS left out, type 0x81, empty host", "127.0.0.23",
+             "5A4F5241 01 2300 05 04 000A1B2C3D50 81 04"
+             "04 5435304B 00 7F000017 FFFFFF00 7F000001"),
+        ]
+        for why, ip, expected in cases:
+            with self.subTest(why):
+                self.sim.send(wire.discovery_request(0x83), ip)
+                self.assertEqual(self.sim.recv_from(ip).hex(), bytes.fromhex(expected).hex())
+
+    def test_broadcast_reaches_every_camera_from_its_own_address(self):
+        wanted = set()
+        for c in self.sim.ready["cameras"]:
+            st = self.sim.state(c["id"])
+            if st["status"] == "up" and not st["behaviour"]["silent"]:
+                wanted.add(st["settings"]["ip"])
+        self.sim.send(b"ADCT\x02\x09\x00\x03\xff")
+        seen = set()
+        deadline = time.monotonic() + WAIT
+        while seen != wanted and time.monotonic() < deadline:
+            data, sender = self.sim.recv()
+            self.assertEqual(data[:4], b"ZORA")
+            self.assertEqual(data[7], 5)
+            self.assertEqual(struct.unpack_from("<H", data, 5)[0], len(data))
+            seen.add(sender[0])
+        self.assertEqual(seen, wanted)
+
+    def test_model_filter(self):
+        cases = [  # (camera ip, model filter byte, answers)
+            ("127.0.0.21", 0xFF, True),
+            ("127.0.0.21", 2, True),
+            ("127.0.0.21", 1, False),
+            ("127.0.0.23", 1, True),     # honour_model_filter false
+        ]
+        for ip, filt, answers in cases:
+            with self.subTest(ip=ip, filt=filt):
+                cid = {"127.0.0.21": "c4e", "127.0.0.23": "c50"}[ip]
+                req = b"ADCT\x02\x09\x00\x83" + bytes([filt])
+                if answers:
+                    self.sim.send(req, ip)
+                    self.assertEqual(self.sim.recv_from(ip)[7], 5)
+                else:
+                    self.expect_silence(cid, req, ip)
+
+    def test_malformed_requests_are_dropped(self):
+        cases = [
+            ("wrong magic", b"ADCX\x02\x09\x00\x83\xff"),
+            ("eight bytes", b"ADCT\x02\x08\x00\x83"),
+            ("length field disagrees", b"ADCT\x02\x0a\x00\x83\xff"),
+            ("version 1", b"ADCT\x01\x09\x00\x83\xff"),
+        ]
+        for why, data in cases:
+            with self.subTest(why):
+                entry = self.expect_silence("c4e", data, "127.0.0.21")
+                self.assertIn("malformed", entry["verdict"])
+
+    # --- commands --------------------------------------------------------
+    def run_command(self, cid, ip, data, expected_reply):
+        self.sim.send(data, ip)
+        got = self.sim.recv_from(ip)
+        self.assertEqual(got.hex(), expected_reply.hex())
+        return got
+
+    def test_settings_commands(self):
+        ok = wire.REPLY_SUCCESS
+        cases = [
+            # (camera, datagram, expected length, reply, settings after the restart)
+            ("c01", command(4, mac(1), 1, STATIC_DNS_BODY), 62, ok,
+             {"ip": "127.0.0.31", "mask": "255.0.0.0", "gateway": "127.0.0.1", "dns": "127.0.0.53",
+              "network_type": 1}),
+            ("c02", command(4, mac(2), 1, STATIC_BODY), 58, ok,
+             {"ip": "127.0.0.32", "mask": "255.255.255.0", "dns": None}),
+            ("c03", command(0x84, mac(3), 0, b""), 46, ok, {"network_type": 0}),
+            ("c04", command(4, mac(4), 2, PPPOE_BODY), 61, ok,
+             {"network_type": 2, "pppoe": {"user": "u", "password": "pw", "service": "",
+                                           "mtu": 1492, "dns_mode": 1, "dns": "127.0.0.53"}}),
+            ("c05", command(4, mac(5), 3, HOST_BODY_EMPTY_DOMAIN), 52, ok,
+             {"host_name": "cam9", "domain_name": ""}),
+            ("c07", command(5, mac(7), 1, b"\x01" + wire.scramble("n3w", "192.168.0.10", 0xBEEF)),
+             69, ok, {"guest": True, "admin_password": "n3w"}),
+            ("c08", command(6, mac(8), 1, b"\x03\x01\x2a\x04\x01\x02", model=1), 52, ok,
+             {"tags": {"3": 42, "4": 2}}),
+        ]
+        for cid, data, length, reply, after in cases:
+            with self.subTest(cid):
+                self.assertEqual(len(data), length)
+                st = self.sim.state(cid)
+                ip, model = st["settings"]["ip"], st["settings"]["model"]
+                self.run_command(cid, ip, data, cmd_reply(data[9:15], reply, model))
+                self.sim.wait_up(cid)
+                settings = self.sim.state(cid)["settings"]
+                for key, value in after.items():
+                    self.assertEqual(settings[key], value, key)
+                # back at its (possibly new) address with the new settings
+                new_ip = settings["ip"]
+                self.sim.send(wire.discovery_request(0x83), new_ip)
+                self.assertEqual(self.sim.recv_from(new_ip)[9:15], data[9:15])
+
+    def test_refused_commands(self):
+        mm, auth = wire.REPLY_MISMATCH, wire.REPLY_AUTH
+        cases = [
+            ("static without DNS to a camera that has one", "c06",
+             command(4, mac(6), 1, STATIC_BODY), mm),
+            ("host name without the domain byte", "c06", command(4, mac(6), 3, b"\x04cam9"), mm),
+            ("address outside loopback", "c09",
+             command(4, mac(9), 1, bytes.fromhex("C0A80032 FFFFFF00 C0A80001")), mm),
+            ("PPPoE length disagrees with its strings", "c09",
+             command(4, mac(9), 2, PPPOE_BODY + b"\0"), mm),
+            ("unknown network kind", "c09", command(4, mac(9), 9, b""), mm),
+            ("digital-output source 0xFF", "c09", command(6, mac(9), 1, b"\x03\x01\x05\x04\x01\xff"), mm),
+            ("wrong password", "c09",
+             command(4, mac(9), 0, b"", block=wire.scramble("nope", "192.168.0.10", 1)), auth),
+            ("wrong ID", "c09", command(4, mac(9), 0, b"", admin=b"admin"), auth),
+        ]
+        for why, cid, data, reply in cases:
+            with self.subTest(why):
+                ip = self.sim.state(cid)["settings"]["ip"]
+                self.run_command(cid, ip, data, cmd_reply(data[9:15], reply, 0))
+                self.assertEqual(self.sim.state(cid)["status"], "up")
+        self.assertEqual(self.sim.state("c09")["received"], [])
+
+    def test_command_for_another_mac_is_ignored(self):
+        entry = self.expect_silence("c0a", command(4, mac(0x77), 0, b""), "127.0.0.110")
+        self.assertIn("another camera", entry["verdict"])
+
+    def test_broadcast_command_is_taken_by_its_camera_only(self):
+        self.sim.send(command(6, mac(0x0B), 1, b"\x03\x01\x09\x04\x01\x00"))
+        data, sender = self.sim.recv()
+        self.assertEqual(sender[0], "127.0.0.111")
+        self.assertEqual(data, cmd_reply(mac(0x0B), 0, 0))
+        self.sim.wait_up("c0b")
+        log = self.sim.ctl(cmd="log", id="c0b")["log"]
+        decoded = [e for e in log if e.get("decoded", {}).get("code") == 6][0]["decoded"]
+        self.assertEqual((decoded["key"], decoded["r"], decoded["password"]),
+                         ("192.168.0.10", 0x1234, "pass"))
+
+    def test_reply_behaviour(self):
+        body = b""
+        cases = [  # (camera, expected reply type or None for silence)
+            ("c20", 1), ("c21", 3), ("c22", 4), ("c23", 2), ("c24", 0x80), ("c25", None),
+            ("c26", None),
+        ]
+        for cid, rtype in cases:
+            with self.subTest(cid):
+                last = int(cid[1:], 16)
+                ip = "127.0.0.%d" % (100 + last)
+                data = command(4, mac(last), 0, body)
+                if rtype is None:
+                    self.expect_silence(cid, data, ip)
+                else:
+                    self.run_command(cid, ip, data, cmd_reply(mac(last), rtype, 0))
+                if rtype != 0x80:
+                    self.assertEqual(self.sim.state(cid)["received"], [])
+
+    def test_answer_on_send_counts_resends_with_fresh_scrambling(self):
+        ip = "127.0.0.139"
+        for r in (1, 2):
+            data = command(4, mac(0x27), 0, b"", block=wire.scramble("pass", "127.0.0.1", r))
+            entry = self.expect_silence("c27", data, ip)
+            self.assertIn("copy %d of 3" % r, entry["verdict"])
+        data = command(4, mac(0x27), 0, b"", block=wire.scramble("pass", "127.0.0.1", 3))
+        self.run_command("c27", ip, data, cmd_reply(mac(0x27), 1, 0))
+
+    # --- restart, apply, reset -------------------------------------------
+    def test_restart_is_silent_then_after_restart_moves_the_camera(self):
+        data = command(4, mac(0x30), 0, b"")
+        self.run_command("c30", "127.0.0.148", data, cmd_reply(mac(0x30), 0, 0))
+        entry = self.expect_silence("c30", wire.discovery_request(0x83), "127.0.0.148")
+        self.assertIn("restarting", entry["verdict"])
+        self.sim.wait_up("c30")
+        self.sim.send(wire.discovery_request(0x83), "127.0.0.131")
+        reply = self.sim.recv_from("127.0.0.131")
+        self.assertEqual(reply[17:27], b"\x03L80\x05moved")
+
+    def test_apply_reports_uploaded_files(self):
+        root = self.sim.state("c31")["root"]
+        os.makedirs(os.path.join(root, "etc"), exist_ok=True)
+        with open(os.path.join(root, "etc", "ddns.conf"), "w") as f:
+            f.write("DDNS_ENABLE=1\n")
+        with open(os.path.join(root, "etc", "middle.conf.tmp"), "w") as f:
+            f.write("x")
+        data = command(6, mac(0x31), 1, b"\x05\x01\x01")
+        self.assertEqual(len(data), 49)
+        self.run_command("c31", "127.0.0.149", data, cmd_reply(mac(0x31), 0, 0))
+        self.sim.wait_up("c31")
+        applied = self.sim.state("c31")["last_apply"]
+        self.assertEqual(applied["action"], 5)
+        self.assertIn({"name": "etc/ddns.conf", "size": 14, "new": True, "text": "DDNS_ENABLE=1\n"},
+                      applied["changed"])
+        self.assertEqual(applied["tmp_left"], ["etc/middle.conf.tmp"])
+
+    def test_factory_reset_restores_settings(self):
+        self.assertTrue(self.sim.ctl(cmd="set", id="c32", fields={"host_name": "changed"})["ok"])
+        data = command(6, mac(0x32), 1, b"\x06\x01\x00")
+        self.run_command("c32", "127.0.0.150", data, cmd_reply(mac(0x32), 0, 0))
+        self.sim.wait_up("c32")
+        st = self.sim.state("c32")
+        self.assertEqual(st["settings"]["host_name"], "h50")
+        self.assertEqual(st["resets"][-1]["scope"], 0)
+
+    # --- control interface -----------------------------------------------
+    def test_control_errors(self):
+        cases = [
+            {"cmd": "set", "id": "c0a", "fields": {"ip": "192.168.0.5"}},
+            {"cmd": "set", "id": "c0a", "fields": {"no_such_field": 1}},
+            {"cmd": "set", "id": "c0a", "fields": {"reply": "maybe"}},
+            {"cmd": "get", "id": "nobody"},
+            {"cmd": "frobnicate", "id": "c0a"},
+        ]
+        for req in cases:
+            with self.subTest(req):
+                self.assertFalse(self.sim.ctl(**req)["ok"])
+        self.assertEqual(self.sim.state("c0a")["settings"]["ip"], "127.0.0.110")
+
+
+class LifecycleTest(unittest.TestCase):
+    def test_exits_cleanly(self):
+        for how in ("eof", "quit", "sigterm"):
+            with self.subTest(how):
+                sim = Sim([camera(0x60)], ["--no-ftp"])
+                try:
+                    self.assertTrue(sim.ready["ready"])
+                    if how == "eof":
+                        sim.proc.stdin.close()
+                    elif how == "quit":
+                        self.assertTrue(sim.ctl(cmd="quit")["ok"])
+                    else:
+                        sim.proc.send_signal(signal.SIGTERM)
+                    self.assertEqual(sim.proc.wait(5), 0)
+                finally:
+                    sim.close()
+
+    def test_refuses_non_loopback_fleet(self):
+        sim = Sim([camera(0x61, ip="10.0.0.1")], ["--no-ftp"])
+        try:
+            self.assertFalse(sim.ready["ready"])
+            self.assertEqual(sim.proc.wait(5), 2)
+        finally:
+            sim.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
