@@ -452,6 +452,73 @@ class CamsimTest(unittest.TestCase):
         self.assertEqual(self.sim.state("c0a")["settings"]["ip"], "127.0.0.110")
 
 
+def ftp_server_available():
+    try:
+        import ftpserver  # noqa: F401
+        return True
+    except ImportError:
+        return False
+
+
+@unittest.skipUnless(ftp_server_available(), "ftpserver.py not present")
+class FtpHookupTest(unittest.TestCase):
+    def setUp(self):
+        self.seed = tempfile.mkdtemp(prefix="camsim-seed-")
+        os.makedirs(os.path.join(self.seed, "etc"))
+        with open(os.path.join(self.seed, "etc", "ddns.conf"), "w") as f:
+            f.write("OLD\n")
+        self.sim = Sim([camera(0x70), camera(0x71, model=1, model_name="L60")],
+                       ["--seed-dir", self.seed, "--ftp-port", "0"])
+
+    def tearDown(self):
+        self.sim.close()
+        shutil.rmtree(self.seed, ignore_errors=True)
+
+    def ftp(self, password="pass"):
+        import ftplib
+        port = self.sim.state("c70")["ftp_port"]
+        f = ftplib.FTP()
+        f.connect("127.0.0.212", port, timeout=WAIT)
+        try:
+            f.login("root", password)
+        except ftplib.Error:
+            f.close()
+            raise
+        return f
+
+    def test_upload_apply_reset_and_password_change(self):
+        import ftplib
+        import io
+        cams = {c["id"]: c for c in self.sim.ready["cameras"]}
+        self.assertIsInstance(cams["c70"]["ftp_port"], int)
+        self.assertIsNone(cams["c71"]["ftp_port"])      # protocol-configured family
+        f = self.ftp()
+        f.storbinary("STOR /etc/ddns.conf.tmp", io.BytesIO(b"DDNS_ENABLE=1\n"))
+        f.delete("/etc/ddns.conf")
+        f.rename("/etc/ddns.conf.tmp", "/etc/ddns.conf")
+        f.quit()
+        self.sim.send(command(6, mac(0x70), 1, b"\x07\x01\x01"), "127.0.0.212")
+        self.assertEqual(self.sim.recv_from("127.0.0.212"), cmd_reply(mac(0x70), 0, 0))
+        self.sim.wait_up("c70")
+        applied = self.sim.state("c70")["last_apply"]
+        self.assertEqual((applied["action"], applied["tmp_left"]), (7, []))
+        self.assertEqual([(c["name"], c["size"]) for c in applied["changed"]], [("etc/ddns.conf", 14)])
+
+        self.sim.send(command(6, mac(0x70), 1, b"\x06\x01\x02"), "127.0.0.212")
+        self.assertEqual(self.sim.recv_from("127.0.0.212")[7], 0)
+        self.sim.wait_up("c70")
+        with open(os.path.join(self.sim.state("c70")["root"], "etc", "ddns.conf")) as fh:
+            self.assertEqual(fh.read(), "OLD\n")
+
+        block = wire.scramble("s3cret", "127.0.0.1", 99)
+        self.sim.send(command(5, mac(0x70), 1, b"\x00" + block), "127.0.0.212")
+        self.assertEqual(self.sim.recv_from("127.0.0.212")[7], 0)
+        self.sim.wait_up("c70")
+        with self.assertRaises(ftplib.error_perm):
+            self.ftp("pass")
+        self.ftp("s3cret").quit()
+
+
 class LifecycleTest(unittest.TestCase):
     def test_exits_cleanly(self):
         for how in ("eof", "quit", "sigterm"):
