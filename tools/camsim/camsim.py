@@ -23,6 +23,7 @@ import struct
 import sys
 import tempfile
 import time
+import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -904,15 +905,25 @@ class Simulator:
                 if kind == "stdin":
                     self.read_stdin()
                 elif kind == "wild":
-                    self.read_wild()
+                    self.guarded(self.read_wild)
                 else:
-                    self.read_camera(cam, key.fileobj)
+                    self.guarded(self.read_camera, cam, key.fileobj)
                 if not self.running:
                     break
             t = now()
             while self.timers and self.timers[0][0] <= t:
                 _, _, fn = heapq.heappop(self.timers)
-                fn()
+                self.guarded(fn)
+
+    def guarded(self, fn, *args):
+        """A fault in one camera's handling must not take the whole fleet
+        down in the middle of someone's test; it is reported on stderr."""
+        try:
+            fn(*args)
+        except Shutdown:
+            raise
+        except Exception:
+            traceback.print_exc(file=sys.stderr)
 
     def read_camera(self, cam, sock):
         try:
