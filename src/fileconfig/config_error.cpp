@@ -1,0 +1,10 @@
+#include "fileconfig/config_error.h"
+
+#include "app/string_table.h"
+
+QString ConfigErrorText(ConfigError error)
+{
+    if (error == ConfigError::None)
+        return {};
+    return GetString(int(error));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+
+struct ConfigTable;
+
+// Key/value files of the camera ("key=value" lines, '#', '%' and empty lines ignored,
+// a value in double quotes taken without them). The files are 8-bit text; nothing here
+// decodes them.
+
+// Appends the entries of `contents` to `table`, at most 255 bytes of each line, keys
+// cut to 64 and values to 192 bytes, stopping at the table's capacity. Returns the new
+// count.
+int ParseConfigText(QByteArrayView contents, ConfigTable &table);
+// The same for a file; -1 (table untouched) when the file does not exist.
+int ParseConfigFile(const QString &path, ConfigTable &table);
+
+// Every entry of `contents`, whole: no line, key or value limit and no entry limit. For
+// writers that rebuild a file from its entries and must not lose any of them.
+QList<std::pair<QByteArray, QByteArray>> ParseConfigPairs(QByteArrayView contents);
+
+// 1-based position of the first item equal (ASCII case ignored) to `path` or to one of
+// its tails after a '/', longest first; 0 when none matches.
+int FindListSuffix(const QStringList &list, const QString &path);
+
+// ASCII-case-insensitive comparisons of configuration keys.
+bool KeyEquals(QByteArrayView key, QByteArrayView wanted);
+bool KeyStartsWith(QByteArrayView text, QByteArrayView wanted);
+
+// The lines of a file without their line ends (LF, or CR LF), whole. An unterminated
+// last line counts; nothing follows a final line feed.
+QList<QByteArrayView> SplitConfigLines(QByteArrayView contents);
