@@ -1,0 +1,3 @@
+// Ä«¸Þ¶ó page title
+var title = "ZORA Network Camera";
+var company = "Example Works";
