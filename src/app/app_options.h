@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+// Command-line options shared by the desktop tool and zoractl. The defaults are those of
+// a real camera network; the others exist so that tests and demos run on loopback.
+struct AppOptions {
+    QString appDir;                      // empty: beside the executable
+    QHostAddress broadcast{QStringLiteral("255.255.255.255")};
+    quint16 cameraPort = 32154;
+    quint16 localPort = 32153;
+    quint16 ftpPort = 21;
+    bool help = false;
+
+    // Takes the options it knows out of args (which keeps everything else, such as a
+    // command name and its own options); false with a message on a bad value.
+    bool take(QStringList &args, QString *error);
+    static QString usage();
+    // Applies appDir: the executable's directory when writable, else
+    // $XDG_DATA_HOME/zora (~/.local/share/zora), so settings are never lost silently.
+    // Returns the directory chosen and whether it was a fallback.
+    QString resolveAppDir(const QString &executableDir, bool *fellBack = nullptr) const;
+};

@@ -1,0 +1,257 @@
+#include "app/camera_list.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+bool unanswered(const CameraList::Row &row)
+{
+    return row.mac.size() < 3;
+}
+
+} // namespace
+
+CameraList::CameraList(QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_titles{QStringLiteral("Model"), QStringLiteral("Mac Address"),
+               QStringLiteral("IP Address"), QStringLiteral("Host Name")}
+{
+}
+
+int CameraList::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int CameraList::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kVisibleColumns;
+}
+
+QVariant CameraList::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const Row &r = m_rows.at(index.row());
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case 0: return r.caption;
+        case 1: return r.mac;
+        case 2: return r.ip;
+        case 3: return r.host;
+        default: return {};
+        }
+    }
+    if (role == Qt::DecorationRole && index.column() == 0 && m_iconProvider)
+        return m_iconProvider(r.icon);
+    return {};
+}
+
+QVariant CameraList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < m_titles.size())
+        return m_titles.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void CameraList::setHeaderTitles(const QStringList &titles)
+{
+    m_titles = titles;
+    emit headerDataChanged(Qt::Horizontal, 0, kVisibleColumns - 1);
+}
+
+void CameraList::setIconProvider(std::function<QVariant(int)> provider)
+{
+    m_iconProvider = std::move(provider);
+}
+
+QString CameraList::column(int r, int k) const
+{
+    const Row &row = m_rows.at(r);
+    switch (k) {
+    case ColMac: return row.mac;
+    case ColIp: return row.ip;
+    case ColHost: return row.host;
+    case ColRecord: return QString::number(row.record);
+    default:
+        if (k >= ColKind && k < kTextColumns)
+            return QString::number(row.counters[k - ColKind]);
+        return {};
+    }
+}
+
+int CameraList::appendRow(const Row &row)
+{
+    const int r = int(m_rows.size());
+    beginInsertRows({}, r, r);
+    m_rows.append(row);
+    indexRow(r);
+    endInsertRows();
+    return r;
+}
+
+void CameraList::setCaption(int r, const QString &caption)
+{
+    if (m_rows[r].caption == caption)
+        return;
+    m_rows[r].caption = caption;
+    emit dataChanged(index(r, 0), index(r, 0));
+}
+
+void CameraList::setText(int r, int k, const QString &text)
+{
+    Row &row = m_rows[r];
+    QString *field = k == ColMac ? &row.mac : k == ColIp ? &row.ip : k == ColHost ? &row.host
+                                                                                  : nullptr;
+    if (!field || *field == text)
+        return;
+    if (k == ColMac) {
+        if (unanswered(row))
+            --m_unanswered;
+        if (m_byMac.value(row.mac, -1) == r)
+            m_byMac.remove(row.mac);
+        row.mac = text;
+        indexRow(r);
+    } else {
+        *field = text;
+    }
+    emit dataChanged(index(r, k + 1), index(r, k + 1));
+}
+
+void CameraList::setCounter(int r, int k, int value)
+{
+    m_rows[r].counters[k - ColKind] = value;
+}
+
+void CameraList::setCounters(int r, std::array<int, 5> values)
+{
+    m_rows[r].counters = values;
+}
+
+void CameraList::setIcon(int r, int state)
+{
+    if (m_rows[r].icon == state)
+        return;
+    m_rows[r].icon = state;
+    emit dataChanged(index(r, 0), index(r, 0), {Qt::DecorationRole});
+}
+
+void CameraList::announceRow(int r)
+{
+    emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1));
+}
+
+void CameraList::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_byMac.clear();
+    m_unanswered = 0;
+    endResetModel();
+}
+
+void CameraList::removeFirst()
+{
+    if (m_rows.isEmpty())
+        return;
+    beginRemoveRows({}, 0, 0);
+    m_rows.removeFirst();
+    rebuildIndex();
+    endRemoveRows();
+}
+
+int CameraList::rowOfMac(const QString &mac) const
+{
+    if (mac.size() < 3)
+        return -1;
+    return m_byMac.value(mac, -1);
+}
+
+int CameraList::firstCandidate(const QString &ip) const
+{
+    if (m_unanswered == 0)
+        return -1;
+    for (int r = 0; r < m_rows.size(); ++r) {
+        if (unanswered(m_rows[r]) && m_rows[r].ip == ip)
+            return r;
+    }
+    return -1;
+}
+
+int CameraList::rowOfRecord(int record) const
+{
+    for (int r = 0; r < m_rows.size(); ++r) {
+        if (m_rows[r].record == record)
+            return r;
+    }
+    return -1;
+}
+
+bool CameraList::ipShared(int r) const
+{
+    const QString &ip = m_rows.at(r).ip;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (i != r && m_rows[i].ip == ip)
+            return true;
+    }
+    return false;
+}
+
+void CameraList::sortByColumn(int listColumn)
+{
+    if (listColumn < 0 || listColumn >= kVisibleColumns)
+        return;
+    auto key = [listColumn](const Row &row) -> const QString & {
+        switch (listColumn) {
+        case 0: return row.caption;
+        case 1: return row.mac;
+        case 2: return row.ip;
+        default: return row.host;
+        }
+    };
+    const bool reversed = m_sortFlags[listColumn];
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = key(m_rows[a]).compare(key(m_rows[b]), Qt::CaseInsensitive);
+        return reversed ? c > 0 : c < 0;
+    });
+    QList<Row> sorted;
+    sorted.reserve(m_rows.size());
+    QList<int> newPosition(m_rows.size());
+    for (int i = 0; i < order.size(); ++i) {
+        sorted.append(m_rows[order[i]]);
+        newPosition[order[i]] = i;
+    }
+    m_rows = std::move(sorted);
+    // Keep the view's selection and current row on the same cameras.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &i : before)
+        after.append(index(newPosition[i.row()], i.column()));
+    changePersistentIndexList(before, after);
+    rebuildIndex();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    m_sortFlags[listColumn] = !reversed;
+}
+
+void CameraList::rebuildIndex()
+{
+    m_byMac.clear();
+    m_unanswered = 0;
+    for (int r = 0; r < m_rows.size(); ++r)
+        indexRow(r);
+}
+
+void CameraList::indexRow(int r)
+{
+    const Row &row = m_rows[r];
+    if (unanswered(row))
+        ++m_unanswered;
+    else if (!m_byMac.contains(row.mac))
+        m_byMac.insert(row.mac, r);
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+// The camera list: one row per camera with its caption (the model name) and nine text
+// columns, of which the first three are shown (MAC, IP address, host name), then the
+// record index, the connection kind or poll toggle and the poll counters. The row icon
+// is the presence state. The counters are kept as numbers and shown as text, so the
+// presence poll over thousands of rows costs next to nothing.
+class CameraList final : public QAbstractTableModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CameraList)
+
+public:
+    enum Column { ColMac = 0, ColIp, ColHost, ColRecord, ColKind, ColAttempts, ColWait,
+                  ColCycles, ColCountdown, kTextColumns };
+    enum State { Present = -1, Restarting = 0, NotFound = 2, Lost = 3, Waiting = 4,
+                 Upgrading = 5, Updating = 6 };
+    static constexpr int kVisibleColumns = 4;
+
+    struct Row {
+        QString caption;
+        QString mac;
+        QString ip;
+        QString host;
+        int record = -1;
+        std::array<int, 5> counters{};   // columns 4..8
+        int icon = Present;
+    };
+
+    explicit CameraList(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void setHeaderTitles(const QStringList &titles);
+    void setIconProvider(std::function<QVariant(int state)> provider);
+
+    int count() const { return int(m_rows.size()); }
+    const Row &row(int r) const { return m_rows.at(r); }
+    QString caption(int r) const { return m_rows.at(r).caption; }
+    // Text of hidden column k (0..8), as the rest of the program reads it.
+    QString column(int r, int k) const;
+    int counter(int r, int k) const { return m_rows.at(r).counters[k - ColKind]; }
+    int icon(int r) const { return m_rows.at(r).icon; }
+
+    int appendRow(const Row &row);
+    void setCaption(int r, const QString &caption);
+    void setText(int r, int k, const QString &text);   // columns 0..2
+    void setCounter(int r, int k, int value);          // columns 4..8
+    void setCounters(int r, std::array<int, 5> values);
+    void setIcon(int r, int state);
+    void setRecord(int r, int record) { m_rows[r].record = record; }
+    void clear();
+    void removeFirst();
+
+    // The row whose MAC column equals mac, or -1.
+    int rowOfMac(const QString &mac) const;
+    // The first row (lowest position) that has not answered yet (MAC shorter than 3
+    // characters) and shows ip, or -1.
+    int firstCandidate(const QString &ip) const;
+    int rowOfRecord(int record) const;
+    // Any other row showing the same IP address.
+    bool ipShared(int r) const;
+
+    // Sort by the list column clicked (0 caption, k text column k-1), case-insensitive,
+    // reversed when that column's direction flag is set; the flag then toggles.
+    void sortByColumn(int listColumn);
+    bool sortFlag(int listColumn) const { return m_sortFlags.at(size_t(listColumn)); }
+
+    // Rows changed without a view refresh (the presence poll) are announced together.
+    void announceRow(int r);
+
+private:
+    void rebuildIndex();
+    void indexRow(int r);
+
+    QList<Row> m_rows;
+    QHash<QString, int> m_byMac;
+    int m_unanswered = 0;
+    QStringList m_titles;
+    std::array<bool, kVisibleColumns> m_sortFlags{};
+    std::function<QVariant(int)> m_iconProvider;
+};

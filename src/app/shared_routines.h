@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class QAbstractSocket;
+
+// Small routines every part of the program calls.
+
+// The application directory with a trailing separator; empty (and ok false) when it
+// cannot be determined. It is the executable's directory unless SetApplicationPath
+// chose another one (--app-dir, tests, or a read-only installation).
+QString ApplicationPath(bool *ok = nullptr);
+void SetApplicationPath(const QString &dir);
+// The folder "temp" of the application directory: working copies of camera files and
+// the saved camera list.
+QString LocalTempFolder();
+// A file by bare name inside LocalTempFolder.
+QString TempFilePath(const QString &name);
+
+// Dotted address of the local host: the last IPv4 address its name resolves to; empty
+// when the name does not resolve. The key of credential scrambling.
+QString LocalHostAddress();
+
+bool IsValidIP(const QString &dotted);
+bool SameNetwork(const QString &a, const QString &mask, const QString &b);
+// Host name of the socket's local address; `name` is left as it was when the socket is
+// not bound or its address does not resolve.
+void SocketHostName(const QAbstractSocket *socket, QString &name);
+
+// Checks a firmware image file before it is sent.
+bool FlashImageValid(const QString &path);
+
+// The standard address conversion: dotted text to the four bytes in network order as a
+// host-order number; INADDR_NONE (0xFFFFFFFF) for text that does not convert.
+quint32 InetAddr(const QString &dotted, bool *ok = nullptr);
+QString InetNtoa(quint32 address);

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/app_options.h"
+#include "app/camera_list.h"
+#include "app/model_filter_table.h"
+#include "protocol/camera_registry.h"
+#include "protocol/discovery.h"
+#include "protocol/udp_endpoint.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class Messenger;
+struct TConfigItem;
+
+// What the main window shows of a camera's settings. The window's page sets implement
+// it; the selection logic below decides what they do.
+class PageHost
+{
+public:
+    enum class Family { FileConfigured, L60 };
+
+    virtual ~PageHost() = default;
+    virtual void setPageSetsEnabled(bool fileConfigured, bool l60) = 0;
+    // The network types the L60 pages offer, from the camera's flags and model.
+    virtual void enableL60Choices(const TConfigItem *camera) = 0;
+    virtual void resetL60Pages() = 0;
+    virtual void showFirstPages() = 0;
+    virtual void showFamily(Family family, TConfigItem &camera) = 0;
+    virtual void disableSaveRestore() = 0;
+    // Saves the pending edits of a page set (the user answered Yes to the question).
+    virtual void savePending(Family family) = 0;
+};
+
+// The main window's logic without its widgets: start-up, the camera list and its file,
+// selection, the clock and the presence poll.
+class AdminToolCore final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AdminToolCore)
+
+public:
+    AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent = nullptr);
+
+    // Set-up steps that need no window: temp folder, saved list, model table, zora.ini,
+    // handle, models, application name. Returns the caption.
+    QString setUp(qint64 handle);
+    const QString &appName() const { return m_appName; }
+    // The icon named in [OEM] ICON when the file exists, else empty.
+    QString oemIconPath() const;
+
+    UdpEndpoint &endpoint() { return m_endpoint; }
+    CameraList &list() { return m_list; }
+    ModelFilterTable &models() { return m_models; }
+    CameraRegistry &registry() { return m_registry; }
+    Discovery &discovery() { return m_discovery; }
+    Messenger &messenger() { return m_messenger; }
+    const AppOptions &options() const { return m_options; }
+
+    void setPageHost(PageHost *host) { m_pages = host; }
+
+    int selectedRow() const { return m_selectedRow; }
+    TConfigItem *selectedCamera();
+    // The list reports selection and deselection of a row.
+    void rowSelected(int row);
+    void rowDeselected();
+
+    bool fileChanged() const { return m_fileChanged; }
+    bool l60Changed() const { return m_l60Changed; }
+    void setFileChanged(bool on) { m_fileChanged = on; }
+    void setL60Changed(bool on) { m_l60Changed = on; }
+
+    // Toolbar and menu actions.
+    bool scan();
+    void clearList();
+    bool saveList();
+    void modelFilterChanged(int slot);
+
+    // ClockTimer: the clock text, then the presence poll.
+    QString clockTick(const QDateTime &now);
+    static QString clockText(const QDateTime &now);
+
+    // Window closing: the working copies of camera files go.
+    void removeWorkingFiles();
+    static QStringList workingFileNames();
+
+signals:
+    void statusClock(const QString &text);
+    void selectionCleared();
+
+private:
+    void onRowAnswered(int row, bool created);
+    PageHost::Family familyOf(int row, const TConfigItem &camera) const;
+
+    AppOptions m_options;
+    Messenger &m_messenger;
+    UdpEndpoint m_endpoint;
+    CameraList m_list;
+    ModelFilterTable m_models;
+    CameraRegistry m_registry;
+    Discovery m_discovery;
+    PageHost *m_pages = nullptr;
+    int m_selectedRow = -1;
+    bool m_fileChanged = false;
+    bool m_l60Changed = false;
+    QString m_appName;
+};

@@ -1,0 +1,380 @@
+#include "app/ui/main_window.h"
+
+#include "app/shared_routines.h"
+#include "app/string_table.h"
+#include "app/ui/about_dlg.h"
+#include "app/ui/busy_lamp.h"
+#include "app/ui/state_icons.h"
+#include "app/ui/widget_messenger.h"
+#include "protocol/config_item.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+struct PageName {
+    const char *object;
+    int id;
+    const char *fallback;
+};
+
+// The file-configured pages by tab index, and the L60 pages.
+constexpr PageName kFilePages[] = {
+    {"tabNetworkInfo", 3025, "Network Info"},  {"tabETC", 3044, "Host Name"},
+    {"TabSheet1", 3049, "Account"},            {"tabSoftUpdate", 3065, "Camera Update"},
+    {"tabDDNS", 3113, "DDNS"},                 {"tabWebServer", 3119, "Web Server"},
+    {"tabStreamServer", 3122, "Stream Server"}, {"tabEventServer", 3128, "Event Server"},
+    {"tabInitialVideo", 3156, "Initial Video"}, {"tabCamControl", 3083, "Camera Control"},
+    {"tabSysInfo", 3091, "System Info"},       {"tabSecurity", 3097, "Security"},
+    {"tabAudio", 3102, "Audio"},
+};
+constexpr PageName kL60Pages[] = {
+    {"tabL60NetworkInfo", 3025, "Network Info"}, {"tabL60Hostname", 3044, "Host Name"},
+    {"tabL60Account", 3049, "Account"},          {"tabL60Miscellanous", 3057, "Miscellaneous"},
+};
+
+QString text(int id, const char *fallback)
+{
+    return GetString(id, QString::fromLatin1(fallback));
+}
+
+template <std::size_t N>
+void addPages(QTabWidget *tabs, const PageName (&pages)[N])
+{
+    for (const PageName &p : pages) {
+        auto *page = new QWidget(tabs);
+        page->setObjectName(QLatin1String(p.object));
+        tabs->addTab(page, text(p.id, p.fallback));
+    }
+}
+
+} // namespace
+
+TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TAdminToolDlg"));
+    if (!messenger) {
+        m_ownMessenger = std::make_unique<WidgetMessenger>(this);
+        messenger = m_ownMessenger.get();
+    }
+    m_core = std::make_unique<AdminToolCore>(options, *messenger);
+    m_core->setPageHost(this);
+    buildLayout();
+    buildActions();
+
+    UdpEndpoint &udp = m_core->endpoint();
+    connect(&udp, &UdpEndpoint::statusTextChanged, m_socketPanel, &QLabel::setText);
+    connect(&udp, &UdpEndpoint::lampChanged, m_lamp, &BusyLamp::setLit);
+    connect(m_core.get(), &AdminToolCore::statusClock, m_clockPanel, &QLabel::setText);
+
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setObjectName(QStringLiteral("ClockTimer"));
+    m_clockTimer->setInterval(500);
+    connect(m_clockTimer, &QTimer::timeout, this, &TAdminToolDlg::ClockTimerTimer);
+    m_clockTimer->start();
+}
+
+TAdminToolDlg::~TAdminToolDlg()
+{
+    m_core->setPageHost(nullptr);
+}
+
+void TAdminToolDlg::buildLayout()
+{
+    auto *splitter = new QSplitter(this);
+    m_list = new QTreeView(splitter);
+    m_list->setObjectName(QStringLiteral("CameraList"));
+    m_list->setModel(&m_core->list());
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->header()->setSectionsClickable(true);
+    m_list->header()->setStretchLastSection(false);
+    const int widths[] = {125, 109, 93, 120};
+    for (int c = 0; c < 4; ++c)
+        m_list->header()->resizeSection(c, widths[c]);
+    m_list->setMinimumWidth(460);
+    m_core->list().setIconProvider([](int state) -> QVariant {
+        const QIcon icon = CameraStateIcon(state);
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    });
+    connect(m_list->header(), &QHeaderView::sectionClicked, this,
+            &TAdminToolDlg::CameraListColumnClick);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TAdminToolDlg::CameraListSelectItem);
+
+    auto *right = new QWidget(splitter);
+    auto *rightLayout = new QVBoxLayout(right);
+    auto *local = new QGroupBox(right);
+    local->setObjectName(QStringLiteral("LocalNetworkInfo"));
+    rightLayout->addWidget(local);
+
+    m_pagesArea = new QWidget(right);
+    m_pagesArea->setObjectName(QStringLiteral("PagesArea"));
+    m_pagesArea->setMinimumSize(560, 420);
+    m_category = new QTabWidget(m_pagesArea);
+    m_category->setObjectName(QStringLiteral("Category"));
+    addPages(m_category, kFilePages);
+    m_l60Category = new QTabWidget(m_pagesArea);
+    m_l60Category->setObjectName(QStringLiteral("L60Category"));
+    addPages(m_l60Category, kL60Pages);
+    rightLayout->addWidget(m_pagesArea, 1);
+    splitter->addWidget(m_list);
+    splitter->addWidget(right);
+    setCentralWidget(splitter);
+
+    m_clockPanel = new QLabel(this);
+    m_clockPanel->setObjectName(QStringLiteral("StatusClock"));
+    m_clockPanel->setFixedWidth(250);
+    m_socketPanel = new QLabel(this);
+    m_socketPanel->setObjectName(QStringLiteral("StatusSocket"));
+    m_socketPanel->setMinimumWidth(500);
+    m_lamp = new BusyLamp(this);
+    statusBar()->addWidget(m_clockPanel);
+    statusBar()->addWidget(m_socketPanel, 1);
+    statusBar()->addPermanentWidget(m_lamp);
+    resize(1100, 620);
+}
+
+void TAdminToolDlg::buildActions()
+{
+    auto *toolbar = addToolBar(QString());
+    toolbar->setObjectName(QStringLiteral("ToolBar"));
+    toolbar->setMovable(false);
+    auto button = [this, toolbar](const char *name, auto slot, bool visible) {
+        auto *b = new QToolButton(toolbar);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, slot);
+        QAction *a = toolbar->addWidget(b);
+        a->setVisible(visible);
+        return b;
+    };
+    AdminToolCore *core = m_core.get();
+    button("BtnScanCamera", [core] { core->scan(); }, true);
+    button("BtnNewCamera", [] {}, false);
+    button("BtnClearList", [core] { core->clearList(); }, true);
+    button("btnSaveConfig", [core] { core->saveList(); }, false);
+    button("btnAbout", [this] { BtnAboutClick(); }, true);
+    button("btnExit", [this] { close(); }, true);
+
+    m_modelFilter = new QComboBox(toolbar);
+    m_modelFilter->setObjectName(QStringLiteral("cboCameraModel"));
+    toolbar->addWidget(m_modelFilter)->setVisible(false);
+    ModelFilterTable &models = m_core->models();
+    auto refillFilter = [this, &models] {
+        QSignalBlocker block(m_modelFilter);
+        m_modelFilter->clear();
+        m_modelFilter->addItems(models.names());
+        m_modelFilter->setCurrentIndex(models.selected());
+    };
+    refillFilter();
+    connect(&models, &ModelFilterTable::modelAdded, m_modelFilter,
+            [this](const QString &name) { m_modelFilter->addItem(name); });
+    connect(&models, &ModelFilterTable::cleared, m_modelFilter, refillFilter);
+    connect(m_modelFilter, &QComboBox::currentIndexChanged, this,
+            [core](int slot) { core->modelFilterChanged(slot); });
+
+    QMenu *file = menuBar()->addMenu(QString());
+    file->setObjectName(QStringLiteral("File1"));
+    auto item = [this](QMenu *menu, const char *name, auto slot) {
+        QAction *a = menu->addAction(QString());
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    item(file, "ScanCameras1", [core] { core->scan(); });
+    item(file, "ClearList1", [core] { core->clearList(); });
+    item(file, "SaveCameraList1", [core] { core->saveList(); })->setVisible(false);
+    file->addSeparator();
+    item(file, "Exit1", [this] { close(); });
+    QMenu *help = menuBar()->addMenu(QString());
+    help->setObjectName(QStringLiteral("Help1"));
+    item(help, "AboutZORA1", [this] { BtnAboutClick(); });
+
+    // The context menu is attached to no control; it exists for the FTP settings.
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PoupMenu"));
+    m_popupClear = item(m_popup, "ClearList2", [core] { core->clearList(); });
+    m_popupClear->setVisible(false);
+    m_popupFtp = item(m_popup, "FTPSetting1", [] {});
+    m_popupSearch = item(m_popup, "SearchRemoteCamera1", [] {});
+    m_popupSearch->setVisible(false);
+    connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::preparePopupMenu);
+}
+
+void TAdminToolDlg::setCaptions()
+{
+    auto set = [this](const char *name, int id) {
+        if (auto *b = findChild<QToolButton *>(QLatin1String(name)))
+            b->setText(GetString(id));
+        else if (auto *a = findChild<QAction *>(QLatin1String(name)))
+            a->setText(GetString(id));
+    };
+    set("BtnScanCamera", 3008);
+    set("BtnNewCamera", 3009);
+    set("BtnClearList", 3010);
+    set("btnSaveConfig", 3011);
+    set("btnAbout", 3012);
+    set("btnExit", 3013);
+    set("ScanCameras1", 3001);
+    set("ClearList1", 3003);
+    set("SaveCameraList1", 3004);
+    set("Exit1", 3005);
+    set("AboutZORA1", 3007);
+    set("ClearList2", 3018);
+    set("FTPSetting1", 3019);
+    set("SearchRemoteCamera1", 3020);
+    findChild<QMenu *>(QStringLiteral("File1"))->setTitle(GetString(3000));
+    findChild<QMenu *>(QStringLiteral("Help1"))->setTitle(GetString(3006));
+    m_core->list().setHeaderTitles({GetString(3014, QStringLiteral("Model")),
+                                    GetString(3015, QStringLiteral("Mac Address")),
+                                    GetString(3016), GetString(3017)});
+    findChild<QGroupBox *>(QStringLiteral("LocalNetworkInfo"))->setTitle(GetString(3021));
+    for (int i = 0; i < m_category->count(); ++i)
+        m_category->setTabText(i, text(kFilePages[i].id, kFilePages[i].fallback));
+    for (int i = 0; i < m_l60Category->count(); ++i)
+        m_l60Category->setTabText(i, text(kL60Pages[i].id, kL60Pages[i].fallback));
+}
+
+void TAdminToolDlg::setUp()
+{
+    setCaptions();
+    const QString caption = m_core->setUp(QCoreApplication::applicationPid());
+    setWindowTitle(caption);
+    const QString icon = m_core->oemIconPath();
+    if (!icon.isEmpty()) {
+        const QIcon loaded(icon);
+        if (!loaded.isNull()) {
+            setWindowIcon(loaded);
+            QApplication::setWindowIcon(loaded);
+        }
+    }
+    ClockTimerTimer();
+}
+
+void TAdminToolDlg::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TAdminToolDlg::ClockTimerTimer()
+{
+    m_core->clockTick(QDateTime::currentDateTime());
+}
+
+void TAdminToolDlg::preparePopupMenu()
+{
+    TConfigItem *camera = m_core->selectedCamera();
+    m_popupClear->setEnabled(m_core->selectedRow() >= 0);
+    m_popupFtp->setEnabled(camera && TConfigItem::isFileConfigured(camera->modelCode()));
+}
+
+void TAdminToolDlg::CameraListSelectItem()
+{
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        m_core->rowDeselected();
+    else
+        m_core->rowSelected(rows.first().row());
+}
+
+void TAdminToolDlg::CameraListColumnClick(int column)
+{
+    m_core->list().sortByColumn(column);
+}
+
+void TAdminToolDlg::BtnAboutClick()
+{
+    TAboutDlg about(m_core->appName(), this);
+    about.exec();
+}
+
+void TAdminToolDlg::placeL60OverFilePages()
+{
+    m_category->setGeometry(m_pagesArea->rect());
+    m_l60Category->setGeometry(m_category->geometry());
+}
+
+void TAdminToolDlg::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    resetL60Pages();
+    setPageSetsEnabled(false, false);
+    placeL60OverFilePages();
+    m_l60Category->setCurrentIndex(0);
+    m_l60Category->hide();
+    m_category->show();
+}
+
+void TAdminToolDlg::closeEvent(QCloseEvent *event)
+{
+    m_core->removeWorkingFiles();
+    QMainWindow::closeEvent(event);
+}
+
+void TAdminToolDlg::setPageSetsEnabled(bool fileConfigured, bool l60)
+{
+    m_category->setEnabled(fileConfigured);
+    m_l60Category->setEnabled(l60);
+}
+
+void TAdminToolDlg::enableL60Choices(const TConfigItem *camera)
+{
+    Q_UNUSED(camera);
+}
+
+void TAdminToolDlg::resetL60Pages()
+{
+}
+
+void TAdminToolDlg::showFirstPages()
+{
+    m_category->setCurrentIndex(0);
+    m_l60Category->setCurrentIndex(0);
+}
+
+void TAdminToolDlg::showFamily(Family family, TConfigItem &camera)
+{
+    Q_UNUSED(camera);
+    placeL60OverFilePages();
+    const bool l60 = family == Family::L60;
+    m_l60Category->setVisible(l60);
+    m_category->setVisible(!l60);
+}
+
+void TAdminToolDlg::disableSaveRestore()
+{
+}
+
+void TAdminToolDlg::savePending(Family family)
+{
+    Q_UNUSED(family);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/shell/admin_tool_core.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class QWidget;
+class WidgetMessenger;
+class BusyLamp;
+
+// The main window: toolbar, menus, the camera list on the left, the local network
+// information and the settings pages on the right, the status bar with clock, socket
+// texts and the activity lamp. All behaviour lives in AdminToolCore.
+class TAdminToolDlg final : public QMainWindow, public PageHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TAdminToolDlg)
+
+public:
+    TAdminToolDlg(const AppOptions &options, Messenger *messenger = nullptr,
+                  QWidget *parent = nullptr);
+    ~TAdminToolDlg() override;
+
+    AdminToolCore &core() { return *m_core; }
+    // Set-up after construction: captions, local network, saved list, zora.ini.
+    void setUp();
+
+    QTreeView *cameraList() const { return m_list; }
+    QTabWidget *category() const { return m_category; }
+    QTabWidget *l60Category() const { return m_l60Category; }
+    QMenu *popupMenu() const { return m_popup; }
+    void bringToFront();
+
+    // PageHost
+    void setPageSetsEnabled(bool fileConfigured, bool l60) override;
+    void enableL60Choices(const TConfigItem *camera) override;
+    void resetL60Pages() override;
+    void showFirstPages() override;
+    void showFamily(Family family, TConfigItem &camera) override;
+    void disableSaveRestore() override;
+    void savePending(Family family) override;
+
+    // Timer handlers, also called by tests.
+    void ClockTimerTimer();
+    void preparePopupMenu();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildActions();
+    void buildLayout();
+    void setCaptions();
+    void placeL60OverFilePages();
+    void CameraListSelectItem();
+    void CameraListColumnClick(int column);
+    void BtnAboutClick();
+
+    std::unique_ptr<WidgetMessenger> m_ownMessenger;
+    std::unique_ptr<AdminToolCore> m_core;
+    QTreeView *m_list = nullptr;
+    QWidget *m_pagesArea = nullptr;
+    QTabWidget *m_category = nullptr;
+    QTabWidget *m_l60Category = nullptr;
+    QComboBox *m_modelFilter = nullptr;
+    QMenu *m_popup = nullptr;
+    QAction *m_popupClear = nullptr;
+    QAction *m_popupFtp = nullptr;
+    QAction *m_popupSearch = nullptr;
+    QLabel *m_clockPanel = nullptr;
+    QLabel *m_socketPanel = nullptr;
+    BusyLamp *m_lamp = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    bool m_shownOnce = false;
+};

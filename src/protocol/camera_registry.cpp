@@ -1,0 +1,126 @@
+#include "protocol/camera_registry.h"
+
+#include "app/camera_list.h"
+#include "app/messenger.h"
+#include "app/model_filter_table.h"
+#include "app/string_table.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+CameraRegistry::CameraRegistry(CameraList &list, ModelFilterTable &models, QObject *parent)
+    : QObject(parent)
+    , m_list(list)
+    , m_models(models)
+{
+}
+
+TConfigItem *CameraRegistry::recordOfRow(int row)
+{
+    if (row < 0 || row >= m_list.count())
+        return nullptr;
+    const int index = m_list.row(row).record;
+    if (index < 0 || index >= recordCount())
+        return nullptr;
+    return &record(index);
+}
+
+int CameraRegistry::appendRecord()
+{
+    m_records.emplace_back();
+    return recordCount() - 1;
+}
+
+int CameraRegistry::freeRecord()
+{
+    for (int i = 0; i < recordCount(); ++i) {
+        if (m_records[size_t(i)].isFree())
+            return i;
+    }
+    return appendRecord();
+}
+
+void CameraRegistry::addSavedRow(const QString &address)
+{
+    const int index = appendRecord();
+    record(index).Address = address;
+    CameraList::Row row;
+    row.ip = address;
+    row.record = index;
+    row.counters = {1, 3, 0, 3, 0};
+    row.icon = CameraList::Waiting;
+    m_list.appendRow(row);
+}
+
+void CameraRegistry::loadSavedList(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray data = file.readAll();
+    // Lines end in CR LF; a bare LF is taken as well.
+    QList<QByteArray> lines = data.split('\n');
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    // A final line break leaves one empty piece after it, which is no line; and the
+    // last line read is taken only when it is not empty.
+    if (!lines.isEmpty() && data.endsWith('\n'))
+        lines.removeLast();
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty() || lines.first().isEmpty())
+        return;
+    for (const QByteArray &line : lines)
+        addSavedRow(QString::fromLatin1(line));
+}
+
+bool CameraRegistry::saveList(const QString &path, Messenger &messenger)
+{
+    if (m_list.count() == 0 && !messenger.ask(GetString(3251), GetString(3252)))
+        return false;
+    QByteArray out;
+    for (const TConfigItem &item : m_records) {
+        if (!item.Address.isEmpty())
+            out += item.Address.toLatin1() + "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
+        messenger.tell(GetString(3254), GetString(3184), Messenger::Style::Error);
+        return false;
+    }
+    return true;
+}
+
+void CameraRegistry::clearList()
+{
+    while (m_list.count() > 0) {
+        if (TConfigItem *item = recordOfRow(0))
+            item->zero();
+        m_list.removeFirst();
+    }
+    emit cleared();
+}
+
+void CameraRegistry::refilter()
+{
+    m_list.clear();
+    const int slot = m_models.selected();
+    for (int i = 0; i < recordCount(); ++i) {
+        const TConfigItem &item = m_records[size_t(i)];
+        if (!item.Header)
+            continue;
+        if (slot != 0 && m_models.code(slot) != item.modelCode())
+            continue;
+        CameraList::Row row;
+        row.caption = item.modelNameText();
+        row.mac = item.macText();
+        row.ip = item.Address;
+        row.host = item.hostNameText();
+        row.record = i;
+        row.counters = {item.ConnectionKind, 3, 0, 3, 0};
+        row.icon = CameraList::Present;
+        m_list.appendRow(row);
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "protocol/config_item.h"
+
+#include <QObject>
+#include <QString>
+
+#include <deque>
+
+class CameraList;
+class Messenger;
+class ModelFilterTable;
+
+// The cameras the main window knows: the record list and the camera-list rows that
+// point into it. Records are never removed; clearing zeroes them for reuse.
+class CameraRegistry final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CameraRegistry)
+
+public:
+    CameraRegistry(CameraList &list, ModelFilterTable &models, QObject *parent = nullptr);
+
+    CameraList &list() { return m_list; }
+    const CameraList &list() const { return m_list; }
+    ModelFilterTable &models() { return m_models; }
+
+    int recordCount() const { return int(m_records.size()); }
+    TConfigItem &record(int index) { return m_records.at(size_t(index)); }
+    const TConfigItem &record(int index) const { return m_records.at(size_t(index)); }
+    // The record a row names in its column 3, or nullptr.
+    TConfigItem *recordOfRow(int row);
+    int appendRecord();
+    // The first zeroed record, or a new one.
+    int freeRecord();
+
+    // The saved list: one address a line. An empty first line means an empty list.
+    void loadSavedList(const QString &path);
+    void addSavedRow(const QString &address);
+    // Writes the address of every record in record order; asks first when the list has
+    // no rows. False after a failed write (the "Write Error" message is shown) or a No.
+    bool saveList(const QString &path, Messenger &messenger);
+    void clearList();
+    // Re-creates the rows of every answered record that passes the model filter.
+    void refilter();
+
+signals:
+    void cleared();
+
+private:
+    CameraList &m_list;
+    ModelFilterTable &m_models;
+    std::deque<TConfigItem> m_records;
+};

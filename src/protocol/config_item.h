@@ -1,0 +1,74 @@
+#pragma once
+
+#include "protocol/datagram.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// FTP connection settings of one camera: port, passive mode, transfer type (0 binary,
+// 1 ASCII).
+struct FtpConnectionSetting {
+    qint32 port = 21;
+    bool passive = true;
+    quint8 transferType = 0;
+
+    bool operator==(const FtpConnectionSetting &) const = default;
+};
+
+// One camera known to the tool, filled from its discovery reply. A zeroed record (empty
+// Address) is free for the next camera.
+struct TConfigItem {
+    std::optional<QByteArray> Header;            // reply offsets 0..16; none until it answers
+    QByteArray ModelName;
+    std::optional<QByteArray> HostName;          // only when not empty
+    std::optional<QByteArray> DomainName;        // only with flags bit 0 and not empty
+    std::optional<std::array<quint8, 16>> AddressBlock; // ip, mask, gateway, dns
+    std::optional<QByteArray> PppoeBlock;
+    QString AdminId;                             // credentials live here and nowhere else
+    QString AdminPassword;
+    QString Address;                             // dotted address of the camera
+    bool UseAccount = false;
+    quint8 ConnectionKind = 0;                   // 2 local, 3 remote
+    quint8 DoSource = 0;
+    quint8 MdSensitivity = 0;
+    quint8 AudioAvailable = 0;
+    quint8 SpareTag = 0;
+    std::optional<FtpConnectionSetting> FtpSettings;
+
+    static constexpr quint8 kLocal = 2;
+    static constexpr quint8 kRemote = 3;
+
+    bool isFree() const { return Address.isEmpty(); }
+    void zero() { *this = TConfigItem(); }
+
+    quint8 modelCode() const { return Header ? quint8(Header->at(8)) : 0; }
+    QByteArrayView mac() const;
+    QString macText() const;
+    quint8 networkTypeByte() const { return Header ? quint8(Header->at(15)) : 0; }
+    quint8 flags() const { return Header ? quint8(Header->at(16)) : 0; }
+    QString modelNameText() const { return Zora::WireText(ModelName); }
+    QString hostNameText() const { return HostName ? Zora::WireText(*HostName) : QString(); }
+    QString domainNameText() const { return DomainName ? Zora::WireText(*DomainName) : QString(); }
+    // Dotted text of word i of the address block (0 ip, 1 mask, 2 gateway, 3 dns).
+    QString addressWord(int i) const;
+    std::optional<Zora::PppoeSettings> pppoe() const;
+
+    // Protocol-configured family (model codes 1 and 4) or file-configured.
+    static bool isProtocolConfigured(quint8 modelCode) { return modelCode == 1 || modelCode == 4; }
+    // The models whose pages are the file-configured ones and that have FTP.
+    static bool isFileConfigured(quint8 modelCode);
+
+    // A new row's record: zeroed, then filled from the reply (credentials empty, FTP
+    // defaults for every model but 1).
+    void fillFromReply(const Zora::DiscoveryReply &reply, const QString &address,
+                       qint32 defaultFtpPort = 21);
+    // A listed camera answering again: settings refreshed, credentials, connection kind
+    // and FTP settings kept.
+    void updateFromReply(const Zora::DiscoveryReply &reply, const QString &address);
+
+private:
+    void takeOptionalBytes(const Zora::DiscoveryReply &reply);
+};

@@ -1,0 +1,155 @@
+#include "protocol/discovery.h"
+
+#include "app/camera_list.h"
+#include "app/model_filter_table.h"
+#include "protocol/camera_registry.h"
+#include "protocol/datagram.h"
+#include "protocol/udp_endpoint.h"
+
+Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *parent)
+    : QObject(parent)
+    , m_endpoint(endpoint)
+    , m_registry(registry)
+{
+}
+
+void Discovery::attach()
+{
+    connect(&m_endpoint, &UdpEndpoint::discoveryReply, this, &Discovery::handleReply);
+}
+
+bool Discovery::sendRequest(const QString &host, quint16 port, QString *error)
+{
+    const QByteArray request =
+        Zora::BuildDiscoveryRequest(m_registry.models().selectedCode(), !host.isEmpty());
+    QString why;
+    const bool ok = m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, &why);
+    if (!ok)
+        m_lastError = why;
+    if (error)
+        *error = why;
+    return ok;
+}
+
+void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sender,
+                            quint16 length, bool remote)
+{
+    Q_UNUSED(length); // the parser reads the length from the header itself
+    const auto reply = Zora::DiscoveryReply::parse(datagram.bytes());
+    if (!reply)
+        return;
+    ModelFilterTable &models = m_registry.models();
+    if (!models.accepts(reply->modelCode()))
+        return;
+
+    CameraList &list = m_registry.list();
+    const QString mac = reply->macText();
+    if (const int row = list.rowOfMac(mac); row >= 0) {
+        TConfigItem *item = m_registry.recordOfRow(row);
+        list.setText(row, CameraList::ColIp, sender);
+        list.setIcon(row, CameraList::Present);
+        list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
+        if (item)
+            item->updateFromReply(*reply, sender);
+        emit rowAnswered(row, false);
+        return;
+    }
+
+    int row = list.firstCandidate(sender);
+    const bool created = row < 0;
+    const QString modelName = Zora::WireText(reply->modelName);
+    models.add(modelName + QStringLiteral(" Only"), reply->modelCode());
+
+    int index;
+    if (created) {
+        index = m_registry.freeRecord();
+        CameraList::Row r;
+        r.caption = modelName;
+        r.mac = mac;
+        r.ip = sender;
+        r.host = Zora::WireText(reply->hostName);
+        r.record = index;
+        r.counters = {TConfigItem::kLocal, 3, 0, 3, 0};
+        r.icon = CameraList::Present;
+        row = list.appendRow(r);
+    } else {
+        list.setCaption(row, modelName);
+        list.setIcon(row, CameraList::Present);
+        list.setText(row, CameraList::ColMac, mac);
+        list.setText(row, CameraList::ColIp, sender);
+        list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
+        index = list.row(row).record;
+        if (index < 0 || index >= m_registry.recordCount()) {
+            // A row without a usable record still gets one, so the camera can be used.
+            index = m_registry.freeRecord();
+        }
+    }
+    const quint8 kind = remote ? TConfigItem::kRemote : TConfigItem::kLocal;
+    list.setCounters(row, {kind, 3, 0, 3, 0});
+    TConfigItem &item = m_registry.record(index);
+    item.fillFromReply(*reply, sender, m_ftpPort);
+    item.ConnectionKind = kind;
+    list.setRecord(row, index);
+    list.announceRow(row);
+    emit rowAnswered(row, created);
+}
+
+void Discovery::startCountdown(int row, int state)
+{
+    CameraList &list = m_registry.list();
+    list.setIcon(row, state);
+    list.setCounter(row, CameraList::ColCycles, 3);
+    list.setCounter(row, CameraList::ColCountdown, 120);
+}
+
+void Discovery::pollTick()
+{
+    CameraList &list = m_registry.list();
+    const int rows = list.count();
+    for (int r = 0; r < rows; ++r) {
+        const int state = list.icon(r);
+        if (state == CameraList::Waiting) {
+            int wait = list.counter(r, CameraList::ColWait);
+            if (wait > 0) {
+                list.setCounter(r, CameraList::ColWait, wait - 1);
+                continue;
+            }
+            int attempts = list.counter(r, CameraList::ColAttempts) - 1;
+            if (list.counter(r, CameraList::ColKind) == 1) {
+                list.setCounter(r, CameraList::ColKind, 0);
+                sendRequest({});
+            } else {
+                list.setCounter(r, CameraList::ColKind, 1);
+                sendRequest(list.row(r).ip);
+            }
+            if (attempts != 0) {
+                list.setCounter(r, CameraList::ColAttempts, attempts);
+                list.setCounter(r, CameraList::ColWait, 6);
+            } else {
+                list.setCounter(r, CameraList::ColAttempts, 3);
+                list.setCounter(r, CameraList::ColWait, 360);
+                const int cycles = list.counter(r, CameraList::ColCycles) - 1;
+                list.setCounter(r, CameraList::ColCycles, cycles);
+                if (cycles == 0) {
+                    list.setIcon(r, CameraList::NotFound);
+                    list.setCounter(r, CameraList::ColCycles, 3);
+                }
+            }
+        } else if (state == CameraList::Restarting || state == CameraList::Lost
+                   || state == CameraList::Updating) {
+            int countdown = list.counter(r, CameraList::ColCountdown) - 1;
+            if (countdown == 0) {
+                countdown = 3;
+                list.setIcon(r, CameraList::Lost);
+            }
+            list.setCounter(r, CameraList::ColCountdown, countdown);
+            if (countdown % 20 == 0) {
+                if (state == CameraList::Updating
+                    || list.counter(r, CameraList::ColKind) != TConfigItem::kRemote)
+                    sendRequest({});
+                else
+                    sendRequest(list.row(r).ip);
+            }
+        }
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class CameraRegistry;
+class UdpEndpoint;
+struct ReceivedDatagram;
+
+// Finding cameras and watching their presence: the scan, the discovery reply handler
+// and the presence poll that the 500 ms clock drives.
+class Discovery final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Discovery)
+
+public:
+    Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *parent = nullptr);
+
+    // Listens to the endpoint's discovery replies.
+    void attach();
+    void setDefaultFtpPort(qint32 port) { m_ftpPort = port; }
+
+    // One discovery request to host (empty: broadcast) on port (0: the camera port).
+    bool sendRequest(const QString &host, quint16 port = 0, QString *error = nullptr);
+    bool scan(QString *error = nullptr) { return sendRequest({}, 0, error); }
+
+    void handleReply(const ReceivedDatagram &datagram, const QString &sender, quint16 length,
+                     bool remote);
+    // One tick of the presence poll over every row.
+    void pollTick();
+    // A row enters the restart watch (restarting or updating).
+    void startCountdown(int row, int state);
+
+    const QString &lastSendError() const { return m_lastError; }
+
+signals:
+    // A reply refreshed row (created it when `created`); the main window refills the
+    // pages when it is the selected row.
+    void rowAnswered(int row, bool created);
+
+private:
+    UdpEndpoint &m_endpoint;
+    CameraRegistry &m_registry;
+    qint32 m_ftpPort = 21;
+    QString m_lastError;
+};

@@ -1,0 +1,216 @@
+#include "protocol/udp_endpoint.h"
+
+#include "app/send_guard.h"
+#include "app/string_table.h"
+#include "protocol/datagram.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+
+namespace {
+
+// Room for the replies of a few thousand cameras answering one broadcast at once.
+constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
+
+} // namespace
+
+QString ReceivedDatagram::senderText() const
+{
+    bool ok = false;
+    const quint32 v4 = sender.toIPv4Address(&ok);
+    return ok ? QHostAddress(v4).toString() : sender.toString();
+}
+
+UdpEndpoint::UdpEndpoint(QObject *parent)
+    : QObject(parent)
+    , m_socketTimer(new QTimer(this))
+    , m_busyTimer(new QTimer(this))
+{
+    m_socketTimer->setInterval(kSocketTimeoutMs);
+    m_busyTimer->setInterval(kBusyIntervalMs);
+    connect(m_socketTimer, &QTimer::timeout, this, &UdpEndpoint::socketTimeout);
+    connect(m_busyTimer, &QTimer::timeout, this, [this] { busyTick(); });
+}
+
+UdpEndpoint::~UdpEndpoint() = default;
+
+void UdpEndpoint::setSink(Stage stage, DatagramSink *sink)
+{
+    m_sinks[int(stage)] = sink;
+}
+
+bool UdpEndpoint::isOpen() const
+{
+    return m_socket && m_socket->state() == QAbstractSocket::BoundState;
+}
+
+bool UdpEndpoint::open(QString *error)
+{
+    if (isOpen())
+        return true;
+    delete m_socket;
+    m_socket = new QUdpSocket(this);
+    if (!m_socket->bind(QHostAddress::AnyIPv4, m_localPort)) {
+        if (error)
+            *error = m_socket->errorString();
+        setStatus(m_socket->errorString());
+        delete m_socket;
+        m_socket = nullptr;
+        return false;
+    }
+    // The kernel caps SO_RCVBUF at rmem_max; SO_RCVBUFFORCE passes the cap where the
+    // process may (as root), which keeps a burst of replies from being dropped.
+    const int fd = int(m_socket->socketDescriptor());
+    int size = kReceiveBufferBytes;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    connect(m_socket, &QUdpSocket::readyRead, this, &UdpEndpoint::readPending);
+    return true;
+}
+
+void UdpEndpoint::markSend()
+{
+    open(nullptr);
+    setStatus(GetString(3170) + QString::number(m_localPort));
+    m_sendCounter = 4;
+    m_busyTimer->start();
+    m_socketTimer->stop();
+    m_socketTimer->start();
+}
+
+void UdpEndpoint::markReceive()
+{
+    m_receiveCounter = 4;
+    m_busyTimer->start();
+}
+
+bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &bytes, QString *error)
+{
+    markSend();
+    QString why;
+    if (!isOpen() && !open(&why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    QHostAddress destination;
+    if (host.isEmpty() || host == QLatin1String("255.255.255.255")) {
+        destination = m_broadcast;
+    } else if (!destination.setAddress(host)) {
+        const QHostInfo info = QHostInfo::fromName(host);
+        for (const QHostAddress &a : info.addresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                destination = a;
+                break;
+            }
+        }
+        if (destination.isNull()) {
+            if (error)
+                *error = info.errorString();
+            return false;
+        }
+    }
+    why = SendGuard::refusal(destination);
+    if (!why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    if (m_socket->writeDatagram(bytes, destination, port) != bytes.size()) {
+        if (error)
+            *error = m_socket->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool UdpEndpoint::sendCommand(const QString &host, const QByteArray &bytes, QString *error)
+{
+    return send(host, m_cameraPort, bytes, error);
+}
+
+void UdpEndpoint::socketTimeout()
+{
+    setStatus(GetString(3263));
+    m_socketTimer->stop();
+    if (m_socket) {
+        m_socket->close();
+        m_socket->deleteLater();
+        m_socket = nullptr;
+    }
+}
+
+UdpEndpoint::Lamp UdpEndpoint::busyTick()
+{
+    if (m_sendCounter == 0 && m_receiveCounter == 0)
+        m_busyTimer->stop();
+    const Lamp lamp{m_sendCounter > 0, m_receiveCounter > 0};
+    emit lampChanged(lamp.send, lamp.receive);
+    if (m_sendCounter > 0)
+        --m_sendCounter;
+    if (m_receiveCounter > 0)
+        --m_receiveCounter;
+    return lamp;
+}
+
+bool UdpEndpoint::busyTimerActive() const
+{
+    return m_busyTimer->isActive();
+}
+
+bool UdpEndpoint::socketTimerActive() const
+{
+    return m_socketTimer->isActive();
+}
+
+void UdpEndpoint::readPending()
+{
+    while (m_socket && m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram d = m_socket->receiveDatagram(Zora::kReceiveBuffer);
+        handleDatagram(d.data(), d.senderAddress());
+    }
+}
+
+void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sender)
+{
+    markReceive();
+    ReceivedDatagram d;
+    d.buffer = QByteArray(Zora::kReceiveBuffer, '\0');
+    d.count = int(qMin<qsizetype>(data.size(), Zora::kReceiveBuffer));
+    d.buffer.replace(0, d.count, data.first(d.count));
+    d.sender = sender;
+    if (d.count < 8 || !d.bytes().startsWith(Zora::kReplyMagic))
+        return;
+
+    auto sink = [this](Stage s) -> DatagramSink * {
+        DatagramSink *k = m_sinks[int(s)];
+        return (k && k->active()) ? k : nullptr;
+    };
+    if (DatagramSink *k = sink(Stage::Confirm); k && k->offer(d))
+        return;
+    if (DatagramSink *k = sink(Stage::Fetch); k && k->offer(d))
+        return;
+    if (DatagramSink *k = sink(Stage::RemoteSearch))
+        k->offer(d);
+    int registered = 0;
+    if (DatagramSink *k = sink(Stage::Register)) {
+        registered = k->offer(d);
+        if (registered == -1)
+            return;
+    }
+    if (d.at(7) != Zora::ReplyDiscovery)
+        return;
+    emit discoveryReply(d, d.senderText(), Zora::ReadLe16(d.buffer, 5), registered == 1);
+}
+
+void UdpEndpoint::setStatus(const QString &text)
+{
+    if (text == m_status)
+        return;
+    m_status = text;
+    emit statusTextChanged(text);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class QTimer;
+class QUdpSocket;
+
+// One datagram as the receive handler passes it on: the zero-filled 1024-byte buffer,
+// the number of bytes received and the sender.
+struct ReceivedDatagram {
+    QByteArray buffer; // always 1024 bytes
+    int count = 0;
+    QHostAddress sender;
+
+    QByteArrayView bytes() const { return QByteArrayView(buffer).first(count); }
+    quint8 at(int offset) const { return quint8(buffer.at(offset)); }
+    QString senderText() const;
+};
+
+// A dialog that may be waiting for replies. The endpoint asks it only while active().
+class DatagramSink
+{
+public:
+    virtual ~DatagramSink() = default;
+    virtual bool active() const = 0;
+    // The confirmation and fetch dialogs: nonzero consumes the datagram. The remote
+    // search: ignored. The registration dialog: -1 stops the dispatch, 1 marks the
+    // camera remote.
+    virtual int offer(const ReceivedDatagram &datagram) = 0;
+};
+
+// The tool's UDP socket: opened by the first send, closed 5 s after the last one. Every
+// request leaves through send() and every reply is validated and routed here.
+class UdpEndpoint final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(UdpEndpoint)
+
+public:
+    enum class Stage { Confirm, Fetch, RemoteSearch, Register };
+    static constexpr int kStages = 4;
+    static constexpr int kSocketTimeoutMs = 5000;
+    static constexpr int kBusyIntervalMs = 200;
+
+    explicit UdpEndpoint(QObject *parent = nullptr);
+    ~UdpEndpoint() override;
+
+    void setLocalPort(quint16 port) { m_localPort = port; }
+    quint16 localPort() const { return m_localPort; }
+    void setBroadcastAddress(const QHostAddress &address) { m_broadcast = address; }
+    const QHostAddress &broadcastAddress() const { return m_broadcast; }
+    void setCameraPort(quint16 port) { m_cameraPort = port; }
+    quint16 cameraPort() const { return m_cameraPort; }
+
+    void setSink(Stage stage, DatagramSink *sink);
+
+    // Sends to host (dotted address or name), or broadcasts when host is empty (or is
+    // "255.255.255.255", which stands for the broadcast address). False with a message
+    // when the name does not resolve, the destination is refused or the send fails.
+    bool send(const QString &host, quint16 port, const QByteArray &bytes, QString *error = nullptr);
+    // To the camera port.
+    bool sendCommand(const QString &host, const QByteArray &bytes, QString *error = nullptr);
+
+    bool isOpen() const;
+    void markSend();
+    void markReceive();
+    // SocketTimer: the listening time is over.
+    void socketTimeout();
+    // BusyTimer: which overlays the lamp shows this tick; counters count down.
+    struct Lamp {
+        bool send = false;
+        bool receive = false;
+    };
+    Lamp busyTick();
+    bool busyTimerActive() const;
+    bool socketTimerActive() const;
+    const QString &statusText() const { return m_status; }
+
+    // The receive handler; public so tests can hand it datagrams.
+    void handleDatagram(const QByteArray &data, const QHostAddress &sender);
+
+signals:
+    void statusTextChanged(const QString &text);
+    void lampChanged(bool send, bool receive);
+    // A discovery reply (type 5) that no dialog stopped. Delivered synchronously.
+    void discoveryReply(const ReceivedDatagram &datagram, const QString &sender,
+                        quint16 length, bool remote);
+
+private:
+    bool open(QString *error);
+    void readPending();
+    void setStatus(const QString &text);
+
+    QUdpSocket *m_socket = nullptr;
+    QTimer *m_socketTimer = nullptr;
+    QTimer *m_busyTimer = nullptr;
+    std::array<DatagramSink *, kStages> m_sinks{};
+    QHostAddress m_broadcast{QStringLiteral("255.255.255.255")};
+    quint16 m_localPort = 32153;
+    quint16 m_cameraPort = 32154;
+    int m_sendCounter = 0;
+    int m_receiveCounter = 0;
+    QString m_status;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Shared bits of the test programs.
+namespace TestSupport {
+
+// A fresh application directory for one test, with SetApplicationPath pointing at it.
+class AppDir
+{
+public:
+    AppDir();
+    ~AppDir();
+    QString path() const;          // with a trailing separator
+    QString file(const QString &name) const;
+    bool write(const QString &name, const QByteArray &bytes) const;
+    QByteArray read(const QString &name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray fromHex(const char *spacedHex);
+QString sourcePath(const QString &relative);
+QString pythonPath();
+
+} // namespace TestSupport
