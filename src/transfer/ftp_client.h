@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+// One camera's FTP connection, driven by the thread that calls its operations (a worker
+// thread, never the user-interface thread). Each operation blocks until the server's
+// final reply and returns false with errorString() set on any other outcome. Progress
+// is reported through signals emitted on the driving thread; connect receivers on other
+// threads with the default (queued) connection.
+//
+// A job is: set the parameters, connectToHost(), operations, quit(). Every operation
+// of the job runs on the one control connection opened by connectToHost(); a lost
+// connection is an error, never a silent new login.
+class FtpClient final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FtpClient)
+
+public:
+    enum class Direction { Read, Write };
+    Q_ENUM(Direction)
+
+    // Bounds on a server that stops answering. The defaults suit a camera on the local
+    // network; tests shrink them.
+    struct Limits {
+        int replyMs = 15000;           // the greeting and login together, and each reply
+        int stallSeconds = 30;         // a data transfer slower than stallBytesPerSecond
+        int stallBytesPerSecond = 1;   //   for this long is cut
+    };
+
+    struct StoreOptions {
+        bool forceBinary = false;      // firmware images go binary whatever the setting
+        int finalReplyMs = 0;          // > 0: wait this long for the reply after the data
+    };
+
+    explicit FtpClient(QObject *parent = nullptr);
+    ~FtpClient() override;
+
+    void setHost(const QString &host);
+    void setPort(int port);
+    void setUser(const QString &user);
+    void setPassword(const QString &password);
+    void setPassive(bool passive);
+    void setTransferType(quint8 type);   // 0 binary ("TYPE I"), anything else ASCII ("TYPE A")
+    void setLimits(const Limits &limits);
+    Limits limits() const { return m_limits; }
+
+    bool connectToHost();
+    bool isConnected() const;
+    bool store(const QString &localPath, const QString &remoteName,
+               const StoreOptions &options);
+    bool store(const QString &localPath, const QString &remoteName);
+    bool retrieve(const QString &remoteName, const QString &localPath);
+    bool remove(const QString &remotePath);
+    bool rename(const QString &oldPath, const QString &newPath);
+    // Moves tmpPath over finalPath the way the camera expects: "DELE final" (a missing
+    // final file is no error), then "RNFR tmp" / "RNTO final".
+    bool replace(const QString &tmpPath, const QString &finalPath);
+    bool changeDirectory(const QString &name);
+    bool site(const QString &command);
+    bool nameList(QStringList *names);
+    // Sends "QUIT" when connected and closes the connection in any case.
+    bool quit();
+
+    // Callable from any thread: cuts the pending operation at once and fails every later
+    // one. An aborted client is finished; make a new one for the next job.
+    void abort();
+    bool isAborted() const { return m_aborted.load(); }
+
+    QString errorString() const { return m_error; }
+    // The server's last reply line ("530 Login incorrect."), empty before the first.
+    QString lastReply() const { return m_lastReply; }
+
+Q_SIGNALS:
+    void workBegin(FtpClient::Direction direction, qint64 total);
+    void work(FtpClient::Direction direction, qint64 done);
+    void workEnd(FtpClient::Direction direction);
+    void status(const QString &text);
+
+private:
+    struct Transfer;
+    friend struct FtpCallbacks;
+
+    bool checkName(const QString &name, const char *what);
+    bool requireConnection();
+    bool perform(const QByteArray &url, const char *operation);
+    bool runCommands(const QList<QByteArray> &commands, const char *operation);
+    QByteArray urlFor(const QString &remoteName) const;
+    void resetRequest();
+    void closeHandle();
+    bool fail(const QString &text);
+
+    int openSocket(int purpose, const void *address, int family, int type, int protocol);
+    void noteSocket(int fd);
+    int closeSocket(int fd);
+
+    QString m_host;
+    int m_port = 21;
+    QString m_user;
+    QString m_password;
+    bool m_passive = true;
+    bool m_ascii = false;
+    Limits m_limits;
+
+    void *m_curl = nullptr;
+    char *m_errorBuffer = nullptr;
+    Transfer *m_transfer = nullptr;
+    QString m_error;
+    QString m_lastReply;
+    QString m_guardRefusal;
+    QByteArray m_replyLine;
+
+    std::atomic<bool> m_aborted = false;
+    mutable QMutex m_socketMutex;     // abort() runs on another thread
+    QSet<int> m_sockets;
+    int m_controlSocket = -1;
+};

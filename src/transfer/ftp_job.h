@@ -1,0 +1,72 @@
+#pragma once
+
+#include "transfer/ftp_client.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// The outcome a transfer worker posts to its dialog when it ends.
+enum class FtpOutcome : int {
+    Done = 0,            // every operation of the job was done
+    TransferFailed = 1,  // an operation failed, or a local file the job needs is missing
+    ConnectFailed = 2,   // connecting or logging in failed
+};
+
+// One job on one connection: connect and log in, the queued operations in order, quit.
+// A worker thread builds the job, calls run() on its own thread and learns the outcome
+// from the return value or from finished(), which a dialog on the user-interface thread
+// receives queued. The first failing operation ends the job.
+class FtpJob final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FtpJob)
+
+public:
+    enum class QuitErrors { Fail, Ignore };
+
+    // The client is lent, not owned; its parameters must be set.
+    explicit FtpJob(FtpClient *client, QObject *parent = nullptr);
+    ~FtpJob() override;
+
+    void addStore(const QString &localPath, const QString &remoteName,
+                  const FtpClient::StoreOptions &options = {});
+    // A remote name ending in "/" is a folder: the file goes in it under its local name.
+    void addStoreInto(const QString &localPath, const QString &remoteName);
+    void addRetrieve(const QString &remoteName, const QString &localPath);
+    void addDelete(const QString &remotePath);
+    void addRename(const QString &oldPath, const QString &newPath);
+    void addReplace(const QString &tmpPath, const QString &finalPath);
+    void addSite(const QString &command);
+    // "SITE " + prefix + the remote path the last store used.
+    void addSiteOnStored(const QString &prefix);
+    void addChangeDirectory(const QString &name);
+    void addNameList();
+    void setQuitErrors(QuitErrors policy) { m_quitErrors = policy; }
+
+    int run();
+
+    QString errorString() const { return m_error; }
+    QString storedPath() const { return m_storedPath; }
+    QStringList listing() const { return m_listing; }
+
+    // The name a store to a folder falls back to: the folder followed by the local file's
+    // name (after its last "/" or "\").
+    static QString fallbackName(const QString &remoteName, const QString &localPath);
+
+Q_SIGNALS:
+    void finished(int outcome, const QString &errorText);
+
+private:
+    int finish(FtpOutcome outcome);
+
+    FtpClient *m_client = nullptr;
+    std::vector<std::function<bool()>> m_steps;
+    QuitErrors m_quitErrors = QuitErrors::Fail;
+    QString m_error;
+    QString m_storedPath;
+    QStringList m_listing;
+};

@@ -1,0 +1,289 @@
+#!/usr/bin/python3
+"""A camera's FTP server on a loopback address, with faults on request.
+
+Built on pyftpdlib (Debian's python3-pyftpdlib).  Each control connection runs
+on its own thread, so a fault that holds back one session's replies leaves
+the others alone.  Every command line received is appended to the command log
+as "<session> <line>", in order, so that tests can check the exact wire.
+
+Faults (the ``faults`` dict, or ``--fault NAME=VALUE`` on the command line):
+
+  login_530=1        answer PASS with 530 whatever the password
+  no_greeting=1      accept the connection and never send the 220 greeting
+  drop_after=K       close the data connection after K bytes (RETR and STOR),
+                     answering 426
+  stor_553=1|SUFFIX  answer STOR with 553 (only for paths ending in SUFFIX)
+  disk_full=K        accept K bytes of a STOR, then close the data connection
+                     and answer 452
+  rnto_refused=1     answer RNTO with 553
+  slow_data=N        move data at N bytes per second in both directions
+  late_reply=S       hold back every reply (greeting included) by S seconds
+  late_final=S       hold back the final reply of a transfer (226) by S seconds
+
+Standalone: prints {"ready": true, "port": N} once listening and serves until
+standard input reaches end of file.
+"""
+
+import argparse
+import ipaddress
+import itertools
+import json
+import logging
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import ThreadedFTPServer
+
+FAULT_NAMES = ("login_530", "no_greeting", "drop_after", "stor_553", "disk_full",
+               "rnto_refused", "slow_data", "late_reply", "late_final")
+
+
+def _number(value):
+    if isinstance(value, bool):
+        return int(value)
+    if isinstance(value, (int, float)):
+        return value
+    text = str(value).strip()
+    try:
+        return int(text)
+    except ValueError:
+        return float(text)
+
+
+def _check_loopback(host):
+    try:
+        addr = ipaddress.ip_address(host)
+    except ValueError:
+        raise ValueError("not an IP address: %r" % host)
+    if addr.version != 4 or not addr.is_loopback:
+        raise ValueError("only 127.0.0.0/8 addresses are served: %s" % host)
+
+
+class CommandLog:
+    """Every command line of every session, in arrival order."""
+
+    def __init__(self, path):
+        self.path = path
+        self.lock = threading.Lock()
+        self.entries = []
+        if path:
+            open(path, "a", encoding="utf-8").close()
+
+    def add(self, session, line):
+        with self.lock:
+            self.entries.append((session, line))
+            if self.path:
+                with open(self.path, "a", encoding="utf-8") as f:
+                    f.write("%d %s\n" % (session, line))
+
+    def lines(self, session=None):
+        with self.lock:
+            return [l for s, l in self.entries if session is None or s == session]
+
+
+def _make_handlers(server):
+    """Handler classes bound to one server, so that two servers in one process
+    keep their own faults."""
+    faults = server.faults
+    stopping = server._stopping
+    sessions = itertools.count(1)
+
+    def hold(seconds):
+        if seconds and seconds > 0:
+            stopping.wait(seconds)
+
+    class CameraDTP(ThrottledDTPHandler):
+        read_limit = int(faults.get("slow_data", 0) or 0)
+        write_limit = int(faults.get("slow_data", 0) or 0)
+
+        def __init__(self, sock, cmd_channel):
+            self._dropping = False
+            super().__init__(sock, cmd_channel)
+
+        def _cut(self, reply):
+            self._resp = (reply, logging.debug)
+            self.close()
+
+        def _receive_limit(self):
+            if "drop_after" in faults:
+                return int(faults["drop_after"]), "426 Data connection lost; transfer aborted."
+            if "disk_full" in faults:
+                return int(faults["disk_full"]), "452 Insufficient storage space."
+            return None, None
+
+        def handle_read(self):
+            limit, reply = self._receive_limit()
+            if limit is None or not self.receive:
+                return super().handle_read()
+            left = limit - self.tot_bytes_received
+            if left <= 0:
+                return self._cut(reply)
+            saved = self.ac_in_buffer_size
+            self.ac_in_buffer_size = max(1, min(saved, left))
+            try:
+                super().handle_read()
+            finally:
+                self.ac_in_buffer_size = saved
+            if not self._closed and self.tot_bytes_received >= limit:
+                self._cut(reply)
+
+        handle_read_event = handle_read
+
+        def send(self, data):
+            if "drop_after" not in faults or self.receive:
+                return super().send(data)
+            left = int(faults["drop_after"]) - self.tot_bytes_sent
+            if left <= 0:
+                if not self._dropping:
+                    self._dropping = True
+                    self.ioloop.call_later(
+                        0, lambda: self._cut("426 Data connection lost; transfer aborted."))
+                return 0
+            return super().send(data[:left])
+
+    class CameraHandler(FTPHandler):
+        dtp_handler = CameraDTP
+        banner = "camera FTP server ready."
+        auth_failed_timeout = 0
+        use_sendfile = False
+        permit_foreign_addresses = False
+
+        def __init__(self, *args, **kwargs):
+            self.session = next(sessions)
+            super().__init__(*args, **kwargs)
+
+        def handle(self):
+            if faults.get("no_greeting"):
+                self.on_connect()
+                return
+            super().handle()
+
+        def respond(self, resp, logfun=logging.debug):
+            hold(_number(faults.get("late_reply", 0)))
+            if resp.startswith("226"):
+                hold(_number(faults.get("late_final", 0)))
+            super().respond(resp, logfun)
+
+        def pre_process_command(self, line, cmd, arg):
+            server.log.add(self.session, line)
+            return super().pre_process_command(line, cmd, arg)
+
+        def ftp_PASS(self, line):
+            if faults.get("login_530"):
+                self.respond("530 Authentication failed.")
+                return
+            return super().ftp_PASS(line)
+
+        def ftp_STOR(self, file, mode="w"):
+            refuse = faults.get("stor_553")
+            if refuse and (refuse in (1, True, "1") or file.endswith(str(refuse))):
+                self.respond("553 Could not create file.")
+                return
+            return super().ftp_STOR(file, mode)
+
+        def ftp_RNTO(self, path):
+            if faults.get("rnto_refused"):
+                self._rnfr = None
+                self.respond("553 Rename refused.")
+                return
+            return super().ftp_RNTO(path)
+
+    return CameraHandler
+
+
+class CameraFtp:
+    """One camera's FTP server.  ``start()`` serves in a background thread;
+    ``port`` is the bound port (0 asks for a free one)."""
+
+    def __init__(self, host, port, user, password, root_dir, faults=None, log_path=None):
+        _check_loopback(host)
+        unknown = set(faults or {}) - set(FAULT_NAMES)
+        if unknown:
+            raise ValueError("unknown FTP faults: %s" % ", ".join(sorted(unknown)))
+        self.host = host
+        self.port = int(port)
+        self.user = user
+        self.password = password
+        self.root_dir = root_dir
+        self.faults = dict(faults or {})
+        self.log = CommandLog(log_path)
+        self._stopping = threading.Event()
+        self._server = None
+        self._thread = None
+
+    def commands(self, session=None):
+        return self.log.lines(session)
+
+    def start(self):
+        os.makedirs(self.root_dir, exist_ok=True)
+        authorizer = DummyAuthorizer()
+        authorizer.add_user(self.user, self.password, self.root_dir, perm="elradfmwMT")
+        handler = _make_handlers(self)
+        handler.authorizer = authorizer
+        self._stopping.clear()
+        self._server = ThreadedFTPServer((self.host, self.port), handler)
+        self.port = self._server.socket.getsockname()[1]
+        self._thread = threading.Thread(target=self._serve, name="ftp-%d" % self.port,
+                                        daemon=True)
+        self._thread.start()
+        return self
+
+    def _serve(self):
+        server = self._server
+        while not self._stopping.is_set():
+            server.serve_forever(timeout=0.05, blocking=False, handle_exit=False)
+        server.close_all()
+
+    def stop(self):
+        if self._thread is None:
+            return
+        self._stopping.set()
+        self._thread.join(10)
+        self._thread = None
+        self._server = None
+
+
+def _parse_fault(text):
+    name, sep, value = text.partition("=")
+    if not sep:
+        value = "1"
+    try:
+        value = _number(value)
+    except ValueError:
+        pass
+    return name.strip(), value
+
+
+def main(argv=None):
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--host", default="127.0.0.1")
+    ap.add_argument("--port", type=int, default=0)
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--user", required=True)
+    ap.add_argument("--password", required=True)
+    ap.add_argument("--log", default=None, help="command log file")
+    ap.add_argument("--fault", action="append", default=[], metavar="NAME=VALUE")
+    args = ap.parse_args(argv)
+    logging.basicConfig(level=logging.ERROR)
+    faults = dict(_parse_fault(f) for f in args.fault)
+    try:
+        ftp = CameraFtp(args.host, args.port, args.user, args.password, args.root,
+                        faults=faults, log_path=args.log).start()
+    except (ValueError, OSError) as exc:
+        print(json.dumps({"ready": False, "error": str(exc)}), flush=True)
+        return 2
+    print(json.dumps({"ready": True, "port": ftp.port}), flush=True)
+    try:
+        while sys.stdin.read(65536):
+            pass
+    except KeyboardInterrupt:
+        pass
+    ftp.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
