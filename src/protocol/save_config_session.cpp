@@ -1,0 +1,234 @@
+#include "protocol/save_config_session.h"
+
+#include "app/string_table.h"
+#include "protocol/command_result_sink.h"
+#include "protocol/datagram.h"
+
+#include <QTimer>
+
+namespace {
+
+const QString kBroadcastText = QStringLiteral("255.255.255.255");
+
+} // namespace
+
+SaveConfigSession::SaveConfigSession(UdpEndpoint &endpoint, CommandResultSink *results,
+                                     QObject *parent)
+    : QObject(parent)
+    , m_endpoint(endpoint)
+    , m_results(results)
+    , m_buttonCaption(GetString(3301, QStringLiteral("Cancel")))
+{
+    m_endpoint.setSink(UdpEndpoint::Stage::Confirm, this);
+}
+
+SaveConfigSession::~SaveConfigSession()
+{
+    m_endpoint.setSink(UdpEndpoint::Stage::Confirm, nullptr);
+}
+
+void SaveConfigSession::attachTimer(QTimer *timer)
+{
+    if (m_timer)
+        disconnect(m_timer, &QTimer::timeout, this, &SaveConfigSession::tick);
+    m_timer = timer;
+    if (!m_timer)
+        return;
+    m_timer->setInterval(kIntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &SaveConfigSession::tick);
+    if (m_timerActive)
+        m_timer->start();
+    else
+        m_timer->stop();
+}
+
+void SaveConfigSession::setTarget(bool unicast, const QString &address)
+{
+    m_unicast = unicast;
+    m_address = address;
+}
+
+void SaveConfigSession::setExpectedMac(QByteArrayView sixBytes)
+{
+    m_mac = sixBytes.first(qMin<qsizetype>(6, sixBytes.size())).toByteArray();
+}
+
+void SaveConfigSession::setRow(int recordIndex)
+{
+    m_row = recordIndex;
+}
+
+bool SaveConfigSession::setRequest(const QByteArray &bytes, int capacity, int length)
+{
+    m_port = m_endpoint.cameraPort();
+    m_ticks = 0;
+    if (length < 0 || length > bytes.size() || length > capacity) {
+        m_request.clear();
+        m_length = 0;
+        return false;
+    }
+    m_request = bytes.first(length);
+    m_length = length;
+    return true;
+}
+
+bool SaveConfigSession::prepare(const ConfirmRequest &request)
+{
+    setTarget(request.unicast, request.address);
+    setExpectedMac(request.mac);
+    setRow(request.recordIndex);
+    const int length = request.bytes.size() >= 7 ? Zora::ReadLe16(request.bytes, 5) : -1;
+    return setRequest(request.bytes, request.capacity, length);
+}
+
+QString SaveConfigSession::caption() const
+{
+    return GetString(3291, QStringLiteral("Save Configuration"));
+}
+
+QString SaveConfigSession::waitingText() const
+{
+    return GetString(3292, QStringLiteral("Now updating changes... Please wait..."));
+}
+
+void SaveConfigSession::show()
+{
+    m_outcome = CommandOutcome::NoAnswer;
+    m_sendError.clear();
+    m_state = State::Sending;
+    m_port = m_endpoint.cameraPort();
+    m_errorText.clear();
+    m_errorVisible = false;
+    m_height = kHeightWaiting;
+    m_buttonCaption = GetString(3301, QStringLiteral("Cancel"));
+    emit changed();
+    if (m_length == 0 || m_mac.size() != 6) {
+        // nothing valid to send: close as though it never opened
+        close(CommandOutcome::NotSent);
+        return;
+    }
+    sendStep();
+    if (m_state == State::Sending)
+        setTimer(true);
+}
+
+void SaveConfigSession::tick()
+{
+    if (m_state != State::Sending)
+        return;
+    sendStep();
+}
+
+void SaveConfigSession::sendStep()
+{
+    ++m_ticks;
+    if (m_ticks > kMaxSends) {
+        close(CommandOutcome::NoAnswer);
+        return;
+    }
+    m_endpoint.markSend();
+    if (!m_unicast)
+        m_address = kBroadcastText;
+    QString error;
+    // The endpoint maps "255.255.255.255" to its broadcast address and enables
+    // broadcasting only for it.
+    if (!m_endpoint.send(m_address, m_port, m_request.first(m_length), &error))
+        m_sendError = error;
+}
+
+void SaveConfigSession::setTimer(bool on)
+{
+    m_timerActive = on;
+    if (m_timer) {
+        if (on)
+            m_timer->start();
+        else
+            m_timer->stop();
+    }
+}
+
+void SaveConfigSession::showMessage(const QString &text)
+{
+    m_errorText = text;
+    m_errorVisible = true;
+    m_height = kHeightMessage;
+    m_buttonCaption = GetString(3300, QStringLiteral("OK"));
+    emit changed();
+}
+
+int SaveConfigSession::offer(const ReceivedDatagram &d)
+{
+    m_endpoint.markReceive();
+    // The MAC sits at 9..14: a reply too short to carry it cannot be the camera's answer.
+    if (d.count < 15 || m_mac.size() != 6 || d.bytes().sliced(9, 6) != QByteArrayView(m_mac))
+        return 0;
+    setTimer(false);
+    const quint8 type = d.at(7) & 0x7F;
+    switch (type) {
+    case Zora::ReplySuccess:
+        m_address.clear();
+        reportSuccess();
+        close(CommandOutcome::Success);
+        return 1;
+    case Zora::ReplyAuthFailed:
+        m_state = State::Failed;
+        m_outcome = CommandOutcome::AuthFailure;
+        showMessage(GetString(3243, QStringLiteral("Invalid Athentication Information"))
+                    + QLatin1Char('\n')
+                    + GetString(3299, QStringLiteral("Check the Administrator ID and Password")));
+        reportAuthFailure();
+        return 0;
+    case Zora::ReplyFailed:
+        m_state = State::Failed;
+        m_outcome = CommandOutcome::Failed;
+        showMessage(GetString(3293, QStringLiteral("FAIL on Appling changes! Try again....")));
+        return 0;
+    case Zora::ReplyMismatch:
+        m_state = State::Failed;
+        m_outcome = CommandOutcome::Failed;
+        showMessage(GetString(3282, QStringLiteral("Mismatched type found! Check the all items")));
+        return 0;
+    case Zora::ReplyUnknownError:
+        m_state = State::Failed;
+        m_outcome = CommandOutcome::Failed;
+        showMessage(GetString(3283, QStringLiteral("Unknown Error... Try later...")));
+        return 0;
+    default:
+        // A discovery reply of the same camera (or anything newer) stops the resending but
+        // not the wait; it still goes on to the discovery handler.
+        if (m_state == State::Sending)
+            m_state = State::Stalled;
+        emit changed();
+        return 0;
+    }
+}
+
+void SaveConfigSession::pressButton()
+{
+    if (m_state == State::Hidden)
+        return;
+    setTimer(false);
+    reportAuthFailure();
+    close(m_state == State::Failed ? m_outcome : CommandOutcome::Cancelled);
+}
+
+void SaveConfigSession::close(CommandOutcome outcome)
+{
+    setTimer(false);
+    m_state = State::Hidden;
+    m_outcome = outcome;
+    emit changed();
+    emit finished(outcome);
+}
+
+void SaveConfigSession::reportSuccess()
+{
+    if (m_results && m_row >= 0)
+        m_results->ZORASetSuccess(m_row);
+}
+
+void SaveConfigSession::reportAuthFailure()
+{
+    if (m_results && m_row >= 0)
+        m_results->ZORAAuthFail(m_row);
+}
