@@ -125,6 +125,7 @@ bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &byte
             *error = m_socket->errorString();
         return false;
     }
+    emit datagramSent(destination, port, bytes);
     return true;
 }
 

@@ -86,6 +86,8 @@ public:
 
 signals:
     void statusTextChanged(const QString &text);
+    // Every datagram that left, with its destination.
+    void datagramSent(const QHostAddress &to, quint16 port, const QByteArray &bytes);
     void lampChanged(bool send, bool receive);
     // A discovery reply (type 5) that no dialog stopped. Delivered synchronously.
     void discoveryReply(const ReceivedDatagram &datagram, const QString &sender,

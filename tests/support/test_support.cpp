@@ -15,7 +15,8 @@ AppDir::AppDir()
 
 AppDir::~AppDir()
 {
-    SetApplicationPath({});
+    if (ApplicationPath() == path())
+        SetApplicationPath({});
 }
 
 QString AppDir::path() const
