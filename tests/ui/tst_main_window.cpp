@@ -1,0 +1,189 @@
+// The main window as a user meets it: captions, hidden controls, the list and the page
+// family chosen on selection, against the simulated fleet.
+#include "app/camera_list.h"
+#include "app/messenger.h"
+#include "app/ui/main_window.h"
+#include "camsim_process.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void startUpFilesAndCaptions();
+    void hiddenControlsStayHidden();
+    void clockText_data();
+    void clockText();
+    void scanAndSelect();
+    void closingRemovesWorkingFiles();
+
+private:
+    std::unique_ptr<TestSupport::AppDir> m_dir;
+};
+
+void TestMainWindow::init()
+{
+    m_dir.reset();
+    m_dir = std::make_unique<TestSupport::AppDir>();
+}
+
+void TestMainWindow::startUpFilesAndCaptions()
+{
+    ScriptedMessenger messenger;
+    AppOptions options;
+    TAdminToolDlg window(options, &messenger);
+    window.setUp();
+    QCOMPARE(window.windowTitle(), QString("ZORA 2.0"));
+    QVERIFY(QFileInfo(m_dir->file("temp")).isDir());
+    QVERIFY(m_dir->read("zora.ini").startsWith("[MODELS]\r\n# 1 "));
+    const QByteArray handle =
+        QByteArray("HANDLE=") + QByteArray::number(QCoreApplication::applicationPid()) + "\r\n";
+    QVERIFY(m_dir->read("zora.ini").contains(handle));
+    auto *scan = window.findChild<QToolButton *>("BtnScanCamera");
+    QVERIFY(scan);
+    QCOMPARE(scan->text(), QString("Scan Cameras"));
+    auto *list = window.findChild<QTreeView *>("CameraList");
+    QVERIFY(list);
+    QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QString("Mac Address"));
+    QCOMPARE(list->header()->sectionSize(0), 125);
+    // The model table of zora.ini feeds the hidden filter.
+    auto *filter = window.findChild<QComboBox *>("cboCameraModel");
+    QCOMPARE(filter->count(), 8);
+    QCOMPARE(filter->itemText(0), QString("Any Camera Models"));
+    QCOMPARE(filter->itemText(2), QString("L60 Model Only"));
+}
+
+void TestMainWindow::hiddenControlsStayHidden()
+{
+    ScriptedMessenger messenger;
+    TAdminToolDlg window(AppOptions{}, &messenger);
+    window.setUp();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const char *name : {"BtnNewCamera", "btnSaveConfig", "cboCameraModel"}) {
+        auto *w = window.findChild<QWidget *>(name);
+        QVERIFY2(w && !w->isVisible(), name);
+    }
+    for (const char *name : {"SaveCameraList1", "ClearList2", "SearchRemoteCamera1"}) {
+        auto *a = window.findChild<QAction *>(name);
+        QVERIFY2(a && !a->isVisible(), name);
+    }
+    QVERIFY(window.findChild<QWidget *>("BtnScanCamera")->isVisible());
+    // The L60 pages lie exactly over the file-configured ones.
+    QCOMPARE(window.l60Category()->geometry(), window.category()->geometry());
+    QVERIFY(!window.category()->isEnabled());
+    // The context menu: FTP settings only with a file-configured camera selected.
+    window.preparePopupMenu();
+    QVERIFY(!window.findChild<QAction *>("FTPSetting1")->isEnabled());
+}
+
+void TestMainWindow::clockText_data()
+{
+    QTest::addColumn<QDateTime>("when");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no leading zeros") << QDateTime(QDate(2003, 5, 16), QTime(17, 0, 5))
+                                      << "Friday May 16 2003 17:0:5";
+    QTest::newRow("sunday") << QDateTime(QDate(2026, 12, 6), QTime(9, 30, 59))
+                            << "Sunday December 6 2026 9:30:59";
+}
+
+void TestMainWindow::clockText()
+{
+    QFETCH(QDateTime, when);
+    QFETCH(QString, text);
+    QCOMPARE(AdminToolCore::clockText(when), text);
+}
+
+void TestMainWindow::scanAndSelect()
+{
+    CamSimProcess sim;
+    QJsonArray fleet = {
+        QJsonObject{{"id", "file"}, {"mac", "00:0A:1B:2C:3D:51"}, {"ip", "127.0.0.51"},
+                    {"model", 0}, {"model_name", "L80"}, {"host_name", "a"}},
+        QJsonObject{{"id", "l60"}, {"mac", "00:0A:1B:2C:3D:52"}, {"ip", "127.0.0.52"},
+                    {"model", 1}, {"model_name", "L60"}, {"host_name", "b"}},
+        QJsonObject{{"id", "odd"}, {"mac", "00:0A:1B:2C:3D:53"}, {"ip", "127.0.0.53"},
+                    {"model", 9}, {"model_name", "X9"}, {"host_name", "c"}},
+    };
+    QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
+    ScriptedMessenger messenger;
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = sim.cameraPort();
+    options.localPort = CamSimProcess::freeUdpPort();
+    TAdminToolDlg window(options, &messenger);
+    window.setUp();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.findChild<QToolButton *>("BtnScanCamera")->click();
+    CameraList &list = window.core().list();
+    QTRY_COMPARE_WITH_TIMEOUT(list.count(), 3, 5000);
+    QVERIFY(messenger.shown().isEmpty());
+
+    auto select = [&](const char *mac) {
+        const int row = list.rowOfMac(mac);
+        window.cameraList()->selectionModel()->select(
+            list.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return row;
+    };
+    select("00:0A:1B:2C:3D:51");
+    QVERIFY(window.category()->isVisible());
+    QVERIFY(!window.l60Category()->isVisible());
+    QVERIFY(window.category()->isEnabled());
+    window.preparePopupMenu();
+    QVERIFY(window.findChild<QAction *>("FTPSetting1")->isEnabled());
+    select("00:0A:1B:2C:3D:52");
+    QVERIFY(window.l60Category()->isVisible());
+    QVERIFY(!window.category()->isVisible());
+    // Any other model code gets the L60 pages too.
+    select("00:0A:1B:2C:3D:53");
+    QVERIFY(window.l60Category()->isVisible());
+    QCOMPARE(window.core().selectedRow(), list.rowOfMac("00:0A:1B:2C:3D:53"));
+
+    // A restarting camera says so and locks the pages.
+    const int row = list.rowOfMac("00:0A:1B:2C:3D:51");
+    window.core().discovery().startCountdown(row, CameraList::Restarting);
+    select("00:0A:1B:2C:3D:51");
+    QCOMPARE(messenger.lastText(), QString("Camera is now under SYSTEM REBOOT\n\nPlease Wait...."));
+    QVERIFY(!window.category()->isEnabled());
+
+    window.cameraList()->selectionModel()->clearSelection();
+    QCOMPARE(window.core().selectedRow(), -1);
+    QVERIFY(!window.category()->isEnabled());
+
+    // Clear List empties the list without asking.
+    messenger.clear();
+    window.findChild<QToolButton *>("BtnClearList")->click();
+    QCOMPARE(list.count(), 0);
+    QVERIFY(messenger.shown().isEmpty());
+}
+
+void TestMainWindow::closingRemovesWorkingFiles()
+{
+    ScriptedMessenger messenger;
+    auto window = std::make_unique<TAdminToolDlg>(AppOptions{}, &messenger);
+    window->setUp();
+    m_dir->write("temp/ddns.conf", "x");
+    m_dir->write("temp/audio.conf", "x");
+    m_dir->write("temp/CameraList.cfg", "127.0.0.1\r\n");
+    window->show();
+    window->close();
+    QVERIFY(!QFile::exists(m_dir->file("temp/ddns.conf")));
+    QVERIFY(!QFile::exists(m_dir->file("temp/audio.conf")));
+    QVERIFY(QFile::exists(m_dir->file("temp/CameraList.cfg")));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
