@@ -80,7 +80,11 @@ QList<QByteArrayView> SplitConfigLines(QByteArrayView contents)
     while (pos < contents.size()) {
         qsizetype nl = contents.indexOf('\n', pos);
         qsizetype end = nl < 0 ? contents.size() : nl;
-        qsizetype textEnd = (end > pos && contents[end - 1] == '\r') ? end - 1 : end;
+        // Every carriage return before the line end belongs to it: "\r\r\n" is a
+        // line end too, so that a copied line never keeps half of one.
+        qsizetype textEnd = end;
+        while (textEnd > pos && contents[textEnd - 1] == '\r')
+            --textEnd;
         lines.append(contents.sliced(pos, textEnd - pos));
         pos = nl < 0 ? contents.size() : nl + 1;
     }

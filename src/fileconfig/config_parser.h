@@ -33,6 +33,7 @@ int FindListSuffix(const QStringList &list, const QString &path);
 bool KeyEquals(QByteArrayView key, QByteArrayView wanted);
 bool KeyStartsWith(QByteArrayView text, QByteArrayView wanted);
 
-// The lines of a file without their line ends (LF, or CR LF), whole. An unterminated
+// The lines of a file without their line ends (LF, CR LF, any CRs before the LF),
+// whole. An unterminated
 // last line counts; nothing follows a final line feed.
 QList<QByteArrayView> SplitConfigLines(QByteArrayView contents);
