@@ -33,10 +33,13 @@ int CameraRegistry::appendRecord()
 
 int CameraRegistry::freeRecord()
 {
-    for (int i = 0; i < recordCount(); ++i) {
-        if (m_records[size_t(i)].isFree())
+    for (int i = m_freeHint; i < recordCount(); ++i) {
+        if (m_records[size_t(i)].isFree()) {
+            m_freeHint = i;
             return i;
+        }
     }
+    m_freeHint = recordCount();
     return appendRecord();
 }
 
@@ -100,6 +103,7 @@ void CameraRegistry::clearList()
             item->zero();
         m_list.removeFirst();
     }
+    m_freeHint = 0;
     emit cleared();
 }
 

@@ -51,4 +51,7 @@ private:
     CameraList &m_list;
     ModelFilterTable &m_models;
     std::deque<TConfigItem> m_records;
+    // No record below this index is free: a burst of new cameras does not rescan the
+    // whole list for each one.
+    int m_freeHint = 0;
 };

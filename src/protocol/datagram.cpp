@@ -61,12 +61,13 @@ std::optional<QByteArray> ToWire(const QString &text)
 
 QString MacText(QByteArrayView six)
 {
-    QString out;
+    static constexpr char hex[] = "0123456789ABCDEF";
+    QString out(17, QLatin1Char(':'));
+    QChar *p = out.data();
     for (qsizetype i = 0; i < 6; ++i) {
-        if (i)
-            out += QLatin1Char(':');
         const quint8 b = i < six.size() ? quint8(six[i]) : 0;
-        out += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+        p[i * 3] = QLatin1Char(hex[b >> 4]);
+        p[i * 3 + 1] = QLatin1Char(hex[b & 15]);
     }
     return out;
 }

@@ -5,10 +5,11 @@
 #include "protocol/datagram.h"
 
 #include <QHostInfo>
-#include <QNetworkDatagram>
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace {
@@ -85,7 +86,8 @@ void UdpEndpoint::markSend()
 void UdpEndpoint::markReceive()
 {
     m_receiveCounter = 4;
-    m_busyTimer->start();
+    if (!m_busyTimer->isActive())
+        m_busyTimer->start();
 }
 
 bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &bytes, QString *error)
@@ -170,9 +172,27 @@ bool UdpEndpoint::socketTimerActive() const
 
 void UdpEndpoint::readPending()
 {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram d = m_socket->receiveDatagram(Zora::kReceiveBuffer);
-        handleDatagram(d.data(), d.senderAddress());
+    // A burst of replies is drained with one system call a datagram, as a plain socket
+    // would; QUdpSocket's own path peeks at each datagram's size first. The last read of
+    // each round goes through the socket, which tells it the queue is empty so that it
+    // reports the next datagram again; whatever that read finds is handled too.
+    QByteArray data(Zora::kReceiveBuffer, Qt::Uninitialized);
+    while (m_socket) {
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        const ssize_t n = ::recvfrom(int(m_socket->socketDescriptor()), data.data(),
+                                     size_t(data.size()), MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr *>(&from), &len);
+        if (n >= 0) {
+            handleDatagram(QByteArray::fromRawData(data.constData(), n),
+                           QHostAddress(ntohl(from.sin_addr.s_addr)));
+            continue;
+        }
+        QHostAddress sender;
+        const qint64 m = m_socket->readDatagram(data.data(), data.size(), &sender);
+        if (m < 0)
+            break;
+        handleDatagram(QByteArray::fromRawData(data.constData(), m), sender);
     }
 }
 

@@ -1,0 +1,280 @@
+// How fast a burst of discovery replies becomes camera-list rows, against a bare socket
+// reading the same burst; and what one presence-poll tick costs over 10,000 rows.
+//
+//   bench_discovery [N ...]        (default: 1000 5000)
+//
+// The simulated cameras live in a thread of this program: on the discovery request they
+// send N replies, each from one of 200 loopback addresses and with its own MAC, as fast
+// as the socket takes them.
+#include "app/camera_list.h"
+#include "app/model_filter_table.h"
+#include "protocol/camera_registry.h"
+#include "protocol/datagram.h"
+#include "protocol/discovery.h"
+#include "protocol/udp_endpoint.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kSources = 200;
+
+QByteArray replyFor(int i)
+{
+    QByteArray d("ZORA", 4);
+    d += char(2);
+    d += QByteArray(2, '\0');
+    d += char(5);
+    d += char(0);
+    const quint32 n = quint32(i);
+    d += QByteArray::fromHex("000A");
+    d += char(n >> 24);
+    d += char(n >> 16);
+    d += char(n >> 8);
+    d += char(n);
+    d += char(1);
+    d += char(0x07);
+    const QByteArray model = "L80", host = "camera-" + QByteArray::number(i), domain = "site.lan";
+    d += char(model.size()) + model + char(host.size()) + host + char(domain.size()) + domain;
+    d += QByteArray::fromHex("7F000001FF0000007F000001");
+    d += QByteArray::fromHex("020101030132");
+    Zora::PutLe16(d, 5, quint16(d.size()));
+    return d;
+}
+
+sockaddr_in address(const char *ip, quint16 port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, ip, &a.sin_addr);
+    return a;
+}
+
+// The fleet: waits for one request on the camera port, answers it with the burst.
+class Fleet
+{
+public:
+    Fleet(int cameras, quint16 port)
+    {
+        for (int i = 0; i < cameras; ++i)
+            m_replies.push_back(replyFor(i));
+        m_listen = socket(AF_INET, SOCK_DGRAM, 0);
+        int one = 1;
+        setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in any = address("0.0.0.0", port);
+        bind(m_listen, reinterpret_cast<sockaddr *>(&any), sizeof any);
+        for (int s = 0; s < kSources; ++s) {
+            int fd = socket(AF_INET, SOCK_DGRAM, 0);
+            const QByteArray ip = "127.9." + QByteArray::number(s / 250) + '.'
+                                  + QByteArray::number(1 + s % 250);
+            sockaddr_in src = address(ip.constData(), 0);
+            bind(fd, reinterpret_cast<sockaddr *>(&src), sizeof src);
+            m_sources.push_back(fd);
+        }
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~Fleet()
+    {
+        m_stop = true;
+        shutdown(m_listen, SHUT_RDWR);
+        close(m_listen);
+        m_thread.join();
+        for (int fd : m_sources)
+            close(fd);
+    }
+
+private:
+    void serve()
+    {
+        char buf[64];
+        while (!m_stop) {
+            sockaddr_in from{};
+            socklen_t len = sizeof from;
+            timeval tv{0, 200000};
+            setsockopt(m_listen, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+            const ssize_t n = recvfrom(m_listen, buf, sizeof buf, 0,
+                                       reinterpret_cast<sockaddr *>(&from), &len);
+            if (n < 9 || memcmp(buf, "ADCT", 4) != 0)
+                continue;
+            for (size_t i = 0; i < m_replies.size(); ++i) {
+                const QByteArray &r = m_replies[i];
+                while (sendto(m_sources[i % m_sources.size()], r.constData(), size_t(r.size()), 0,
+                              reinterpret_cast<sockaddr *>(&from), len) < 0) {
+                    std::this_thread::yield(); // the socket buffer is full: as fast as it takes
+                }
+            }
+        }
+    }
+
+    std::vector<QByteArray> m_replies;
+    std::vector<int> m_sources;
+    int m_listen = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+long peakKiB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+quint16 freeUdpPort()
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a = address("127.0.0.1", 0);
+    bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+// A plain socket with the same buffer, reading the burst until it has all or it stops.
+double bareReceiver(int cameras, quint16 cameraPort, int *received)
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    int size = 8 * 1024 * 1024;
+    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    sockaddr_in local = address("0.0.0.0", 0);
+    bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+    timeval tv{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    const QByteArray request = Zora::BuildDiscoveryRequest(255, false);
+    sockaddr_in to = address("127.255.255.255", cameraPort);
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    QElapsedTimer timer;
+    timer.start();
+    sendto(fd, request.constData(), size_t(request.size()), 0,
+           reinterpret_cast<sockaddr *>(&to), sizeof to);
+    char buf[1024];
+    double last = 0;
+    *received = 0;
+    while (*received < cameras) {
+        if (recv(fd, buf, sizeof buf, 0) < 0)
+            break;
+        ++*received;
+        last = timer.nsecsElapsed() / 1e6;
+    }
+    close(fd);
+    return last;
+}
+
+double toolReceiver(int cameras, quint16 cameraPort, int *listed)
+{
+    CameraList list;
+    ModelFilterTable models;
+    CameraRegistry registry(list, models);
+    UdpEndpoint endpoint;
+    endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));
+    endpoint.setCameraPort(cameraPort);
+    endpoint.setLocalPort(freeUdpPort());
+    Discovery discovery(endpoint, registry);
+    discovery.attach();
+    QElapsedTimer timer;
+    double last = 0;
+    QObject::connect(&discovery, &Discovery::rowAnswered, &discovery, [&](int, bool created) {
+        if (created)
+            last = timer.nsecsElapsed() / 1e6;
+    });
+    QEventLoop loop;
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setInterval(1000);
+    QObject::connect(&idle, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&list, &CameraList::rowsInserted, &loop, [&] {
+        if (list.count() >= cameras)
+            loop.quit();
+        else
+            idle.start();
+    });
+    timer.start();
+    discovery.scan();
+    idle.start();
+    loop.exec();
+    *listed = list.count();
+    return last;
+}
+
+void presenceTick()
+{
+    CameraList list;
+    ModelFilterTable models;
+    CameraRegistry registry(list, models);
+    UdpEndpoint endpoint;
+    endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));
+    endpoint.setCameraPort(9);
+    endpoint.setLocalPort(freeUdpPort());
+    Discovery discovery(endpoint, registry);
+    for (int i = 0; i < 10000; ++i)
+        registry.addSavedRow(QStringLiteral("127.8.%1.%2").arg(i / 250).arg(1 + i % 250));
+    // Waiting rows between attempts, a quarter restarting, a quarter present: the poll
+    // walks them all and sends nothing on the measured ticks.
+    for (int r = 0; r < 10000; ++r) {
+        list.setCounter(r, CameraList::ColWait, 100000);
+        if (r % 4 == 1) {
+            discovery.startCountdown(r, CameraList::Restarting);
+            list.setCounter(r, CameraList::ColCountdown, 1000019);
+        } else if (r % 4 == 2) {
+            list.setIcon(r, CameraList::Present);
+        }
+    }
+    const int ticks = 19;
+    QElapsedTimer timer;
+    timer.start();
+    for (int t = 0; t < ticks; ++t)
+        discovery.pollTick();
+    const double perTick = timer.nsecsElapsed() / 1e6 / ticks;
+    std::printf("presence poll: %.3f ms per tick over 10000 rows (target < 2 ms)\n", perTick);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {1000, 5000};
+    for (int cameras : sizes) {
+        const quint16 port = freeUdpPort();
+        Fleet fleet(cameras, port);
+        std::vector<double> bare, tool;
+        int bareGot = 0, listed = 0;
+        for (int run = 0; run < 5; ++run) {
+            bare.push_back(bareReceiver(cameras, port, &bareGot));
+            tool.push_back(toolReceiver(cameras, port, &listed));
+            std::printf("  run %d: bare %.2f ms (%d), tool %.2f ms (%d rows)\n", run, bare.back(),
+                        bareGot, tool.back(), listed);
+        }
+        std::sort(bare.begin(), bare.end());
+        std::sort(tool.begin(), tool.end());
+        const double b = bare[bare.size() / 2], t = tool[tool.size() / 2];
+        std::printf("discovery %d cameras: tool %.2f ms to the last row, %d listed, %d lost; "
+                    "bare receiver %.2f ms; ratio %.2f (target <= 1.5); peak memory %ld KiB\n",
+                    cameras, t, listed, cameras - listed, b, b > 0 ? t / b : 0.0, peakKiB());
+    }
+    presenceTick();
+    return 0;
+}
