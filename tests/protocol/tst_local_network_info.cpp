@@ -61,6 +61,7 @@ private slots:
     void maskSuggestion();
     void routeTable();
     void resolverConf();
+    void thisMachine();
 };
 
 void TestLocalNetworkInfo::fill_data()
@@ -230,6 +231,21 @@ void TestLocalNetworkInfo::resolverConf()
     QCOMPARE(SystemAdapterSource::parseNameServers(conf),
              (QStringList{"192.168.1.53", "8.8.8.8"}));
     QVERIFY(SystemAdapterSource::parseNameServers("").isEmpty());
+}
+
+void TestLocalNetworkInfo::thisMachine()
+{
+    // whatever this machine has, loopback is not an adapter and every entry has a mask
+    const SystemAdapterSource system;
+    const auto list = system.adapters();
+    QVERIFY(list);
+    for (const AdapterInfo &a : *list) {
+        QVERIFY(!a.addresses.isEmpty());
+        for (const AdapterAddress &e : a.addresses) {
+            QVERIFY(!e.address.startsWith(QLatin1String("127.")));
+            QVERIFY(!e.mask.isEmpty());
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLocalNetworkInfo)
