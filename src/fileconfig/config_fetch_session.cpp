@@ -1,0 +1,275 @@
+#include "fileconfig/config_fetch_session.h"
+
+#include "app/messenger.h"
+#include "app/shared_routines.h"
+#include "app/string_table.h"
+#include "fileconfig/config_file_set.h"
+#include "protocol/command_result_sink.h"
+#include "protocol/config_item.h"
+#include "protocol/datagram.h"
+
+#include <QTimer>
+
+namespace {
+
+// Sets 10 to 12 only touch the daemon folder; nothing is applied after them.
+bool uploadsConfiguration(const ConfigTransfer &t)
+{
+    return t.mode == TransferMode::Upload && t.set != ConfigFileSet::DaemonListing
+           && t.set != ConfigFileSet::DaemonAdd && t.set != ConfigFileSet::DaemonDelete;
+}
+
+QString messageCaption()
+{
+    return GetString(3169, QStringLiteral("Warning"));
+}
+
+} // namespace
+
+ConfigFetchSession::ConfigFetchSession(UdpEndpoint &endpoint, Messenger &messenger,
+                                       CommandResultSink *results, QObject *parent)
+    : QObject(parent)
+    , m_endpoint(endpoint)
+    , m_messenger(messenger)
+    , m_results(results)
+{
+    m_endpoint.setSink(UdpEndpoint::Stage::Fetch, this);
+}
+
+ConfigFetchSession::~ConfigFetchSession()
+{
+    m_endpoint.setSink(UdpEndpoint::Stage::Fetch, nullptr);
+    for (const QPointer<TGetConfThread> &worker : std::as_const(m_workers)) {
+        if (!worker)
+            continue;
+        disconnect(worker, nullptr, this, nullptr);
+        worker->requestAbort();
+        worker->wait();
+        delete worker.data();
+    }
+}
+
+void ConfigFetchSession::attachTimers(QTimer *timeoutTimer, QTimer *sendRebootTimer)
+{
+    if (m_timeoutTimer)
+        disconnect(m_timeoutTimer, &QTimer::timeout, this, &ConfigFetchSession::timeoutTick);
+    if (m_sendRebootTimer)
+        disconnect(m_sendRebootTimer, &QTimer::timeout, this,
+                   &ConfigFetchSession::sendRebootTick);
+    m_timeoutTimer = timeoutTimer;
+    m_sendRebootTimer = sendRebootTimer;
+    if (m_timeoutTimer) {
+        m_timeoutTimer->setInterval(kTimeoutMs);
+        connect(m_timeoutTimer, &QTimer::timeout, this, &ConfigFetchSession::timeoutTick);
+    }
+    if (m_sendRebootTimer) {
+        m_sendRebootTimer->setInterval(kSendRebootMs);
+        connect(m_sendRebootTimer, &QTimer::timeout, this, &ConfigFetchSession::sendRebootTick);
+    }
+    setTimeoutTimer(m_timeoutActive);
+    setSendRebootTimer(m_sendRebootActive);
+}
+
+QString ConfigFetchSession::labelText() const
+{
+    return GetString(3296, QStringLiteral("Getting Configurations from the Camera..."));
+}
+
+QString ConfigFetchSession::buttonCaption() const
+{
+    return GetString(3279, QStringLiteral("Abort"));
+}
+
+void ConfigFetchSession::setTimeoutTimer(bool on)
+{
+    m_timeoutActive = on;
+    if (m_timeoutTimer) {
+        if (on)
+            m_timeoutTimer->start();
+        else
+            m_timeoutTimer->stop();
+    }
+}
+
+void ConfigFetchSession::setSendRebootTimer(bool on)
+{
+    m_sendRebootActive = on;
+    if (m_sendRebootTimer) {
+        if (on)
+            m_sendRebootTimer->start();
+        else
+            m_sendRebootTimer->stop();
+    }
+}
+
+void ConfigFetchSession::show()
+{
+    if (visible())
+        return;
+    ++m_runId;
+    m_state = State::Transferring;
+    m_modalResult = None;
+    m_threadResult = -1;
+    m_listing.clear();
+    m_credentialsRejected = false;
+    m_progressVisible = false;
+    m_progressPosition = 0;
+    m_applySends = 0;
+    setTimeoutTimer(true);
+    setSendRebootTimer(false);
+
+    m_workers.removeAll(QPointer<TGetConfThread>());
+    const QString folder = m_folder.isEmpty() ? LocalTempFolder() : m_folder;
+    auto *worker = new TGetConfThread(m_runId, m_transfer, folder, m_limits);
+    connect(worker, &TGetConfThread::progress, this, &ConfigFetchSession::workerProgress);
+    connect(worker, &TGetConfThread::threadDone, this, &ConfigFetchSession::WMThreadDone);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    m_worker = worker;
+    m_workers.append(worker);
+    m_endpoint.markSend();
+    emit changed();
+    worker->start();
+}
+
+void ConfigFetchSession::workerProgress(quint64 runId, int position)
+{
+    if (runId != m_runId || m_state != State::Transferring)
+        return;
+    m_endpoint.markReceive();
+    m_progressVisible = true;
+    m_progressPosition = qBound(0, position, 100);
+    emit changed();
+}
+
+void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Result &result)
+{
+    if (runId != m_runId || m_state != State::Transferring)
+        return;
+    m_worker = nullptr;
+    m_threadResult = result.code;
+    m_listing = result.listing;
+    switch (result.code) {
+    case 0:
+        if (!uploadsConfiguration(m_transfer)) {
+            close(Ok);
+            return;
+        }
+        m_state = State::AwaitingApply;
+        m_applyAction = ConfigFileSet(m_transfer.set).applyAction();
+        sendApply(m_applyAction);
+        setSendRebootTimer(true);
+        return;
+    case 2: {
+        // Closed first: the message boxes run their own event loops, and a time-out
+        // arriving meanwhile must find the run already over.
+        close(Cancel);
+        if (!result.errorText.isEmpty())
+            m_messenger.tell(result.errorText, messageCaption(), Messenger::Style::Error);
+        m_messenger.tell(GetString(3245, QStringLiteral("Connection Failure")) + QLatin1Char('\n')
+                             + GetString(3244, QStringLiteral("Check the ID and Password or FTP Port number")),
+                         messageCaption(), Messenger::Style::Error);
+        m_credentialsRejected = true;
+        emit loginRejected(m_transfer.row);
+        return;
+    }
+    default: {
+        close(Cancel);
+        QString text = GetString(3280, QStringLiteral("Failed on Transfering File"));
+        // The camera now runs without this file: the administrator has to know which.
+        if (!result.lackingOnCamera.isEmpty())
+            text += QLatin1Char('\n') + result.lackingOnCamera;
+        else if (!result.missingLocal.isEmpty())
+            text += QLatin1Char('\n') + result.missingLocal;
+        m_messenger.tell(text, messageCaption(), Messenger::Style::Error);
+        return;
+    }
+    }
+}
+
+void ConfigFetchSession::sendApply(quint8 action)
+{
+    ++m_applySends;
+    // Only the first send reports a refusal; the repeats would pile up the same message.
+    IssueControlCommand(m_transfer.camera, m_transfer.rowKind, m_endpoint, m_transfer.host, action,
+                        1, m_sources, m_applySends == 1 ? &m_messenger : nullptr);
+}
+
+void ConfigFetchSession::sendRebootTick()
+{
+    if (m_state != State::AwaitingApply)
+        return;
+    // The same action as the first send: a camera that missed it must not get another.
+    sendApply(m_applyAction);
+}
+
+void ConfigFetchSession::timeoutTick()
+{
+    abort();
+}
+
+void ConfigFetchSession::abort()
+{
+    if (!visible())
+        return;
+    abandonWorker();
+    close(Cancel);
+}
+
+void ConfigFetchSession::abandonWorker()
+{
+    if (m_worker)
+        m_worker->requestAbort();
+    m_worker = nullptr;
+}
+
+void ConfigFetchSession::close(Result result)
+{
+    setTimeoutTimer(false);
+    setSendRebootTimer(false);
+    m_state = State::Hidden;
+    m_modalResult = result;
+    m_progressVisible = false;
+    emit changed();
+    emit finished(result);
+}
+
+int ConfigFetchSession::offer(const ReceivedDatagram &d)
+{
+    // Only the apply answer of this run's camera: anything earlier or from another camera
+    // belongs to the later receivers.
+    if (m_state != State::AwaitingApply || !m_transfer.camera || d.count < 15)
+        return 0;
+    const QByteArrayView mac = m_transfer.camera->mac();
+    if (mac.size() != 6 || d.bytes().sliced(9, 6) != mac)
+        return 0;
+    const quint8 type = d.at(7) & 0x7F;
+    switch (type) {
+    case Zora::ReplySuccess:
+        setSendRebootTimer(false);
+        if (m_results)
+            m_results->ZORASetSuccess(m_transfer.row);
+        close(Ok);
+        return 1;
+    case Zora::ReplyFailed:
+    case Zora::ReplyAuthFailed:
+        setSendRebootTimer(false);
+        if (m_results)
+            m_results->ZORAAuthFail(m_transfer.row);
+        close(Cancel);
+        m_messenger.tell(GetString(3243, QStringLiteral("Invalid Athentication Information"))
+                             + QLatin1Char('\n')
+                             + GetString(3299, QStringLiteral("Check the Administrator ID and Password")),
+                         messageCaption(), Messenger::Style::Error);
+        return 0;
+    case Zora::ReplyMismatch:
+        m_messenger.tell(GetString(3282, QStringLiteral("Mismatched type found! Check the all items.")),
+                         messageCaption(), Messenger::Style::Error);
+        return 0;
+    case Zora::ReplyUnknownError:
+        m_messenger.tell(GetString(3283, QStringLiteral("Unknown Error... Try later...")),
+                         messageCaption(), Messenger::Style::Error);
+        return 0;
+    default:
+        return 0;
+    }
+}
