@@ -59,11 +59,14 @@ QByteArray copyEdit(const QByteArray &contents,
 QByteArray setProfileValue(const QByteArray &contents, QByteArrayView section,
                            QByteArrayView key, QByteArrayView value)
 {
+    QByteArray updated = ProfileFile::update(contents, section, key, value);
+    if (updated == contents)
+        return contents;
+    // The update respells a line such as `key = "value"`; leave it when it already
+    // says the same.
     bool found = false;
     const QByteArray current = ProfileFile::lookup(contents, section, key, {}, &found);
-    if (found && current == value)
-        return contents;
-    return ProfileFile::update(contents, section, key, value);
+    return (found && current == value) ? contents : updated;
 }
 
 } // namespace ConfigFiles

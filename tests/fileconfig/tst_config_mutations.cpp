@@ -4,7 +4,6 @@
 #include "fileconfig/config_table.h"
 #include "fileconfig/ddns_config.h"
 #include "fileconfig/event_config.h"
-#include "fileconfig/ini_section_name.h"
 #include "fileconfig/initial_video_config.h"
 #include "fileconfig/security_config.h"
 #include "fileconfig/stream_server_config.h"
@@ -122,9 +121,11 @@ void TestConfigMutations::mutatedSamples()
         ConfigTable table;
         ParseConfigText(text, table);
         checkTable(table);
-        ParseConfigText(text, table); // appending to a part-full table
-        checkTable(table);
-        IniSectionName(text, SectionPick(mutator.below(2)), "x");
+        const bool deep = round % 8 == 0; // the costlier checks, on a share of rounds
+        if (deep) {
+            ParseConfigText(text, table); // appending to a part-full table
+            checkTable(table);
+        }
 
         if (round % FileRoundEvery == 0) {
             // The same through the files: every page reads and writes its set.
@@ -171,14 +172,16 @@ void TestConfigMutations::mutatedSamples()
             const QByteArray server = WebServerConfig::editServer(text, s);
             const QByteArray title = WebServerConfig::editTitle(text, s);
             QVERIFY(wellFormedCopy(server) && wellFormedCopy(title));
-            QCOMPARE(WebServerConfig::editServer(server, s), server);
+            if (deep)
+                QCOMPARE(WebServerConfig::editServer(server, s), server);
         } else if (name.endsWith(QLatin1String("_server.conf")) || name == QLatin1String("rc.server")) {
             StreamServerSettings s;
             StreamServerConfig::readScript(text, s);
             StreamServerConfig::readText(text, text, s);
             const QByteArray udp = StreamServerConfig::editUdp(text, s);
             QVERIFY(wellFormedCopy(udp) && wellFormedCopy(StreamServerConfig::editTcp(text, s)));
-            QCOMPARE(StreamServerConfig::editUdp(udp, s), udp);
+            if (deep)
+                QCOMPARE(StreamServerConfig::editUdp(udp, s), udp);
             StreamServerConfig::renderScript(s);
         } else if (name == QLatin1String("middle.conf")) {
             InitialVideoSettings s;
