@@ -94,6 +94,7 @@ QString SaveConfigSession::waitingText() const
 void SaveConfigSession::show()
 {
     m_outcome = CommandOutcome::NoAnswer;
+    m_replyType = -1;
     m_sendError.clear();
     m_state = State::Sending;
     m_port = m_endpoint.cameraPort();
@@ -164,6 +165,7 @@ int SaveConfigSession::offer(const ReceivedDatagram &d)
         return 0;
     setTimer(false);
     const quint8 type = d.at(7) & 0x7F;
+    m_replyType = type;
     switch (type) {
     case Zora::ReplySuccess:
         m_address.clear();

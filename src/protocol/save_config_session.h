@@ -69,6 +69,8 @@ public:
     quint16 port() const { return m_port; }
     int row() const { return m_row; }
     CommandOutcome outcome() const { return m_outcome; }
+    // Type of the addressed camera's answer, bit 7 cleared; -1 before one came.
+    int replyType() const { return m_replyType; }
     QString lastSendError() const { return m_sendError; }
 
 signals:
@@ -103,5 +105,6 @@ private:
     QString m_errorText;
     bool m_errorVisible = false;
     CommandOutcome m_outcome = CommandOutcome::NotSent;
+    int m_replyType = -1;
     QString m_sendError;
 };

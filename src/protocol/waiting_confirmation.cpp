@@ -16,6 +16,8 @@ CommandOutcome WaitingConfirmation::confirm(const ConfirmRequest &request)
         return CommandOutcome::NotSent;
     QTimer timer;
     m_session.attachTimer(&timer);
+    if (m_intervalMs > 0)
+        timer.setInterval(m_intervalMs);
     QEventLoop loop;
     auto settled = [this] {
         return m_session.state() != SaveConfigSession::State::Sending;

@@ -13,7 +13,10 @@ class WaitingConfirmation final : public CommandConfirmation
 public:
     explicit WaitingConfirmation(SaveConfigSession &session);
     CommandOutcome confirm(const ConfirmRequest &request) override;
+    // The resend interval; 0 keeps the session's own 2000 ms.
+    void setIntervalMs(int ms) { m_intervalMs = ms; }
 
 private:
     SaveConfigSession &m_session;
+    int m_intervalMs = 0;
 };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class AdminToolCore;
+
+// Finding cameras for a script: one broadcast scan that waits a while for the answers
+// (or only until the cameras looked for have answered), and registration of one camera
+// by its address, which lists it as remote. Both run a local event loop.
+class CameraLocator final
+{
+public:
+    explicit CameraLocator(AdminToolCore &core);
+
+    // One broadcast discovery request, then waits timeoutMs, or less when every MAC of
+    // wanted (MAC text) has answered. False with the send error.
+    bool scan(int timeoutMs, const QStringList &wanted = {}, QString *error = nullptr);
+
+    // The unicast discovery of the registration: requests at 0, 3, 9 and 15 s until the
+    // camera at host answers. The record index of the camera, or -1 with the message
+    // ("Camera does NOT response..." when it never answered). intervalMs 0 keeps 3000.
+    int registerCamera(const QString &host, const QString &portText, QString *message,
+                       int intervalMs = 0);
+
+    // The record of a listed camera, by MAC text (any case, '-' or ':'), or -1.
+    int recordOfMac(const QString &mac) const;
+    // Records of every listed camera, in list order.
+    QList<int> records() const;
+    // The MAC text in the form the list holds, or empty when it is not a MAC.
+    static QString normalMac(const QString &text);
+
+private:
+    AdminToolCore &m_core;
+};

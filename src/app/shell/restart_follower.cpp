@@ -1,0 +1,67 @@
+#include "app/shell/restart_follower.h"
+
+#include "app/camera_list.h"
+#include "app/shell/admin_tool_core.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+RestartFollower::RestartFollower(AdminToolCore &core, int recordIndex)
+    : m_core(core)
+    , m_record(recordIndex)
+{
+}
+
+RestartFollower::State RestartFollower::state() const
+{
+    const CameraList &list = m_core.list();
+    const int row = list.rowOfRecord(m_record);
+    if (row < 0)
+        return State::NoRow;
+    switch (list.icon(row)) {
+    case CameraList::Present:
+        return State::Back;
+    case CameraList::Restarting:
+    case CameraList::Updating:
+        return State::Waiting;
+    default:
+        return State::Lost;
+    }
+}
+
+RestartFollower::State RestartFollower::tick()
+{
+    if (state() == State::Waiting)
+        m_core.discovery().pollTick();
+    return state();
+}
+
+RestartFollower::State RestartFollower::run(int tickMs)
+{
+    if (state() != State::Waiting)
+        return state();
+    QEventLoop loop;
+    QTimer timer;
+    timer.setInterval(tickMs);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [this, &loop] {
+        if (tick() != State::Waiting)
+            loop.quit();
+    });
+    // A reply between two ticks ends the wait at once.
+    const auto answered = QObject::connect(&m_core.discovery(), &Discovery::rowAnswered, &loop,
+                                           [this, &loop] {
+                                               if (state() != State::Waiting)
+                                                   loop.quit();
+                                           });
+    timer.start();
+    loop.exec();
+    QObject::disconnect(answered);
+    return state();
+}
+
+QString RestartFollower::address() const
+{
+    if (m_record < 0 || m_record >= m_core.registry().recordCount())
+        return {};
+    return m_core.registry().record(m_record).Address;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class AdminToolCore;
+
+// Follows a camera through the restart after a change, as the presence poll does: the
+// row in the restarting state is asked for every 10 s (every 20th tick of the 500 ms
+// clock) for 60 s, until its discovery reply returns it to present or the countdown
+// shows it lost.
+class RestartFollower final
+{
+public:
+    static constexpr int kTickMs = 500;
+
+    enum class State { Waiting, Back, Lost, NoRow };
+
+    RestartFollower(AdminToolCore &core, int recordIndex);
+
+    // One clock tick: the presence poll, then the row's state.
+    State tick();
+    State state() const;
+    // Runs the ticks on a timer in a local event loop until the camera is back or lost.
+    State run(int tickMs = kTickMs);
+    // The address the camera answered from (the record's address).
+    QString address() const;
+
+private:
+    AdminToolCore &m_core;
+    int m_record;
+};

@@ -1,0 +1,165 @@
+#include "protocol/register_camera_session.h"
+
+#include "app/string_table.h"
+#include "protocol/datagram.h"
+#include "protocol/discovery.h"
+
+#include <QHostInfo>
+#include <QTimer>
+
+RegisterCameraSession::RegisterCameraSession(UdpEndpoint &endpoint, Discovery &discovery,
+                                             QObject *parent)
+    : QObject(parent)
+    , m_endpoint(endpoint)
+    , m_discovery(discovery)
+{
+    m_endpoint.setSink(UdpEndpoint::Stage::Register, this);
+}
+
+RegisterCameraSession::~RegisterCameraSession()
+{
+    m_endpoint.setSink(UdpEndpoint::Stage::Register, nullptr);
+}
+
+QString RegisterCameraSession::noResponseText()
+{
+    return GetString(3288, QStringLiteral("Camera does NOT response...")) + QStringLiteral("\n\n")
+           + GetString(3289, QStringLiteral("Check the camera if it is on"));
+}
+
+void RegisterCameraSession::attachTimer(QTimer *timer)
+{
+    if (m_timer)
+        disconnect(m_timer, &QTimer::timeout, this, &RegisterCameraSession::tick);
+    m_timer = timer;
+    if (!m_timer)
+        return;
+    m_timer->setInterval(kIntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &RegisterCameraSession::tick);
+    if (m_timerActive)
+        m_timer->start();
+    else
+        m_timer->stop();
+}
+
+bool RegisterCameraSession::start(const QString &target, const QString &portText,
+                                  QString *message)
+{
+    if (m_state == State::Waiting)
+        return false;
+    bool ok = false;
+    const int port = portText.trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+        if (message)
+            *message = GetString(3206, QStringLiteral("Port must be a NUMBER"));
+        return false;
+    }
+    m_target = target.trimmed();
+    m_port = quint16(port);
+    m_message.clear();
+    m_accepted.clear();
+    m_sendError.clear();
+    m_result = ResultNone;
+
+    // The camera's own reply is recognised by its source address, so a name is resolved
+    // once here, to the address the request goes to.
+    m_resolved = QHostAddress();
+    if (!m_resolved.setAddress(m_target)) {
+        const QHostInfo info = QHostInfo::fromName(m_target);
+        for (const QHostAddress &a : info.addresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                m_resolved = a;
+                break;
+            }
+        }
+        if (m_resolved.isNull()) {
+            if (message)
+                *message = info.errorString();
+            return false;
+        }
+    }
+
+    // A counter left odd by the previous use skips the request at OK, as the dialog does.
+    if (m_ticks % 2 == 0) {
+        QString error;
+        if (!send(&error)) {
+            if (message)
+                *message = error;
+            return false;
+        }
+    }
+    m_ticks = 0;
+    m_state = State::Waiting;
+    setTimer(true);
+    return true;
+}
+
+bool RegisterCameraSession::send(QString *error)
+{
+    QString why;
+    const bool ok = m_discovery.sendRequest(m_resolved.toString(), m_port, &why);
+    if (!ok) {
+        m_sendError = why;
+        if (error)
+            *error = why;
+    }
+    return ok;
+}
+
+void RegisterCameraSession::tick()
+{
+    if (m_state != State::Waiting)
+        return;
+    // A failed resend still counts, so the give-up comes on schedule.
+    if (m_ticks % 2 == 0)
+        send(nullptr);
+    if (m_ticks >= kGiveUpTick) {
+        m_message = noResponseText();
+        ++m_ticks;
+        finish(ResultNotAccepted);
+        return;
+    }
+    ++m_ticks;
+}
+
+void RegisterCameraSession::cancel()
+{
+    if (m_state == State::Waiting)
+        finish(ResultNotAccepted);
+}
+
+int RegisterCameraSession::offer(const ReceivedDatagram &d)
+{
+    if (d.count < 4 || !d.bytes().startsWith(Zora::kReplyMagic))
+        return -1;
+    if (d.count < 7 || Zora::ReadLe16(d.buffer, 5) != d.count)
+        return -1;
+    // Only the camera's discovery reply registers it: a command answer from the same
+    // address would close the wait without listing anything.
+    const bool own = d.sender.toIPv4Address() == m_resolved.toIPv4Address()
+                     && d.at(7) == Zora::ReplyDiscovery;
+    if (!own)
+        return 0;
+    m_accepted = d.senderText();
+    finish(ResultAccepted);
+    return 1;
+}
+
+void RegisterCameraSession::setTimer(bool on)
+{
+    m_timerActive = on;
+    if (m_timer) {
+        if (on)
+            m_timer->start();
+        else
+            m_timer->stop();
+    }
+}
+
+void RegisterCameraSession::finish(int result)
+{
+    setTimer(false);
+    m_state = State::Closed;
+    m_result = result;
+    emit finished(result);
+}
