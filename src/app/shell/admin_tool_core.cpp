@@ -5,18 +5,24 @@
 #include "app/string_table.h"
 #include "app/zora_ini.h"
 #include "protocol/config_item.h"
+#include "protocol/program_random.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 
-AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent)
+AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent,
+                             const AdapterSource *adapters)
     : QObject(parent)
     , m_options(options)
     , m_messenger(messenger)
     , m_registry(m_list, m_models)
     , m_discovery(m_endpoint, m_registry)
+    , m_localNetwork(adapters ? *adapters : m_systemAdapters, ProgramRandom::shared())
+    , m_l60(messenger)
 {
+    m_l60.setSelectionSource([this] { return l60Selection(); });
+    m_l60.setLocalNetwork(&m_localNetwork);
     m_endpoint.setLocalPort(options.localPort);
     m_endpoint.setCameraPort(options.cameraPort);
     m_endpoint.setBroadcastAddress(options.broadcast);
@@ -69,10 +75,9 @@ void AdminToolCore::rowSelected(int row)
     if (row < 0 || row >= m_list.count())
         return;
     if (m_list.caption(row).isEmpty()) {
-        if (m_pages) {
+        if (m_pages)
             m_pages->setPageSetsEnabled(false, false);
-            m_pages->enableL60Choices(nullptr);
-        }
+        m_l60.disableNetworkChoices();
         return;
     }
     const QString question = GetString(3171) + QStringLiteral("\n\n") + GetString(3172);
@@ -82,12 +87,12 @@ void AdminToolCore::rowSelected(int row)
         m_fileChanged = false;
         if (m_pages)
             m_pages->disableSaveRestore();
-    } else if (m_l60Changed) {
-        if (m_messenger.ask(question, GetString(3169, QStringLiteral("Warning"))) && m_pages)
-            m_pages->savePending(PageHost::Family::L60);
-        m_l60Changed = false;
-        if (m_pages)
-            m_pages->disableSaveRestore();
+    } else if (m_l60.changed()) {
+        // Still the camera being left: the save goes to it.
+        if (m_messenger.ask(question, GetString(3169, QStringLiteral("Warning"))))
+            m_l60.savePending();
+        m_l60.setChanged(false);
+        disableSaveRestore();
     }
 
     m_selectedRow = row;
@@ -97,10 +102,11 @@ void AdminToolCore::rowSelected(int row)
         m_pages->enableL60Choices(camera);
         m_pages->showFirstPages();
     }
+    m_l60.EnableL60CategoryClick();
+    m_l60.showFirstPage();
     if (!camera)
         return;
-    if (m_pages)
-        m_pages->showFamily(familyOf(row, *camera), *camera);
+    showFamily(familyOf(row, *camera), *camera);
 
     const int state = m_list.icon(row);
     if (state == CameraList::Restarting || state == CameraList::Lost
@@ -110,37 +116,129 @@ void AdminToolCore::rowSelected(int row)
         if (m_pages)
             m_pages->setPageSetsEnabled(false, false);
     }
-    if (m_pages)
-        m_pages->disableSaveRestore();
-    m_fileChanged = m_l60Changed = false;
+    disableSaveRestore();
+    m_fileChanged = false;
+    m_l60.setChanged(false);
 }
 
 void AdminToolCore::rowDeselected()
 {
     m_selectedRow = -1;
+    m_l60.DisableL60Category();
     if (m_pages) {
         m_pages->resetL60Pages();
         m_pages->setPageSetsEnabled(false, false);
+        m_pages->showFamily(PageHost::Family::L60, nullptr);
+    }
+    disableSaveRestore();
+    m_fileChanged = false;
+    m_l60.setChanged(false);
+    emit selectionCleared();
+}
+
+void AdminToolCore::showFamily(PageHost::Family family, TConfigItem &camera)
+{
+    m_shownFamily = family;
+    if (m_pages)
+        m_pages->showFamily(family, &camera);
+    if (family == PageHost::Family::L60)
+        m_l60.FillL60Pages();
+}
+
+void AdminToolCore::disableSaveRestore()
+{
+    m_l60.disableAllButtons();
+    if (m_pages) {
+        m_pages->setFileSaveButtonsEnabled(false);
         m_pages->disableSaveRestore();
     }
-    m_fileChanged = m_l60Changed = false;
-    emit selectionCleared();
+}
+
+L60Pages::Selection AdminToolCore::l60Selection()
+{
+    L60Pages::Selection s;
+    if (m_selectedRow < 0 || m_selectedRow >= m_list.count())
+        return s;
+    s.camera = m_registry.recordOfRow(m_selectedRow);
+    s.record = m_list.row(m_selectedRow).record;
+    s.mac = m_list.column(m_selectedRow, CameraList::ColMac);
+    s.kind = m_list.column(m_selectedRow, CameraList::ColKind);
+    return s;
+}
+
+void AdminToolCore::setCredentialPrompt(CredentialPrompt *prompt)
+{
+    m_l60.setCredentialPrompt(prompt);
+}
+
+void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
+{
+    m_l60.setConfirmation(confirmation);
 }
 
 void AdminToolCore::onRowAnswered(int row, bool created)
 {
     Q_UNUSED(created);
-    if (row != m_selectedRow || !m_pages)
+    if (row != m_selectedRow)
         return;
     TConfigItem *camera = m_registry.recordOfRow(row);
     if (!camera)
         return;
-    const auto family = TConfigItem::isProtocolConfigured(camera->modelCode())
-                            ? PageHost::Family::L60
-                            : PageHost::Family::FileConfigured;
-    m_pages->showFamily(family, *camera);
-    m_pages->disableSaveRestore();
-    m_fileChanged = m_l60Changed = false;
+    const bool l60 = TConfigItem::isProtocolConfigured(camera->modelCode()) || m_list.ipShared(row);
+    const auto family = l60 ? PageHost::Family::L60 : PageHost::Family::FileConfigured;
+    // The camera is back after a command: the pages that locked on success open again.
+    if (m_pages)
+        m_pages->setPageSetsEnabled(true, true);
+    m_l60.EnableL60CategoryClick();
+    showFamily(family, *camera);
+    disableSaveRestore();
+    m_fileChanged = false;
+    m_l60.setChanged(false);
+    if (m_resetPending) {
+        m_resetPending = false;
+        if (camera->modelCode() == 1)
+            m_l60.L60CategoryChange(m_l60.currentPage());
+        else if (m_pages)
+            m_pages->reloadFilePage();
+        m_l60.setChanged(false);
+    }
+}
+
+void AdminToolCore::ZORASetSuccess(int recordIndex)
+{
+    if (recordIndex < 0)
+        return;
+    const int row = m_list.rowOfRecord(recordIndex);
+    if (row < 0)
+        return;
+    if (m_list.icon(row) == CameraList::Present)
+        m_list.setIcon(row, CameraList::Restarting);
+    if (m_pages)
+        m_pages->setPageSetsEnabled(false, false);
+    m_list.setCounter(row, CameraList::ColCycles, 3);
+    m_list.setCounter(row, CameraList::ColCountdown, 120);
+    m_list.announceRow(row);
+    disableSaveRestore();
+    m_l60.setChanged(false);
+    m_fileChanged = false;
+}
+
+void AdminToolCore::ZORAAuthFail(int recordIndex)
+{
+    if (recordIndex < 0 || recordIndex >= m_registry.recordCount())
+        return;
+    TConfigItem &camera = m_registry.record(recordIndex);
+    camera.AdminId.clear();
+    camera.AdminPassword.clear();
+    if (m_shownFamily == PageHost::Family::FileConfigured) {
+        if (m_pages)
+            m_pages->setFileSaveButtonsEnabled(true);
+        m_fileChanged = true;
+    } else {
+        m_l60.setSaveRestoreEnabled(true);
+        m_l60.setAccountSaveRestoreEnabled(true);
+        m_l60.setChanged(true);
+    }
 }
 
 bool AdminToolCore::scan()

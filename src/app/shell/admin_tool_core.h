@@ -4,13 +4,20 @@
 #include "app/camera_list.h"
 #include "app/model_filter_table.h"
 #include "protocol/camera_registry.h"
+#include "protocol/command_result_sink.h"
 #include "protocol/discovery.h"
+#include "protocol/local_network_info.h"
+#include "protocol/system_adapter_source.h"
 #include "protocol/udp_endpoint.h"
+#include "protoconfig/l60_pages.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
+class AdapterSource;
+class CommandConfirmation;
+class CredentialPrompt;
 class Messenger;
 struct TConfigItem;
 
@@ -27,21 +34,30 @@ public:
     virtual void enableL60Choices(const TConfigItem *camera) = 0;
     virtual void resetL60Pages() = 0;
     virtual void showFirstPages() = 0;
-    virtual void showFamily(Family family, TConfigItem &camera) = 0;
+    // camera: the selected camera, or null when nothing is selected.
+    virtual void showFamily(Family family, TConfigItem *camera) = 0;
     virtual void disableSaveRestore() = 0;
-    // Saves the pending edits of a page set (the user answered Yes to the question).
+    // Saves the pending edits of the file-configured pages (the user answered Yes to the
+    // question); the L60 pages save themselves.
     virtual void savePending(Family family) = 0;
+    // btnSave, btnRestore, btnAccountSave and btnAccountRestore of the file-configured
+    // pages.
+    virtual void setFileSaveButtonsEnabled(bool on) = 0;
+    // A reset to defaults was confirmed: the current file-configured page fetches again.
+    virtual void reloadFilePage() = 0;
 };
 
 // The main window's logic without its widgets: start-up, the camera list and its file,
 // selection, the clock and the presence poll.
-class AdminToolCore final : public QObject
+class AdminToolCore final : public QObject, public CommandResultSink
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AdminToolCore)
 
 public:
-    AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent = nullptr);
+    // adapters: where the local network information comes from (the system's when null).
+    AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent = nullptr,
+                  const AdapterSource *adapters = nullptr);
 
     // Set-up steps that need no window: temp folder, saved list, model table, zora.ini,
     // handle, models, application name. Returns the caption.
@@ -56,6 +72,12 @@ public:
     CameraRegistry &registry() { return m_registry; }
     Discovery &discovery() { return m_discovery; }
     Messenger &messenger() { return m_messenger; }
+    L60Pages &l60() { return m_l60; }
+    LocalNetworkInfo &localNetwork() { return m_localNetwork; }
+    // The login dialog and the waiting dialog of commands; the window gives its own,
+    // tests and tools give scripted ones.
+    void setCredentialPrompt(CredentialPrompt *prompt);
+    void setConfirmation(CommandConfirmation *confirmation);
     const AppOptions &options() const { return m_options; }
 
     void setPageHost(PageHost *host) { m_pages = host; }
@@ -67,9 +89,18 @@ public:
     void rowDeselected();
 
     bool fileChanged() const { return m_fileChanged; }
-    bool l60Changed() const { return m_l60Changed; }
+    bool l60Changed() const { return m_l60.changed(); }
     void setFileChanged(bool on) { m_fileChanged = on; }
-    void setL60Changed(bool on) { m_l60Changed = on; }
+    void setL60Changed(bool on) { m_l60.setChanged(on); }
+    bool resetPending() const { return m_resetPending; }
+    // Set by the file-configured pages before they send a reset to defaults.
+    void setResetPending(bool on) { m_resetPending = on; }
+    // Which page set the selected camera shows.
+    PageHost::Family shownFamily() const { return m_shownFamily; }
+
+    // CommandResultSink: a command's outcome for the row of a record.
+    void ZORASetSuccess(int recordIndex) override;
+    void ZORAAuthFail(int recordIndex) override;
 
     // Toolbar and menu actions.
     bool scan();
@@ -92,6 +123,9 @@ signals:
 private:
     void onRowAnswered(int row, bool created);
     PageHost::Family familyOf(int row, const TConfigItem &camera) const;
+    void showFamily(PageHost::Family family, TConfigItem &camera);
+    void disableSaveRestore();
+    L60Pages::Selection l60Selection();
 
     AppOptions m_options;
     Messenger &m_messenger;
@@ -101,8 +135,12 @@ private:
     CameraRegistry m_registry;
     Discovery m_discovery;
     PageHost *m_pages = nullptr;
+    SystemAdapterSource m_systemAdapters;
+    LocalNetworkInfo m_localNetwork;
+    L60Pages m_l60;
     int m_selectedRow = -1;
     bool m_fileChanged = false;
-    bool m_l60Changed = false;
+    bool m_resetPending = false;
+    PageHost::Family m_shownFamily = PageHost::Family::L60;
     QString m_appName;
 };

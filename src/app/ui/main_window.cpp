@@ -7,6 +7,10 @@
 #include "app/ui/state_icons.h"
 #include "app/ui/widget_messenger.h"
 #include "protocol/config_item.h"
+#include "protocol/ui/local_network_group.h"
+#include "protocol/ui/save_config_dlg.h"
+#include "protoconfig/ui/l60_category.h"
+#include "protoconfig/ui/login_dlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +21,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -49,6 +54,19 @@ constexpr PageName kL60Pages[] = {
     {"tabL60Account", 3049, "Account"},          {"tabL60Miscellanous", 3057, "Miscellaneous"},
 };
 
+// The Save and Restore buttons of the file-configured pages: page index, name, caption.
+struct FileButton {
+    int page;
+    const char *object;
+    int id;
+    const char *fallback;
+    int x;
+};
+constexpr FileButton kFileButtons[] = {
+    {0, "btnSave", 3042, "Save", 362},        {0, "btnRestore", 3043, "Restore", 450},
+    {2, "btnAccountSave", 3042, "Save", 362}, {2, "btnAccountRestore", 3043, "Restore", 450},
+};
+
 QString text(int id, const char *fallback)
 {
     return GetString(id, QString::fromLatin1(fallback));
@@ -76,8 +94,13 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
     }
     m_core = std::make_unique<AdminToolCore>(options, *messenger);
     m_core->setPageHost(this);
+    m_login = new TLoginDlg(*messenger, this);
+    m_saveConfig = new TSaveConfigDlg(m_core->endpoint(), m_core.get(), this);
+    setCredentialPrompt(nullptr);
+    setConfirmation(nullptr);
     buildLayout();
     buildActions();
+    connect(&m_core->l60(), &L60Pages::terminateRequested, this, [] { QCoreApplication::exit(1); });
 
     UdpEndpoint &udp = m_core->endpoint();
     connect(&udp, &UdpEndpoint::statusTextChanged, m_socketPanel, &QLabel::setText);
@@ -125,9 +148,9 @@ void TAdminToolDlg::buildLayout()
 
     auto *right = new QWidget(splitter);
     auto *rightLayout = new QVBoxLayout(right);
-    auto *local = new QGroupBox(right);
-    local->setObjectName(QStringLiteral("LocalNetworkInfo"));
-    rightLayout->addWidget(local);
+    m_localGroup = new LocalNetworkGroup(m_core->localNetwork(), right);
+    m_localGroup->setObjectName(QStringLiteral("LocalNetworkInfo"));
+    rightLayout->addWidget(m_localGroup);
 
     m_pagesArea = new QWidget(right);
     m_pagesArea->setObjectName(QStringLiteral("PagesArea"));
@@ -135,9 +158,15 @@ void TAdminToolDlg::buildLayout()
     m_category = new QTabWidget(m_pagesArea);
     m_category->setObjectName(QStringLiteral("Category"));
     addPages(m_category, kFilePages);
-    m_l60Category = new QTabWidget(m_pagesArea);
-    m_l60Category->setObjectName(QStringLiteral("L60Category"));
-    addPages(m_l60Category, kL60Pages);
+    for (const FileButton &b : kFileButtons) {
+        auto *button = new QPushButton(text(b.id, b.fallback), m_category->widget(b.page));
+        button->setObjectName(QLatin1String(b.object));
+        button->setGeometry(b.x, 16, 82, 24);
+        button->setFlat(true);
+        button->setEnabled(false);
+        m_fileSaveButtons.append(button);
+    }
+    m_l60Category = new L60Category(m_core->l60(), m_pagesArea);
     rightLayout->addWidget(m_pagesArea, 1);
     splitter->addWidget(m_list);
     splitter->addWidget(right);
@@ -253,13 +282,16 @@ void TAdminToolDlg::setCaptions()
     findChild<QGroupBox *>(QStringLiteral("LocalNetworkInfo"))->setTitle(GetString(3021));
     for (int i = 0; i < m_category->count(); ++i)
         m_category->setTabText(i, text(kFilePages[i].id, kFilePages[i].fallback));
-    for (int i = 0; i < m_l60Category->count(); ++i)
-        m_l60Category->setTabText(i, text(kL60Pages[i].id, kL60Pages[i].fallback));
+    for (int i = 0; i < m_l60Category->count(); ++i) {
+        const int page = m_l60Category->page(3) == m_l60Category->widget(i) ? 3 : i;
+        m_l60Category->setTabText(i, text(kL60Pages[page].id, kL60Pages[page].fallback));
+    }
 }
 
 void TAdminToolDlg::setUp()
 {
     setCaptions();
+    m_localGroup->fill();
     const QString caption = m_core->setUp(QCoreApplication::applicationPid());
     setWindowTitle(caption);
     const QString icon = m_core->oemIconPath();
@@ -271,6 +303,11 @@ void TAdminToolDlg::setUp()
         }
     }
     ClockTimerTimer();
+}
+
+QTabWidget *TAdminToolDlg::l60Category() const
+{
+    return m_l60Category;
 }
 
 void TAdminToolDlg::bringToFront()
@@ -326,10 +363,9 @@ void TAdminToolDlg::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    resetL60Pages();
+    m_core->l60().DisableL60Category();
     setPageSetsEnabled(false, false);
     placeL60OverFilePages();
-    m_l60Category->setCurrentIndex(0);
     m_l60Category->hide();
     m_category->show();
 }
@@ -358,10 +394,9 @@ void TAdminToolDlg::resetL60Pages()
 void TAdminToolDlg::showFirstPages()
 {
     m_category->setCurrentIndex(0);
-    m_l60Category->setCurrentIndex(0);
 }
 
-void TAdminToolDlg::showFamily(Family family, TConfigItem &camera)
+void TAdminToolDlg::showFamily(Family family, TConfigItem *camera)
 {
     Q_UNUSED(camera);
     placeL60OverFilePages();
@@ -376,5 +411,26 @@ void TAdminToolDlg::disableSaveRestore()
 
 void TAdminToolDlg::savePending(Family family)
 {
+    // The file-configured pages have no save of their own yet.
     Q_UNUSED(family);
+}
+
+void TAdminToolDlg::setFileSaveButtonsEnabled(bool on)
+{
+    for (QPushButton *b : std::as_const(m_fileSaveButtons))
+        b->setEnabled(on);
+}
+
+void TAdminToolDlg::reloadFilePage()
+{
+}
+
+void TAdminToolDlg::setCredentialPrompt(CredentialPrompt *prompt)
+{
+    m_core->setCredentialPrompt(prompt ? prompt : m_login);
+}
+
+void TAdminToolDlg::setConfirmation(CommandConfirmation *confirmation)
+{
+    m_core->setConfirmation(confirmation ? confirmation : m_saveConfig);
 }

@@ -6,7 +6,14 @@
 
 #include <memory>
 
+class CommandConfirmation;
+class CredentialPrompt;
+class L60Category;
+class LocalNetworkGroup;
 class QAction;
+class QPushButton;
+class TLoginDlg;
+class TSaveConfigDlg;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -37,18 +44,27 @@ public:
 
     QTreeView *cameraList() const { return m_list; }
     QTabWidget *category() const { return m_category; }
-    QTabWidget *l60Category() const { return m_l60Category; }
+    QTabWidget *l60Category() const;
     QMenu *popupMenu() const { return m_popup; }
     void bringToFront();
+
+    // The login dialog and the command waiting dialog; null gives back the window's own
+    // (TLoginDlg, TSaveConfigDlg). Tests give scripted ones.
+    void setCredentialPrompt(CredentialPrompt *prompt);
+    void setConfirmation(CommandConfirmation *confirmation);
+    TSaveConfigDlg *saveConfigDialog() const { return m_saveConfig; }
+    TLoginDlg *loginDialog() const { return m_login; }
 
     // PageHost
     void setPageSetsEnabled(bool fileConfigured, bool l60) override;
     void enableL60Choices(const TConfigItem *camera) override;
     void resetL60Pages() override;
     void showFirstPages() override;
-    void showFamily(Family family, TConfigItem &camera) override;
+    void showFamily(Family family, TConfigItem *camera) override;
     void disableSaveRestore() override;
     void savePending(Family family) override;
+    void setFileSaveButtonsEnabled(bool on) override;
+    void reloadFilePage() override;
 
     // Timer handlers, also called by tests.
     void ClockTimerTimer();
@@ -72,7 +88,11 @@ private:
     QTreeView *m_list = nullptr;
     QWidget *m_pagesArea = nullptr;
     QTabWidget *m_category = nullptr;
-    QTabWidget *m_l60Category = nullptr;
+    L60Category *m_l60Category = nullptr;
+    LocalNetworkGroup *m_localGroup = nullptr;
+    TLoginDlg *m_login = nullptr;
+    TSaveConfigDlg *m_saveConfig = nullptr;
+    QList<QPushButton *> m_fileSaveButtons;
     QComboBox *m_modelFilter = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_popupClear = nullptr;
