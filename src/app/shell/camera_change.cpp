@@ -92,6 +92,10 @@ CameraChange::Built CameraChange::buildNetwork(const TConfigItem &camera, const 
             if (!s.dnsEnabled)
                 return refusal(QStringLiteral("The camera takes no DNS server address"));
             s.dns = *m_dns;
+        } else if (!(camera.flags() & Zora::FlagDns)) {
+            // The field would show a word the camera never sent; left out, it is empty
+            // rather than a stale value that fails the check.
+            s.dns.clear();
         }
         break;
     case L60NetworkType::Dhcp:

@@ -1,0 +1,287 @@
+// The pieces zoractl is made of, without the binary: the credential sources, the
+// changes built per camera, the CSV fields and the restart watch tick by tick.
+#include "app/camera_list.h"
+#include "app/messenger.h"
+#include "app/shell/admin_tool_core.h"
+#include "app/shell/camera_change.h"
+#include "app/shell/camera_record_format.h"
+#include "app/shell/restart_follower.h"
+#include "app/shell/script_credentials.h"
+#include "protocol/config_item.h"
+#include "protocol/datagram.h"
+#include "test_support.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+
+// A discovery reply: model, flags, network type; an address block with DNS word when
+// flags ask for it and an empty PPPoE block with flag 0x10.
+QByteArray reply(quint8 model, quint8 flags, quint8 version = 2)
+{
+    QByteArray d = QByteArray("ZORA") + char(version) + QByteArray(2, '\0') + char(5) + char(model)
+                   + QByteArray::fromHex("000A1B2C3D55") + char(1) + char(flags);
+    d += char(3) + QByteArray("CAM") + char(1) + QByteArray("h");
+    if (flags & Zora::FlagDomain)
+        d += char(0);
+    if (flags & Zora::FlagAddress) {
+        d += QByteArray::fromHex("7f000037ff0000007f000001");
+        if (flags & Zora::FlagDns)
+            d += QByteArray::fromHex("7f000035");
+    }
+    if (flags & Zora::FlagPppoe)
+        d += QByteArray::fromHex("0175017000d4050000007f000009");
+    if (flags & Zora::FlagGuest)
+        d += char(1);
+    Zora::PutLe16(d, 5, quint16(d.size()));
+    return d;
+}
+
+TConfigItem camera(quint8 model, quint8 flags, quint8 kind = TConfigItem::kLocal)
+{
+    TConfigItem c;
+    c.fillFromReply(*Zora::DiscoveryReply::parse(reply(model, flags)), QStringLiteral("127.0.0.55"));
+    c.ConnectionKind = kind;
+    c.AdminId = "root";
+    c.AdminPassword = "pass";
+    return c;
+}
+
+const CommandSources kSources{[] { return QStringLiteral("127.0.0.1"); }, [] { return quint16(7); }};
+
+} // namespace
+
+class TestZoractlCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void passwordPrompt_data();
+    void passwordPrompt();
+    void changes_data();
+    void changes();
+    void csvField_data();
+    void csvField();
+    void restartWatch_data();
+    void restartWatch();
+};
+
+void TestZoractlCore::passwordPrompt_data()
+{
+    QTest::addColumn<bool>("withFile");
+    QTest::addColumn<bool>("interactive");
+    QTest::addColumn<QString>("typed");       // "-": the terminal gave nothing
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("password");    // "-": refused
+    QTest::newRow("file, terminal not asked") << true << true << "typed" << false << "from-file";
+    QTest::newRow("no file, terminal asked") << false << true << "typed" << true << "typed";
+    QTest::newRow("no file, no terminal") << false << false << "typed" << false << "-";
+    QTest::newRow("terminal closed") << false << true << "-" << true << "-";
+    QTest::newRow("typed password checked") << false << true << "" << true << "-";
+}
+
+void TestZoractlCore::passwordPrompt()
+{
+    QFETCH(bool, withFile);
+    QFETCH(bool, interactive);
+    QFETCH(QString, typed);
+    QFETCH(bool, asked);
+    QFETCH(QString, password);
+    QTemporaryDir dir;
+    ScriptCredentials::Sources s;
+    s.user = "root";
+    s.environmentVariable = "ZORACTL_TEST_UNSET_VARIABLE";
+    if (withFile) {
+        QFile f(dir.filePath("pw"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("from-file\n");
+        s.passwordFile = f.fileName();
+    }
+    s.interactive = interactive;
+    bool wasAsked = false;
+    s.askHidden = [&](const QString &) -> std::optional<QString> {
+        wasAsked = true;
+        if (typed == "-")
+            return std::nullopt;
+        return typed;
+    };
+    QString error;
+    const auto entry = ScriptCredentials::resolve(s, &error);
+    QCOMPARE(wasAsked, asked);
+    if (password == "-") {
+        QVERIFY(!entry);
+        QVERIFY(!error.isEmpty());
+    } else {
+        QVERIFY(entry);
+        QCOMPARE(entry->id, QString("root"));
+        QCOMPARE(entry->password, password);
+    }
+}
+
+void TestZoractlCore::changes_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("connection");
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<QString>("refusal");     // empty: built
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("code");            // offset 7
+    QTest::addColumn<bool>("unicast");
+
+    const int net = int(CameraChange::Kind::Network);
+    const int all = 0x3F;
+    QTest::newRow("static with DNS") << net << 1 << all << 2 << "static-dns" << "" << 62 << 4 << false;
+    QTest::newRow("static, camera takes no DNS word") << net << 1 << 0x0D << 2 << "static" << "" << 58
+                                                      << 4 << false;
+    QTest::newRow("DNS field without a DNS word: not sent") << net << 1 << 0x0D << 2 << "static-dns"
+                                                             << "" << 58 << 4 << false;
+    QTest::newRow("DNS for a camera without the field") << net << 1 << 0x0C << 2 << "static-dns"
+                                                        << "takes no DNS" << 0 << 0 << false;
+    QTest::newRow("no DHCP choice") << net << 1 << 0x37 << 2 << "dhcp" << "no DHCP" << 0 << 0 << false;
+    QTest::newRow("model 4 never PPPoE") << net << 4 << all << 2 << "pppoe" << "no PPPoE" << 0 << 0
+                                         << false;
+    QTest::newRow("remote: gateway elsewhere passes, unicast, flag")
+        << net << 1 << all << 3 << "static-far" << "" << 62 << 0x84 << true;
+    QTest::newRow("local: gateway elsewhere refused")
+        << net << 1 << all << 2 << "static-far" << "different network" << 0 << 0 << false;
+    QTest::newRow("PPPoE keeps the announced password") << net << 1 << all << 2 << "pppoe" << ""
+                                                        << 60 << 4 << false;
+    QTest::newRow("misc on model 4") << int(CameraChange::Kind::Misc) << 4 << all << 2 << "misc"
+                                     << "no miscellaneous" << 0 << 0 << false;
+    QTest::newRow("misc") << int(CameraChange::Kind::Misc) << 1 << all << 2 << "misc" << "" << 52 << 6
+                          << false;
+    QTest::newRow("account, short new password") << int(CameraChange::Kind::Account) << 1 << all << 2
+                                                 << "abc" << "Too Short" << 0 << 0 << false;
+    QTest::newRow("account") << int(CameraChange::Kind::Account) << 1 << all << 2 << "abcd" << ""
+                             << 69 << 5 << false;
+    QTest::newRow("factory reset of an L60 goes to its address")
+        << int(CameraChange::Kind::Reset) << 1 << all << 2 << "0" << "" << 49 << 6 << true;
+    QTest::newRow("page reset of a file-configured camera is broadcast")
+        << int(CameraChange::Kind::Reset) << 0 << all << 2 << "9" << "" << 49 << 6 << false;
+}
+
+void TestZoractlCore::changes()
+{
+    QFETCH(int, kind);
+    QFETCH(int, model);
+    QFETCH(int, flags);
+    QFETCH(int, connection);
+    QFETCH(QString, variant);
+    QFETCH(QString, refusal);
+    QFETCH(int, length);
+    QFETCH(int, code);
+    QFETCH(bool, unicast);
+    TConfigItem cam = camera(quint8(model), quint8(flags), quint8(connection));
+    CameraChange change{CameraChange::Kind(kind)};
+    if (variant == "static-dns")
+        change.setStatic("127.0.0.60", "255.0.0.0", "127.0.0.1", QString("127.0.0.53"));
+    else if (variant == "static")
+        change.setStatic("127.0.0.60", "255.0.0.0", "127.0.0.1", std::nullopt);
+    else if (variant == "static-far")
+        change.setStatic("127.0.0.60", "255.255.255.0", "127.0.1.1", std::nullopt);
+    else if (variant == "dhcp")
+        change.setDhcp();
+    else if (variant == "pppoe")
+        change.setPppoe("u", "", "1492", std::nullopt, std::nullopt);
+    else if (variant == "misc")
+        change.setMisc(QString("9"), 3);
+    else if (kind == int(CameraChange::Kind::Account))
+        change.setAccount(true, variant);
+    else
+        change.setResetScope(quint8(variant.toInt()));
+    const CameraChange::Built built = change.build(cam, QString::number(connection), kSources);
+    if (!refusal.isEmpty()) {
+        QVERIFY(built.refused);
+        QVERIFY2(built.refused->text.contains(refusal), qPrintable(built.refused->text));
+        return;
+    }
+    QVERIFY2(!built.refused, qPrintable(built.refused ? built.refused->text : QString()));
+    const QByteArray &b = built.command.bytes;
+    QCOMPARE(int(b.size()), length);
+    QCOMPARE(int(Zora::ReadLe16(b, 5)), length);
+    QCOMPARE(int(quint8(b.at(7))), code);
+    QCOMPARE(b.mid(9, 6), QByteArray::fromHex("000A1B2C3D55"));
+    QCOMPARE(built.unicast, unicast);
+    if (variant == "pppoe")   // user "u", announced password "p", empty service
+        QCOMPARE(b.mid(46, 5), QByteArray::fromHex("0175017000"));
+    if (variant == "misc")
+        QCOMPARE(b.mid(46), QByteArray::fromHex("030109040103"));
+    if (kind == int(CameraChange::Kind::Account))
+        QCOMPARE(cam.AdminPassword, variant);   // stored when the command is built
+}
+
+void TestZoractlCore::csvField_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("plain") << "lobby" << "lobby";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("comma") << "a,b" << "\"a,b\"";
+    QTest::newRow("quote") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
+    QTest::newRow("line break") << "a\nb" << "\"a\nb\"";
+    QTest::newRow("carriage return") << "a\rb" << "\"a\rb\"";
+}
+
+void TestZoractlCore::csvField()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QCOMPARE(CameraRecordFormat::csvField(text), field);
+}
+
+void TestZoractlCore::restartWatch_data()
+{
+    QTest::addColumn<int>("answerAtTick");    // 0: never
+    QTest::addColumn<int>("endTick");
+    QTest::addColumn<int>("end");
+    QTest::newRow("back at the first poll") << 20 << 20 << int(RestartFollower::State::Back);
+    QTest::newRow("back at the last poll") << 100 << 100 << int(RestartFollower::State::Back);
+    QTest::newRow("lost after 60 s") << 0 << 120 << int(RestartFollower::State::Lost);
+}
+
+void TestZoractlCore::restartWatch()
+{
+    QFETCH(int, answerAtTick);
+    QFETCH(int, endTick);
+    QFETCH(int, end);
+    TestSupport::AppDir dir;
+    ScriptedMessenger messenger;
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = 9;
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    options.localPort = probe.localPort();
+    probe.close();
+    AdminToolCore core(options, messenger);
+    const QByteArray answer = reply(1, 0x0C);
+    core.endpoint().handleDatagram(answer, QHostAddress("127.0.0.55"));
+    QCOMPARE(core.list().count(), 1);
+    int polls = 0;
+    QObject::connect(&core.endpoint(), &UdpEndpoint::datagramSent, &core,
+                     [&polls](const QHostAddress &, quint16, const QByteArray &) { ++polls; });
+    core.discovery().startCountdown(0, CameraList::Restarting);
+    RestartFollower follower(core, core.list().row(0).record);
+    int tick = 0;
+    RestartFollower::State state = follower.state();
+    while (state == RestartFollower::State::Waiting && tick < 200) {
+        ++tick;
+        state = follower.tick();
+        if (tick == answerAtTick)
+            core.endpoint().handleDatagram(answer, QHostAddress("127.0.0.56"));
+        state = follower.state();
+    }
+    QCOMPARE(tick, endTick);
+    QCOMPARE(int(state), end);
+    // Asked every 10 s: at ticks 20, 40, ... up to the end.
+    QCOMPARE(polls, qMin(endTick, 100) / 20);
+    if (end == int(RestartFollower::State::Back))
+        QCOMPARE(follower.address(), QString("127.0.0.56"));
+}
+
+QTEST_GUILESS_MAIN(TestZoractlCore)
+#include "tst_zoractl_core.moc"
