@@ -5,16 +5,44 @@
 #include "app/string_table.h"
 #include "app/ui/main_window.h"
 #include "app/zora_ini.h"
+#include "protocol/config_item.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
+#include <QTreeView>
 
 #include <cstdio>
 #include <exception>
 
 namespace {
 
-int run(QApplication &app, const AppOptions &options)
+// Hidden option for the documentation picture: scan, select the first protocol-configured
+// camera, grab the window into the file and quit.
+void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
+{
+    QTimer::singleShot(300, &window, [&window] { window.core().scan(); });
+    QTimer::singleShot(2000, &window, [&window] {
+        CameraList &list = window.core().list();
+        for (int row = 0; row < list.count(); ++row) {
+            const TConfigItem *camera = window.core().registry().recordOfRow(row);
+            if (camera && TConfigItem::isProtocolConfigured(camera->modelCode())) {
+                window.cameraList()->selectionModel()->select(
+                    list.index(row, 0),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                break;
+            }
+        }
+    });
+    QTimer::singleShot(2600, &window, [&window, file] {
+        const bool saved = window.grab().save(file);
+        std::fprintf(saved ? stdout : stderr, "zora: %s %s\n",
+                     saved ? "saved" : "could not save", qPrintable(file));
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+}
+
+int run(QApplication &app, const AppOptions &options, const QString &screenshot)
 {
     TMultiLang::Load(3000, 306);
 
@@ -34,6 +62,8 @@ int run(QApplication &app, const AppOptions &options)
     if (!title.isEmpty())
         QApplication::setApplicationDisplayName(title);
     window.show();
+    if (!screenshot.isEmpty())
+        scheduleScreenshot(window, screenshot);
     const int status = app.exec();
     TMultiLang::Free();
     return status;
@@ -46,6 +76,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
+    QString screenshot;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot")); at >= 0 && at + 1 < args.size()) {
+        screenshot = args.at(at + 1);
+        args.remove(at, 2);
+    }
     AppOptions options;
     QString error;
     if (!options.take(args, &error) || !args.isEmpty()) {
@@ -66,7 +101,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zora: the program's directory is not writable; using %s\n",
                      qPrintable(ApplicationPath()));
     try {
-        return run(app, options);
+        return run(app, options, screenshot);
     } catch (const std::exception &e) {
         QMessageBox::critical(nullptr, QStringLiteral("Caption"),
                               QStringLiteral("Program is terminating via ")
