@@ -152,7 +152,7 @@ to the text of F (4..16 characters).)"_s
                          + QList<OptionSpec>{{u"--guest"_s, 1, 1}, {u"--new-password-file"_s, 1, 1}},
                      1};
     t << CommandSpec{u"set-misc"_s,
-                     u"set-misc MAC --sensitivity N --output-source none|motion|input|all [options]"_s,
+                     u"set-misc MAC [--sensitivity N] [--output-source none|motion|input|all] [options]"_s,
                      uR"(Motion-detection sensitivity (1..255) and digital-output source of an L60
 camera. A value not given keeps the camera's.)"_s
                          + kSetHelp,
