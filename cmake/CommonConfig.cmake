@@ -22,4 +22,6 @@ function(zora_core_library name dir)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC zora_common ${ARGN})
+  # Qt's headers dominate the build; each library parses them once.
+  target_precompile_headers(${name} PRIVATE <QtCore/QtCore>)
 endfunction()
