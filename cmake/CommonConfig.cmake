@@ -15,6 +15,16 @@ if(ZORA_SANITIZE)
   target_link_options(zora_common INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The Qt headers most files include; a precompiled header of whole modules would be
+# several hundred megabytes and slower to load than to parse what is used.
+set(ZORA_CORE_PCH <QObject> <QString> <QStringList> <QByteArray> <QByteArrayView> <QList>
+    <QHash> <QFile> <QDir> <QSaveFile> <QTimer> <QHostAddress> <QAbstractSocket>)
+set(ZORA_WIDGETS_PCH ${ZORA_CORE_PCH} <QWidget> <QDialog> <QLabel> <QPushButton> <QGroupBox>
+    <QLineEdit> <QComboBox> <QCheckBox> <QRadioButton> <QToolButton> <QTabWidget>
+    <QBoxLayout>)
+set(ZORA_TEST_PCH ${ZORA_CORE_PCH} <QTest> <QSignalSpy> <QUdpSocket> <QTemporaryDir>
+    <QProcess> <QJsonArray> <QJsonObject> <QJsonDocument>)
+
 # zora_core_library(NAME DIR DEPS...): every .cpp directly in DIR (not in ui/) becomes
 # part of a library that links no QtWidgets.
 function(zora_core_library name dir)
@@ -22,6 +32,11 @@ function(zora_core_library name dir)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC zora_common ${ARGN})
-  # Qt's headers dominate the build; each library parses them once.
-  target_precompile_headers(${name} PRIVATE <QtCore/QtCore>)
+  # Qt's headers dominate the build: parse them once, in the first library, and let the
+  # others (same flags) reuse that.
+  if(TARGET zora_app AND NOT name STREQUAL "zora_app")
+    target_precompile_headers(${name} REUSE_FROM zora_app)
+  else()
+    target_precompile_headers(${name} PRIVATE ${ZORA_CORE_PCH})
+  endif()
 endfunction()

@@ -76,7 +76,7 @@ struct OptionSpec {
     int maxValues = 0;
 };
 
-struct CommandSpec {
+struct CommandSyntax {
     QString name;
     QString synopsis;
     QString description;
@@ -103,10 +103,10 @@ const QString kSetHelp = uR"(
                             for 60 s) and report whether and where it came back
   --timeout S               seconds the scan waits for the camera (default 3))"_s;
 
-QList<CommandSpec> commandTable()
+QList<CommandSyntax> commandTable()
 {
-    QList<CommandSpec> t;
-    t << CommandSpec{u"scan"_s, u"scan [--timeout S] [--json|--csv] [--show-secrets]"_s,
+    QList<CommandSyntax> t;
+    t << CommandSyntax{u"scan"_s, u"scan [--timeout S] [--json|--csv] [--show-secrets]"_s,
                      uR"(One broadcast discovery; lists every camera that answered within S seconds
 (default 3): model, MAC, IP address and host name, one camera a line.
   --json          a JSON array with every field of each camera
@@ -115,14 +115,14 @@ QList<CommandSpec> commandTable()
                      {{u"--timeout"_s, 1, 1}, {u"--json"_s, 0, 0}, {u"--csv"_s, 0, 0},
                       {u"--show-secrets"_s, 0, 0}},
                      0};
-    t << CommandSpec{u"register"_s, u"register HOST [--port N] [--json|--csv] [--show-secrets]"_s,
+    t << CommandSyntax{u"register"_s, u"register HOST [--port N] [--json|--csv] [--show-secrets]"_s,
                      uR"(Asks the camera at HOST (address or name) directly, at 0, 3, 9 and 15 s,
 and prints it as scan does; the camera counts as remote.
   --port N        camera port (default: --camera-port))"_s,
                      {{u"--port"_s, 1, 1}, {u"--json"_s, 0, 0}, {u"--csv"_s, 0, 0},
                       {u"--show-secrets"_s, 0, 0}},
                      1};
-    t << CommandSpec{u"set-network"_s,
+    t << CommandSyntax{u"set-network"_s,
                      u"set-network MAC (--dhcp | --static IP MASK GATEWAY [DNS] | "
                      u"--pppoe USER SERVICE MTU [--dns ADDR]) [options]"_s,
                      uR"(Changes the network type and settings of the camera.
@@ -139,11 +139,11 @@ and prints it as scan does; the camera counts as remote.
                                              {u"--dns"_s, 1, 1},
                                              {u"--pppoe-password-file"_s, 1, 1}},
                      1};
-    t << CommandSpec{u"set-hostname"_s, u"set-hostname MAC NAME [--domain D] [options]"_s,
+    t << CommandSyntax{u"set-hostname"_s, u"set-hostname MAC NAME [--domain D] [options]"_s,
                      uR"(Changes the camera's host name (and domain name, when it has one).)"_s
                          + kSetHelp,
                      kCredentialOptions + QList<OptionSpec>{{u"--domain"_s, 1, 1}}, 2};
-    t << CommandSpec{u"set-account"_s,
+    t << CommandSyntax{u"set-account"_s,
                      u"set-account MAC [--guest on|off] [--new-password-file F] [options]"_s,
                      uR"(Allows or forbids the guest account, and changes the administrator password
 to the text of F (4..16 characters).)"_s
@@ -151,7 +151,7 @@ to the text of F (4..16 characters).)"_s
                      kCredentialOptions
                          + QList<OptionSpec>{{u"--guest"_s, 1, 1}, {u"--new-password-file"_s, 1, 1}},
                      1};
-    t << CommandSpec{u"set-misc"_s,
+    t << CommandSyntax{u"set-misc"_s,
                      u"set-misc MAC [--sensitivity N] [--output-source none|motion|input|all] [options]"_s,
                      uR"(Motion-detection sensitivity (1..255) and digital-output source of an L60
 camera. A value not given keeps the camera's.)"_s
@@ -160,7 +160,7 @@ camera. A value not given keeps the camera's.)"_s
                          + QList<OptionSpec>{{u"--sensitivity"_s, 1, 1},
                                              {u"--output-source"_s, 1, 1}},
                      1};
-    t << CommandSpec{u"reset"_s, u"reset MAC [--scope N] [options]"_s,
+    t << CommandSyntax{u"reset"_s, u"reset MAC [--scope N] [options]"_s,
                      uR"(Resets the camera's settings to their defaults: scope 0 (default) all of
 them, 2..10 one settings page.)"_s
                          + kSetHelp,
@@ -171,7 +171,7 @@ them, 2..10 one settings page.)"_s
 QString generalUsage()
 {
     QString text = u"Usage: zoractl COMMAND [arguments] [options]\n\nCommands:\n"_s;
-    for (const CommandSpec &c : commandTable())
+    for (const CommandSyntax &c : commandTable())
         text += u"  "_s + c.synopsis + u"\n"_s;
     text += u"\n'zoractl COMMAND --help' describes a command.\n\nOptions of every command "
             u"(before or after the command name):\n"_s
@@ -201,7 +201,7 @@ struct Parsed {
     }
 };
 
-std::optional<Parsed> parse(const CommandSpec &spec, const QStringList &args, QString *error)
+std::optional<Parsed> parse(const CommandSyntax &syntax, const QStringList &args, QString *error)
 {
     Parsed p;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -210,10 +210,10 @@ std::optional<Parsed> parse(const CommandSpec &spec, const QStringList &args, QS
             p.positional << a;
             continue;
         }
-        const auto it = std::find_if(spec.options.begin(), spec.options.end(),
+        const auto it = std::find_if(syntax.options.begin(), syntax.options.end(),
                                      [&a](const OptionSpec &o) { return o.name == a; });
-        if (it == spec.options.end()) {
-            *error = u"%1: unknown option %2"_s.arg(spec.name, a);
+        if (it == syntax.options.end()) {
+            *error = u"%1: unknown option %2"_s.arg(syntax.name, a);
             return std::nullopt;
         }
         if (p.has(a)) {
@@ -553,14 +553,14 @@ int runChange(AdminToolCore &core, const QString &command, const Parsed &p,
         return ExitUsage;
     }
     const bool batch = p.has(u"--cameras"_s);
-    const QList<CommandSpec> table = commandTable();
-    const CommandSpec spec = *std::find_if(table.begin(), table.end(),
-                                           [&command](const CommandSpec &c) {
+    const QList<CommandSyntax> table = commandTable();
+    const CommandSyntax syntax = *std::find_if(table.begin(), table.end(),
+                                           [&command](const CommandSyntax &c) {
                                                return c.name == command;
                                            });
-    const qsizetype wanted = spec.positionals - (batch ? 1 : 0);
+    const qsizetype wanted = syntax.positionals - (batch ? 1 : 0);
     if (p.positional.size() != wanted) {
-        err(u"usage: zoractl %1"_s.arg(spec.synopsis));
+        err(u"usage: zoractl %1"_s.arg(syntax.synopsis));
         return ExitUsage;
     }
     if (batch && p.has(u"--remote"_s)) {
@@ -684,20 +684,20 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
     const QString command = args.takeFirst();
-    const QList<CommandSpec> table = commandTable();
-    const auto spec = std::find_if(table.begin(), table.end(),
-                                   [&command](const CommandSpec &c) { return c.name == command; });
-    if (spec == table.end()) {
+    const QList<CommandSyntax> table = commandTable();
+    const auto syntax = std::find_if(table.begin(), table.end(),
+                                   [&command](const CommandSyntax &c) { return c.name == command; });
+    if (syntax == table.end()) {
         err(u"unknown command %1"_s.arg(command));
         std::fputs(qPrintable(generalUsage()), stderr);
         return ExitUsage;
     }
     if (options.help) {
-        out(u"Usage: zoractl "_s + spec->synopsis + u"\n\n"_s + spec->description
+        out(u"Usage: zoractl "_s + syntax->synopsis + u"\n\n"_s + syntax->description
             + u"\n\nShared options:\n"_s + AppOptions::usage());
         return ExitOk;
     }
-    const std::optional<Parsed> parsed = parse(*spec, args, &error);
+    const std::optional<Parsed> parsed = parse(*syntax, args, &error);
     if (!parsed) {
         err(error);
         return ExitUsage;
@@ -710,13 +710,13 @@ int main(int argc, char *argv[])
     int status = ExitUsage;
     if (command == u"scan"_s) {
         if (!parsed->positional.isEmpty()) {
-            err(u"usage: zoractl "_s + spec->synopsis);
+            err(u"usage: zoractl "_s + syntax->synopsis);
         } else {
             status = runScan(core, *parsed);
         }
     } else if (command == u"register"_s) {
         if (parsed->positional.size() != 1)
-            err(u"usage: zoractl "_s + spec->synopsis);
+            err(u"usage: zoractl "_s + syntax->synopsis);
         else
             status = runRegister(core, *parsed, options);
     } else {

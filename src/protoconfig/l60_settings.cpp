@@ -237,6 +237,15 @@ std::optional<CheckFailure> CheckMisc(const L60MiscSettings &s)
     return requireInteger(s.sensitivity, "L60MDSensitivity");
 }
 
+// The network and host-name commands carry the model code when they come from the L60
+// pages; the file-configured cameras' own pages leave offset 8 at 0, and the
+// command-line tool, which sends the same commands to both families, follows that.
+static ModelByte settingsModelByte(const TConfigItem &camera)
+{
+    return TConfigItem::isFileConfigured(camera.modelCode()) ? ModelByte::Zero
+                                                             : ModelByte::FromHeader;
+}
+
 CommandBytes NetworkCommand(const TConfigItem &camera, const QString &rowKind,
                             const L60NetworkSettings &s, const CommandSources &sources)
 {
@@ -249,13 +258,13 @@ CommandBytes NetworkCommand(const TConfigItem &camera, const QString &rowKind,
             n.dns = camera.AddressBlock ? camera.addressWord(3) : QStringLiteral("0.0.0.0");
         else if (s.dns.isEmpty())
             n.dns = QStringLiteral("0.0.0.0");
-        return Commands::StaticNetworkCommand(camera, rowKind, ModelByte::FromHeader, n, sources);
+        return Commands::StaticNetworkCommand(camera, rowKind, settingsModelByte(camera), n, sources);
     }
     case L60NetworkType::Dhcp:
-        return Commands::DhcpNetworkCommand(camera, rowKind, ModelByte::FromHeader, sources);
+        return Commands::DhcpNetworkCommand(camera, rowKind, settingsModelByte(camera), sources);
     case L60NetworkType::Pppoe:
         return Commands::PppoeNetworkCommand(
-            camera, rowKind, ModelByte::FromHeader,
+            camera, rowKind, settingsModelByte(camera),
             {s.pppUser, s.pppPassword, s.pppService, s.pppMtu, s.pppManualDns, s.pppDns}, sources);
     }
     return {{}, QStringLiteral("Unknown network type")};
@@ -264,7 +273,7 @@ CommandBytes NetworkCommand(const TConfigItem &camera, const QString &rowKind,
 CommandBytes HostCommand(const TConfigItem &camera, const QString &rowKind,
                          const L60HostSettings &s, const CommandSources &sources)
 {
-    return Commands::HostNameCommand(camera, rowKind, ModelByte::FromHeader, s.host, s.domain,
+    return Commands::HostNameCommand(camera, rowKind, settingsModelByte(camera), s.host, s.domain,
                                      sources);
 }
 

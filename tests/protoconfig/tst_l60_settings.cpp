@@ -237,6 +237,14 @@ void TestL60Settings::commands()
     QCOMPARE(c.bytes.size(), 58);
     QCOMPARE(quint8(c.bytes[8]), quint8(1));   // model code in the L60 flows
 
+    // The same settings sent to a file-configured camera leave offset 8 at 0, as its own
+    // Network Info and Host Name pages do.
+    TConfigItem fileCamera = camera;
+    (*fileCamera.Header)[8] = char(2);
+    QCOMPARE(quint8(L60::NetworkCommand(fileCamera, "2", s, PinnedSources()).bytes[8]), quint8(0));
+    QCOMPARE(quint8(L60::HostCommand(fileCamera, "2", {"cam", "lan"}, PinnedSources()).bytes[8]),
+             quint8(0));
+
     // A camera that takes a DNS address but shows no field keeps the announced one.
     camera = TestCamera(Zora::FlagDns | Zora::FlagAddress);
     camera.AddressBlock = std::array<quint8, 16>{1, 2, 3, 4, 255, 0, 0, 0, 1, 2, 3, 1, 9, 8, 7, 6};

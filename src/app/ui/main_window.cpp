@@ -117,6 +117,14 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
 TAdminToolDlg::~TAdminToolDlg()
 {
     m_core->setPageHost(nullptr);
+    // The dialogs, the list view and the pages refer to the core (its endpoint, list
+    // model and page state), which goes with the members, before QWidget would delete
+    // its children: they go first.
+    m_core->setCredentialPrompt(nullptr);
+    m_core->setConfirmation(nullptr);
+    delete m_saveConfig;
+    delete m_login;
+    delete centralWidget();
 }
 
 void TAdminToolDlg::buildLayout()
