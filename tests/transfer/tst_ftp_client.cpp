@@ -424,10 +424,12 @@ void TestFtpClient::abortCutsTransfer()
     job.addStore(path, QStringLiteral("flash"));
     QSignalSpy finished(&job, &FtpJob::finished);
     QSignalSpy status(client.get(), &FtpClient::status);
+    // The spies live until the worker has ended: it emits on its own thread, straight
+    // into them.
+    QSignalSpy work(client.get(), &FtpClient::work);
     QThread *worker = QThread::create([&job] { job.run(); });
     worker->start();
     if (outcome == 1) {
-        QSignalSpy work(client.get(), &FtpClient::work);
         QVERIFY(work.wait(10000));
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty(), 10000);
