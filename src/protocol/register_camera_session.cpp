@@ -3,6 +3,7 @@
 #include "app/string_table.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"
+#include "protocol/tick_timer.h"
 
 #include <QHostInfo>
 #include <QTimer>
@@ -29,17 +30,7 @@ QString RegisterCameraSession::noResponseText()
 
 void RegisterCameraSession::attachTimer(QTimer *timer)
 {
-    if (m_timer)
-        disconnect(m_timer, &QTimer::timeout, this, &RegisterCameraSession::tick);
-    m_timer = timer;
-    if (!m_timer)
-        return;
-    m_timer->setInterval(kIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &RegisterCameraSession::tick);
-    if (m_timerActive)
-        m_timer->start();
-    else
-        m_timer->stop();
+    AttachTickTimer(m_timer, timer, kIntervalMs, m_timerActive, this, &RegisterCameraSession::tick);
 }
 
 bool RegisterCameraSession::start(const QString &target, const QString &portText,

@@ -3,6 +3,7 @@
 #include "app/string_table.h"
 #include "protocol/command_result_sink.h"
 #include "protocol/datagram.h"
+#include "protocol/tick_timer.h"
 
 #include <QTimer>
 
@@ -29,17 +30,7 @@ SaveConfigSession::~SaveConfigSession()
 
 void SaveConfigSession::attachTimer(QTimer *timer)
 {
-    if (m_timer)
-        disconnect(m_timer, &QTimer::timeout, this, &SaveConfigSession::tick);
-    m_timer = timer;
-    if (!m_timer)
-        return;
-    m_timer->setInterval(kIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &SaveConfigSession::tick);
-    if (m_timerActive)
-        m_timer->start();
-    else
-        m_timer->stop();
+    AttachTickTimer(m_timer, timer, kIntervalMs, m_timerActive, this, &SaveConfigSession::tick);
 }
 
 void SaveConfigSession::setTarget(bool unicast, const QString &address)
