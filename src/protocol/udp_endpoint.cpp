@@ -31,6 +31,8 @@ UdpEndpoint::UdpEndpoint(QObject *parent)
     , m_socketTimer(new QTimer(this))
     , m_busyTimer(new QTimer(this))
 {
+    m_socketTimer->setObjectName(QStringLiteral("SocketTimer"));
+    m_busyTimer->setObjectName(QStringLiteral("BusyTimer"));
     m_socketTimer->setInterval(kSocketTimeoutMs);
     m_busyTimer->setInterval(kBusyIntervalMs);
     connect(m_socketTimer, &QTimer::timeout, this, &UdpEndpoint::socketTimeout);
@@ -55,6 +57,7 @@ bool UdpEndpoint::open(QString *error)
         return true;
     delete m_socket;
     m_socket = new QUdpSocket(this);
+    m_socket->setObjectName(QStringLiteral("UDPServer"));
     if (!m_socket->bind(QHostAddress::AnyIPv4, m_localPort)) {
         if (error)
             *error = m_socket->errorString();
