@@ -75,7 +75,6 @@ public:
     // Sort by the list column clicked (0 caption, k text column k-1), case-insensitive,
     // reversed when that column's direction flag is set; the flag then toggles.
     void sortByColumn(int listColumn);
-    bool sortFlag(int listColumn) const { return m_sortFlags.at(size_t(listColumn)); }
 
     // Rows changed without a view refresh (the presence poll) are announced together.
     void announceRow(int r);

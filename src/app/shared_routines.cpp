@@ -73,11 +73,6 @@ quint32 InetAddr(const QString &dotted, bool *ok)
     return good ? address.toIPv4Address() : 0xFFFFFFFFu;
 }
 
-QString InetNtoa(quint32 address)
-{
-    return QHostAddress(address).toString();
-}
-
 bool IsValidIP(const QString &dotted)
 {
     bool ok = false;

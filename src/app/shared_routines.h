@@ -33,4 +33,3 @@ bool FlashImageValid(const QString &path);
 // The standard address conversion: dotted text to the four bytes in network order as a
 // host-order number; INADDR_NONE (0xFFFFFFFF) for text that does not convert.
 quint32 InetAddr(const QString &dotted, bool *ok = nullptr);
-QString InetNtoa(quint32 address);

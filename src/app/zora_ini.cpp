@@ -84,11 +84,6 @@ void ZoraIni::writeHandle(qint64 handle)
     m_file.writeString("ZORA", "HANDLE", QByteArray::number(handle));
 }
 
-qint64 ZoraIni::handle() const
-{
-    return m_file.readInt("ZORA", "HANDLE", 0);
-}
-
 QList<QString> ZoraIni::models() const
 {
     QFile file(m_file.path());

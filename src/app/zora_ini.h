@@ -27,7 +27,6 @@ public:
     // the file does not exist.
     QString guardAppName() const;
     void writeHandle(qint64 handle);
-    qint64 handle() const;
     // [MODELS] 0, 1, 2, ... up to the first missing key, at most 255 of them.
     QList<QString> models() const;
     QString oemIcon() const;

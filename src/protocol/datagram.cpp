@@ -150,21 +150,6 @@ std::optional<PppoeSettings> PppoeSettings::decode(QByteArrayView block)
     return s;
 }
 
-QByteArray PppoeSettings::encode() const
-{
-    QByteArray out;
-    for (const QByteArray *f : {&user, &password, &service}) {
-        out += char(qMin<qsizetype>(f->size(), 255));
-        out += f->left(255);
-    }
-    QByteArray tail(9, '\0');
-    PutLe32(tail, 0, mtu);
-    tail[4] = char(dnsMode);
-    for (int i = 0; i < 4; ++i)
-        tail[5 + i] = char(dns[i]);
-    return out + tail;
-}
-
 std::optional<DiscoveryReply> DiscoveryReply::parse(QByteArrayView datagram)
 {
     if (datagram.size() < kHeaderSize || !datagram.startsWith(kReplyMagic))

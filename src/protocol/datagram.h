@@ -77,7 +77,6 @@ struct PppoeSettings {
     bool manualDns() const { return dnsMode == 1; }
     QString dnsText() const;
     static std::optional<PppoeSettings> decode(QByteArrayView block);
-    QByteArray encode() const;
 };
 
 // A discovery reply, read as the camera lays it out: the fixed part, then the optional

@@ -22,13 +22,7 @@ bool Discovery::sendRequest(const QString &host, quint16 port, QString *error)
 {
     const QByteArray request =
         Zora::BuildDiscoveryRequest(m_registry.models().selectedCode(), !host.isEmpty());
-    QString why;
-    const bool ok = m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, &why);
-    if (!ok)
-        m_lastError = why;
-    if (error)
-        *error = why;
-    return ok;
+    return m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, error);
 }
 
 void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sender,

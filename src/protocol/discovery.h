@@ -32,8 +32,6 @@ public:
     // A row enters the restart watch (restarting or updating).
     void startCountdown(int row, int state);
 
-    const QString &lastSendError() const { return m_lastError; }
-
 signals:
     // A reply refreshed row (created it when `created`); the main window refills the
     // pages when it is the selected row.
@@ -43,5 +41,4 @@ private:
     UdpEndpoint &m_endpoint;
     CameraRegistry &m_registry;
     qint32 m_ftpPort = 21;
-    QString m_lastError;
 };
