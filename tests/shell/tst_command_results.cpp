@@ -15,8 +15,6 @@ class Host final : public PageHost
 {
 public:
     void setPageSetsEnabled(bool f, bool l) override { fileEnabled = f, l60Enabled = l; }
-    void enableL60Choices(const TConfigItem *) override {}
-    void resetL60Pages() override {}
     void showFirstPages() override {}
     void showFamily(Family f, TConfigItem *) override { family = f; }
     void disableSaveRestore() override {}

@@ -99,7 +99,6 @@ void AdminToolCore::rowSelected(int row)
     TConfigItem *camera = m_registry.recordOfRow(row);
     if (m_pages) {
         m_pages->setPageSetsEnabled(true, true);
-        m_pages->enableL60Choices(camera);
         m_pages->showFirstPages();
     }
     m_l60.EnableL60CategoryClick();
@@ -126,7 +125,6 @@ void AdminToolCore::rowDeselected()
     m_selectedRow = -1;
     m_l60.DisableL60Category();
     if (m_pages) {
-        m_pages->resetL60Pages();
         m_pages->setPageSetsEnabled(false, false);
         m_pages->showFamily(PageHost::Family::L60, nullptr);
     }

@@ -30,9 +30,6 @@ public:
 
     virtual ~PageHost() = default;
     virtual void setPageSetsEnabled(bool fileConfigured, bool l60) = 0;
-    // The network types the L60 pages offer, from the camera's flags and model.
-    virtual void enableL60Choices(const TConfigItem *camera) = 0;
-    virtual void resetL60Pages() = 0;
     virtual void showFirstPages() = 0;
     // camera: the selected camera, or null when nothing is selected.
     virtual void showFamily(Family family, TConfigItem *camera) = 0;

@@ -390,15 +390,6 @@ void TAdminToolDlg::setPageSetsEnabled(bool fileConfigured, bool l60)
     m_l60Category->setEnabled(l60);
 }
 
-void TAdminToolDlg::enableL60Choices(const TConfigItem *camera)
-{
-    Q_UNUSED(camera);
-}
-
-void TAdminToolDlg::resetL60Pages()
-{
-}
-
 void TAdminToolDlg::showFirstPages()
 {
     m_category->setCurrentIndex(0);

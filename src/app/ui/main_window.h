@@ -57,8 +57,6 @@ public:
 
     // PageHost
     void setPageSetsEnabled(bool fileConfigured, bool l60) override;
-    void enableL60Choices(const TConfigItem *camera) override;
-    void resetL60Pages() override;
     void showFirstPages() override;
     void showFamily(Family family, TConfigItem *camera) override;
     void disableSaveRestore() override;
