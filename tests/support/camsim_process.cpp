@@ -46,28 +46,19 @@ bool CamSimProcess::start(const QJsonValue &fleet, const QStringList &extraArgs)
     f.write(fleet.isArray() ? QJsonDocument(fleet.toArray()).toJson()
                             : QJsonDocument(fleet.toObject()).toJson());
     f.close();
-    m_cameraPort = freeUdpPort();
-    const QStringList args = QStringList{TestSupport::sourcePath(QStringLiteral("tools/camsim/camsim.py")),
-                                         QStringLiteral("--fleet"), fleetFile,
-                                         QStringLiteral("--camera-port"), QString::number(m_cameraPort),
-                                         QStringLiteral("--state-dir"),
-                                         m_state.filePath(QStringLiteral("state"))}
-                             + extraArgs;
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(TestSupport::pythonPath(), args);
-    return waitReady(15000);
+    return launch(QStringList{QStringLiteral("--fleet"), fleetFile} + extraArgs);
 }
 
-bool CamSimProcess::startDemo(const QStringList &extraArgs)
+bool CamSimProcess::launch(const QStringList &args)
 {
     m_cameraPort = freeUdpPort();
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(TestSupport::pythonPath(),
                     QStringList{TestSupport::sourcePath(QStringLiteral("tools/camsim/camsim.py")),
-                                QStringLiteral("--demo"), QStringLiteral("--camera-port"),
-                                QString::number(m_cameraPort), QStringLiteral("--state-dir"),
+                                QStringLiteral("--camera-port"), QString::number(m_cameraPort),
+                                QStringLiteral("--state-dir"),
                                 m_state.filePath(QStringLiteral("state"))}
-                        + extraArgs);
+                        + args);
     return waitReady(15000);
 }
 

@@ -17,7 +17,6 @@ public:
     // Starts the fleet (a JSON list of camera entries or {"defaults", "cameras"}) on a free
     // camera port; false with errorString() when it does not come up.
     bool start(const QJsonValue &fleet, const QStringList &extraArgs = {QStringLiteral("--no-ftp")});
-    bool startDemo(const QStringList &extraArgs = {});
     QString errorString() const { return m_error; }
 
     quint16 cameraPort() const { return m_cameraPort; }
@@ -34,6 +33,7 @@ public:
     static quint16 freeTcpPort();
 
 private:
+    bool launch(const QStringList &args);
     bool waitReady(int timeoutMs);
     QJsonObject readLine(int timeoutMs);
 
