@@ -5,9 +5,13 @@
 #include "app/string_table.h"
 #include "app/ui/main_window.h"
 #include "app/zora_ini.h"
+#include "fileconfig/page_settings.h"
+#include "protoconfig/credentials.h"
 #include "protocol/config_item.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTabWidget>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTreeView>
@@ -17,27 +21,63 @@
 
 namespace {
 
-// Hidden option for the documentation picture: scan, select the first protocol-configured
-// camera, grab the window into the file and quit.
+// The documentation pictures log in as the simulator's administrator.
+class ScreenshotPrompt final : public CredentialPrompt
+{
+public:
+    std::optional<LoginEntry> askCredentials(const FtpConnectionSetting *ftp) override
+    {
+        LoginEntry e;
+        e.id = QStringLiteral("root");
+        e.password = QStringLiteral("pass");
+        e.portText = ftp ? QString::number(ftp->port) : QString();
+        return e;
+    }
+};
+
+bool grabInto(TAdminToolDlg &window, const QString &file)
+{
+    const bool saved = window.grab().save(file);
+    std::fprintf(saved ? stdout : stderr, "zora: %s %s\n", saved ? "saved" : "could not save",
+                 qPrintable(file));
+    return saved;
+}
+
+void selectFirst(TAdminToolDlg &window, bool protocolConfigured)
+{
+    CameraList &list = window.core().list();
+    for (int row = 0; row < list.count(); ++row) {
+        const TConfigItem *camera = window.core().registry().recordOfRow(row);
+        if (camera && TConfigItem::isProtocolConfigured(camera->modelCode()) == protocolConfigured) {
+            window.cameraList()->selectionModel()->select(
+                list.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return;
+        }
+    }
+}
+
+// Hidden option for the documentation pictures: scan; the first protocol-configured
+// camera's page into `file`; then the first file-configured camera's Network Info,
+// Stream Server and Event Server pages beside it; quit.
 void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
 {
+    static ScreenshotPrompt prompt;
+    window.setCredentialPrompt(&prompt);
     QTimer::singleShot(300, &window, [&window] { window.core().scan(); });
-    QTimer::singleShot(2000, &window, [&window] {
-        CameraList &list = window.core().list();
-        for (int row = 0; row < list.count(); ++row) {
-            const TConfigItem *camera = window.core().registry().recordOfRow(row);
-            if (camera && TConfigItem::isProtocolConfigured(camera->modelCode())) {
-                window.cameraList()->selectionModel()->select(
-                    list.index(row, 0),
-                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-                break;
-            }
-        }
-    });
+    QTimer::singleShot(2000, &window, [&window] { selectFirst(window, true); });
     QTimer::singleShot(2600, &window, [&window, file] {
-        const bool saved = window.grab().save(file);
-        std::fprintf(saved ? stdout : stderr, "zora: %s %s\n",
-                     saved ? "saved" : "could not save", qPrintable(file));
+        bool saved = grabInto(window, file);
+        const QString dir = QFileInfo(file).absolutePath() + QLatin1Char('/');
+        selectFirst(window, false);
+        QCoreApplication::processEvents();
+        saved = grabInto(window, dir + QStringLiteral("file-network-info.png")) && saved;
+        // Each page is fetched from the simulated camera while the tab changes.
+        window.category()->setCurrentIndex(int(FileTab::StreamServer));
+        QCoreApplication::processEvents();
+        saved = grabInto(window, dir + QStringLiteral("file-stream-server.png")) && saved;
+        window.category()->setCurrentIndex(int(FileTab::EventServer));
+        QCoreApplication::processEvents();
+        saved = grabInto(window, dir + QStringLiteral("file-event-server.png")) && saved;
         QCoreApplication::exit(saved ? 0 : 1);
     });
 }

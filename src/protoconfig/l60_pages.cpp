@@ -5,26 +5,9 @@
 #include "protocol/config_item.h"
 #include "protocol/local_network_info.h"
 #include "protoconfig/credentials.h"
+#include "protoconfig/l60_detached_view.h"
 
 namespace {
-
-constexpr const char *kStaticPanel[] = {
-    "editL60MacAddr", "editL60IPAddr", "editL60NetMask", "editL60Gateway", "editL60DNSAddr",
-    "lblL60DNSAddr", "btnL60StaticPutIP", "btnL60StaticPutNetMask", "btnL60StaticPutGateway",
-    "btnL60StaticPutDns"};
-constexpr const char *kPppoePanel[] = {
-    "pppL60UserID", "pppL60Password", "pppL60Service", "pppL60MTU", "pppL60Dns",
-    "pppL60SelectDnsTypeAuto", "pppL60SelectDnsTypeManual", "btnL60PPPPutDnsAddr"};
-constexpr const char *kOthers[] = {
-    "btnL60Save", "btnL60Restore", "RadioGroup5", "btnL60SelectStaticIP", "btnL60SelectDhcp",
-    "btnL60SelectPPPOE", "staticL60IPPanel", "staticL60PPPOEPanel", "groupAudio",
-    "lblL60AudioEnabled", "tabL60NetworkInfo", "tabL60Hostname", "editL60HostName",
-    "editL60Domain", "editL60Model", "tabL60Account", "btnL60AccountSave",
-    "btnL60AccountRestore", "chkL60ChangePasswd", "editL60OldPassword", "lblL60OldPassword",
-    "editL60NewPass", "lblL60NewPass", "editL60NewPassAgain", "lblL60NewPassAgain",
-    "LabelL60PasswordResult", "chkL60UseAccount", "tabL60Miscellanous",
-    "grpL60MDSensitivity", "L60MDSensitivity", "UpDownL60MDSensitivity", "grpL60DIOSource",
-    "cboL60DoSource", "T50FlashGroup", "btnL60StartUpdate", "btnL60SetFactoryDefault"};
 
 QString confirmCaption()
 {
@@ -37,120 +20,44 @@ L60Pages::L60Pages(Messenger &messenger, QObject *parent)
     : QObject(parent)
     , m_messenger(messenger)
 {
-    for (const QString &name : controlNames())
-        m_controls.insert(name, {});
-    c("btnL60Save").enabled = false;
-    c("btnL60Restore").enabled = false;
-    c("btnL60AccountSave").enabled = false;
-    c("btnL60AccountRestore").enabled = false;
-    c("btnL60SelectStaticIP").checked = true;
-    c("staticL60PPPOEPanel").visible = false;
-    c("pppL60SelectDnsTypeManual").checked = true;
-    c("lblL60AudioEnabled").text = GetString(3040, QStringLiteral("Audio is NOT avilable"));
-    c("L60MDSensitivity").text = QStringLiteral("1");
-    c("tabL60Miscellanous").visible = false;
 }
 
-QStringList L60Pages::controlNames()
+void L60Pages::setView(L60PagesView *view)
 {
-    QStringList names;
-    for (const char *n : kStaticPanel)
-        names << QLatin1String(n);
-    for (const char *n : kPppoePanel)
-        names << QLatin1String(n);
-    for (const char *n : kOthers)
-        names << QLatin1String(n);
-    return names;
+    m_view = view;
+    if (!m_view)
+        return;
+    for (int b = 0; b < kL60ButtonCount; ++b)
+        m_view->setButtonEnabled(static_cast<L60Button>(b), m_buttons[b]);
+    m_view->setMiscPageAttached(m_miscAttached);
+    m_view->setMiscArrangement(m_arrangement);
+    m_view->setCurrentPage(m_page);
+    m_view->placeSaveButtons(m_saveButtonsPage);
 }
 
-const L60Control &L60Pages::control(const QString &name) const
+L60PagesView &L60Pages::view() const
 {
-    static const L60Control none;
-    const auto it = m_controls.constFind(name);
-    return it == m_controls.constEnd() ? none : *it;
+    static L60DetachedView detached;
+    return m_view ? *m_view : detached;
 }
 
-L60Control &L60Pages::c(const char *name)
+void L60Pages::setButtons(std::initializer_list<L60Button> buttons, bool on)
 {
-    return m_controls[QLatin1String(name)];
-}
-
-void L60Pages::setText(const char *name, const QString &text)
-{
-    c(name).text = text;
-}
-
-void L60Pages::setEnabled(std::initializer_list<const char *> names, bool on)
-{
-    for (const char *n : names)
-        c(n).enabled = on;
-}
-
-void L60Pages::focus(const QString &name)
-{
-    emit stateChanged();
-    const L60Control &ctl = control(name);
-    if (ctl.enabled && ctl.visible)
-        emit focusRequested(name);
+    for (L60Button b : buttons) {
+        m_buttons[index(b)] = on;
+        view().setButtonEnabled(b, on);
+    }
 }
 
 void L60Pages::showFailure(const CheckFailure &failure)
 {
-    emit stateChanged();
     m_messenger.tell(failure.text, failure.caption, failure.style);
-    focus(failure.focus);
+    view().focusControl(failure.focus);
 }
 
 L60Pages::Selection L60Pages::selection() const
 {
     return m_selection ? m_selection() : Selection{};
-}
-
-// ---- settings ----
-
-L60NetworkSettings L60Pages::networkSettings() const
-{
-    L60NetworkSettings s;
-    if (control(QStringLiteral("btnL60SelectDhcp")).checked)
-        s.type = L60NetworkType::Dhcp;
-    else if (control(QStringLiteral("btnL60SelectPPPOE")).checked)
-        s.type = L60NetworkType::Pppoe;
-    auto text = [this](const char *n) { return control(QLatin1String(n)).text; };
-    s.ip = text("editL60IPAddr");
-    s.mask = text("editL60NetMask");
-    s.gateway = text("editL60Gateway");
-    s.dnsEnabled = control(QStringLiteral("editL60DNSAddr")).enabled;
-    s.dns = s.dnsEnabled ? text("editL60DNSAddr") : QString();
-    s.pppUser = text("pppL60UserID");
-    s.pppPassword = text("pppL60Password");
-    s.pppService = text("pppL60Service");
-    s.pppMtu = text("pppL60MTU");
-    s.pppManualDns = control(QStringLiteral("pppL60SelectDnsTypeManual")).checked;
-    s.pppDns = text("pppL60Dns");
-    return s;
-}
-
-L60HostSettings L60Pages::hostSettings() const
-{
-    return {control(QStringLiteral("editL60HostName")).text,
-            control(QStringLiteral("editL60Domain")).text};
-}
-
-L60AccountSettings L60Pages::accountSettings() const
-{
-    L60AccountSettings s;
-    s.changePassword = control(QStringLiteral("chkL60ChangePasswd")).checked;
-    s.currentPassword = control(QStringLiteral("editL60OldPassword")).text;
-    s.newPassword = control(QStringLiteral("editL60NewPass")).text;
-    s.newPasswordAgain = control(QStringLiteral("editL60NewPassAgain")).text;
-    s.allowGuest = control(QStringLiteral("chkL60UseAccount")).checked;
-    return s;
-}
-
-L60MiscSettings L60Pages::miscSettings() const
-{
-    return {control(QStringLiteral("L60MDSensitivity")).text,
-            control(QStringLiteral("cboL60DoSource")).index};
 }
 
 // ---- filling ----
@@ -161,84 +68,64 @@ void L60Pages::FillL60Pages()
     if (!sel.camera)
         return;
     TConfigItem &camera = *sel.camera;
-    if (camera.Header) {
-        FillL60NetworkPage(camera, sel.mac);
-        FillL60HostPage(camera);
-        if (L60::HasMiscPage(camera)) {
-            attachMisc(true);
-            arrangeMisc(MiscArrangement::Settings);
-            const L60MiscSettings misc = L60::MiscFromRecord(camera);
-            setText("L60MDSensitivity", misc.sensitivity);
-            c("cboL60DoSource").index = misc.sourceIndex;
-        } else {
-            attachMisc(false);
-        }
+    if (!camera.Header)
+        return;
+    FillL60NetworkPage(camera, sel.mac);
+    FillL60HostPage(camera);
+    if (L60::HasMiscPage(camera)) {
+        attachMisc(true);
+        arrangeMisc(L60MiscArrangement::Settings);
+        view().showMisc(L60::MiscFromRecord(camera));
+    } else {
+        attachMisc(false);
     }
-    emit stateChanged();
 }
 
 void L60Pages::FillL60NetworkPage(const TConfigItem &camera, const QString &mac)
 {
-    auto chooseAnnounced = [this, &camera] {
-        if (const std::optional<L60NetworkType> type = L60::AnnouncedNetworkType(camera))
-            networkTypeClicked(*type);
-    };
-    chooseAnnounced();
+    // The announced type is chosen before and after the fields are filled: the first
+    // run opens the panel the fields go into, the last decides what stays open.
+    const std::optional<L60NetworkType> announced = L60::AnnouncedNetworkType(camera);
+    if (announced)
+        chooseNetworkType(*announced, &camera);
 
-    const L60NetworkSettings s = L60::NetworkFromRecord(camera);
+    const L60NetworkSettings record = L60::NetworkFromRecord(camera);
+    // A block the reply lacks leaves its fields as they were and its type unavailable.
+    L60NetworkSettings s = view().shownNetwork();
     if (camera.AddressBlock) {
-        setText("editL60MacAddr", mac);
-        setText("editL60IPAddr", s.ip);
-        setText("editL60NetMask", s.mask);
-        setText("editL60Gateway", s.gateway);
-        if (L60::HasDnsField(camera)) {
-            if (c("editL60IPAddr").enabled) {
-                setEnabled({"editL60DNSAddr", "btnL60StaticPutDns"}, true);
-                c("editL60DNSAddr").paint = L60Paint::Window;
-            }
-            setText("editL60DNSAddr", camera.addressWord(3));
-        } else {
-            setEnabled({"editL60DNSAddr", "btnL60StaticPutDns"}, false);
-            c("editL60DNSAddr").paint = L60Paint::InactiveBorder;
-            setText("editL60DNSAddr", {});
-        }
+        view().showMacAddress(mac);
+        s.ip = record.ip;
+        s.mask = record.mask;
+        s.gateway = record.gateway;
+        s.dnsEnabled = record.dnsEnabled;
+        s.dns = record.dns;
     } else {
-        c("btnL60SelectStaticIP").enabled = false;
+        view().setNetworkTypeEnabled(L60NetworkType::Static, false);
     }
-
     if (camera.PppoeBlock) {
-        setText("pppL60UserID", s.pppUser);
-        setText("pppL60Password", s.pppPassword);
-        setText("pppL60Service", s.pppService);
-        setText("pppL60MTU", s.pppMtu);
-        c("pppL60SelectDnsTypeManual").checked = s.pppManualDns;
-        c("pppL60SelectDnsTypeAuto").checked = !s.pppManualDns;
-        setText("pppL60Dns", s.pppDns);
+        s.pppUser = record.pppUser;
+        s.pppPassword = record.pppPassword;
+        s.pppService = record.pppService;
+        s.pppMtu = record.pppMtu;
+        s.pppManualDns = record.pppManualDns;
+        s.pppDns = record.pppDns;
     } else {
-        c("btnL60SelectPPPOE").enabled = false;
+        view().setNetworkTypeEnabled(L60NetworkType::Pppoe, false);
     }
+    view().showNetwork(s);
 
-    chooseAnnounced();
-    setText("lblL60AudioEnabled", camera.AudioAvailable
-                                      ? GetString(3041, QStringLiteral("Audio is available"))
-                                      : GetString(3040, QStringLiteral("Audio is NOT available")));
-    emit stateChanged();
+    if (announced)
+        chooseNetworkType(*announced, &camera);
+    view().showAudioText(camera.AudioAvailable
+                             ? GetString(3041, QStringLiteral("Audio is available"))
+                             : GetString(3040, QStringLiteral("Audio is NOT available")));
 }
 
 void L60Pages::FillL60HostPage(const TConfigItem &camera)
 {
-    if (camera.DomainName) {
-        c("editL60Domain").enabled = true;
-        c("editL60Domain").paint = L60Paint::Window;
-        setText("editL60Domain", camera.domainNameText());
-    } else {
-        c("editL60Domain").paint = L60Paint::InactiveBorder;
-        c("editL60Domain").enabled = false;
-        setText("editL60Domain", {});
-    }
-    setText("editL60HostName", camera.hostNameText());
-    setText("editL60Model", camera.modelNameText());
-    emit stateChanged();
+    view().setDomainEnabled(camera.DomainName.has_value());
+    view().showHost(L60::HostFromRecord(camera));
+    view().showModelName(camera.modelNameText());
 }
 
 void L60Pages::EnableL60CategoryClick()
@@ -246,85 +133,73 @@ void L60Pages::EnableL60CategoryClick()
     const Selection sel = selection();
     if (!sel.camera || !sel.camera->Header)
         return;
-    c("btnL60SelectStaticIP").enabled = L60::OffersStatic(*sel.camera);
-    c("btnL60SelectDhcp").enabled = L60::OffersDhcp(*sel.camera);
-    c("btnL60SelectPPPOE").enabled = L60::OffersPppoe(*sel.camera);
-    emit stateChanged();
+    view().setNetworkTypeEnabled(L60NetworkType::Static, L60::OffersStatic(*sel.camera));
+    view().setNetworkTypeEnabled(L60NetworkType::Dhcp, L60::OffersDhcp(*sel.camera));
+    view().setNetworkTypeEnabled(L60NetworkType::Pppoe, L60::OffersPppoe(*sel.camera));
 }
 
 void L60Pages::disableNetworkChoices()
 {
-    setEnabled({"btnL60SelectStaticIP", "btnL60SelectDhcp", "btnL60SelectPPPOE"}, false);
-    emit stateChanged();
+    for (L60NetworkType type : {L60NetworkType::Static, L60NetworkType::Dhcp, L60NetworkType::Pppoe})
+        view().setNetworkTypeEnabled(type, false);
 }
 
 void L60Pages::DisableL60Category()
 {
     m_page = NetworkPage;
-    m_saveButtonsPage = NetworkPage;
+    view().setCurrentPage(m_page);
+    placeSaveButtons(NetworkPage);
     attachMisc(false);
-    SetStaticPanelEnabled(false);
-    SetPppoePanelEnabled(false);
+    view().setNetworkPanelsEnabled(false);
     disableNetworkChoices();
-}
-
-void L60Pages::SetStaticPanelEnabled(bool on)
-{
-    for (const char *n : kStaticPanel)
-        c(n).enabled = on;
-    c("staticL60IPPanel").enabled = on;
-}
-
-void L60Pages::SetPppoePanelEnabled(bool on)
-{
-    for (const char *n : kPppoePanel)
-        c(n).enabled = on;
-    c("staticL60PPPOEPanel").enabled = on;
 }
 
 void L60Pages::showFirstPage()
 {
     m_page = NetworkPage;
-    m_saveButtonsPage = NetworkPage;
-    emit stateChanged();
+    view().setCurrentPage(m_page);
+    placeSaveButtons(NetworkPage);
 }
 
 void L60Pages::attachMisc(bool on)
 {
     m_miscAttached = on;
-    c("tabL60Miscellanous").visible = on;
-    if (!on && m_page == MiscPage)
+    view().setMiscPageAttached(on);
+    if (!on && m_page == MiscPage) {
         m_page = NetworkPage;
+        view().setCurrentPage(m_page);
+    }
 }
 
-void L60Pages::arrangeMisc(MiscArrangement arrangement)
+void L60Pages::arrangeMisc(L60MiscArrangement arrangement)
 {
     m_arrangement = arrangement;
-    const bool settings = arrangement == MiscArrangement::Settings;
-    c("grpL60MDSensitivity").visible = settings;
-    c("grpL60DIOSource").visible = settings;
-    c("T50FlashGroup").visible = !settings;
+    view().setMiscArrangement(arrangement);
+}
+
+void L60Pages::placeSaveButtons(int page)
+{
+    m_saveButtonsPage = page;
+    view().placeSaveButtons(page);
 }
 
 // ---- buttons ----
 
 void L60Pages::setSaveRestoreEnabled(bool on)
 {
-    setEnabled({"btnL60Save", "btnL60Restore"}, on);
-    emit stateChanged();
+    setButtons({L60Button::Save, L60Button::Restore}, on);
 }
 
 void L60Pages::setAccountSaveRestoreEnabled(bool on)
 {
-    setEnabled({"btnL60AccountSave", "btnL60AccountRestore"}, on);
-    emit stateChanged();
+    setButtons({L60Button::AccountSave, L60Button::AccountRestore}, on);
 }
 
 void L60Pages::disableAllButtons()
 {
-    setEnabled({"btnL60Save", "btnL60Restore", "btnL60AccountSave", "btnL60AccountRestore"},
+    setButtons({L60Button::Save, L60Button::Restore, L60Button::AccountSave,
+                L60Button::AccountRestore},
                false);
-    emit stateChanged();
 }
 
 // ---- page change ----
@@ -334,11 +209,10 @@ void L60Pages::L60CategoryChange(int page)
     if (page == MiscPage && !m_miscAttached)
         page = NetworkPage;
     m_page = page;
+    view().setCurrentPage(page);
     const Selection sel = selection();
-    if (!sel.camera || !sel.camera->Header) {
-        emit stateChanged();
+    if (!sel.camera || !sel.camera->Header)
         return;
-    }
     TConfigItem &camera = *sel.camera;
     const bool upgrade = camera.modelCode() == 4;
     switch (page) {
@@ -349,34 +223,26 @@ void L60Pages::L60CategoryChange(int page)
         FillL60HostPage(camera);
         break;
     case AccountPage:
+        // The account page keeps its own buttons: the page-wide ones stay where they are.
         tabL60AccountShow();
-        c("chkL60ChangePasswd").checked = false;
-        setEnabled({"editL60OldPassword", "lblL60OldPassword"}, false);
-        c("editL60OldPassword").paint = L60Paint::ButtonFace;
         m_guestTouched = false;
-        setEnabled({"btnL60AccountSave", "btnL60AccountRestore"}, false);
+        setAccountSaveRestoreEnabled(false);
         m_changed = false;
-        setText("editL60OldPassword", {});
-        setEnabled({"editL60NewPass", "lblL60NewPass", "editL60NewPassAgain", "lblL60NewPassAgain"},
-                   false);
-        emit stateChanged();
         return;
     case MiscPage:
         tabL60MiscellanousShow();
-        arrangeMisc(upgrade ? MiscArrangement::Upgrade : MiscArrangement::Settings);
-        if (!upgrade) {
-            emit stateChanged();
+        arrangeMisc(upgrade ? L60MiscArrangement::Upgrade : L60MiscArrangement::Settings);
+        // Settings edited here are sent by the leave-camera question's Save.
+        if (!upgrade)
             return;
-        }
-        c("btnL60StartUpdate").enabled = false;
+        view().setStartUpdateEnabled(false);
         break;
     default:
         break;
     }
-    setEnabled({"btnL60Save", "btnL60Restore"}, false);
+    setSaveRestoreEnabled(false);
     m_changed = false;
-    m_saveButtonsPage = page;
-    emit stateChanged();
+    placeSaveButtons(page);
 }
 
 void L60Pages::refillCurrentPage()
@@ -388,87 +254,41 @@ void L60Pages::refillCurrentPage()
 
 void L60Pages::networkTypeClicked(L60NetworkType type)
 {
-    c("btnL60SelectStaticIP").checked = type == L60NetworkType::Static;
-    c("btnL60SelectDhcp").checked = type == L60NetworkType::Dhcp;
-    c("btnL60SelectPPPOE").checked = type == L60NetworkType::Pppoe;
-    switch (type) {
-    case L60NetworkType::Static:
-        btnL60SelectStaticIPClick();
-        break;
-    case L60NetworkType::Dhcp:
-        btnL60SelectDhcpClick();
-        break;
-    case L60NetworkType::Pppoe:
-        btnL60SelectPPPOEClick();
-        break;
-    }
+    chooseNetworkType(type, selection().camera);
 }
 
-void L60Pages::btnL60SelectStaticIPClick()
+void L60Pages::chooseNetworkType(L60NetworkType type, const TConfigItem *camera)
 {
-    const Selection sel = selection();
-    if (!sel.camera)
+    // Static IP needs the camera's flags for the DNS field; without a camera the radio
+    // the user clicked is all that changes.
+    if (type == L60NetworkType::Static && !camera)
         return;
-    c("staticL60PPPOEPanel").visible = false;
-    SetStaticPanelEnabled(true);
-    c("staticL60IPPanel").visible = true;
-    setEnabled({"btnL60Save", "btnL60Restore"}, true);
+    L60NetworkSettings s = view().shownNetwork();
+    s.type = type;
+    if (type == L60NetworkType::Static) {
+        s.dnsEnabled = L60::HasDnsField(*camera);
+        if (!s.dnsEnabled)
+            s.dns.clear();
+    }
+    view().showNetwork(s);
+    // DHCP closes both panels through its type alone and leaves the closed state of
+    // DisableL60Category as it is.
+    if (type != L60NetworkType::Dhcp)
+        view().setNetworkPanelsEnabled(true);
+    setSaveRestoreEnabled(true);
     m_changed = true;
-    const bool dns = L60::HasDnsField(*sel.camera);
-    setEnabled({"editL60DNSAddr", "btnL60StaticPutDns", "lblL60DNSAddr"}, dns);
-    c("editL60DNSAddr").paint = dns ? L60Paint::Window : L60Paint::InactiveBorder;
-    if (!dns)
-        setText("editL60DNSAddr", {});
-    emit stateChanged();
-}
-
-void L60Pages::btnL60SelectDhcpClick()
-{
-    SetStaticPanelEnabled(false);
-    SetPppoePanelEnabled(false);
-    setEnabled({"btnL60Save", "btnL60Restore"}, true);
-    m_changed = true;
-    emit stateChanged();
-}
-
-void L60Pages::btnL60SelectPPPOEClick()
-{
-    c("staticL60PPPOEPanel").visible = true;
-    SetPppoePanelEnabled(true);
-    const bool manual = c("pppL60SelectDnsTypeManual").checked;
-    setEnabled({"pppL60Dns", "btnL60PPPPutDnsAddr"}, manual);
-    c("staticL60IPPanel").visible = false;
-    setEnabled({"btnL60Save", "btnL60Restore"}, true);
-    m_changed = true;
-    emit stateChanged();
-}
-
-void L60Pages::pppL60SelectDnsTypeManualClick()
-{
-    c("pppL60SelectDnsTypeManual").checked = true;
-    c("pppL60SelectDnsTypeAuto").checked = false;
-    setEnabled({"pppL60Dns", "btnL60PPPPutDnsAddr"}, true);
-    L60ConfigChanged();
-}
-
-void L60Pages::pppL60SelectDnsTypeAutoClick()
-{
-    c("pppL60SelectDnsTypeManual").checked = false;
-    c("pppL60SelectDnsTypeAuto").checked = true;
-    setEnabled({"pppL60Dns", "btnL60PPPPutDnsAddr"}, false);
-    L60ConfigChanged();
 }
 
 void L60Pages::L60ConfigChanged()
 {
-    setEnabled({"btnL60Save", "btnL60Restore"}, true);
+    setSaveRestoreEnabled(true);
     m_changed = true;
-    emit stateChanged();
 }
 
 void L60Pages::L60MDSensitivityChange()
 {
-    const QString text = c("L60MDSensitivity").text;
+    L60MiscSettings s = view().shownMisc();
+    const QString text = s.sensitivity;
     // An empty field is what the user sees while retyping the number; the Save refuses
     // it if it stays empty.
     if (text.trimmed().isEmpty())
@@ -476,28 +296,28 @@ void L60Pages::L60MDSensitivityChange()
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok) {
-        emit stateChanged();
         m_messenger.tell(ConversionErrorText(text), {}, Messenger::Style::Error);
         return;
     }
-    if (value >= 256) {
-        setText("L60MDSensitivity", QStringLiteral("255"));
+    if (value >= 256 || value <= 0) {
+        // The replaced text raises the change event again, as typing it would.
+        s.sensitivity = value >= 256 ? QStringLiteral("255") : QStringLiteral("1");
+        view().showMisc(s);
         L60MDSensitivityChange();
-    } else if (value <= 0) {
-        setText("L60MDSensitivity", QStringLiteral("1"));
-        L60MDSensitivityChange();
-    } else {
-        L60ConfigChanged();
+        return;
     }
+    L60ConfigChanged();
 }
 
 void L60Pages::sensitivityStep(int delta)
 {
+    L60MiscSettings s = view().shownMisc();
     bool ok = false;
-    int value = c("L60MDSensitivity").text.trimmed().toInt(&ok);
+    int value = s.sensitivity.trimmed().toInt(&ok);
     if (!ok)
         value = 1;
-    setText("L60MDSensitivity", QString::number(qBound(1, value + delta, 255)));
+    s.sensitivity = QString::number(qBound(1, value + delta, 255));
+    view().showMisc(s);
     L60MDSensitivityChange();
 }
 
@@ -506,110 +326,91 @@ void L60Pages::sensitivityStep(int delta)
 void L60Pages::tabL60AccountShow()
 {
     const Selection sel = selection();
-    if (!sel.camera) {
-        c("tabL60Account").enabled = false;
-        emit stateChanged();
+    view().setAccountPageEnabled(sel.camera != nullptr);
+    if (!sel.camera)
         return;
-    }
-    c("tabL60Account").enabled = true;
-    c("chkL60UseAccount").checked = sel.camera->UseAccount;
-    setEnabled({"btnL60Save", "btnL60Restore"}, false);
+    setSaveRestoreEnabled(false);
     m_changed = false;
-    for (const char *n : {"editL60OldPassword", "editL60NewPass", "editL60NewPassAgain"})
-        setText(n, {});
-    setEnabled({"editL60NewPass", "lblL60NewPass", "editL60NewPassAgain", "lblL60NewPassAgain"},
-               false);
-    c("editL60NewPass").paint = L60Paint::ButtonFace;
-    c("editL60NewPassAgain").paint = L60Paint::ButtonFace;
-    c("chkL60ChangePasswd").checked = false;
-    emit stateChanged();
+    L60AccountSettings s;
+    s.allowGuest = sel.camera->UseAccount;
+    view().showAccount(s);
 }
 
 void L60Pages::chkL60ChangePasswdClick(bool ticked)
 {
-    c("chkL60ChangePasswd").checked = ticked;
-    setEnabled({"editL60OldPassword", "lblL60OldPassword"}, false);
-    c("editL60OldPassword").paint = L60Paint::ButtonFace;
-    setText("editL60OldPassword", {});
+    L60AccountSettings s = view().shownAccount();
+    s.currentPassword.clear();
     const Selection sel = selection();
     if (sel.camera && ticked) {
+        // The login dialog always opens here, even with credentials stored: the user
+        // proves the current password before choosing a new one.
         const QString kept = sel.camera->AdminPassword;
         sel.camera->AdminPassword.clear();
-        emit stateChanged();
         if (!m_prompt || !RequireCredentials(*sel.camera, *m_prompt)) {
             ticked = false;
-            c("chkL60ChangePasswd").checked = false;
             sel.camera->AdminPassword = kept;
         }
     }
+    s.changePassword = ticked;
     if (sel.camera)
-        setText("editL60OldPassword", sel.camera->AdminPassword);
-    setEnabled({"editL60NewPass", "lblL60NewPass", "editL60NewPassAgain", "lblL60NewPassAgain"},
-               ticked);
+        s.currentPassword = sel.camera->AdminPassword;
     if (ticked) {
-        c("editL60NewPass").paint = L60Paint::Window;
-        c("editL60NewPassAgain").paint = L60Paint::Window;
-        setText("editL60NewPass", {});
-        setText("editL60NewPassAgain", {});
-    } else {
-        c("editL60NewPass").paint = L60Paint::ButtonFace;
-        c("editL60NewPassAgain").paint = L60Paint::ButtonFace;
-        if (!m_guestTouched) {
-            m_changed = false;
-            c("btnL60AccountSave").enabled = false;
-            setText("LabelL60PasswordResult", {});
-        }
+        s.newPassword.clear();
+        s.newPasswordAgain.clear();
     }
-    focus(QStringLiteral("editL60NewPass"));
+    view().showAccount(s);
+    if (!ticked && !m_guestTouched) {
+        m_changed = false;
+        setButtons({L60Button::AccountSave}, false);
+        view().showPasswordResult({});
+    }
+    view().focusControl(QStringLiteral("editL60NewPass"));
 }
 
 void L60Pages::editL60NewPassChange()
 {
-    const QString a = c("editL60NewPass").text;
-    const QString b = c("editL60NewPassAgain").text;
-    if (a == b && !a.isEmpty()) {
-        setEnabled({"btnL60AccountSave", "btnL60AccountRestore"}, true);
-        setText("LabelL60PasswordResult", {});
+    const L60AccountSettings s = view().shownAccount();
+    if (s.newPassword == s.newPasswordAgain && !s.newPassword.isEmpty()) {
+        setAccountSaveRestoreEnabled(true);
+        view().showPasswordResult({});
         m_changed = true;
-    } else {
-        setText("LabelL60PasswordResult", GetString(3255, QStringLiteral("Password Mismatch.")));
-        if (!m_guestTouched) {
-            setEnabled({"btnL60AccountSave", "btnL60AccountRestore"}, false);
-            m_changed = false;
-        }
+        return;
     }
-    emit stateChanged();
+    view().showPasswordResult(GetString(3255, QStringLiteral("Password Mismatch.")));
+    // A guest-account change is still worth saving without a new password.
+    if (!m_guestTouched) {
+        setAccountSaveRestoreEnabled(false);
+        m_changed = false;
+    }
 }
 
 void L60Pages::chkL60UseAccountClick(bool ticked)
 {
-    c("chkL60UseAccount").checked = ticked;
+    L60AccountSettings s = view().shownAccount();
+    if (s.allowGuest != ticked) {
+        s.allowGuest = ticked;
+        view().showAccount(s);
+    }
     m_guestTouched = true;
-    setEnabled({"btnL60AccountSave", "btnL60AccountRestore"}, true);
+    setAccountSaveRestoreEnabled(true);
     m_changed = true;
-    emit stateChanged();
 }
 
 // ---- misc ----
 
 void L60Pages::tabL60MiscellanousShow()
 {
-    setEnabled({"btnL60Save", "btnL60Restore"}, false);
+    setSaveRestoreEnabled(false);
     m_changed = false;
     const Selection sel = selection();
-    const bool on = sel.camera != nullptr;
-    setEnabled({"L60MDSensitivity", "UpDownL60MDSensitivity", "cboL60DoSource"}, on);
-    const L60Paint paint = on ? L60Paint::Window : L60Paint::ButtonFace;
-    c("L60MDSensitivity").paint = paint;
-    c("cboL60DoSource").paint = paint;
-    if (on) {
-        const L60MiscSettings misc = L60::MiscFromRecord(*sel.camera);
-        setText("L60MDSensitivity", misc.sensitivity);
-        c("cboL60DoSource").index = misc.sourceIndex;
+    view().setMiscFieldsEnabled(sel.camera != nullptr);
+    if (sel.camera) {
+        view().showMisc(L60::MiscFromRecord(*sel.camera));
     } else {
-        c("cboL60DoSource").index = -1;
+        L60MiscSettings s = view().shownMisc();
+        s.sourceIndex = -1;
+        view().showMisc(s);
     }
-    emit stateChanged();
 }
 
 void L60Pages::btnL60SetFactoryDefaultClick()
@@ -623,67 +424,47 @@ void L60Pages::btnL60SetFactoryDefaultClick()
 
 // ---- Auto Input ----
 
-void L60Pages::autoInput(const QString &button)
+void L60Pages::autoInput(L60AutoInput field)
 {
     if (!m_local)
         return;
-    const char *field = nullptr;
-    QString value;
-    if (button == QLatin1String("btnL60StaticPutIP")) {
-        field = "editL60IPAddr";
-        value = m_local->suggestedAddress();
-    } else if (button == QLatin1String("btnL60StaticPutNetMask")) {
-        field = "editL60NetMask";
-        value = m_local->netMask();
-    } else if (button == QLatin1String("btnL60StaticPutGateway")) {
-        field = "editL60Gateway";
-        value = m_local->gateway();
-    } else if (button == QLatin1String("btnL60StaticPutDns")) {
-        field = "editL60DNSAddr";
-        value = m_local->dns();
-    } else if (button == QLatin1String("btnL60PPPPutDnsAddr")) {
-        field = "pppL60Dns";
-        value = m_local->dns();
-    } else {
-        return;
+    L60NetworkSettings s = view().shownNetwork();
+    QString focus;
+    switch (field) {
+    case L60AutoInput::IpAddress:
+        s.ip = m_local->suggestedAddress();
+        focus = QStringLiteral("editL60IPAddr");
+        break;
+    case L60AutoInput::NetMask:
+        s.mask = m_local->netMask();
+        focus = QStringLiteral("editL60NetMask");
+        break;
+    case L60AutoInput::Gateway:
+        s.gateway = m_local->gateway();
+        focus = QStringLiteral("editL60Gateway");
+        break;
+    case L60AutoInput::Dns:
+        s.dns = m_local->dns();
+        focus = QStringLiteral("editL60DNSAddr");
+        break;
+    case L60AutoInput::PppoeDns:
+        s.pppDns = m_local->dns();
+        focus = QStringLiteral("pppL60Dns");
+        break;
     }
-    setText(field, value);
+    view().showNetwork(s);
     L60ConfigChanged();
-    focus(QLatin1String(field));
+    view().focusControl(focus);
 }
 
 void L60Pages::netMaskEntered()
 {
-    const std::optional<QString> mask =
-        LocalNetworkInfo::maskSuggestion(c("editL60IPAddr").text, c("editL60NetMask").text);
+    L60NetworkSettings s = view().shownNetwork();
+    const std::optional<QString> mask = LocalNetworkInfo::maskSuggestion(s.ip, s.mask);
     if (!mask)
         return;
-    setText("editL60NetMask", *mask);
-    L60ConfigChanged();
-}
-
-// ---- user input ----
-
-void L60Pages::textEdited(const QString &name, const QString &text)
-{
-    if (!m_controls.contains(name))
-        return;
-    m_controls[name].text = text;
-    if (name == QLatin1String("L60MDSensitivity"))
-        L60MDSensitivityChange();
-    else if (name == QLatin1String("editL60NewPass") || name == QLatin1String("editL60NewPassAgain"))
-        editL60NewPassChange();
-    else if (name == QLatin1String("editL60OldPassword"))
-        emit stateChanged();
-    else
-        L60ConfigChanged();
-}
-
-void L60Pages::entryChosen(const QString &name, int index)
-{
-    if (!m_controls.contains(name))
-        return;
-    m_controls[name].index = index;
+    s.mask = *mask;
+    view().showNetwork(s);
     L60ConfigChanged();
 }
 
@@ -703,10 +484,8 @@ void L60Pages::submit(TConfigItem &camera, int record, const CommandBytes &comma
     }
     if (!m_confirmation)
         return;
-    emit stateChanged();
     Commands::Submit(camera, record, L60::Unicast(camera), command.bytes, Commands::kCapacity,
                      *m_confirmation);
-    emit stateChanged();
 }
 
 void L60Pages::btnL60SaveClick()
@@ -733,7 +512,7 @@ void L60Pages::btnL60SaveClick()
     }
     switch (m_page) {
     case NetworkPage: {
-        const L60NetworkSettings s = networkSettings();
+        const L60NetworkSettings s = view().shownNetwork();
         if (auto f = L60::CheckNetwork(s, sel.kind == QLatin1String("3"))) {
             showFailure(*f);
             return;
@@ -742,7 +521,7 @@ void L60Pages::btnL60SaveClick()
         return;
     }
     case HostPage: {
-        const L60HostSettings s = hostSettings();
+        const L60HostSettings s = view().shownHost();
         if (auto f = L60::CheckHost(s)) {
             showFailure(*f);
             return;
@@ -751,7 +530,7 @@ void L60Pages::btnL60SaveClick()
         return;
     }
     case AccountPage: {
-        const L60AccountSettings s = accountSettings();
+        const L60AccountSettings s = view().shownAccount();
         if (auto f = L60::CheckPageAccount(s)) {
             setSaveRestoreEnabled(true);
             m_changed = true;
@@ -762,7 +541,7 @@ void L60Pages::btnL60SaveClick()
         return;
     }
     case MiscPage: {
-        const L60MiscSettings s = miscSettings();
+        const L60MiscSettings s = view().shownMisc();
         if (auto f = L60::CheckMisc(s)) {
             showFailure(*f);
             return;
@@ -777,7 +556,7 @@ void L60Pages::btnL60SaveClick()
 
 void L60Pages::btnL60AccountSaveClick()
 {
-    const L60AccountSettings s = accountSettings();
+    const L60AccountSettings s = view().shownAccount();
     if (auto f = L60::CheckAccountSave(s)) {
         showFailure(*f);
         return;
@@ -825,12 +604,11 @@ void L60Pages::btnL60RestoreClick()
     }
     disableAllButtons();
     m_changed = false;
-    emit stateChanged();
 }
 
 void L60Pages::savePending()
 {
-    if (c("btnL60Save").enabled)
+    if (buttonEnabled(L60Button::Save))
         btnL60SaveClick();
     else
         btnL60AccountSaveClick();

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "protoconfig/commands.h"
+#include "protoconfig/l60_pages_view.h"
 #include "protoconfig/l60_settings.h"
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <initializer_list>
 
 class CommandConfirmation;
 class CredentialPrompt;
@@ -15,24 +17,10 @@ class LocalNetworkInfo;
 class Messenger;
 struct TConfigItem;
 
-// How an optional field is painted: the window colour while it is in use, a greyed
-// colour while it is not.
-enum class L60Paint { Default, Window, InactiveBorder, ButtonFace };
-
-// What one control of the L60 pages shows, by its object name. The widgets copy it.
-struct L60Control {
-    QString text;
-    bool checked = false;
-    bool enabled = true;
-    bool visible = true;
-    int index = -1;          // the chosen entry of a list
-    L60Paint paint = L60Paint::Default;
-};
-
-// The four pages of a protocol-configured camera without their widgets: what every
-// control shows and allows, the changed mark, and the handlers of every control. The
-// widgets forward user input to the handlers and copy the controls back after
-// stateChanged().
+// The flows of the four pages of a protocol-configured camera: filling them from the
+// camera's record, the page enablers, the changed mark, the handlers of their controls
+// and the two Save flows. The pages' widgets are reached through L60PagesView only; the
+// flows also run without one (the command-line core, tests of the core).
 class L60Pages final : public QObject
 {
     Q_OBJECT
@@ -40,7 +28,6 @@ class L60Pages final : public QObject
 
 public:
     enum Page { NetworkPage = 0, HostPage, AccountPage, MiscPage };
-    enum class MiscArrangement { Settings, Upgrade };
 
     // The selected camera-list row as the pages need it.
     struct Selection {
@@ -53,29 +40,22 @@ public:
 
     explicit L60Pages(Messenger &messenger, QObject *parent = nullptr);
 
+    // The widgets; null detaches them. The states the flows keep are handed over at once.
+    void setView(L60PagesView *view);
     void setSelectionSource(SelectionSource source) { m_selection = std::move(source); }
     void setCredentialPrompt(CredentialPrompt *prompt) { m_prompt = prompt; }
     void setConfirmation(CommandConfirmation *confirmation) { m_confirmation = confirmation; }
     void setLocalNetwork(LocalNetworkInfo *info) { m_local = info; }
     void setCommandSources(CommandSources sources) { m_sources = std::move(sources); }
 
-    const L60Control &control(const QString &name) const;
-    static QStringList controlNames();
-
     int currentPage() const { return m_page; }
-    bool miscAttached() const { return m_miscAttached; }
-    MiscArrangement miscArrangement() const { return m_arrangement; }
-    // The page that carries btnL60Save and btnL60Restore.
-    int saveButtonsPage() const { return m_saveButtonsPage; }
+    // The L60Changed mark: the pages hold edits that have not been sent. It follows the
+    // pages' events, not a comparison with the loaded settings: a clamped sensitivity
+    // counts as an edit even when it lands on the loaded value, a refused one does not,
+    // and a mismatched new-password pair clears it.
     bool changed() const { return m_changed; }
     void setChanged(bool on) { m_changed = on; }
-    bool guestAccountTouched() const { return m_guestTouched; }
-
-    // What the pages hold now.
-    L60NetworkSettings networkSettings() const;
-    L60HostSettings hostSettings() const;
-    L60AccountSettings accountSettings() const;
-    L60MiscSettings miscSettings() const;
+    bool buttonEnabled(L60Button button) const { return m_buttons[index(button)]; }
 
     // Filling and resetting.
     void FillL60Pages();
@@ -84,8 +64,6 @@ public:
     void EnableL60CategoryClick();
     void DisableL60Category();
     void disableNetworkChoices();
-    void SetStaticPanelEnabled(bool on);
-    void SetPppoePanelEnabled(bool on);
     // Page 0 current with the Save buttons on it, without filling.
     void showFirstPage();
 
@@ -99,13 +77,12 @@ public:
     void btnL60SaveClick();
     void btnL60AccountSaveClick();
     void btnL60RestoreClick();
-    // A network-type radio clicked: it becomes the chosen one, then its handler runs.
+    // A network-type radio clicked: it becomes the chosen one and its panel opens. Static
+    // IP needs a selected camera (its flags decide the DNS field); without one the radio
+    // the user clicked is all that changes.
     void networkTypeClicked(L60NetworkType type);
-    void btnL60SelectStaticIPClick();
-    void btnL60SelectDhcpClick();
-    void btnL60SelectPPPOEClick();
-    void pppL60SelectDnsTypeManualClick();
-    void pppL60SelectDnsTypeAutoClick();
+    // The change event of every edit of pages 0 and 1, of the DNS-type radios and of
+    // cboL60DoSource.
     void L60ConfigChanged();
     void L60MDSensitivityChange();
     void tabL60AccountShow();
@@ -114,8 +91,7 @@ public:
     void chkL60UseAccountClick(bool ticked);
     void editL60NewPassChange();
     void btnL60SetFactoryDefaultClick();
-    // One of the five "Auto Input" buttons, by name.
-    void autoInput(const QString &button);
+    void autoInput(L60AutoInput field);
     // editL60NetMask took the focus.
     void netMaskEntered();
     // The up-down control beside the sensitivity edit.
@@ -123,42 +99,36 @@ public:
     // The user leaves the camera and answered Yes to saving its edits.
     void savePending();
 
-    // User input from a widget: the text of an edit or the entry of the source list,
-    // followed by that control's change handler.
-    void textEdited(const QString &name, const QString &text);
-    void entryChosen(const QString &name, int index);
-
 signals:
-    void stateChanged();
-    void focusRequested(const QString &name);
     // A selected row without its record: the program cannot go on.
     void terminateRequested();
 
 private:
-    L60Control &c(const char *name);
-    void setText(const char *name, const QString &text);
-    void setEnabled(std::initializer_list<const char *> names, bool on);
-    void focus(const QString &name);
+    static constexpr int index(L60Button b) { return static_cast<int>(b); }
+    L60PagesView &view() const;
+    void setButtons(std::initializer_list<L60Button> buttons, bool on);
     void showFailure(const CheckFailure &failure);
     Selection selection() const;
     bool confirmApply();
     void submit(TConfigItem &camera, int record, const CommandBytes &command);
-    void arrangeMisc(MiscArrangement arrangement);
+    void chooseNetworkType(L60NetworkType type, const TConfigItem *camera);
+    void arrangeMisc(L60MiscArrangement arrangement);
     void attachMisc(bool on);
+    void placeSaveButtons(int page);
     void refillCurrentPage();
 
     Messenger &m_messenger;
+    L60PagesView *m_view = nullptr;
     CredentialPrompt *m_prompt = nullptr;
     CommandConfirmation *m_confirmation = nullptr;
     LocalNetworkInfo *m_local = nullptr;
     CommandSources m_sources;
     SelectionSource m_selection;
-    QHash<QString, L60Control> m_controls;
+    std::array<bool, kL60ButtonCount> m_buttons{};
     int m_page = NetworkPage;
     int m_saveButtonsPage = NetworkPage;
     bool m_miscAttached = false;
-    MiscArrangement m_arrangement = MiscArrangement::Settings;
+    L60MiscArrangement m_arrangement = L60MiscArrangement::Settings;
     bool m_changed = false;
     bool m_guestTouched = false;
-    bool m_inSensitivityChange = false;
 };

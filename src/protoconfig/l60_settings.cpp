@@ -16,25 +16,6 @@ CheckFailure plain(const QString &text, const char *focus)
     return {text, {}, QLatin1String(focus), Messenger::Style::Ok};
 }
 
-// An empty field shows its own message, or the general one when it has none.
-std::optional<CheckFailure> requireField(const QString &text, const QString &message,
-                                         const char *focus)
-{
-    if (!text.isEmpty())
-        return std::nullopt;
-    return plain(message.isEmpty() ? GetString(3262, QStringLiteral("This field is required"))
-                                   : message,
-                 focus);
-}
-
-std::optional<CheckFailure> rejectBlanks(const QString &text, const QString &message,
-                                         const char *focus)
-{
-    if (!text.contains(QLatin1Char(' ')))
-        return std::nullopt;
-    return plain(message, focus);
-}
-
 std::optional<CheckFailure> requireInteger(const QString &text, const char *focus)
 {
     bool ok = false;
@@ -180,15 +161,17 @@ std::optional<CheckFailure> CheckNetwork(const L60NetworkSettings &s, bool remot
         if (!IsValidIP(s.pppDns))
             return plain(GetString(3180, QStringLiteral("Primary DNS Address is Invalid")),
                          "pppL60Dns");
-        if (auto f = requireField(s.pppUser, GetString(3185, QStringLiteral("User ID is required")),
-                                  "pppL60UserID"))
+        if (auto f = Checks::RequireField(s.pppUser,
+                                          GetString(3185, QStringLiteral("User ID is required")),
+                                          QStringLiteral("pppL60UserID")))
             return f;
-        if (auto f = requireField(s.pppPassword,
-                                  GetString(3186, QStringLiteral("Password is required")),
-                                  "pppL60Password"))
+        if (auto f = Checks::RequireField(s.pppPassword,
+                                          GetString(3186, QStringLiteral("Password is required")),
+                                          QStringLiteral("pppL60Password")))
             return f;
-        if (auto f = requireField(s.pppMtu, GetString(3187, QStringLiteral("MTU Value is required")),
-                                  "pppL60MTU"))
+        if (auto f = Checks::RequireField(s.pppMtu,
+                                          GetString(3187, QStringLiteral("MTU Value is required")),
+                                          QStringLiteral("pppL60MTU")))
             return f;
         return requireInteger(s.pppMtu, "pppL60MTU");
     }
@@ -197,11 +180,12 @@ std::optional<CheckFailure> CheckNetwork(const L60NetworkSettings &s, bool remot
 
 std::optional<CheckFailure> CheckHost(const L60HostSettings &s)
 {
-    if (auto f = requireField(s.host, GetString(3193, QStringLiteral("Host Name is required")),
-                              "editL60HostName"))
+    const QString field = QStringLiteral("editL60HostName");
+    if (auto f = Checks::RequireField(s.host,
+                                      GetString(3193, QStringLiteral("Host Name is required")), field))
         return f;
-    return rejectBlanks(s.host, GetString(3194, QStringLiteral("Host Name has blanks")),
-                        "editL60HostName");
+    return Checks::RejectBlanks(s.host, GetString(3194, QStringLiteral("Host Name has blanks")),
+                                field);
 }
 
 std::optional<CheckFailure> CheckPageAccount(const L60AccountSettings &s)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/check_failure.h"
 #include "app/messenger.h"
 #include "protoconfig/commands.h"
 
@@ -47,15 +48,6 @@ struct L60MiscSettings {
     int sourceIndex = -1;   // -1: no entry chosen
 
     bool operator==(const L60MiscSettings &) const = default;
-};
-
-// One refused field: the message to show, its caption (empty: the program's title), the
-// box style, and the object name of the control that takes the focus afterwards.
-struct CheckFailure {
-    QString text;
-    QString caption;
-    QString focus;
-    Messenger::Style style = Messenger::Style::Ok;
 };
 
 namespace L60 {

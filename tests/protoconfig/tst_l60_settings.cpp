@@ -1,7 +1,8 @@
 // The checks of the L60 Save in their order, the commands built from the pages, and the
-// page handlers whose rules are easy to break (enable rules, clamping, login on
-// "Change Password", restore).
+// page flows whose rules are easy to break (enable rules, the network-type choice, the
+// miscellaneous page, clamping, login on "Change Password", the two Saves).
 #include "commands_helper.h"
+#include "l60_view_helper.h"
 #include "test_support.h"
 
 #include "app/messenger.h"
@@ -46,6 +47,7 @@ const QString kDifferentNetwork =
 
 Q_DECLARE_METATYPE(L60NetworkSettings)
 Q_DECLARE_METATYPE(L60AccountSettings)
+Q_DECLARE_METATYPE(L60NetworkType)
 
 class TestL60Settings : public QObject
 {
@@ -61,6 +63,10 @@ private slots:
     void commands();
     void enableRules_data();
     void enableRules();
+    void networkTypeChoice_data();
+    void networkTypeChoice();
+    void miscPageAttach_data();
+    void miscPageAttach();
     void sensitivityClamps_data();
     void sensitivityClamps();
     void changePasswordCancelledKeepsPassword();
@@ -73,6 +79,7 @@ private:
         ScriptedPrompt prompt;
         RecordingConfirmation confirmation;
         TConfigItem camera;
+        RecordingL60View view;
         L60Pages pages{messenger};
         QString kind = "2";
         explicit Fixture(quint8 flags, quint8 model = 1)
@@ -82,6 +89,7 @@ private:
             camera.AddressBlock = std::array<quint8, 16>{192, 168, 1, 10, 255, 255, 255, 0,
                                                          192, 168, 1, 1, 192, 168, 1, 2};
             camera.Address = "192.168.1.10";
+            pages.setView(&view);
             pages.setCredentialPrompt(&prompt);
             pages.setConfirmation(&confirmation);
             pages.setCommandSources(PinnedSources());
@@ -294,9 +302,84 @@ void TestL60Settings::enableRules()
     QFETCH(bool, pppoeOn);
     Fixture f{quint8(flags), quint8(model)};
     f.pages.EnableL60CategoryClick();
-    QCOMPARE(f.pages.control("btnL60SelectStaticIP").enabled, staticOn);
-    QCOMPARE(f.pages.control("btnL60SelectDhcp").enabled, dhcpOn);
-    QCOMPARE(f.pages.control("btnL60SelectPPPOE").enabled, pppoeOn);
+    QCOMPARE(f.view.networkTypeEnabled(L60NetworkType::Static), staticOn);
+    QCOMPARE(f.view.networkTypeEnabled(L60NetworkType::Dhcp), dhcpOn);
+    QCOMPARE(f.view.networkTypeEnabled(L60NetworkType::Pppoe), pppoeOn);
+}
+
+void TestL60Settings::networkTypeChoice_data()
+{
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<L60NetworkType>("type");
+    QTest::addColumn<bool>("panelsOpen");
+    QTest::addColumn<bool>("dnsEnabled");
+    QTest::addColumn<QString>("dns");
+    QTest::newRow("static with a DNS field") << 0x1D << L60NetworkType::Static << true << true
+                                             << "9.9.9.9";
+    QTest::newRow("static without one empties it") << 0x1C << L60NetworkType::Static << true
+                                                   << false << "";
+    // DHCP shows no panel, so it must not undo the reset of DisableL60Category.
+    QTest::newRow("dhcp leaves the panels closed") << 0x1D << L60NetworkType::Dhcp << false << true
+                                                   << "9.9.9.9";
+    QTest::newRow("pppoe opens its panel") << 0x1C << L60NetworkType::Pppoe << true << true
+                                           << "9.9.9.9";
+}
+
+void TestL60Settings::networkTypeChoice()
+{
+    QFETCH(int, flags);
+    QFETCH(L60NetworkType, type);
+    QFETCH(bool, panelsOpen);
+    QFETCH(bool, dnsEnabled);
+    QFETCH(QString, dns);
+    Fixture f{quint8(flags)};
+    f.pages.DisableL60Category();
+    QVERIFY(!f.view.panelsEnabled);
+    f.view.network.dnsEnabled = true;
+    f.view.network.dns = "9.9.9.9";
+    f.pages.networkTypeClicked(type);
+    QCOMPARE(f.view.network.type, type);
+    QCOMPARE(f.view.panelsEnabled, panelsOpen);
+    QCOMPARE(f.view.network.dnsEnabled, dnsEnabled);
+    QCOMPARE(f.view.network.dns, dns);
+    QVERIFY(f.view.button(L60Button::Save) && f.view.button(L60Button::Restore));
+    QVERIFY(f.pages.changed());
+}
+
+void TestL60Settings::miscPageAttach_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<bool>("attached");
+    QTest::newRow("model 1, version 2") << 2 << 1 << true;
+    QTest::newRow("version 1 reply") << 1 << 1 << false;
+    QTest::newRow("model 4") << 2 << 4 << false;
+}
+
+void TestL60Settings::miscPageAttach()
+{
+    QFETCH(int, version);
+    QFETCH(int, model);
+    QFETCH(bool, attached);
+    Fixture f{0x1C, quint8(model)};
+    (*f.camera.Header)[4] = char(version);
+    f.camera.MdSensitivity = 42;
+    f.camera.DoSource = 2;
+    f.pages.FillL60Pages();
+    QCOMPARE(f.view.miscAttached, attached);
+    f.pages.L60CategoryChange(L60Pages::MiscPage);
+    const int page = attached ? L60Pages::MiscPage : L60Pages::NetworkPage;
+    QCOMPARE(f.pages.currentPage(), page);
+    QCOMPARE(f.view.currentPage, page);
+    if (attached) {
+        QCOMPARE(f.view.misc, (L60MiscSettings{"42", 2}));
+        QVERIFY(f.view.miscFieldsEnabled);
+        QCOMPARE(f.view.arrangement, L60MiscArrangement::Settings);
+        // The settings arrangement carries no Save: the buttons stay on page 0.
+        QCOMPARE(f.view.saveButtonsPage, int(L60Pages::NetworkPage));
+    }
+    QVERIFY(!f.pages.changed());
+    QVERIFY(!f.view.button(L60Button::Save));
 }
 
 void TestL60Settings::sensitivityClamps_data()
@@ -317,8 +400,9 @@ void TestL60Settings::sensitivityClamps()
     QFETCH(QString, left);
     QFETCH(int, messages);
     Fixture f(0x1C);
-    f.pages.textEdited("L60MDSensitivity", typed);
-    QCOMPARE(f.pages.control("L60MDSensitivity").text, left);
+    f.view.misc.sensitivity = typed;
+    f.pages.L60MDSensitivityChange();
+    QCOMPARE(f.view.misc.sensitivity, left);
     QCOMPARE(f.messenger.shown().size(), messages);
     QCOMPARE(f.pages.changed(), messages == 0);
 }
@@ -329,34 +413,37 @@ void TestL60Settings::changePasswordCancelledKeepsPassword()
     f.prompt.answers = {std::nullopt};
     f.pages.chkL60ChangePasswdClick(true);
     QCOMPARE(f.prompt.calls, 1);   // always asks, even with credentials stored
-    QVERIFY(!f.pages.control("chkL60ChangePasswd").checked);
+    // The box unticked again; the page keeps the new-password fields closed with it.
+    QVERIFY(!f.view.account.changePassword);
     QCOMPARE(f.camera.AdminPassword, QString("pass"));
-    QVERIFY(!f.pages.control("editL60NewPass").enabled);
 
     LoginEntry e;
     e.id = "admin";
     e.password = "typed";
     f.prompt.answers = {e};
     f.pages.chkL60ChangePasswdClick(true);
-    QCOMPARE(f.pages.control("editL60OldPassword").text, QString("typed"));
-    QVERIFY(f.pages.control("editL60NewPass").enabled);
-    f.pages.textEdited("editL60NewPass", "");
-    QCOMPARE(f.pages.control("LabelL60PasswordResult").text, QString("Password Mismatch."));
-    QVERIFY(!f.pages.control("btnL60AccountSave").enabled);
+    QCOMPARE(f.view.account.currentPassword, QString("typed"));
+    QVERIFY(f.view.account.changePassword);
+    f.view.account.newPassword = "";
+    f.pages.editL60NewPassChange();
+    QCOMPARE(f.view.passwordResult, QString("Password Mismatch."));
+    QVERIFY(!f.view.button(L60Button::AccountSave));
 }
 
 void TestL60Settings::saveStopsAtFirstFailureAndKeepsInput()
 {
     Fixture f(0x1C);
     f.pages.FillL60Pages();
-    f.pages.textEdited("editL60IPAddr", "192.168.1.300");
+    f.view.network.ip = "192.168.1.300";
+    f.pages.L60ConfigChanged();
     f.pages.btnL60SaveClick();
     QCOMPARE(f.messenger.shown().size(), 2);
     QCOMPARE(f.messenger.shown()[0].text, QString("Apply Changes.  Are you sure?"));
     QCOMPARE(f.messenger.shown()[0].caption, QString("Confirm"));
     QCOMPARE(f.messenger.shown()[1].text, QString("IP Address is Invalid"));
     QVERIFY(f.confirmation.requests.isEmpty());
-    QCOMPARE(f.pages.control("editL60IPAddr").text, QString("192.168.1.300"));
+    QCOMPARE(f.view.network.ip, QString("192.168.1.300"));
+    QCOMPARE(f.view.focusRequests.last(), QString("editL60IPAddr"));
     QVERIFY(f.pages.changed());
 
     // No: nothing else happens.
@@ -368,7 +455,8 @@ void TestL60Settings::saveStopsAtFirstFailureAndKeepsInput()
     // A remote camera gets the command unicast with the remote flag.
     f.kind = "3";
     f.camera.ConnectionKind = TConfigItem::kRemote;
-    f.pages.textEdited("editL60IPAddr", "192.168.1.20");
+    f.view.network.ip = "192.168.1.20";
+    f.pages.L60ConfigChanged();
     f.pages.btnL60SaveClick();
     QCOMPARE(f.confirmation.requests.size(), 1);
     QVERIFY(f.confirmation.requests[0].unicast);
@@ -381,7 +469,7 @@ void TestL60Settings::accountSaveStoresNewPassword()
     f.pages.L60CategoryChange(L60Pages::AccountPage);
     QVERIFY(!f.pages.changed());
     f.pages.chkL60UseAccountClick(true);
-    QVERIFY(f.pages.control("btnL60AccountSave").enabled);
+    QVERIFY(f.view.button(L60Button::AccountSave));
     f.pages.btnL60AccountSaveClick();
     QCOMPARE(f.confirmation.requests.size(), 1);
     const QByteArray bytes = f.confirmation.requests[0].bytes;
@@ -390,7 +478,8 @@ void TestL60Settings::accountSaveStoresNewPassword()
     QCOMPARE(f.camera.AdminPassword, QString("pass"));
 
     // Through the page Save the Account page always sends a new password.
-    f.pages.textEdited("editL60NewPass", "abc");
+    f.view.account.newPassword = "abc";
+    f.pages.editL60NewPassChange();
     f.pages.btnL60SaveClick();
     QCOMPARE(f.confirmation.requests.size(), 2);
     QCOMPARE(quint8(f.confirmation.requests[1].bytes[8]), quint8(1));

@@ -94,8 +94,12 @@ void TestCommandResults::success()
     QCOMPARE(core.list().column(0, CameraList::ColCountdown), QString("120"));
     QVERIFY(!host.fileEnabled && !host.l60Enabled);
     QVERIFY(!host.fileButtons);
-    for (const char *b : {"btnL60Save", "btnL60Restore", "btnL60AccountSave", "btnL60AccountRestore"})
-        QVERIFY2(!core.l60().control(b).enabled, b);
+    const std::pair<L60Button, const char *> buttons[] = {
+        {L60Button::Save, "btnL60Save"}, {L60Button::Restore, "btnL60Restore"},
+        {L60Button::AccountSave, "btnL60AccountSave"},
+        {L60Button::AccountRestore, "btnL60AccountRestore"}};
+    for (const auto &b : buttons)
+        QVERIFY2(!core.l60().buttonEnabled(b.first), b.second);
     QVERIFY(!core.l60Changed() && !core.fileChanged());
     QCOMPARE(core.registry().record(record).AdminId, QString("root"));
 }
@@ -124,8 +128,8 @@ void TestCommandResults::authFailureByFamily()
     QCOMPARE(host.fileButtons, filePages);
     QCOMPARE(core.fileChanged(), filePages);
     QCOMPARE(core.l60Changed(), !filePages);
-    QCOMPARE(core.l60().control("btnL60Save").enabled, !filePages);
-    QCOMPARE(core.l60().control("btnL60AccountSave").enabled, !filePages);
+    QCOMPARE(core.l60().buttonEnabled(L60Button::Save), !filePages);
+    QCOMPARE(core.l60().buttonEnabled(L60Button::AccountSave), !filePages);
     QCOMPARE(core.list().icon(0), int(CameraList::Present));
 }
 

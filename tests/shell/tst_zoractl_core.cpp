@@ -150,6 +150,15 @@ void TestZoractlCore::changes_data()
         << net << 1 << all << 2 << "static-far" << "different network" << 0 << 0 << false;
     QTest::newRow("PPPoE keeps the announced password") << net << 1 << all << 2 << "pppoe" << ""
                                                         << 60 << 4 << false;
+    QTest::newRow("file-configured: DNS field in use, no address given")
+        << net << 0 << 0x0D << 2 << "static" << "Primary DNS Address is Invalid" << 0 << 0 << false;
+    QTest::newRow("file-configured: PPPoE user of 23 characters")
+        << net << 0 << all << 2 << "pppoe-long" << "User id is TOO Long" << 0 << 0 << false;
+    const int host = int(CameraChange::Kind::Host);
+    QTest::newRow("file-configured: host name of 33 characters")
+        << host << 0 << all << 2 << "host-33" << "Host Name is TOO Long" << 0 << 0 << false;
+    QTest::newRow("L60: host name of 33 characters") << host << 1 << all << 2 << "host-33" << ""
+                                                     << 81 << 4 << false;
     QTest::newRow("misc on model 4") << int(CameraChange::Kind::Misc) << 4 << all << 2 << "misc"
                                      << "no miscellaneous" << 0 << 0 << false;
     QTest::newRow("misc") << int(CameraChange::Kind::Misc) << 1 << all << 2 << "misc" << "" << 52 << 6
@@ -187,6 +196,10 @@ void TestZoractlCore::changes()
         change.setDhcp();
     else if (variant == "pppoe")
         change.setPppoe("u", "", "1492", std::nullopt, std::nullopt);
+    else if (variant == "pppoe-long")
+        change.setPppoe(QString(23, 'u'), "", "1492", std::nullopt, std::nullopt);
+    else if (variant == "host-33")
+        change.setHost(QString(33, 'h'), std::nullopt);
     else if (variant == "misc")
         change.setMisc(QString("9"), 3);
     else if (kind == int(CameraChange::Kind::Account))

@@ -27,6 +27,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import camfiles  # noqa: E402
 import wire  # noqa: E402
 
 try:
@@ -45,7 +46,7 @@ PROTOCOL_FAMILY = (1, 4)
 SETTING_KEYS = (
     "model", "model_name", "mac", "version", "network_type", "host_name", "domain_name",
     "ip", "mask", "gateway", "dns", "address_block", "dhcp_capable", "pppoe", "guest",
-    "tags", "raw_tail", "flags", "admin_id", "admin_password",
+    "tags", "raw_tail", "flags", "admin_id", "admin_password", "audio",
 )
 BEHAVIOUR_DEFAULTS = {
     "reply": "success",
@@ -62,6 +63,8 @@ BEHAVIOUR_DEFAULTS = {
     "ftp_port": None,
     "ftp_faults": None,
     "defaults": None,
+    "apply_validate": True,
+    "apply_answer": None,
 }
 SETTING_DEFAULTS = {
     "model": 0,
@@ -82,8 +85,10 @@ SETTING_DEFAULTS = {
     "flags": None,
     "admin_id": "root",
     "admin_password": "pass",
+    "audio": None,
 }
 NETWORK_KEYS = ("network_type", "ip", "mask", "gateway", "dns", "address_block", "pppoe")
+APPLY_ACTIONS = (wire.ACTION_APPLY, wire.ACTION_UPLOAD_RESTART)
 
 # Which camera files a page reset puts back (scope → paths under the FTP root).
 RESET_FILES = {
@@ -113,7 +118,8 @@ def demo_fleet():
             pppoe={"user": "u", "password": "pw", "service": "", "mtu": 1492, "dns_mode": 1,
                    "dns": "127.0.0.53"},
             tags={"2": 0}),
-        cam(4, model=5, model_name="L80K", version=2, guest=False, tags={"2": 1, "3": 10, "4": 0}),
+        cam(4, model=5, model_name="L80K", version=2, guest=False, audio=False,
+            tags={"3": 10, "4": 0}),
         cam(5, model=6, model_name="T80", version=1, domain_name="cams.local", dns="127.0.0.53"),
         cam(6, model=1, model_name="L60", version=2, domain_name="example.lan", dns="127.0.0.53",
             guest=True, pppoe={"user": "isp", "password": "secret", "service": "svc",
@@ -222,14 +228,28 @@ class Camera:
             self.note("send to %s:%d failed: %s" % (addr[0], addr[1], exc))
 
     # --- FTP -------------------------------------------------------------
+    def seeded_names(self):
+        """Paths of the seed tree this camera gets, relative to the seed."""
+        seed = self.sim.seed_dir
+        if not seed or not os.path.isdir(seed):
+            return []
+        names = sorted(os.path.relpath(os.path.join(b, n), seed).replace(os.sep, "/")
+                       for b, _d, ns in os.walk(seed) for n in ns)
+        return camfiles.seeded_files_for(self.model, names)
+
     def seed_root(self):
         if os.path.isdir(self.root):
             return
         seed = self.sim.seed_dir
-        if seed and os.path.isdir(seed):
-            shutil.copytree(seed, self.root)
-        else:
+        if not seed or not os.path.isdir(seed):
             os.makedirs(os.path.join(self.root, "etc"), exist_ok=True)
+            return
+        keep = set(self.seeded_names())
+
+        def left_out(folder, names):
+            return [n for n in names if os.path.isfile(os.path.join(folder, n)) and
+                    os.path.relpath(os.path.join(folder, n), seed).replace(os.sep, "/") not in keep]
+        shutil.copytree(seed, self.root, ignore=left_out)
 
     def start_ftp(self):
         if self.sim.no_ftp or CameraFtp is None or not self.file_configured():
@@ -331,6 +351,10 @@ class Camera:
                 raise ValueError("unknown field %r" % key)
         if "reply" in fields and fields["reply"] not in wire.REPLY_NAMES:
             raise ValueError("reply must be one of %s" % ", ".join(wire.REPLY_NAMES))
+        if fields.get("apply_answer") is not None and fields["apply_answer"] not in wire.REPLY_NAMES:
+            raise ValueError("apply_answer must be null or one of %s" % ", ".join(wire.REPLY_NAMES))
+        if "audio" in fields and fields["audio"] not in (None, True, False):
+            raise ValueError("audio must be null, true or false")
         trial = dict(self.settings)
         trial.update({k: v for k, v in fields.items() if k in SETTING_KEYS})
         wire.discovery_reply(trial)
@@ -342,13 +366,18 @@ class Camera:
                 self.settings[key] = copy.deepcopy(value)
             else:
                 self.behaviour[key] = copy.deepcopy(value)
-        if rebind and self.up():
-            if self.settings["ip"] != old_ip:
-                self.unbind()
-                self.bind()
-            if (self.settings["ip"] != old_ip or old_faults != self.behaviour.get("ftp_faults")
-                    or (self.settings["admin_id"], self.settings["admin_password"]) != old_cred):
-                self.restart_ftp()
+        if not rebind:
+            return
+        moved = self.up() and self.settings["ip"] != old_ip
+        if moved:
+            self.unbind()
+            self.bind()
+        # The FTP server keeps serving while the camera restarts, and end_restart
+        # only notices credentials changed by after_restart, so new credentials
+        # or faults reach it now; a new address waits for the end of the restart.
+        if (moved or old_faults != self.behaviour.get("ftp_faults")
+                or (self.settings["admin_id"], self.settings["admin_password"]) != old_cred):
+            self.restart_ftp()
 
     def state(self):
         return {
@@ -462,6 +491,8 @@ class Camera:
             return
 
         configured = self.behaviour.get("reply", "success")
+        if self.behaviour.get("apply_answer") is not None and is_apply_command(data):
+            configured = self.behaviour["apply_answer"]
         if configured not in wire.REPLY_NAMES:
             configured = "unknown"
         if configured == "none":
@@ -492,6 +523,17 @@ class Camera:
             self.answer(wire.REPLY_NAMES[configured], sender, entry,
                         "configured to answer %r; nothing applied" % configured)
             return
+        if change.action in APPLY_ACTIONS:
+            change.review = self.review_uploads(change.action)
+            refused = change.review[0]["refused"]
+            if refused:
+                # The baseline stays where it was, so every resend reads the same
+                # files and is refused again until they are fixed or reset.
+                self.record_apply(change.review[0])
+                self.answer(wire.REPLY_MISMATCH, sender, entry, "apply refused: %s" % "; ".join(
+                    "%s%s: %s" % (r["name"], "" if r["line"] is None else " line %d" % r["line"],
+                                  r["reason"]) for r in refused))
+                return
         self.answer(wire.REPLY_SUCCESS, sender, entry, "applied: %s" % change.summary,
                     after=lambda: self.commit(change))
 
@@ -522,7 +564,10 @@ class Camera:
         if cred_changed:
             self.restart_ftp()
 
-    def apply_uploads(self, action):
+    def review_uploads(self, action):
+        """What an apply would take: the files changed since the last accepted
+        apply, and the reasons the camera refuses any of them.  Returns the
+        apply record and the scan it was made from."""
         current = self.scan_files()
         changed = []
         for rel, (size, digest) in sorted(current.items()):
@@ -538,22 +583,37 @@ class Camera:
                 changed.append(item)
         removed = sorted(set(self.snapshot) - set(current))
         leftovers = sorted(rel for rel in current if rel.endswith(".tmp"))
-        self.snapshot = current
+        refused = []
+        if self.behaviour.get("apply_validate", True):
+            for item in changed:
+                try:
+                    with open(os.path.join(self.root, item["name"]), "rb") as f:
+                        data = f.read()
+                except OSError:
+                    continue
+                refused.extend(camfiles.check_file(item["name"], data))
         result = {"time": round(time.time(), 3), "action": action, "changed": changed,
-                  "removed": removed, "tmp_left": leftovers}
+                  "removed": removed, "tmp_left": leftovers, "accepted": not refused,
+                  "refused": refused}
+        return result, current
+
+    def record_apply(self, result):
         self.last_apply = result
         self.applies.append(result)
+
+    def apply_uploads(self, action, review=None):
+        result, current = review or self.review_uploads(action)
+        self.snapshot = current
+        self.record_apply(result)
         return result
 
     def reset_files(self, scope):
         seed = self.sim.seed_dir
         if not seed or not os.path.isdir(seed):
             return []
-        if scope == 0:
-            names = [os.path.relpath(os.path.join(b, n), seed).replace(os.sep, "/")
-                     for b, _d, ns in os.walk(seed) for n in ns]
-        else:
-            names = RESET_FILES.get(scope, [])
+        names = self.seeded_names()
+        if scope != 0:
+            names = [n for n in RESET_FILES.get(scope, []) if n in names]
         restored = []
         for rel in names:
             src = os.path.join(seed, rel)
@@ -609,6 +669,11 @@ def decode_prefix(data):
     return decoded, notes
 
 
+def is_apply_command(data):
+    return (len(data) > wire.PREFIX_LEN and data[7] & 0x7F == wire.CMD_TAGGED
+            and data[wire.PREFIX_LEN] in APPLY_ACTIONS)
+
+
 def identity_key(data, decoded):
     """Resends of one command count as copies even though each may carry a
     freshly scrambled block (new random value), so the blocks are compared
@@ -631,6 +696,7 @@ class Change:
         self.notes = []
         self.action = None      # control action, when the command is one
         self.scope = None
+        self.review = None      # (apply record, scan) checked before an apply was answered
 
     def describe(self):
         d = dict(self.fields)
@@ -653,8 +719,8 @@ class Change:
                 continue
             else:
                 s[key] = copy.deepcopy(value)
-        if self.action in (wire.ACTION_APPLY, wire.ACTION_UPLOAD_RESTART):
-            result = cam.apply_uploads(self.action)
+        if self.action in APPLY_ACTIONS:
+            result = cam.apply_uploads(self.action, self.review)
             cam.note("apply: %d changed, %d removed, %d .tmp left"
                      % (len(result["changed"]), len(result["removed"]), len(result["tmp_left"])))
         elif self.action == wire.ACTION_RESET:

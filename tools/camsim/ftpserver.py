@@ -35,6 +35,7 @@ import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import ThreadedFTPServer
 
 FAULT_NAMES = ("login_530", "no_greeting", "drop_after", "stor_553", "disk_full",
@@ -224,7 +225,9 @@ class CameraFtp:
         handler = _make_handlers(self)
         handler.authorizer = authorizer
         self._stopping.clear()
-        self._server = ThreadedFTPServer((self.host, self.port), handler)
+        # Every server polls its own loop: pyftpdlib's shared default loop, driven from
+        # several threads at once, closes sockets under another server's feet.
+        self._server = ThreadedFTPServer((self.host, self.port), handler, ioloop=IOLoop())
         self.port = self._server.socket.getsockname()[1]
         self._thread = threading.Thread(target=self._serve, name="ftp-%d" % self.port,
                                         daemon=True)

@@ -230,9 +230,16 @@ def discovery_flags(s):
     return f
 
 
+TAG_AUDIO = 2
+
+
 def tail_entries(s):
     out = b""
-    tags = s.get("tags") or {}
+    tags = dict(s.get("tags") or {})
+    if s.get("audio") is not None:
+        # The audio setting wins over a tag 2 given in tags.
+        tags = {k: v for k, v in tags.items() if int(k) != TAG_AUDIO}
+        tags[str(TAG_AUDIO)] = 1 if s["audio"] else 0
     for tag in sorted(tags, key=int):
         value = tags[tag]
         raw = bytes(value) if isinstance(value, list) else bytes([int(value) & 0xFF])
@@ -264,5 +271,7 @@ def discovery_reply(s):
     version = int(s.get("version", 2))
     if version >= 2:
         body += tail_entries(s)
+    elif s.get("audio"):
+        raise ValueError("a version-1 reply has no tagged tail to announce audio in")
     total = 9 + 6 + len(body)
     return reply_header(version, REPLY_DISCOVERY, int(s.get("model", 0)), s["mac"], total) + bytes(body)

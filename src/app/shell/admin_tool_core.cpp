@@ -20,7 +20,11 @@ AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QO
     , m_discovery(m_endpoint, m_registry)
     , m_localNetwork(adapters ? *adapters : m_systemAdapters, ProgramRandom::shared())
     , m_l60(messenger)
+    , m_files(messenger)
 {
+    m_files.setSelectionSource([this] { return fileSelection(); });
+    m_files.setLocalNetwork(&m_localNetwork);
+    connect(&m_files, &FilePages::resetPendingRaised, this, [this] { m_resetPending = true; });
     m_l60.setSelectionSource([this] { return l60Selection(); });
     m_l60.setLocalNetwork(&m_localNetwork);
     m_endpoint.setLocalPort(options.localPort);
@@ -81,7 +85,7 @@ void AdminToolCore::rowSelected(int row)
         return;
     }
     const QString question = GetString(3171) + QStringLiteral("\n\n") + GetString(3172);
-    if (m_fileChanged) {
+    if (fileChanged()) {
         if (m_messenger.ask(question, GetString(3169, QStringLiteral("Warning"))) && m_pages)
             m_pages->savePending(PageHost::Family::FileConfigured);
         m_fileChanged = false;
@@ -94,6 +98,8 @@ void AdminToolCore::rowSelected(int row)
         m_l60.setChanged(false);
         disableSaveRestore();
     }
+    // Whatever was not saved is gone with the camera being left.
+    m_files.clear();
 
     m_selectedRow = row;
     TConfigItem *camera = m_registry.recordOfRow(row);
@@ -103,9 +109,13 @@ void AdminToolCore::rowSelected(int row)
     }
     m_l60.EnableL60CategoryClick();
     m_l60.showFirstPage();
-    if (!camera)
+    if (!camera) {
+        m_files.clear();
         return;
+    }
     showFamily(familyOf(row, *camera), *camera);
+    if (m_shownFamily == PageHost::Family::FileConfigured)
+        m_files.enterFirstPage();
 
     const int state = m_list.icon(row);
     if (state == CameraList::Restarting || state == CameraList::Lost
@@ -123,6 +133,7 @@ void AdminToolCore::rowSelected(int row)
 void AdminToolCore::rowDeselected()
 {
     m_selectedRow = -1;
+    m_files.clear();
     m_l60.DisableL60Category();
     if (m_pages) {
         m_pages->setPageSetsEnabled(false, false);
@@ -152,6 +163,12 @@ void AdminToolCore::disableSaveRestore()
     }
 }
 
+FilePages::Selection AdminToolCore::fileSelection()
+{
+    const L60Pages::Selection l = l60Selection();
+    return {l.camera, l.record, l.mac, l.kind};
+}
+
 L60Pages::Selection AdminToolCore::l60Selection()
 {
     L60Pages::Selection s;
@@ -167,11 +184,13 @@ L60Pages::Selection AdminToolCore::l60Selection()
 void AdminToolCore::setCredentialPrompt(CredentialPrompt *prompt)
 {
     m_l60.setCredentialPrompt(prompt);
+    m_files.setCredentialPrompt(prompt);
 }
 
 void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
 {
     m_l60.setConfirmation(confirmation);
+    m_files.setConfirmation(confirmation);
 }
 
 void AdminToolCore::onRowAnswered(int row, bool created)
@@ -199,7 +218,11 @@ void AdminToolCore::onRowAnswered(int row, bool created)
         else if (m_pages)
             m_pages->reloadFilePage();
         m_l60.setChanged(false);
+    } else if (family == PageHost::Family::FileConfigured) {
+        m_files.refreshFromRecord();
     }
+    // Edits the file-configured pages kept keep their Save button.
+    m_files.ConfigChanged();
 }
 
 void AdminToolCore::ZORASetSuccess(int recordIndex)
@@ -219,6 +242,7 @@ void AdminToolCore::ZORASetSuccess(int recordIndex)
     disableSaveRestore();
     m_l60.setChanged(false);
     m_fileChanged = false;
+    m_files.markSaved();
 }
 
 void AdminToolCore::ZORAAuthFail(int recordIndex)
@@ -231,6 +255,7 @@ void AdminToolCore::ZORAAuthFail(int recordIndex)
     if (m_shownFamily == PageHost::Family::FileConfigured) {
         if (m_pages)
             m_pages->setFileSaveButtonsEnabled(true);
+        m_files.offerSaveAgain();
         m_fileChanged = true;
     } else {
         m_l60.setSaveRestoreEnabled(true);

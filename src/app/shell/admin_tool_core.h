@@ -9,6 +9,7 @@
 #include "protocol/local_network_info.h"
 #include "protocol/system_adapter_source.h"
 #include "protocol/udp_endpoint.h"
+#include "fileconfig/file_pages.h"
 #include "protoconfig/l60_pages.h"
 
 #include <QDateTime>
@@ -70,6 +71,7 @@ public:
     Discovery &discovery() { return m_discovery; }
     Messenger &messenger() { return m_messenger; }
     L60Pages &l60() { return m_l60; }
+    FilePages &files() { return m_files; }
     LocalNetworkInfo &localNetwork() { return m_localNetwork; }
     // The login dialog and the waiting dialog of commands; the window gives its own,
     // tests and tools give scripted ones.
@@ -85,7 +87,9 @@ public:
     void rowSelected(int row);
     void rowDeselected();
 
-    bool fileChanged() const { return m_fileChanged; }
+    // The file-configured pages hold edits (or were given back to the user after a
+    // refused command).
+    bool fileChanged() const { return m_fileChanged || m_files.changed(); }
     bool l60Changed() const { return m_l60.changed(); }
     void setFileChanged(bool on) { m_fileChanged = on; }
     void setL60Changed(bool on) { m_l60.setChanged(on); }
@@ -123,6 +127,7 @@ private:
     void showFamily(PageHost::Family family, TConfigItem &camera);
     void disableSaveRestore();
     L60Pages::Selection l60Selection();
+    FilePages::Selection fileSelection();
 
     AppOptions m_options;
     Messenger &m_messenger;
@@ -135,6 +140,7 @@ private:
     SystemAdapterSource m_systemAdapters;
     LocalNetworkInfo m_localNetwork;
     L60Pages m_l60;
+    FilePages m_files;
     int m_selectedRow = -1;
     bool m_fileChanged = false;
     bool m_resetPending = false;

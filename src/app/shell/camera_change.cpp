@@ -1,5 +1,7 @@
 #include "app/shell/camera_change.h"
 
+#include "fileconfig/host_checks.h"
+#include "fileconfig/network_checks.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 
@@ -28,6 +30,24 @@ CameraChange::Built finished(CommandBytes command, bool unicast, int capacity = 
     b.unicast = unicast;
     b.capacity = capacity;
     return b;
+}
+
+// The two families' pages check network and host names by different rules (the
+// file-configured pages add length limits and require a DNS address in a field in use);
+// a script meets the rules of the camera's own pages.
+std::optional<CheckFailure> checkNetwork(const TConfigItem &camera, const L60NetworkSettings &s,
+                                         bool remote)
+{
+    if (TConfigItem::isFileConfigured(camera.modelCode()))
+        return CheckNetworkPage(s, remote);
+    return L60::CheckNetwork(s, remote);
+}
+
+std::optional<CheckFailure> checkHost(const TConfigItem &camera, const L60HostSettings &s)
+{
+    if (TConfigItem::isFileConfigured(camera.modelCode()))
+        return CheckHostPage(s);
+    return L60::CheckHost(s);
 }
 
 } // namespace
@@ -117,7 +137,7 @@ CameraChange::Built CameraChange::buildNetwork(const TConfigItem &camera, const 
             s.pppDns = *m_pppDns;
         break;
     }
-    if (auto failure = L60::CheckNetwork(s, rowKind == QLatin1String("3")))
+    if (auto failure = checkNetwork(camera, s, rowKind == QLatin1String("3")))
         return refusal(*failure);
     return finished(L60::NetworkCommand(camera, rowKind, s, sources), L60::Unicast(camera));
 }
@@ -138,7 +158,7 @@ CameraChange::Built CameraChange::build(TConfigItem &camera, const QString &rowK
                 return refusal(QStringLiteral("The camera has no domain name setting"));
             s.domain = *m_domain;
         }
-        if (auto failure = L60::CheckHost(s))
+        if (auto failure = checkHost(camera, s))
             return refusal(*failure);
         return finished(L60::HostCommand(camera, rowKind, s, sources), L60::Unicast(camera));
     }

@@ -9,6 +9,8 @@
 #include "protocol/config_item.h"
 #include "protocol/ui/local_network_group.h"
 #include "protocol/ui/save_config_dlg.h"
+#include "fileconfig/ui/file_category.h"
+#include "fileconfig/ui/get_conf_dlg.h"
 #include "protoconfig/ui/l60_category.h"
 #include "protoconfig/ui/login_dlg.h"
 
@@ -18,6 +20,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -54,37 +57,15 @@ constexpr PageName kL60Pages[] = {
     {"tabL60Account", 3049, "Account"},          {"tabL60Miscellanous", 3057, "Miscellaneous"},
 };
 
-// The Save and Restore buttons of the file-configured pages: page index, name, caption.
-struct FileButton {
-    int page;
-    const char *object;
-    int id;
-    const char *fallback;
-    int x;
-};
-constexpr FileButton kFileButtons[] = {
-    {0, "btnSave", 3042, "Save", 362},        {0, "btnRestore", 3043, "Restore", 450},
-    {2, "btnAccountSave", 3042, "Save", 362}, {2, "btnAccountRestore", 3043, "Restore", 450},
-};
-
 QString text(int id, const char *fallback)
 {
     return GetString(id, QString::fromLatin1(fallback));
 }
 
-template <std::size_t N>
-void addPages(QTabWidget *tabs, const PageName (&pages)[N])
-{
-    for (const PageName &p : pages) {
-        auto *page = new QWidget(tabs);
-        page->setObjectName(QLatin1String(p.object));
-        tabs->addTab(page, text(p.id, p.fallback));
-    }
-}
-
 } // namespace
 
-TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent)
+TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent,
+                             const AdapterSource *adapters)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TAdminToolDlg"));
@@ -92,10 +73,12 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
         m_ownMessenger = std::make_unique<WidgetMessenger>(this);
         messenger = m_ownMessenger.get();
     }
-    m_core = std::make_unique<AdminToolCore>(options, *messenger);
+    m_core = std::make_unique<AdminToolCore>(options, *messenger, nullptr, adapters);
     m_core->setPageHost(this);
     m_login = new TLoginDlg(*messenger, this);
     m_saveConfig = new TSaveConfigDlg(m_core->endpoint(), m_core.get(), this);
+    m_getConf = new TGetConfDlg(m_core->endpoint(), *messenger, m_core.get(), this);
+    m_core->files().setConfigRunner(m_getConf);
     setCredentialPrompt(nullptr);
     setConfirmation(nullptr);
     buildLayout();
@@ -122,6 +105,8 @@ TAdminToolDlg::~TAdminToolDlg()
     // its children: they go first.
     m_core->setCredentialPrompt(nullptr);
     m_core->setConfirmation(nullptr);
+    m_core->files().setConfigRunner(nullptr);
+    delete m_getConf;
     delete m_saveConfig;
     delete m_login;
     delete centralWidget();
@@ -163,18 +148,13 @@ void TAdminToolDlg::buildLayout()
     m_pagesArea = new QWidget(right);
     m_pagesArea->setObjectName(QStringLiteral("PagesArea"));
     m_pagesArea->setMinimumSize(560, 420);
-    m_category = new QTabWidget(m_pagesArea);
-    m_category->setObjectName(QStringLiteral("Category"));
-    addPages(m_category, kFilePages);
-    for (const FileButton &b : kFileButtons) {
-        auto *button = new QPushButton(text(b.id, b.fallback), m_category->widget(b.page));
-        button->setObjectName(QLatin1String(b.object));
-        button->setGeometry(b.x, 16, 82, 24);
-        button->setFlat(true);
-        button->setEnabled(false);
-        m_fileSaveButtons.append(button);
-    }
+    m_category = new FileCategory(m_core->files(), &m_core->localNetwork(), m_pagesArea);
     m_l60Category = new L60Category(m_core->l60(), m_pagesArea);
+    // Both page sets fill the same place; the selected camera's family shows one.
+    auto *stack = new QGridLayout(m_pagesArea);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(m_category, 0, 0);
+    stack->addWidget(m_l60Category, 0, 0);
     rightLayout->addWidget(m_pagesArea, 1);
     splitter->addWidget(m_list);
     splitter->addWidget(right);
@@ -313,6 +293,11 @@ void TAdminToolDlg::setUp()
     ClockTimerTimer();
 }
 
+QTabWidget *TAdminToolDlg::category() const
+{
+    return m_category;
+}
+
 QTabWidget *TAdminToolDlg::l60Category() const
 {
     return m_l60Category;
@@ -361,8 +346,7 @@ void TAdminToolDlg::BtnAboutClick()
 
 void TAdminToolDlg::placeL60OverFilePages()
 {
-    m_category->setGeometry(m_pagesArea->rect());
-    m_l60Category->setGeometry(m_category->geometry());
+    // The page area's layout keeps both page sets in one place.
 }
 
 void TAdminToolDlg::showEvent(QShowEvent *event)
@@ -380,6 +364,8 @@ void TAdminToolDlg::showEvent(QShowEvent *event)
 
 void TAdminToolDlg::closeEvent(QCloseEvent *event)
 {
+    // Edits of a file-configured page are offered for saving before the window goes.
+    m_core->files().leavePage();
     m_core->removeWorkingFiles();
     QMainWindow::closeEvent(event);
 }
@@ -392,7 +378,8 @@ void TAdminToolDlg::setPageSetsEnabled(bool fileConfigured, bool l60)
 
 void TAdminToolDlg::showFirstPages()
 {
-    m_category->setCurrentIndex(0);
+    // The core enters the first page itself once it knows the camera's family.
+    m_category->setCurrentTab(FileTab::NetworkInfo);
 }
 
 void TAdminToolDlg::showFamily(Family family, TConfigItem *camera)
@@ -410,18 +397,20 @@ void TAdminToolDlg::disableSaveRestore()
 
 void TAdminToolDlg::savePending(Family family)
 {
-    // The file-configured pages have no save of their own yet.
-    Q_UNUSED(family);
+    // The L60 pages save their own edits.
+    if (family == Family::FileConfigured)
+        m_core->files().saveEdits();
 }
 
 void TAdminToolDlg::setFileSaveButtonsEnabled(bool on)
 {
-    for (QPushButton *b : std::as_const(m_fileSaveButtons))
-        b->setEnabled(on);
+    m_category->setSaveButtonsEnabled(on);
+    m_category->setAccountButtonsEnabled(on);
 }
 
 void TAdminToolDlg::reloadFilePage()
 {
+    m_core->files().reenterCurrentPage();
 }
 
 void TAdminToolDlg::setCredentialPrompt(CredentialPrompt *prompt)

@@ -6,8 +6,11 @@
 
 #include <memory>
 
+class AdapterSource;
 class CommandConfirmation;
 class CredentialPrompt;
+class FileCategory;
+class TGetConfDlg;
 class L60Category;
 class LocalNetworkGroup;
 class QAction;
@@ -34,8 +37,9 @@ class TAdminToolDlg final : public QMainWindow, public PageHost
     Q_DISABLE_COPY_MOVE(TAdminToolDlg)
 
 public:
+    // adapters: where the local network information comes from (the system's when null).
     TAdminToolDlg(const AppOptions &options, Messenger *messenger = nullptr,
-                  QWidget *parent = nullptr);
+                  QWidget *parent = nullptr, const AdapterSource *adapters = nullptr);
     ~TAdminToolDlg() override;
 
     AdminToolCore &core() { return *m_core; }
@@ -43,7 +47,7 @@ public:
     void setUp();
 
     QTreeView *cameraList() const { return m_list; }
-    QTabWidget *category() const { return m_category; }
+    QTabWidget *category() const;
     QTabWidget *l60Category() const;
     QMenu *popupMenu() const { return m_popup; }
     void bringToFront();
@@ -54,6 +58,7 @@ public:
     void setConfirmation(CommandConfirmation *confirmation);
     TSaveConfigDlg *saveConfigDialog() const { return m_saveConfig; }
     TLoginDlg *loginDialog() const { return m_login; }
+    TGetConfDlg *configDialog() const { return m_getConf; }
 
     // PageHost
     void setPageSetsEnabled(bool fileConfigured, bool l60) override;
@@ -85,12 +90,12 @@ private:
     std::unique_ptr<AdminToolCore> m_core;
     QTreeView *m_list = nullptr;
     QWidget *m_pagesArea = nullptr;
-    QTabWidget *m_category = nullptr;
+    FileCategory *m_category = nullptr;
     L60Category *m_l60Category = nullptr;
     LocalNetworkGroup *m_localGroup = nullptr;
     TLoginDlg *m_login = nullptr;
     TSaveConfigDlg *m_saveConfig = nullptr;
-    QList<QPushButton *> m_fileSaveButtons;
+    TGetConfDlg *m_getConf = nullptr;
     QComboBox *m_modelFilter = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_popupClear = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileconfig/config_fetch_session.h"
+#include "fileconfig/config_runner.h"
 
 #include <QDialog>
 
@@ -14,7 +15,7 @@ class UdpEndpoint;
 
 // The small modal window of a configuration run, bound to its ConfigFetchSession.
 // Created once and reused; datagrams and the worker's notices arrive while it runs.
-class TGetConfDlg final : public QDialog
+class TGetConfDlg final : public QDialog, public ConfigRunner
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TGetConfDlg)
@@ -26,7 +27,9 @@ public:
 
     ConfigFetchSession &session() { return m_session; }
     // Configures the run, shows the window modally until the run ends; 1 OK, 2 Cancel.
-    int run(const ConfigTransfer &transfer);
+    int run(const ConfigTransfer &transfer) override;
+    QStringList listing() const override { return m_session.listing(); }
+    bool credentialsRejected() const override { return m_session.credentialsRejected(); }
 
 public slots:
     void reject() override;

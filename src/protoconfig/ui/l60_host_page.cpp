@@ -1,22 +1,48 @@
 #include "protoconfig/ui/l60_host_page.h"
 
-#include "protoconfig/ui/l60_page_builder.h"
-
+#include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
-
-using namespace L60Ui;
+#include <QVBoxLayout>
 
 L60HostPage::L60HostPage(QWidget *parent)
-    : QWidget(parent)
+    : L60PageWidget("tabL60Hostname", parent)
 {
-    setObjectName(QStringLiteral("tabL60Hostname"));
-    QGroupBox *g = group(this, "grpL60HostName", caption(3045, "Model and Host Name"), 8, 60, 530,
-                         130);
-    label(g, "lblL60HostName", caption(3046, "Camera Host Name", true), 12, 24, 160);
-    edit(g, "editL60HostName", 180, 24, 220);
-    label(g, "lblL60Domain", caption(3047, "Domain Name", true), 12, 56, 160);
-    edit(g, "editL60Domain", 180, 56, 220);
-    label(g, "lblL60Model", caption(3048, "Product Model", true), 12, 88, 160);
-    edit(g, "editL60Model", 180, 88, 220)->setReadOnly(true);
+    QGroupBox *g = group("grpL60HostName", caption(3045, "Model and Host Name"), this);
+    m_host = edit("editL60HostName", g);
+    m_domain = edit("editL60Domain", g);
+    m_model = edit("editL60Model", g);
+    m_model->setReadOnly(true);
+    auto *form = new QFormLayout(g);
+    form->addRow(label("lblL60HostName", caption(3046, "Camera Host Name", true), g), m_host);
+    form->addRow(label("lblL60Domain", caption(3047, "Domain Name", true), g), m_domain);
+    form->addRow(label("lblL60Model", caption(3048, "Product Model", true), g), m_model);
+    body()->addWidget(g);
+    body()->addStretch(1);
+
+    for (QLineEdit *e : {m_host, m_domain})
+        connect(e, &QLineEdit::textEdited, this, &L60HostPage::edited);
+}
+
+void L60HostPage::setSettings(const L60HostSettings &s)
+{
+    fill(m_host, s.host);
+    fill(m_domain, s.domain);
+}
+
+L60HostSettings L60HostPage::settings() const
+{
+    return {m_host->text(), m_domain->text()};
+}
+
+void L60HostPage::setModelName(const QString &model)
+{
+    m_model->setText(model);
+}
+
+void L60HostPage::setDomainEnabled(bool on)
+{
+    m_domain->setEnabled(on);
+    paint(m_domain, on ? Colour::Window : Colour::InactiveBorder);
 }

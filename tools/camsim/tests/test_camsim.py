@@ -103,19 +103,66 @@ FLEET = [
     camera(0x30, after_restart={"ip": "127.0.0.131", "host_name": "moved"}),
     camera(0x31),
     camera(0x32),
+    # what an apply takes, resets, seeding, audio
+    camera(0x33),
+    camera(0x34, apply_validate=False),
+    camera(0x35, apply_answer="unknown"),
+    camera(0x36, reply="fail", apply_answer="success"),
+    camera(0x37),
+    camera(0x38, model=2, model_name="T80K"),
+    camera(0x39, model=6, model_name="T80"),
+    camera(0x3A, model=5, model_name="L80K"),
 ]
+
+# Files of every reset scope, written out from the page table rather than taken
+# from the simulator.
+SCOPE_FILES = {
+    2: ["etc/ddns.conf"],
+    3: ["etc/thttpd.conf", "etc/html/title.js"],
+    4: ["etc/rc.server", "etc/udp_server.conf", "etc/tcp_server.conf"],
+    5: ["etc/event/dio_input.conf", "etc/event/hw_motion.conf", "etc/event/periodic_timer.conf"],
+    6: ["etc/middle.conf"],
+    7: ["etc/control.conf"],
+    8: ["etc/general.conf"],
+    9: ["etc/rc.iptables"],
+    10: ["etc/audio.conf"],
+}
+MOTION_FILE = "etc/event/hw_motion.conf"
+APPLY = b"\x05\x01\x01"
+UPLOAD_RESTART = b"\x07\x01\x01"
+
+
+def seed_bytes(rel):
+    with open(os.path.join(REPO_CAMFILES, rel), "rb") as f:
+        return f.read()
+
+
+def write_file(root, rel, data):
+    path = os.path.join(root, rel)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def read_file(root, rel):
+    with open(os.path.join(root, rel), "rb") as f:
+        return f.read()
 
 
 class Sim:
     def __init__(self, fleet, extra_args=()):
+        """fleet None starts the built-in demo fleet."""
         self.dir = tempfile.mkdtemp(prefix="camsim-test-")
         self.port = free_udp_port()
-        path = os.path.join(self.dir, "fleet.json")
-        with open(path, "w") as f:
-            json.dump({"cameras": fleet}, f)
+        source = ["--demo"]
+        if fleet is not None:
+            path = os.path.join(self.dir, "fleet.json")
+            with open(path, "w") as f:
+                json.dump({"cameras": fleet}, f)
+            source = ["--fleet", path]
         env = dict(os.environ, ZORA_LOOPBACK_ONLY="1")
         self.proc = subprocess.Popen(
-            [PYTHON, os.path.join(CAMSIM_DIR, "camsim.py"), "--fleet", path, "--camera-port",
+            [PYTHON, os.path.join(CAMSIM_DIR, "camsim.py")] + source + ["--camera-port",
              str(self.port), "--state-dir", os.path.join(self.dir, "state")] + list(extra_args),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, env=env)
         self.ready = json.loads(self.proc.stdout.readline())
@@ -417,7 +464,7 @@ class CamsimTest(unittest.TestCase):
         root = self.sim.state("c31")["root"]
         os.makedirs(os.path.join(root, "etc"), exist_ok=True)
         with open(os.path.join(root, "etc", "ddns.conf"), "w") as f:
-            f.write("DDNS_ENABLE=1\n")
+            f.write('DDNS_ENABLE="true"\n')
         with open(os.path.join(root, "etc", "middle.conf.tmp"), "w") as f:
             f.write("x")
         data = command(6, mac(0x31), 1, b"\x05\x01\x01")
@@ -428,8 +475,8 @@ class CamsimTest(unittest.TestCase):
         self.assertEqual(applied["action"], 5)
         # The root is seeded from the sample tree, so ddns.conf is there before the upload.
         seeded = os.path.exists(os.path.join(REPO_CAMFILES, "etc", "ddns.conf"))
-        self.assertIn({"name": "etc/ddns.conf", "size": 14, "new": not seeded,
-                       "text": "DDNS_ENABLE=1\n"}, applied["changed"])
+        self.assertIn({"name": "etc/ddns.conf", "size": 19, "new": not seeded,
+                       "text": 'DDNS_ENABLE="true"\n'}, applied["changed"])
         self.assertEqual(applied["tmp_left"], ["etc/middle.conf.tmp"])
 
     def test_factory_reset_restores_settings(self):
@@ -440,6 +487,137 @@ class CamsimTest(unittest.TestCase):
         st = self.sim.state("c32")
         self.assertEqual(st["settings"]["host_name"], "h50")
         self.assertEqual(st["resets"][-1]["scope"], 0)
+
+    def test_apply_checks_the_changed_files(self):
+        cases = [  # (why, file, uploaded text, part of the refusal or None when taken)
+            ("web port 0", "etc/thttpd.conf", "dir=/etc/html\nport=0\n", "port 0 outside 1..65535"),
+            ("web port 65535, text-mode line end", "etc/thttpd.conf", "port=65535\r\n", None),
+            ("commented port is not read", "etc/thttpd.conf", "# port=0\nport=80\n", None),
+            ("stream port 65536", "etc/tcp_server.conf", "server_port = 65536\nmax_connect=5\n",
+             "server_port 65536 outside 1..65535"),
+            ("UDP clients 256", "etc/udp_server.conf", "server_port=5001\nmax_connect=256\n",
+             "max_connect 256 outside 0..255"),
+            ("TCP bounds", "etc/tcp_server.conf", "server_port=1\nmax_connect=255\n", None),
+            ("no stream server started", "etc/rc.server", "#!/bin/sh\n# /bin/udp_server &\nexit 0\n",
+             "starts neither"),
+            ("TCP server only", "etc/rc.server", "#!/bin/sh\n/bin/tcp_server &\nexit 0\n", None),
+            ("DDNS value unquoted", "etc/ddns.conf", "# c\n\nDDNS_ENABLE=true\n", 'not KEY="value"'),
+            ("DDNS as the tool writes it", "etc/ddns.conf",
+             'DDNS_ENABLE="false"\nDDNS_ID="a b"\nDDNS_PW=""\nDDNS_HD="h"\n', None),
+            ("event FTP port 0", "etc/event/dio_input.conf", "[FTP]\nenable=true\nport=0\n",
+             "[ftp] port 0 outside"),
+            ("mail port, lower-case section", "etc/event/hw_motion.conf", "[email]\nport=70000\n",
+             "[email] port 70000 outside"),
+            ("a port outside FTP and EMAIL", "etc/event/periodic_timer.conf", "[NOTIFY]\nport=0\n",
+             None),
+            ("audio port not a number", "etc/audio.conf", "[audio_server_info]\nserver_port=x\n",
+             "server_port 'x' is not a number"),
+            ("audio clients -1", "etc/audio.conf", "[audio_server_info]\nmax_connect=-1\n",
+             "max_connect -1 outside 0..255"),
+            ("file without rules", "etc/general.conf", "port=0\n", None),
+        ]
+        cid, ip, m = "c33", "127.0.0.151", mac(0x33)
+        root = self.sim.state(cid)["root"]
+        for why, rel, text, refusal in cases:
+            with self.subTest(why):
+                write_file(root, rel, text.encode("latin-1"))
+                restarts = self.sim.state(cid)["restarts"]
+                expected = wire.REPLY_SUCCESS if refusal is None else wire.REPLY_MISMATCH
+                self.run_command(cid, ip, command(6, m, 1, APPLY), cmd_reply(m, expected, 0))
+                if refusal is None:
+                    self.sim.wait_up(cid)
+                    applied = self.sim.state(cid)["last_apply"]
+                    self.assertEqual((applied["accepted"], applied["refused"]), (True, []))
+                else:
+                    st = self.sim.state(cid)
+                    self.assertEqual((st["status"], st["restarts"]), ("up", restarts))
+                    self.assertFalse(st["last_apply"]["accepted"])
+                    self.assertEqual([r["name"] for r in st["last_apply"]["refused"]], [rel])
+                    self.assertIn(refusal, st["last_apply"]["refused"][0]["reason"])
+                    self.assertEqual(read_file(root, rel), text.encode("latin-1"))
+                    # The resend reads the same files and is refused again.
+                    self.run_command(cid, ip, command(6, m, 1, UPLOAD_RESTART), cmd_reply(m, 3, 0))
+                write_file(root, rel, seed_bytes(rel))
+
+    def test_apply_answer_and_validation_switches(self):
+        cases = [  # (why, camera, answer to an apply of a bad port, answer to another command)
+            ("validation off takes the bad port", "c34", wire.REPLY_SUCCESS, wire.REPLY_SUCCESS),
+            ("apply_answer replaces reply for applies only", "c35", wire.REPLY_UNKNOWN,
+             wire.REPLY_SUCCESS),
+            ("apply_answer success still checks the files", "c36", wire.REPLY_MISMATCH,
+             wire.REPLY_FAIL),
+        ]
+        for why, cid, apply_reply, other_reply in cases:
+            with self.subTest(why):
+                last = int(cid[1:], 16)
+                ip, m = "127.0.0.%d" % (100 + last), mac(last)
+                write_file(self.sim.state(cid)["root"], "etc/thttpd.conf", b"port=0\n")
+                self.run_command(cid, ip, command(6, m, 1, APPLY), cmd_reply(m, apply_reply, 0))
+                self.sim.wait_up(cid)
+                self.run_command(cid, ip, command(6, m, 1, b"\x03\x01\x05\x04\x01\x00"),
+                                 cmd_reply(m, other_reply, 0))
+                self.sim.wait_up(cid)
+
+    def test_reset_restores_its_scope_only(self):
+        every = sorted(f for files in SCOPE_FILES.values() for f in files)
+        cases = [("scope %d" % scope, "c37", scope, files) for scope, files in SCOPE_FILES.items()]
+        cases += [("scope 0 restores every page", "c37", 0, every),
+                  ("scope 5 on a camera without motion detection", "c38", 5,
+                   [f for f in SCOPE_FILES[5] if f != MOTION_FILE])]
+        for why, cid, scope, restored in cases:
+            with self.subTest(why):
+                st = self.sim.state(cid)
+                root, ip, model = st["root"], st["settings"]["ip"], st["settings"]["model"]
+                own = [f for f in every if model not in (2, 6) or f != MOTION_FILE]
+                for rel in own:
+                    write_file(root, rel, b"edited\n")
+                self.assertTrue(self.sim.ctl(cmd="set", id=cid, fields={"mask": "255.255.0.0"})["ok"])
+                m = mac(int(cid[1:], 16))
+                self.run_command(cid, ip, command(6, m, 1, bytes([6, 1, scope]), model=model),
+                                 cmd_reply(m, 0, model))
+                self.sim.wait_up(cid)
+                st = self.sim.state(cid)
+                for rel in own:
+                    want = seed_bytes(rel) if rel in restored else b"edited\n"
+                    self.assertEqual(read_file(root, rel), want, rel)
+                self.assertLessEqual(set(restored), set(st["resets"][-1]["files"]))
+                if scope != 0:
+                    self.assertEqual(sorted(st["resets"][-1]["files"]), sorted(restored))
+                self.assertEqual(st["settings"]["mask"],
+                                 "255.0.0.0" if scope in (0, 9) else "255.255.0.0")
+                if model in (2, 6):
+                    self.assertFalse(os.path.exists(os.path.join(root, MOTION_FILE)))
+                for rel in own:
+                    write_file(root, rel, seed_bytes(rel))
+                self.sim.ctl(cmd="set", id=cid, fields={"mask": "255.0.0.0"})
+
+    def test_motion_file_is_seeded_only_where_there_is_motion_detection(self):
+        for cid, present in (("c02", True), ("c3a", True), ("c4e", False), ("c39", False)):
+            with self.subTest(cid):
+                root = self.sim.state(cid)["root"]
+                self.assertEqual(os.path.exists(os.path.join(root, MOTION_FILE)), present)
+                self.assertTrue(os.path.exists(os.path.join(root, "etc/event/dio_input.conf")))
+
+    def test_audio_setting_is_announced_in_tag_2(self):
+        head = 38      # reply up to the end of the address block of c3a
+        cases = [  # (why, fields, tail after the address block, or None when set refuses them)
+            ("audio off beats tag 2", {"audio": False, "tags": {"2": 1, "3": 5}}, "020100 030105"),
+            ("audio on without tags", {"audio": True, "tags": None}, "020101"),
+            ("no audio key: tags as given", {"audio": None, "tags": {"2": 1}}, "020101"),
+            ("version 1 has no tail", {"audio": False, "version": 1}, ""),
+            ("version 1 cannot announce audio", {"audio": True, "version": 1}, None),
+        ]
+        ip = "127.0.0.158"
+        for why, fields, tail in cases:
+            with self.subTest(why):
+                fields = dict({"version": 2}, **fields)
+                answer = self.sim.ctl(cmd="set", id="c3a", fields=fields)
+                self.assertEqual(answer["ok"], tail is not None, answer)
+                if tail is None:
+                    continue
+                self.sim.send(wire.discovery_request(0x83), ip)
+                reply = self.sim.recv_from(ip)
+                self.assertEqual(reply[head:].hex(), tail.replace(" ", ""))
 
     # --- control interface -----------------------------------------------
     def test_control_errors(self):
@@ -490,14 +668,14 @@ class FtpHookupTest(unittest.TestCase):
             raise
         return f
 
-    def test_upload_apply_reset_and_password_change(self):
+    def test_upload_apply_and_reset(self):
         import ftplib
         import io
         cams = {c["id"]: c for c in self.sim.ready["cameras"]}
         self.assertIsInstance(cams["c70"]["ftp_port"], int)
         self.assertIsNone(cams["c71"]["ftp_port"])      # protocol-configured family
         f = self.ftp()
-        f.storbinary("STOR /etc/ddns.conf.tmp", io.BytesIO(b"DDNS_ENABLE=1\n"))
+        f.storbinary("STOR /etc/ddns.conf.tmp", io.BytesIO(b'DDNS_ENABLE="true"\n'))
         f.delete("/etc/ddns.conf")
         f.rename("/etc/ddns.conf.tmp", "/etc/ddns.conf")
         f.quit()
@@ -506,7 +684,7 @@ class FtpHookupTest(unittest.TestCase):
         self.sim.wait_up("c70")
         applied = self.sim.state("c70")["last_apply"]
         self.assertEqual((applied["action"], applied["tmp_left"]), (7, []))
-        self.assertEqual([(c["name"], c["size"]) for c in applied["changed"]], [("etc/ddns.conf", 14)])
+        self.assertEqual([(c["name"], c["size"]) for c in applied["changed"]], [("etc/ddns.conf", 19)])
 
         self.sim.send(command(6, mac(0x70), 1, b"\x06\x01\x02"), "127.0.0.212")
         self.assertEqual(self.sim.recv_from("127.0.0.212")[7], 0)
@@ -514,13 +692,30 @@ class FtpHookupTest(unittest.TestCase):
         with open(os.path.join(self.sim.state("c70")["root"], "etc", "ddns.conf")) as fh:
             self.assertEqual(fh.read(), "OLD\n")
 
-        block = wire.scramble("s3cret", "127.0.0.1", 99)
-        self.sim.send(command(5, mac(0x70), 1, b"\x00" + block), "127.0.0.212")
-        self.assertEqual(self.sim.recv_from("127.0.0.212")[7], 0)
-        self.sim.wait_up("c70")
-        with self.assertRaises(ftplib.error_perm):
-            self.ftp("pass")
-        self.ftp("s3cret").quit()
+    def test_password_change_reaches_the_ftp_login(self):
+        import ftplib
+        port = self.sim.state("c70")["ftp_port"]
+        cases = [  # (why, command body, password the FTP server takes, password it refuses)
+            ("account command", (5, b"\x00" + wire.scramble("s3cret", "127.0.0.1", 99)),
+             "s3cret", "pass"),
+            ("factory reset brings the old one back", (6, b"\x06\x01\x00"), "pass", "s3cret"),
+        ]
+        for why, (code, body), taken, refused in cases:
+            with self.subTest(why):
+                block = wire.scramble(refused, "127.0.0.1", 7)     # the password in force
+                self.sim.send(command(code, mac(0x70), 1, body, block=block), "127.0.0.212")
+                self.assertEqual(self.sim.recv_from("127.0.0.212")[7], 0)
+                # The control answer comes after the command was handled in full, so the
+                # next login already meets the new server, before the camera is back.
+                self.assertEqual(self.sim.state("c70")["ftp_port"], port)
+                with self.assertRaises(ftplib.error_perm):
+                    self.ftp(refused)
+                self.ftp(taken).quit()
+                self.sim.wait_up("c70")
+        with self.subTest("set while the camera restarts"):
+            self.assertTrue(self.sim.ctl(cmd="restart", id="c70", delay=2)["ok"])
+            self.assertTrue(self.sim.ctl(cmd="set", id="c70", fields={"admin_password": "l8r"})["ok"])
+            self.ftp("l8r").quit()
 
 
 class LifecycleTest(unittest.TestCase):
@@ -539,6 +734,22 @@ class LifecycleTest(unittest.TestCase):
                     self.assertEqual(sim.proc.wait(5), 0)
                 finally:
                     sim.close()
+
+    def test_demo_fleet(self):
+        sim = Sim(None, ["--no-ftp"])
+        try:
+            cams = {c["id"]: c for c in sim.ready["cameras"]}
+            tails = [  # (camera, end of its discovery reply)
+                ("cam1", "010100 020101 030105 040101"),
+                ("cam4", "020100 03010a 040100"),      # the file-configured camera without audio
+            ]
+            for cid, tail in tails:
+                with self.subTest(cid):
+                    ip = cams[cid]["ip"]
+                    sim.send(wire.discovery_request(0x83), ip)
+                    self.assertTrue(sim.recv_from(ip).hex().endswith(tail.replace(" ", "")))
+        finally:
+            sim.close()
 
     def test_refuses_non_loopback_fleet(self):
         sim = Sim([camera(0x61, ip="10.0.0.1")], ["--no-ftp"])

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/check_failure.h"
+
+#include <optional>
+
+struct AudioSettings;
+
+// The Save checks of the Audio page, in their order; the first failure only.
+std::optional<CheckFailure> CheckAudioPage(const AudioSettings &s);

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "fileconfig/page_files.h"
+#include "fileconfig/page_settings.h"
+#include "protoconfig/commands.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class CommandConfirmation;
+class ConfigRunner;
+class CredentialPrompt;
+class FilePagesView;
+class LocalNetworkInfo;
+class Messenger;
+struct TConfigItem;
+
+// The settings pages of a file-configured camera without their widgets: entering a tab
+// (login, reachability, fetch, reading the files), the changed mark, Save (checks, then
+// the command or the files' upload), Restore, the account page, the Set Default buttons
+// and the question when a page with edits is left. The window binds the widgets through
+// FilePagesView and forwards their signals here.
+class FilePages final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FilePages)
+
+public:
+    // The selected camera-list row as the pages need it.
+    struct Selection {
+        TConfigItem *camera = nullptr;
+        int record = -1;
+        QString mac;    // column 0
+        QString kind;   // column 4: "2" local, "3" remote
+    };
+    using SelectionSource = std::function<Selection()>;
+
+    explicit FilePages(Messenger &messenger, QObject *parent = nullptr);
+
+    void setView(FilePagesView *view) { m_view = view; }
+    void setSelectionSource(SelectionSource source) { m_selection = std::move(source); }
+    void setCredentialPrompt(CredentialPrompt *prompt) { m_prompt = prompt; }
+    void setConfirmation(CommandConfirmation *confirmation) { m_confirmation = confirmation; }
+    void setConfigRunner(ConfigRunner *runner) { m_runner = runner; }
+    void setLocalNetwork(LocalNetworkInfo *info) { m_local = info; }
+    void setCommandSources(CommandSources sources) { m_sources = std::move(sources); }
+    // Where the working copies of the camera files live; LocalTempFolder() unless set.
+    void setLocalFolder(const QString &folder) { m_folder = folder; }
+    QString localFolder() const;
+
+    FileTab currentTab() const { return m_tab; }
+    // The shown page holds edits that were not saved.
+    bool changed() const;
+    // The shown page's settings as they were loaded; nothing while the page shows no
+    // camera's values (not entered, or its fetch failed).
+    const std::optional<PageSettings> &loaded() const { return m_loaded; }
+
+    // Page control change: the page is entered (after the question when the page left
+    // holds edits).
+    void CategoryChange(FileTab tab);
+    // The selected camera changed, or it came back after a command: the first page, or
+    // the current one again, entered without asking.
+    void enterFirstPage();
+    void reenterCurrentPage();
+    // The selected camera answered discovery again: the pages shown from its record
+    // follow it, unless they hold edits.
+    void refreshFromRecord();
+    // Nothing selected: no page shows a camera.
+    void clear();
+
+    // A control of the current page was edited.
+    void ConfigChanged();
+    void btnSaveClick();
+    void btnRestoreClick();
+    // The Event Server page's source buttons.
+    void eventSourceChosen(EventSource source);
+    // A Set Default button with its scope.
+    void setDefaultClick(int scope);
+
+    // The account page.
+    void chkChangePasswdClick(bool ticked);
+    void chkUseAccountClick(bool ticked);
+    void editNewPasswordChange();
+    void btnAccountSaveClick();
+
+    // The user leaves the page, the camera or the window: when the page holds edits,
+    // the question; Yes saves them to the camera that holds them. Returns after that.
+    void leavePage();
+    // Saves the shown page's edits without asking first whether to (the user already
+    // answered the question).
+    void saveEdits();
+    // A command or upload for the camera succeeded: the shown values are the camera's.
+    void markSaved();
+    // Buttons after a refused login on a command: edits stay, Save offered again.
+    void offerSaveAgain();
+
+signals:
+    // A reset to defaults was sent: the page fetches again when the camera answers.
+    void resetPendingRaised();
+
+private:
+    Selection selection() const;
+    void enter(FileTab tab);
+    bool enterFilePage(const Selection &sel);
+    void showLoaded(const PageSettings &settings);
+    void loadRecordPages(const Selection &sel);
+    void enterAccountPage(const Selection &sel);
+    void updateButtons();
+    void failed(const QString &text, const QString &caption, int style, const QString &focus);
+    bool reachable(const TConfigItem &camera) const;
+    void saveCommandPage(const Selection &sel);
+    void saveFilePage(const Selection &sel);
+    bool readLocalPage(FileTab tab, EventSource source);
+
+    Messenger &m_messenger;
+    FilePagesView *m_view = nullptr;
+    CredentialPrompt *m_prompt = nullptr;
+    CommandConfirmation *m_confirmation = nullptr;
+    ConfigRunner *m_runner = nullptr;
+    LocalNetworkInfo *m_local = nullptr;
+    CommandSources m_sources;
+    SelectionSource m_selection;
+    QString m_folder;
+
+    FileTab m_tab = FileTab::NetworkInfo;
+    std::optional<PageSettings> m_loaded;
+    QStringList m_listing;
+    bool m_accountButtons = false;
+    bool m_useAccountChanged = false;
+    bool m_leaving = false;
+};

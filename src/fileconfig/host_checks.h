@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/check_failure.h"
+#include "fileconfig/page_settings.h"
+
+#include <optional>
+
+// The Save checks of the Host Name page, in their order; the first failure only.
+std::optional<CheckFailure> CheckHostPage(const HostPageSettings &s);

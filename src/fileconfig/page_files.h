@@ -1,0 +1,36 @@
+#pragma once
+
+#include "fileconfig/config_error.h"
+#include "fileconfig/page_settings.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Which camera files each settings tab shows, and reading and writing them in the local
+// folder, for every tab alike.
+namespace PageFiles {
+
+// Model codes 2 and 6 have no motion detection (and choose channel 1's PTZ model).
+bool HasMotionDetection(quint8 modelCode);
+// The file set of a tab; -1 for tabs shown from the discovery data.
+int SetOf(FileTab tab, quint8 modelCode);
+// The tab's settings read from the local files. listing: the daemon folder's listing of
+// the fetch (Camera Control); source: the event file shown. On error `out` is unchanged.
+ConfigError Read(FileTab tab, const QString &folder, const QStringList &listing,
+                 EventSource source, PageSettings &out);
+// Writes the settings into their local files (the event settings into their source's
+// file only).
+ConfigError Write(const QString &folder, const PageSettings &settings);
+
+// The local files of a set as they are now (nothing for a missing file), so that a
+// failed upload can put back what the camera still holds.
+using Snapshot = QHash<QString, std::optional<QByteArray>>;
+Snapshot Take(const QString &folder, int set);
+// False when a file could not be put back.
+bool PutBack(const QString &folder, const Snapshot &snapshot);
+
+} // namespace PageFiles

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/check_failure.h"
+
+#include <optional>
+
+struct SystemInfoSettings;
+
+// The Save checks of the System Info page: only what general.conf cannot hold.
+std::optional<CheckFailure> CheckSystemInfoPage(const SystemInfoSettings &s);

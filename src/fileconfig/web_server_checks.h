@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/check_failure.h"
+
+#include <optional>
+
+struct WebServerSettings;
+
+// The Save checks of the Web Server page, in their order; the first failure only.
+std::optional<CheckFailure> CheckWebServerPage(const WebServerSettings &s);
