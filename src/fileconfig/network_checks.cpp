@@ -70,8 +70,10 @@ std::optional<CheckFailure> checkPppoe(const NetworkPageSettings &s)
     const QString pppMtu = QStringLiteral("pppMTU");
     const QString pppService = QStringLiteral("pppService");
     // The DNS text is checked with automatic DNS too, while its field is disabled: it
-    // holds the address the camera announced.
-    if (auto f = requireAddress(
+    // holds the address the camera announced. A camera that gets its DNS server from the
+    // provider announces 0.0.0.0 there, which must not make the page unsavable.
+    const bool providerDns = !s.pppManualDns && s.pppDns == QLatin1String("0.0.0.0");
+    if (auto f = providerDns ? std::nullopt : requireAddress(
             s.pppDns, GetString(3180, QStringLiteral("Primary DNS Address is Invalid")), pppDns))
         return f;
     if (auto f = Checks::RequireField(

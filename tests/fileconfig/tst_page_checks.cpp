@@ -214,6 +214,12 @@ void TestPageChecks::networkPppoe_data()
             s.pppUser.clear();
         }),
         {"Primary DNS Address is Invalid", "pppDns"});
+    row("provider dns 0.0.0.0 with automatic dns", ppp([](auto &s) {
+            s.pppManualDns = false;
+            s.pppDns = "0.0.0.0";
+        }));
+    row("manual dns 0.0.0.0", ppp([](auto &s) { s.pppDns = "0.0.0.0"; }),
+        {"Primary DNS Address is Invalid", "pppDns"});
     row("user", ppp([](auto &s) { s.pppUser.clear(); }), {"User ID is required", "pppUserID"});
     row("password", ppp([](auto &s) { s.pppPassword.clear(); }),
         {"Password is required", "pppPassword"});

@@ -17,6 +17,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 
 namespace {
@@ -67,8 +68,15 @@ FileCategory::FileCategory(FilePages &flow, LocalNetworkInfo *localNetwork, QWid
                 new SystemInfoPage(this),
                 new SecurityPage(this),
                 new AudioPage(this)};
-    for (int i = 0; i < kFileTabCount; ++i)
-        addTab(m_sheets[i], text(kTitles[i].id, kTitles[i].fallback));
+    // A page taller than the window scrolls rather than squeezing its rows together.
+    for (int i = 0; i < kFileTabCount; ++i) {
+        auto *scroll = new QScrollArea(this);
+        scroll->setObjectName(m_sheets[i]->objectName() + QStringLiteral("Scroll"));
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(m_sheets[i]);
+        addTab(scroll, text(kTitles[i].id, kTitles[i].fallback));
+    }
 
     m_buttons = new QWidget(this);
     auto *row = new QHBoxLayout(m_buttons);
