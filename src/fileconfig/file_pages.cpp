@@ -308,15 +308,20 @@ void FilePages::saveCommandPage(const Selection &sel)
         command = L60::HostCommand(camera, sel.kind, *h, m_sources);
     else
         return;
+    submitCommand(sel, command);
+}
+
+void FilePages::submitCommand(const Selection &sel, const CommandBytes &command)
+{
     if (!command.ok()) {
         m_messenger.tell(command.error, L60::ErrorCaption(), Messenger::Style::Error);
         return;
     }
     if (!m_confirmation)
         return;
-    const CommandOutcome outcome = Commands::Submit(camera, sel.record, L60::Unicast(camera),
-                                                    command.bytes, Commands::kCapacity,
-                                                    *m_confirmation);
+    const CommandOutcome outcome =
+        Commands::Submit(*sel.camera, sel.record, L60::Unicast(*sel.camera), command.bytes,
+                         Commands::kCapacity, *m_confirmation);
     if (outcome == CommandOutcome::Success)
         markSaved();
 }
@@ -513,17 +518,7 @@ void FilePages::btnAccountSaveClick()
         m_view->showSettings(FileTab::Account, shown);
     }
     const CommandBytes command = L60::AccountSaveCommand(camera, sel.kind, *s, m_sources);
-    if (!command.ok()) {
-        m_messenger.tell(command.error, L60::ErrorCaption(), Messenger::Style::Error);
-        return;
-    }
-    if (!m_confirmation)
-        return;
-    const CommandOutcome outcome = Commands::Submit(camera, sel.record, L60::Unicast(camera),
-                                                    command.bytes, Commands::kCapacity,
-                                                    *m_confirmation);
-    if (outcome == CommandOutcome::Success)
-        markSaved();
+    submitCommand(sel, command);
 }
 
 // ---- leaving ----

@@ -113,6 +113,8 @@ private:
     bool reachable(const TConfigItem &camera) const;
     void saveCommandPage(const Selection &sel);
     void saveFilePage(const Selection &sel);
+    // Hands a built command to the confirmation step; a confirmed one leaves the page clean.
+    void submitCommand(const Selection &sel, const CommandBytes &command);
     bool readLocalPage(FileTab tab, EventSource source);
 
     Messenger &m_messenger;

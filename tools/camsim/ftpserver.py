@@ -30,12 +30,13 @@ import itertools
 import json
 import logging
 import os
+import socket
 import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
-from pyftpdlib.ioloop import IOLoop
+from pyftpdlib.ioloop import IOLoop, RetryError
 from pyftpdlib.servers import ThreadedFTPServer
 
 FAULT_NAMES = ("login_530", "no_greeting", "drop_after", "stor_553", "disk_full",
@@ -102,6 +103,8 @@ def _make_handlers(server):
 
         def __init__(self, sock, cmd_channel):
             self._dropping = False
+            self._stored = 0
+            self._full = False
             super().__init__(sock, cmd_channel)
 
         def _cut(self, reply):
@@ -111,11 +114,42 @@ def _make_handlers(server):
         def _receive_limit(self):
             if "drop_after" in faults:
                 return int(faults["drop_after"]), "426 Data connection lost; transfer aborted."
-            if "disk_full" in faults:
-                return int(faults["disk_full"]), "452 Insufficient storage space."
             return None, None
 
+        # A full disk keeps the first bytes, takes the rest of the upload without storing
+        # it and answers 452 once the client has sent everything: closing the data
+        # connection early would let the client see a reset before the reply, or not,
+        # by chance.
+        def _read_into_full_disk(self):
+            try:
+                chunk = self.recv(self.ac_in_buffer_size)
+            except RetryError:
+                return
+            except socket.error:
+                return self.handle_error()
+            self.tot_bytes_received += len(chunk)
+            if not chunk:
+                return
+            room = int(faults["disk_full"]) - self._stored
+            if room > 0:
+                part = chunk[:room]
+                if self._data_wrapper is not None:
+                    part = self._data_wrapper(part)
+                self.file_obj.write(part)
+                self._stored += min(room, len(chunk))
+            if len(chunk) > max(room, 0):
+                self._full = True
+
+        def handle_close(self):
+            if self._full and not self._closed:
+                self.transfer_finished = False
+                self._resp = ("452 Insufficient storage space.", logging.debug)
+                return self.close()
+            return super().handle_close()
+
         def handle_read(self):
+            if "disk_full" in faults and self.receive:
+                return self._read_into_full_disk()
             limit, reply = self._receive_limit()
             if limit is None or not self.receive:
                 return super().handle_read()
