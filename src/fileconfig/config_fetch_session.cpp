@@ -70,16 +70,6 @@ void ConfigFetchSession::attachTimers(QTimer *timeoutTimer, QTimer *sendRebootTi
     setSendRebootTimer(m_sendRebootActive);
 }
 
-QString ConfigFetchSession::labelText() const
-{
-    return GetString(3296, QStringLiteral("Getting Configurations from the Camera..."));
-}
-
-QString ConfigFetchSession::buttonCaption() const
-{
-    return GetString(3279, QStringLiteral("Abort"));
-}
-
 void ConfigFetchSession::setTimeoutTimer(bool on)
 {
     m_timeoutActive = on;
@@ -122,8 +112,7 @@ void ConfigFetchSession::show()
     const QString folder = m_folder.isEmpty() ? LocalTempFolder() : m_folder;
     auto *worker = new TGetConfThread(m_runId, m_transfer, folder, m_limits);
     connect(worker, &TGetConfThread::progress, this, &ConfigFetchSession::workerProgress);
-    connect(worker, &TGetConfThread::threadDone, this, &ConfigFetchSession::WMThreadDone);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &TGetConfThread::finished, this, &ConfigFetchSession::WMThreadDone);
     m_worker = worker;
     m_workers.append(worker);
     m_endpoint.markSend();
@@ -131,13 +120,16 @@ void ConfigFetchSession::show()
     worker->start();
 }
 
-void ConfigFetchSession::workerProgress(quint64 runId, int position)
+void ConfigFetchSession::workerProgress(quint64 runId, qint64 done, qint64 total)
 {
-    if (runId != m_runId || m_state != State::Transferring)
+    if (runId != m_runId || m_state != State::Transferring || total <= 0)
         return;
     m_endpoint.markReceive();
     m_progressVisible = true;
-    m_progressPosition = qBound(0, position, 100);
+    // The login takes the first tenth of the bar, the files share the rest.
+    constexpr int kLoggedIn = 10;
+    constexpr int kFilesShare = 90;
+    m_progressPosition = qBound(0, kLoggedIn + int(done) * (kFilesShare / int(total)), 100);
     emit changed();
 }
 
@@ -146,9 +138,9 @@ void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Resul
     if (runId != m_runId || m_state != State::Transferring)
         return;
     m_worker = nullptr;
-    m_threadResult = result.code;
+    m_threadResult = result.code();
     m_listing = result.listing;
-    switch (result.code) {
+    switch (result.code()) {
     case 0:
         if (!uploadsConfiguration(m_transfer)) {
             close(Ok);

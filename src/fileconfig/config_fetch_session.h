@@ -19,8 +19,8 @@ class QTimer;
 // The logic of the configuration dialog: one run moves a set's files between the camera
 // and the local folder on a worker thread, and after an upload asks the camera to apply
 // them and waits for its answer. The whole run is bounded by TimeoutTimer; the apply
-// command is repeated by SendRebootTimer. A window binds its controls to the texts and
-// calls show(); tests call the tick methods instead of waiting for the timers.
+// command is repeated by SendRebootTimer. A window binds its controls to the progress
+// and calls show(); tests call the tick methods instead of waiting for the timers.
 class ConfigFetchSession final : public QObject, public DatagramSink
 {
     Q_OBJECT
@@ -76,8 +76,6 @@ public:
     // page again.
     bool credentialsRejected() const { return m_credentialsRejected; }
 
-    QString labelText() const;
-    QString buttonCaption() const;
     bool progressVisible() const { return m_progressVisible; }
     int progressPosition() const { return m_progressPosition; }
     bool timeoutTimerActive() const { return m_timeoutActive; }
@@ -93,7 +91,7 @@ signals:
     void loginRejected(int row);
 
 private:
-    void workerProgress(quint64 runId, int position);
+    void workerProgress(quint64 runId, qint64 done, qint64 total);
     void sendApply(quint8 action);
     void setTimeoutTimer(bool on);
     void setSendRebootTimer(bool on);

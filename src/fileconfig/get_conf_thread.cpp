@@ -6,16 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 
 #include <cstdio>
 
-std::atomic<int> TGetConfThread::s_running = 0;
-
 namespace {
-
-constexpr int kLoggedInPosition = 10;
-constexpr int kFilesShare = 90;
 
 TransferMode effectiveMode(const ConfigTransfer &t)
 {
@@ -33,18 +27,30 @@ TransferMode effectiveMode(const ConfigTransfer &t)
 
 } // namespace
 
+FtpConnection TGetConfThread::connectionOf(const ConfigTransfer &transfer,
+                                           const FtpClient::Limits &limits)
+{
+    FtpConnection c;
+    c.host = transfer.host;
+    c.port = transfer.port;
+    c.user = transfer.user;
+    c.password = transfer.password;
+    c.passive = transfer.passive;
+    c.transferType = transfer.transferType;
+    c.limits = limits;
+    return c;
+}
+
 TGetConfThread::TGetConfThread(quint64 runId, const ConfigTransfer &transfer,
                                const QString &localFolder, const FtpClient::Limits &limits,
                                QObject *parent)
-    : QThread(parent)
-    , m_runId(runId)
+    : TransferWorker(runId, connectionOf(transfer, limits), parent)
     , m_transfer(transfer)
+    , m_mode(effectiveMode(transfer))
     , m_folder(localFolder)
-    , m_limits(limits)
 {
-    qRegisterMetaType<TGetConfThread::Result>();
     const ConfigFileSet set(transfer.set);
-    switch (effectiveMode(transfer)) {
+    switch (m_mode) {
     case TransferMode::Download:
         m_remote = set.remotePaths();
         m_local = set.localNames();
@@ -64,38 +70,6 @@ TGetConfThread::TGetConfThread(quint64 runId, const ConfigTransfer &transfer,
             m_remote = {transfer.daemon};
         break;
     }
-    ++s_running;
-}
-
-TGetConfThread::~TGetConfThread()
-{
-    // A worker is only destroyed after run() returned (or when it never started).
-    wait();
-}
-
-void TGetConfThread::requestAbort()
-{
-    QMutexLocker lock(&m_abortMutex);
-    m_abortRequested = true;
-    if (m_client && !m_protected)
-        m_client->abort();
-}
-
-bool TGetConfThread::enterProtected()
-{
-    QMutexLocker lock(&m_abortMutex);
-    if (m_abortRequested)
-        return false;
-    m_protected = true;
-    return true;
-}
-
-void TGetConfThread::leaveProtected()
-{
-    QMutexLocker lock(&m_abortMutex);
-    m_protected = false;
-    if (m_abortRequested && m_client)
-        m_client->abort();
 }
 
 QString TGetConfThread::localPath(const QString &name) const
@@ -107,170 +81,136 @@ QString TGetConfThread::localPath(const QString &name) const
 
 void TGetConfThread::step(int done)
 {
-    if (m_remote.isEmpty())
-        return;
-    Q_EMIT progress(m_runId, kLoggedInPosition + done * (kFilesShare / int(m_remote.size())));
+    if (!m_remote.isEmpty())
+        reportProgress(done, m_remote.size());
 }
 
-void TGetConfThread::run()
+TransferResult TGetConfThread::check()
 {
-    Result result;
-    {
-        FtpClient client;
-        client.setHost(m_transfer.host);
-        client.setPort(m_transfer.port);
-        client.setUser(m_transfer.user);
-        client.setPassword(m_transfer.password);
-        client.setPassive(m_transfer.passive);
-        client.setTransferType(m_transfer.transferType);
-        client.setLimits(m_limits);
-        {
-            QMutexLocker lock(&m_abortMutex);
-            m_client = &client;
-            if (m_abortRequested)
-                client.abort();
-        }
-        result = work(client);
-        QMutexLocker lock(&m_abortMutex);
-        m_client = nullptr;
-    }
-    if (effectiveMode(m_transfer) == TransferMode::Download) {
-        if (result.code == 0 && !movePartialsIntoPlace())
-            result.code = 1;
-        if (result.code != 0)
-            discardPartials();
-    }
-    --s_running;
-    Q_EMIT threadDone(m_runId, result);
-}
-
-TGetConfThread::Result TGetConfThread::work(FtpClient &client)
-{
-    Result result;
-    const TransferMode mode = effectiveMode(m_transfer);
+    TransferResult result;
     // Before any connection: a missing local file would otherwise be found only after
     // some of the set was already stored on the camera.
-    if (mode == TransferMode::Upload) {
+    if (m_mode == TransferMode::Upload) {
         for (const QString &name : std::as_const(m_local)) {
             if (name.isEmpty() || !QFileInfo(localPath(name)).isFile()) {
-                result.code = 1;
+                result.outcome = TransferResult::Outcome::LocalFileMissing;
                 result.missingLocal = name;
                 return result;
             }
         }
     }
-    if (!client.connectToHost()) {
-        result.code = 2;
-        result.errorText = client.errorString();
-        client.quit();
-        return result;
-    }
-    step(0);
-
-    bool ok = true;
-    switch (mode) {
-    case TransferMode::Download:
-        ok = download(client, result);
-        break;
-    case TransferMode::Upload:
-        ok = upload(client, result) && finishUpload(client, result);
-        break;
-    case TransferMode::Delete:
-        for (const QString &path : std::as_const(m_remote)) {
-            if (!(ok = client.remove(path)))
-                break;
-        }
-        step(int(m_remote.size()));
-        break;
-    }
-    if (ok && ConfigFileSet(m_transfer.set).listsDaemonFolder())
-        ok = listDaemonFolder(client, m_storedPath, result);
-    if (!ok) {
-        result.code = 1;
-        if (result.errorText.isEmpty())
-            result.errorText = client.errorString();
-        client.quit();
-        return result;
-    }
-    if (!client.quit()) {
-        result.code = 1;
-        result.errorText = client.errorString();
-        return result;
-    }
-    result.code = 0;
     return result;
 }
 
-bool TGetConfThread::download(FtpClient &client, Result &result)
+void TGetConfThread::build(FtpJob &job, FtpClient &client)
 {
-    Q_UNUSED(result);
-    for (int i = 0; i < m_remote.size(); ++i) {
-        if (!client.retrieve(m_remote.at(i),
-                             localPath(m_local.at(i)) + QLatin1String(kPartialSuffix)))
-            return false;
-        step(i + 1);
+    job.addStep([this] {
+        step(0);
+        return true;
+    });
+    switch (m_mode) {
+    case TransferMode::Download:
+        buildDownload(job, client);
+        break;
+    case TransferMode::Upload:
+        buildUpload(job, client);
+        break;
+    case TransferMode::Delete:
+        buildDelete(job, client);
+        break;
     }
-    return true;
+    if (ConfigFileSet(m_transfer.set).listsDaemonFolder())
+        buildDaemonListing(job, client);
 }
 
-bool TGetConfThread::upload(FtpClient &client, Result &result)
+void TGetConfThread::buildDownload(FtpJob &job, FtpClient &client)
 {
-    Q_UNUSED(result);
     for (int i = 0; i < m_remote.size(); ++i) {
-        const QString local = localPath(m_local.at(i));
-        QString target = m_remote.at(i);
-        bool stored = client.store(local, target);
-        // A folder cannot be stored to; the file goes into it under its own name.
-        if (!stored && target.endsWith(u'/') && !client.isAborted()) {
-            target = FtpJob::fallbackName(target, local);
-            stored = client.store(local, target);
-        }
-        if (!stored)
-            return false;
-        m_storedPath = target;
-        step(i + 1);
+        job.addStep([this, &client, i] {
+            if (!client.retrieve(m_remote.at(i),
+                                 localPath(m_local.at(i)) + QLatin1String(kPartialSuffix)))
+                return false;
+            step(i + 1);
+            return true;
+        });
     }
-    return true;
 }
 
-bool TGetConfThread::finishUpload(FtpClient &client, Result &result)
+void TGetConfThread::buildUpload(FtpJob &job, FtpClient &client)
 {
+    for (int i = 0; i < m_remote.size(); ++i) {
+        job.addStep([this, &client, i] {
+            const QString local = localPath(m_local.at(i));
+            QString target = m_remote.at(i);
+            bool stored = client.store(local, target);
+            // A folder cannot be stored to; the file goes into it under its own name.
+            if (!stored && target.endsWith(u'/') && !client.isAborted()) {
+                target = FtpJob::fallbackName(target, local);
+                stored = client.store(local, target);
+            }
+            if (!stored)
+                return false;
+            m_storedPath = target;
+            step(i + 1);
+            return true;
+        });
+    }
     const ConfigFileSet set(m_transfer.set);
     if (!set.usesTemporaryNames())
-        return true;
+        return;
     for (const QString &finalPath : set.finishOrder()) {
-        if (!replaceOnCamera(client, finalPath, result))
-            return false;
+        job.addStep([this, &client, finalPath] {
+            if (!enterProtected())
+                return false;
+            // One exchange: "DELE" (a camera that never had the file answers 550, which
+            // is no error), "RNFR", "RNTO". Once it fails the final file may be gone.
+            const bool ok = client.replace(
+                finalPath + QLatin1String(ConfigFileSet::kTemporarySuffix), finalPath);
+            if (!ok)
+                m_lackingOnCamera = finalPath;
+            leaveProtected();
+            return ok;
+        });
     }
     const QString site = set.siteAfterFinish();
-    return site.isEmpty() || client.site(site);
+    if (!site.isEmpty())
+        job.addSite(site);
 }
 
-bool TGetConfThread::replaceOnCamera(FtpClient &client, const QString &finalPath, Result &result)
+void TGetConfThread::buildDelete(FtpJob &job, FtpClient &client)
 {
-    if (!enterProtected()) {
-        result.errorText = QStringLiteral("Aborted");
-        return false;
+    for (const QString &path : std::as_const(m_remote))
+        job.addDelete(path);
+    job.addStep([this, &client] {
+        Q_UNUSED(client);
+        step(int(m_remote.size()));
+        return true;
+    });
+}
+
+void TGetConfThread::buildDaemonListing(FtpJob &job, FtpClient &client)
+{
+    if (m_transfer.set == ConfigFileSet::DaemonAdd) {
+        job.addStep([this, &client] {
+            return client.site(QStringLiteral("chmod 755 ") + m_storedPath);
+        });
     }
-    // One exchange: "DELE" (a camera that never had the file answers 550, which is no
-    // error), "RNFR", "RNTO". Once it fails the final file may already be gone.
-    const bool ok = client.replace(
-        finalPath + QLatin1String(ConfigFileSet::kTemporarySuffix), finalPath);
-    if (!ok)
-        result.lackingOnCamera = finalPath;
-    leaveProtected();
-    return ok;
+    job.addChangeDirectory(QStringLiteral("etc"));
+    job.addChangeDirectory(QStringLiteral("control_deamon"));
+    job.addNameList();
 }
 
-bool TGetConfThread::listDaemonFolder(FtpClient &client, const QString &storedPath,
-                                      Result &result)
+void TGetConfThread::conclude(TransferResult &result)
 {
-    if (m_transfer.set == ConfigFileSet::DaemonAdd
-        && !client.site(QStringLiteral("chmod 755 ") + storedPath))
-        return false;
-    return client.changeDirectory(QStringLiteral("etc"))
-           && client.changeDirectory(QStringLiteral("control_deamon"))
-           && client.nameList(&result.listing);
+    result.lackingOnCamera = m_lackingOnCamera;
+    if (m_mode != TransferMode::Download)
+        return;
+    if (result.ok() && !movePartialsIntoPlace()) {
+        result.outcome = TransferResult::Outcome::TransferFailed;
+        result.errorText = QStringLiteral("The fetched files could not take their names");
+    }
+    if (!result.ok())
+        discardPartials();
 }
 
 void TGetConfThread::discardPartials() const

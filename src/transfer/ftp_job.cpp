@@ -81,6 +81,11 @@ void FtpJob::addNameList()
     m_steps.push_back([this] { return m_client->nameList(&m_listing); });
 }
 
+void FtpJob::addStep(std::function<bool()> step)
+{
+    m_steps.push_back(std::move(step));
+}
+
 int FtpJob::finish(FtpOutcome outcome)
 {
     const int code = int(outcome);
@@ -93,18 +98,22 @@ int FtpJob::run()
     m_error.clear();
     m_storedPath.clear();
     m_listing.clear();
+    m_lastReply.clear();
     if (!m_client->connectToHost()) {
         m_error = m_client->errorString();
+        m_lastReply = m_client->lastReply();
         m_client->quit();
         return finish(FtpOutcome::ConnectFailed);
     }
     for (const auto &step : m_steps) {
         if (!step()) {
             m_error = m_client->errorString();
+            m_lastReply = m_client->lastReply();
             m_client->quit();
             return finish(FtpOutcome::TransferFailed);
         }
     }
+    m_lastReply = m_client->lastReply();
     if (!m_client->quit() && m_quitErrors == QuitErrors::Fail) {
         m_error = m_client->errorString();
         return finish(FtpOutcome::TransferFailed);

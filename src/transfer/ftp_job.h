@@ -45,11 +45,16 @@ public:
     void addSiteOnStored(const QString &prefix);
     void addChangeDirectory(const QString &name);
     void addNameList();
+    // Any other step on the job's connection; false ends the job as failed.
+    void addStep(std::function<bool()> step);
     void setQuitErrors(QuitErrors policy) { m_quitErrors = policy; }
 
     int run();
 
     QString errorString() const { return m_error; }
+    // The server's reply to the job's last operation (the failing one when it failed),
+    // before the quit.
+    QString lastReply() const { return m_lastReply; }
     QString storedPath() const { return m_storedPath; }
     QStringList listing() const { return m_listing; }
 
@@ -67,6 +72,7 @@ private:
     std::vector<std::function<bool()>> m_steps;
     QuitErrors m_quitErrors = QuitErrors::Fail;
     QString m_error;
+    QString m_lastReply;
     QString m_storedPath;
     QStringList m_listing;
 };

@@ -1,5 +1,7 @@
 #include "fileconfig/ui/get_conf_dlg.h"
 
+#include "app/string_table.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,12 +22,12 @@ TGetConfDlg::TGetConfDlg(UdpEndpoint &endpoint, Messenger &messenger, CommandRes
     m_button1->setObjectName(QStringLiteral("Button1"));
     m_timeoutTimer->setObjectName(QStringLiteral("TimeoutTimer"));
     m_sendRebootTimer->setObjectName(QStringLiteral("SendRebootTimer"));
-    m_label1->setText(m_session.labelText());
+    m_label1->setText(GetString(3296, QStringLiteral("Getting Configurations from the Camera...")));
     m_label1->setGeometry(12, 10, 276, 20);
     m_progress->setGeometry(12, 36, 276, 18);
     m_progress->setRange(0, 100);
     m_progress->setTextVisible(false);
-    m_button1->setText(m_session.buttonCaption());
+    m_button1->setText(GetString(3279, QStringLiteral("Abort")));
     m_button1->setGeometry(112, 62, 75, 26);
     setFixedSize(300, 98);
     m_session.attachTimers(m_timeoutTimer, m_sendRebootTimer);

@@ -1,0 +1,117 @@
+#include "transfer/transfer_worker.h"
+
+#include "transfer/ftp_job.h"
+
+#include <QMutexLocker>
+#include <QThread>
+
+std::atomic<int> TransferWorker::s_running = 0;
+
+TransferWorker::TransferWorker(quint64 runId, const FtpConnection &connection, QObject *parent)
+    : QObject(parent)
+    , m_runId(runId)
+    , m_connection(connection)
+{
+    qRegisterMetaType<TransferResult>();
+    ++s_running;
+}
+
+TransferWorker::~TransferWorker()
+{
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+    finishRun();
+}
+
+void TransferWorker::finishRun()
+{
+    if (m_counted) {
+        m_counted = false;
+        --s_running;
+    }
+}
+
+void TransferWorker::start(bool autoDelete)
+{
+    if (m_thread)
+        return;
+    m_thread = QThread::create([this] { run(); });
+    if (autoDelete)
+        connect(m_thread, &QThread::finished, this, &QObject::deleteLater);
+    m_thread->start();
+}
+
+bool TransferWorker::wait(int ms)
+{
+    if (!m_thread)
+        return true;
+    return ms < 0 ? m_thread->wait() : m_thread->wait(QDeadlineTimer(ms));
+}
+
+void TransferWorker::requestAbort()
+{
+    QMutexLocker lock(&m_abortMutex);
+    m_abortRequested = true;
+    if (m_client && !m_protected)
+        m_client->abort();
+}
+
+bool TransferWorker::enterProtected()
+{
+    QMutexLocker lock(&m_abortMutex);
+    if (m_abortRequested)
+        return false;
+    m_protected = true;
+    return true;
+}
+
+void TransferWorker::leaveProtected()
+{
+    QMutexLocker lock(&m_abortMutex);
+    m_protected = false;
+    if (m_abortRequested && m_client)
+        m_client->abort();
+}
+
+TransferResult TransferWorker::run()
+{
+    TransferResult result = check();
+    if (result.ok()) {
+        FtpClient client;
+        client.setHost(m_connection.host);
+        client.setPort(m_connection.port);
+        client.setUser(m_connection.user);
+        client.setPassword(m_connection.password);
+        client.setPassive(m_connection.passive);
+        client.setTransferType(m_connection.transferType);
+        client.setLimits(m_connection.limits);
+        FtpJob job(&client);
+        build(job, client);
+        {
+            QMutexLocker lock(&m_abortMutex);
+            m_client = &client;
+            if (m_abortRequested)
+                client.abort();
+        }
+        const int code = job.run();
+        {
+            QMutexLocker lock(&m_abortMutex);
+            m_client = nullptr;
+            m_protected = false;
+        }
+        result.outcome = code == int(FtpOutcome::Done)            ? TransferResult::Outcome::Done
+                         : code == int(FtpOutcome::ConnectFailed) ? TransferResult::Outcome::ConnectFailed
+                                                                  : TransferResult::Outcome::TransferFailed;
+        if (!result.ok() && result.errorText.isEmpty())
+            result.errorText = job.errorString();
+        result.lastReply = job.lastReply();
+        if (result.listing.isEmpty())
+            result.listing = job.listing();
+    }
+    conclude(result);
+    finishRun();
+    Q_EMIT finished(m_runId, result);
+    return result;
+}
