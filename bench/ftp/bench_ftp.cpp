@@ -1,8 +1,10 @@
 // Store of a firmware-sized file to the simulator's FTP server: FtpClient (connect to
-// quit, progress flowing to a receiver on the main thread) against bare libcurl and the
-// curl command line, alternating, same server and run.
+// quit, progress flowing to a receiver on the main thread) and the whole firmware path
+// (TFlashThread on its own thread, its progress notices queued to the main thread)
+// against bare libcurl and the curl command line, alternating, same server and run.
 
 #include "transfer/ftp_client.h"
+#include "transfer/flash_thread.h"
 #include "transfer/ftp_job.h"
 
 #include <QCoreApplication>
@@ -107,6 +109,44 @@ double throughClient(int port, const QString &path, qint64 *events)
     return ms;
 }
 
+// The firmware worker as the progress window runs it: its own thread, notices queued to
+// this one. excess: the most notices a run sent beyond one every 50 ms plus the first
+// and the last.
+double throughFlashThread(int port, const QString &path, qint64 *events, double *excess)
+{
+    FtpConnection c;
+    c.host = QStringLiteral("127.0.0.1");
+    c.port = port;
+    c.user = QLatin1StringView(kUser);
+    c.password = QLatin1StringView(kPassword);
+    TFlashThread worker(1, FlashJob::firmwareImage(c, path, true));
+    QObject receiver;
+    QEventLoop loop;
+    qint64 last = 0;
+    qint64 notices = 0;
+    bool ok = false;
+    QObject::connect(&worker, &TFlashThread::progress, &receiver,
+                     [&](quint64, qint64 done, qint64) { last = done; ++notices; });
+    QObject::connect(&worker, &TFlashThread::finished, &receiver,
+                     [&](quint64, const TransferResult &result) {
+                         ok = result.ok();
+                         if (!ok)
+                             std::fprintf(stderr, "TFlashThread: %s\n", qPrintable(result.errorText));
+                         loop.quit();
+                     });
+    QElapsedTimer clock;
+    clock.start();
+    worker.start(false);
+    loop.exec();
+    const double ms = clock.nsecsElapsed() / 1e6;
+    worker.wait();
+    if (ok && last != kSize)
+        std::fprintf(stderr, "TFlashThread: progress ended at %lld\n", static_cast<long long>(last));
+    *events += notices;
+    *excess = std::max(*excess, notices - (2 + ms / TFlashThread::kProgressIntervalMs));
+    return ms;
+}
+
 double curlCommand(int port, const QString &path)
 {
     QElapsedTimer clock;
@@ -161,13 +201,17 @@ int main(int argc, char **argv)
     qint64 events = 0;
     throughClient(port, path, &events);
 
-    std::vector<double> client, bare, same, cli;
+    std::vector<double> client, bare, same, cli, flash;
     events = 0;
+    qint64 flashEvents = 0;
+    double flashExcess = -1e9;
     for (int i = 0; i < kRuns; ++i) {
         if (i % 2) {
             bare.push_back(bareCurl(url, path));
             client.push_back(throughClient(port, path, &events));
+            flash.push_back(throughFlashThread(port, path, &flashEvents, &flashExcess));
         } else {
+            flash.push_back(throughFlashThread(port, path, &flashEvents, &flashExcess));
             client.push_back(throughClient(port, path, &events));
             bare.push_back(bareCurl(url, path));
         }
@@ -183,6 +227,11 @@ int main(int argc, char **argv)
     std::printf("ratio FtpClient / bare libcurl:                  %.3f\n", c / b);
     std::printf("bare libcurl with the same login commands:      median %.1f ms\n", s);
     std::printf("ratio FtpClient / bare libcurl, same commands:   %.3f\n", c / s);
+    const double f = median(flash);
+    std::printf("TFlashThread, the firmware path:                 median %.1f ms\n", f);
+    std::printf("ratio TFlashThread / bare libcurl:               %.3f (at most 1.2)\n", f / b);
+    std::printf("TFlashThread progress notices: %lld/run; beyond one per 50 ms plus first and last: %s\n",
+                static_cast<long long>(flashEvents / kRuns), flashExcess > 0 ? "TOO MANY" : "none");
     std::printf("curl command line (reference):                   median %.1f ms\n", l);
     server.closeWriteChannel();
     server.waitForFinished(10000);

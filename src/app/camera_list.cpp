@@ -162,6 +162,16 @@ void CameraList::removeFirst()
     endRemoveRows();
 }
 
+void CameraList::removeRow(int r)
+{
+    if (r < 0 || r >= m_rows.size())
+        return;
+    beginRemoveRows({}, r, r);
+    m_rows.removeAt(r);
+    rebuildIndex();
+    endRemoveRows();
+}
+
 int CameraList::rowOfMac(const QString &mac) const
 {
     if (mac.size() < 3)

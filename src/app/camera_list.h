@@ -62,6 +62,7 @@ public:
     void setRecord(int r, int record) { m_rows[r].record = record; }
     void clear();
     void removeFirst();
+    void removeRow(int r);
 
     // The row whose MAC column equals mac, or -1.
     int rowOfMac(const QString &mac) const;

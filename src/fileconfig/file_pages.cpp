@@ -1,5 +1,7 @@
 #include "fileconfig/file_pages.h"
 
+#include "fileconfig/camera_update.h"
+
 #include "app/messenger.h"
 #include "app/shared_routines.h"
 #include "app/string_table.h"
@@ -122,6 +124,8 @@ void FilePages::enter(FileTab tab)
     m_tab = tab;
     m_loaded.reset();
     m_accountButtons = false;
+    if (tab == FileTab::CameraUpdate && m_update)
+        m_update->enter();
     const Selection sel = selection();
     if (!m_view || !sel.camera || !sel.camera->Header) {
         updateButtons();

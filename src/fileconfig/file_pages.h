@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class CameraUpdate;
 class CommandConfirmation;
 class ConfigRunner;
 class CredentialPrompt;
@@ -45,6 +46,8 @@ public:
     void setCredentialPrompt(CredentialPrompt *prompt) { m_prompt = prompt; }
     void setConfirmation(CommandConfirmation *confirmation) { m_confirmation = confirmation; }
     void setConfigRunner(ConfigRunner *runner) { m_runner = runner; }
+    // The Camera Update page, entered with the others.
+    void setCameraUpdate(CameraUpdate *update) { m_update = update; }
     void setLocalNetwork(LocalNetworkInfo *info) { m_local = info; }
     void setCommandSources(CommandSources sources) { m_sources = std::move(sources); }
     // Where the working copies of the camera files live; LocalTempFolder() unless set.
@@ -122,6 +125,7 @@ private:
     CredentialPrompt *m_prompt = nullptr;
     CommandConfirmation *m_confirmation = nullptr;
     ConfigRunner *m_runner = nullptr;
+    CameraUpdate *m_update = nullptr;
     LocalNetworkInfo *m_local = nullptr;
     CommandSources m_sources;
     SelectionSource m_selection;

@@ -107,6 +107,18 @@ void CameraRegistry::clearList()
     emit cleared();
 }
 
+void CameraRegistry::removeRow(int row)
+{
+    if (row < 0 || row >= m_list.count())
+        return;
+    const int index = m_list.row(row).record;
+    if (TConfigItem *item = recordOfRow(row))
+        item->zero();
+    m_list.removeRow(row);
+    if (index >= 0)
+        m_freeHint = qMin(m_freeHint, index);
+}
+
 void CameraRegistry::refilter()
 {
     m_list.clear();

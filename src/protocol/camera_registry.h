@@ -41,6 +41,8 @@ public:
     // no rows. False after a failed write (the "Write Error" message is shown) or a No.
     bool saveList(const QString &path, Messenger &messenger);
     void clearList();
+    // The row goes and its record is freed for the next camera.
+    void removeRow(int row);
     // Re-creates the rows of every answered record that passes the model filter.
     void refilter();
 

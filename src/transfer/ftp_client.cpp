@@ -466,10 +466,17 @@ bool FtpClient::store(const QString &localPath, const QString &remoteName,
         curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT,
                          qMax(1L, long((options.finalReplyMs + 999) / 1000)));
     m_transfer = &transfer;
-    const bool ok = perform(urlFor(remoteName), "Store");
+    bool ok = perform(urlFor(remoteName), "Store");
     m_transfer = nullptr;
     if (transfer.begun)
         Q_EMIT workEnd(Direction::Write);
+    // A file that shrank while it was read reaches the server cut short, and the server
+    // cannot tell: that is a failed store, never a done one.
+    if (ok && transfer.done != transfer.total)
+        ok = fail(QStringLiteral("Store failed: \"%1\" changed while it was sent (%2 of %3 bytes)")
+                      .arg(localPath)
+                      .arg(transfer.done)
+                      .arg(transfer.total));
     return ok;
 }
 

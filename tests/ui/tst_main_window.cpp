@@ -85,7 +85,7 @@ void TestMainWindow::hiddenControlsStayHidden()
     QCOMPARE(window.l60Category()->geometry(), window.category()->geometry());
     QVERIFY(!window.category()->isEnabled());
     // The context menu: FTP settings only with a file-configured camera selected.
-    window.preparePopupMenu();
+    window.PoupMenuPopup();
     QVERIFY(!window.findChild<QAction *>("FTPSetting1")->isEnabled());
 }
 
@@ -142,7 +142,7 @@ void TestMainWindow::scanAndSelect()
     QVERIFY(window.category()->isVisible());
     QVERIFY(!window.l60Category()->isVisible());
     QVERIFY(window.category()->isEnabled());
-    window.preparePopupMenu();
+    window.PoupMenuPopup();
     QVERIFY(window.findChild<QAction *>("FTPSetting1")->isEnabled());
     select("00:0A:1B:2C:3D:52");
     QVERIFY(window.l60Category()->isVisible());

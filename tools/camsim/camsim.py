@@ -9,12 +9,14 @@ through JSON lines on stdin/stdout; see README.md.
 """
 
 import argparse
+import collections
 import copy
 import hashlib
 import heapq
 import ipaddress
 import json
 import os
+import re
 import selectors
 import shutil
 import signal
@@ -65,6 +67,8 @@ BEHAVIOUR_DEFAULTS = {
     "defaults": None,
     "apply_validate": True,
     "apply_answer": None,
+    "flash_seconds": 5.0,
+    "flash_version": None,
 }
 SETTING_DEFAULTS = {
     "model": 0,
@@ -89,6 +93,12 @@ SETTING_DEFAULTS = {
 }
 NETWORK_KEYS = ("network_type", "ip", "mask", "gateway", "dns", "address_block", "pppoe")
 APPLY_ACTIONS = (wire.ACTION_APPLY, wire.ACTION_UPLOAD_RESTART)
+
+# The only image size the camera writes to its flash; anything else is dropped.
+FIRMWARE_SIZE = 3145752
+GENERAL_CONF = "etc/general.conf"
+VERSION_LINE = re.compile(rb'^([ \t]*software_version[ \t]*=[ \t]*"?)([^"\r\n]*?)("?[ \t]*\r?)$',
+                          re.M | re.I)
 
 # Which camera files a page reset puts back (scope → paths under the FTP root).
 RESET_FILES = {
@@ -138,6 +148,27 @@ def now():
     return time.monotonic()
 
 
+def next_version(current):
+    """The version a flash derives when none is configured: the last number
+    one up, its width kept ("2.0.14" -> "2.0.15", "1.09" -> "1.10")."""
+    m = re.search(r"([0-9]+)([^0-9]*)$", current or "")
+    if m is None:
+        return current + ".1" if current else "1"
+    digits = m.group(1)
+    return current[:m.start(1)] + str(int(digits) + 1).zfill(len(digits)) + m.group(2)
+
+
+def check_flash_keys(behaviour):
+    seconds = behaviour.get("flash_seconds", 0)
+    if isinstance(seconds, bool) or not isinstance(seconds, (int, float)) or seconds < 0:
+        raise ValueError("flash_seconds must be a number, 0 or more")
+    version = behaviour.get("flash_version")
+    if version is not None:
+        if not isinstance(version, str) or not version.strip() or any(c in version for c in '"\r\n'):
+            raise ValueError("flash_version must be null or a one-line string without quotes")
+        version.encode("latin-1")
+
+
 class Shutdown(Exception):
     pass
 
@@ -159,6 +190,7 @@ class Camera:
                 raise ValueError("camera %s: unknown fleet key %r" % (self.id, key))
         if "mac" not in entry:
             raise ValueError("camera %s has no mac" % self.id)
+        check_flash_keys(self.behaviour)
         self.settings["ip"] = ip
         check_loopback(ip)
         wire.discovery_reply(self.settings)        # refuse an entry that cannot be encoded
@@ -173,6 +205,8 @@ class Camera:
         self.resets = []
         self.applies = []
         self.last_apply = None
+        self.flashes = []
+        self.flashing = False
         self.last_command_key = None
         self.copies = 0
         self.ftp = None
@@ -262,7 +296,8 @@ class Camera:
         self.ftp = CameraFtp(self.settings["ip"], int(port), self.settings["admin_id"],
                              self.settings["admin_password"], self.root,
                              faults=dict(self.behaviour.get("ftp_faults") or {}),
-                             log_path=os.path.join(self.state_dir, "ftp.log"))
+                             log_path=os.path.join(self.state_dir, "ftp.log"),
+                             firmware=self.firmware_upload)
         self.ftp.start()
         self.ftp_port_bound = self.ftp.port
 
@@ -291,6 +326,91 @@ class Camera:
                     continue
                 files[rel] = (len(data), hashlib.sha1(data).hexdigest())
         return files
+
+    # --- firmware --------------------------------------------------------
+    def firmware_upload(self, name, size, complete):
+        """Called on the FTP session's thread when an image for "flash" or
+        "flash_all" has come in.  The camera's state is only touched on the
+        main loop; this decides the size and hands the rest over."""
+        entry = {"name": name, "size": size, "complete": complete,
+                 "accepted": bool(complete and size == FIRMWARE_SIZE), "version": None,
+                 "time": round(time.time(), 3)}
+        self.sim.post(lambda: self.begin_flash(entry))
+        if not entry["accepted"]:
+            return None
+        seconds = float(self.behaviour.get("flash_seconds") or 0)
+        return seconds, lambda: self.sim.post(lambda: self.end_flash(entry))
+
+    def begin_flash(self, entry):
+        if entry["accepted"]:
+            entry["version"] = self.behaviour.get("flash_version") or \
+                next_version(self.software_version())
+            self.flashing = True
+            self.note("writing %s image (%d bytes), version %s"
+                      % (entry["name"], entry["size"], entry["version"]))
+        else:
+            self.note("%s image of %d bytes dropped (%s)" % (
+                entry["name"], entry["size"], "wrong size" if entry["complete"] else "cut off"))
+        self.flashes.append(entry)
+
+    def end_flash(self, entry):
+        """The 226 is out: restart into the new image.  After flash_all the
+        factory files and settings are back, but the camera keeps its address
+        so the tool finds it where it left it."""
+        self.flashing = False
+        old_cred = (self.settings["admin_id"], self.settings["admin_password"])
+        if entry["name"] == "flash_all":
+            self.restore_defaults(keep_ip=True)
+            self.reset_files(0)
+        self.write_software_version(entry["version"])
+        self.begin_restart()
+        if (self.settings["admin_id"], self.settings["admin_password"]) != old_cred:
+            self.restart_ftp()
+
+    def software_version(self):
+        try:
+            with open(os.path.join(self.root, GENERAL_CONF), "rb") as f:
+                m = VERSION_LINE.search(f.read())
+        except OSError:
+            return None
+        return m.group(2).decode("latin-1").strip() if m else None
+
+    def write_software_version(self, version):
+        """Change the value of software_version= and nothing else of the file."""
+        path = os.path.join(self.root, GENERAL_CONF)
+        try:
+            with open(path, "rb") as f:
+                data = f.read()
+        except FileNotFoundError:
+            data = None
+        old = data or b""
+        value = version.encode("latin-1")
+        m = VERSION_LINE.search(old)
+        if m:
+            new = old[:m.start(2)] + value + old[m.end(2):]
+        else:
+            new = old + (b"\n" if old and not old.endswith(b"\n") else b"") + \
+                b"software_version=" + value + b"\n"
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(new)
+        # The camera wrote this itself, so the next apply does not report it;
+        # an upload of the file still waiting for its apply stays reported.
+        before = self.snapshot.get(GENERAL_CONF)
+        if (before is None and data is None) or \
+                (before is not None and before[1] == hashlib.sha1(old).hexdigest()):
+            self.snapshot[GENERAL_CONF] = (len(new), hashlib.sha1(new).hexdigest())
+
+    def restore_defaults(self, keep_ip=False):
+        """Settings as a factory reset leaves them."""
+        s = self.settings
+        defaults = self.behaviour.get("defaults") or self.initial
+        ip = s["ip"]
+        for key in SETTING_KEYS:
+            if key in defaults and key != "mac":
+                s[key] = copy.deepcopy(defaults[key])
+        if s["ip"] != ip and (keep_ip or not usable_address(s["ip"])):
+            s["ip"] = ip
 
     # --- logging ---------------------------------------------------------
     def record(self, entry):
@@ -355,6 +475,8 @@ class Camera:
             raise ValueError("apply_answer must be null or one of %s" % ", ".join(wire.REPLY_NAMES))
         if "audio" in fields and fields["audio"] not in (None, True, False):
             raise ValueError("audio must be null, true or false")
+        check_flash_keys(dict(self.behaviour, **{k: v for k, v in fields.items()
+                                                 if k in BEHAVIOUR_DEFAULTS}))
         trial = dict(self.settings)
         trial.update({k: v for k, v in fields.items() if k in SETTING_KEYS})
         wire.discovery_reply(trial)
@@ -394,6 +516,8 @@ class Camera:
             "resets": copy.deepcopy(self.resets),
             "applies": copy.deepcopy(self.applies),
             "last_apply": copy.deepcopy(self.last_apply),
+            "flashes": copy.deepcopy(self.flashes),
+            "flashing": self.flashing,
             "root": self.root,
         }
 
@@ -641,6 +765,14 @@ def check_loopback(ip):
         raise ValueError("%s is a network or broadcast address" % ip)
 
 
+def usable_address(ip):
+    try:
+        check_loopback(ip)
+    except ValueError:
+        return False
+    return True
+
+
 def decode_prefix(data):
     notes = []
     ident = data[16:24]
@@ -726,15 +858,7 @@ class Change:
         elif self.action == wire.ACTION_RESET:
             defaults = cam.behaviour.get("defaults") or cam.initial
             if self.scope == 0:
-                keep_ip = s["ip"]
-                for key in SETTING_KEYS:
-                    if key in defaults and key != "mac":
-                        s[key] = copy.deepcopy(defaults[key])
-                if s["ip"] != keep_ip:
-                    try:
-                        check_loopback(s["ip"])
-                    except ValueError:
-                        s["ip"] = keep_ip
+                cam.restore_defaults()
             elif self.scope == 9:
                 for key in NETWORK_KEYS:
                     if key in defaults:
@@ -914,6 +1038,12 @@ class Simulator:
         self.state_dir = args.state_dir or tempfile.mkdtemp(prefix="camsim-")
         os.makedirs(self.state_dir, exist_ok=True)
         self.sel = selectors.DefaultSelector()
+        # Work handed over by FTP session threads; the socket pair wakes the loop.
+        self.posted = collections.deque()
+        self.wake_r, self.wake_w = socket.socketpair()
+        self.wake_r.setblocking(False)
+        self.wake_w.setblocking(False)
+        self.sel.register(self.wake_r, selectors.EVENT_READ, ("wake", None))
         self.timers = []
         self.timer_seq = 0
         self.cameras = []
@@ -941,6 +1071,23 @@ class Simulator:
         for cam in self.cameras:
             cam.start_ftp()
         self.global_log = []
+
+    def post(self, fn):
+        """Run fn on the main loop; safe from any thread."""
+        self.posted.append(fn)
+        try:
+            self.wake_w.send(b"\0")
+        except OSError:
+            pass       # a wake-up is already pending, or the simulator is closing
+
+    def run_posted(self):
+        try:
+            while self.wake_r.recv(4096):
+                pass
+        except (BlockingIOError, InterruptedError):
+            pass
+        while self.posted:
+            self.guarded(self.posted.popleft())
 
     def schedule(self, delay, fn):
         self.timer_seq += 1
@@ -970,6 +1117,8 @@ class Simulator:
                 kind, cam = key.data
                 if kind == "stdin":
                     self.read_stdin()
+                elif kind == "wake":
+                    self.run_posted()
                 elif kind == "wild":
                     self.guarded(self.read_wild)
                 else:
@@ -1042,6 +1191,9 @@ class Simulator:
                 return
 
     def control(self, line):
+        # Whatever an FTP session handed over before this line arrived (the
+        # outcome of an upload the client has seen end) is applied first.
+        self.run_posted()
         try:
             req = json.loads(line)
             cmd = req.get("cmd")
@@ -1085,6 +1237,8 @@ class Simulator:
             cam.unbind()
             cam.log_file.close()
         self.wild.close()
+        self.wake_r.close()
+        self.wake_w.close()
         if self.own_state_dir:
             shutil.rmtree(self.state_dir, ignore_errors=True)
 

@@ -20,6 +20,17 @@ Faults (the ``faults`` dict, or ``--fault NAME=VALUE`` on the command line):
   late_reply=S       hold back every reply (greeting included) by S seconds
   late_final=S       hold back the final reply of a transfer (226) by S seconds
 
+Firmware: given a ``firmware`` callback, a STOR (or APPE) to "flash" or
+"flash_all" in the login directory is an image for the camera's flash, not a
+file (without one, and standalone, they are ordinary files).  Its bytes are
+counted, never written to the root, and when the transfer ends the callback
+is called on the session's thread as firmware(name, size, complete): name is
+"flash" or "flash_all", size the bytes received, complete whether the transfer
+ended normally (a fault or an abort makes it False).  It returns None, and the
+final reply goes out as usual, or (seconds, done): the 226 is held back for
+that long (the camera is writing its flash) and done() is called once it has
+been sent.  The hold only stops this session; other sessions and servers go on.
+
 Standalone: prints {"ready": true, "port": N} once listening and serves until
 standard input reaches end of file.
 """
@@ -35,12 +46,14 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.ioloop import IOLoop, RetryError
 from pyftpdlib.servers import ThreadedFTPServer
 
 FAULT_NAMES = ("login_530", "no_greeting", "drop_after", "stor_553", "disk_full",
                "rnto_refused", "slow_data", "late_reply", "late_final")
+FIRMWARE_PATHS = {"/flash": "flash", "/flash_all": "flash_all"}
 
 
 def _number(value):
@@ -86,6 +99,24 @@ class CommandLog:
             return [l for s, l in self.entries if session is None or s == session]
 
 
+class FirmwareSink:
+    """Stands in for the file object of a firmware upload: takes the bytes,
+    keeps only their count."""
+
+    def __init__(self, label, path):
+        self.label = label
+        self.name = path
+        self.size = 0
+        self.closed = False
+
+    def write(self, data):
+        self.size += len(data)
+        return len(data)
+
+    def close(self):
+        self.closed = True
+
+
 def _make_handlers(server):
     """Handler classes bound to one server, so that two servers in one process
     keep their own faults."""
@@ -96,6 +127,13 @@ def _make_handlers(server):
     def hold(seconds):
         if seconds and seconds > 0:
             stopping.wait(seconds)
+
+    class CameraFS(AbstractedFS):
+        def open(self, filename, mode):
+            label = FIRMWARE_PATHS.get(self.fs2ftp(filename))
+            if label and server.firmware is not None and any(c in mode for c in "wa+"):
+                return FirmwareSink(label, filename)
+            return super().open(filename, mode)
 
     class CameraDTP(ThrottledDTPHandler):
         read_limit = int(faults.get("slow_data", 0) or 0)
@@ -167,6 +205,23 @@ def _make_handlers(server):
 
         handle_read_event = handle_read
 
+        def close(self):
+            sink = self.file_obj
+            if not self._closed and isinstance(sink, FirmwareSink) and not sink.closed:
+                sink.close()
+                complete = bool(self.transfer_finished and self._resp
+                                and self._resp[0].startswith("226"))
+                # Decided before the data connection closes, so whatever the
+                # camera makes of the image is on record before the client can
+                # see the end of the transfer.
+                try:
+                    outcome = server.firmware(sink.label, sink.size, complete)
+                    self.cmd_channel._flash = outcome if complete else None
+                finally:
+                    super().close()
+                return
+            super().close()
+
         def send(self, data):
             if "drop_after" not in faults or self.receive:
                 return super().send(data)
@@ -185,9 +240,11 @@ def _make_handlers(server):
         auth_failed_timeout = 0
         use_sendfile = False
         permit_foreign_addresses = False
+        abstracted_fs = CameraFS
 
         def __init__(self, *args, **kwargs):
             self.session = next(sessions)
+            self._flash = None
             super().__init__(*args, **kwargs)
 
         def handle(self):
@@ -198,9 +255,15 @@ def _make_handlers(server):
 
         def respond(self, resp, logfun=logging.debug):
             hold(_number(faults.get("late_reply", 0)))
+            flash = None
             if resp.startswith("226"):
                 hold(_number(faults.get("late_final", 0)))
+                flash, self._flash = self._flash, None
+                if flash:
+                    hold(flash[0])
             super().respond(resp, logfun)
+            if flash:
+                flash[1]()
 
         def pre_process_command(self, line, cmd, arg):
             server.log.add(self.session, line)
@@ -233,7 +296,8 @@ class CameraFtp:
     """One camera's FTP server.  ``start()`` serves in a background thread;
     ``port`` is the bound port (0 asks for a free one)."""
 
-    def __init__(self, host, port, user, password, root_dir, faults=None, log_path=None):
+    def __init__(self, host, port, user, password, root_dir, faults=None, log_path=None,
+                 firmware=None):
         _check_loopback(host)
         unknown = set(faults or {}) - set(FAULT_NAMES)
         if unknown:
@@ -244,6 +308,7 @@ class CameraFtp:
         self.password = password
         self.root_dir = root_dir
         self.faults = dict(faults or {})
+        self.firmware = firmware
         self.log = CommandLog(log_path)
         self._stopping = threading.Event()
         self._server = None

@@ -21,9 +21,13 @@ AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QO
     , m_localNetwork(adapters ? *adapters : m_systemAdapters, ProgramRandom::shared())
     , m_l60(messenger)
     , m_files(messenger)
+    , m_update(messenger)
 {
     m_files.setSelectionSource([this] { return fileSelection(); });
     m_files.setLocalNetwork(&m_localNetwork);
+    m_files.setCameraUpdate(&m_update);
+    m_update.setSelectionSource([this] { return fileSelection(); });
+    m_update.setRowHost(this);
     connect(&m_files, &FilePages::resetPendingRaised, this, [this] { m_resetPending = true; });
     m_l60.setSelectionSource([this] { return l60Selection(); });
     m_l60.setLocalNetwork(&m_localNetwork);
@@ -185,6 +189,7 @@ void AdminToolCore::setCredentialPrompt(CredentialPrompt *prompt)
 {
     m_l60.setCredentialPrompt(prompt);
     m_files.setCredentialPrompt(prompt);
+    m_update.setCredentialPrompt(prompt);
 }
 
 void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
@@ -262,6 +267,49 @@ void AdminToolCore::ZORAAuthFail(int recordIndex)
         m_l60.setAccountSaveRestoreEnabled(true);
         m_l60.setChanged(true);
     }
+}
+
+void AdminToolCore::uploadStarted(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row >= 0)
+        m_list.setIcon(row, CameraList::Upgrading);
+}
+
+void AdminToolCore::uploadFailed(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row >= 0)
+        m_list.setIcon(row, CameraList::Present);
+}
+
+void AdminToolCore::kernelUpdated(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row < 0)
+        return;
+    m_list.setIcon(row, CameraList::Updating);
+    m_list.setCounter(row, CameraList::ColCycles, 3);
+    m_list.setCounter(row, CameraList::ColCountdown, 120);
+    m_list.announceRow(row);
+}
+
+void AdminToolCore::allUpdated(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row < 0)
+        return;
+    // The camera comes back with factory settings: it is listed anew when it answers.
+    if (row == m_selectedRow)
+        rowDeselected();
+    else if (row < m_selectedRow)
+        --m_selectedRow;
+    m_registry.removeRow(row);
+}
+
+void AdminToolCore::rediscover()
+{
+    m_discovery.scan();
 }
 
 bool AdminToolCore::scan()

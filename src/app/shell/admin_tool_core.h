@@ -9,6 +9,7 @@
 #include "protocol/local_network_info.h"
 #include "protocol/system_adapter_source.h"
 #include "protocol/udp_endpoint.h"
+#include "fileconfig/camera_update.h"
 #include "fileconfig/file_pages.h"
 #include "protoconfig/l60_pages.h"
 
@@ -47,7 +48,7 @@ public:
 
 // The main window's logic without its widgets: start-up, the camera list and its file,
 // selection, the clock and the presence poll.
-class AdminToolCore final : public QObject, public CommandResultSink
+class AdminToolCore final : public QObject, public CommandResultSink, public UpdateRowHost
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AdminToolCore)
@@ -72,6 +73,7 @@ public:
     Messenger &messenger() { return m_messenger; }
     L60Pages &l60() { return m_l60; }
     FilePages &files() { return m_files; }
+    CameraUpdate &update() { return m_update; }
     LocalNetworkInfo &localNetwork() { return m_localNetwork; }
     // The login dialog and the waiting dialog of commands; the window gives its own,
     // tests and tools give scripted ones.
@@ -102,6 +104,13 @@ public:
     // CommandResultSink: a command's outcome for the row of a record.
     void ZORASetSuccess(int recordIndex) override;
     void ZORAAuthFail(int recordIndex) override;
+
+    // UpdateRowHost: what a firmware upload does to the camera's row.
+    void uploadStarted(int record) override;
+    void uploadFailed(int record) override;
+    void kernelUpdated(int record) override;
+    void allUpdated(int record) override;
+    void rediscover() override;
 
     // Toolbar and menu actions.
     bool scan();
@@ -141,6 +150,7 @@ private:
     LocalNetworkInfo m_localNetwork;
     L60Pages m_l60;
     FilePages m_files;
+    CameraUpdate m_update;
     int m_selectedRow = -1;
     bool m_fileChanged = false;
     bool m_resetPending = false;

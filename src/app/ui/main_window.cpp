@@ -11,8 +11,11 @@
 #include "protocol/ui/save_config_dlg.h"
 #include "fileconfig/ui/file_category.h"
 #include "fileconfig/ui/get_conf_dlg.h"
+#include "transfer/ui/firmware_dlg.h"
 #include "protoconfig/ui/l60_category.h"
 #include "protoconfig/ui/login_dlg.h"
+#include "transfer/ftp_settings_form.h"
+#include "transfer/ui/ftp_setting_dlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,6 +82,9 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
     m_saveConfig = new TSaveConfigDlg(m_core->endpoint(), m_core.get(), this);
     m_getConf = new TGetConfDlg(m_core->endpoint(), *messenger, m_core.get(), this);
     m_core->files().setConfigRunner(m_getConf);
+    m_firmware = new TFirmwareDlg(*messenger, &m_core->endpoint(), this);
+    m_core->update().setConfigRunner(m_getConf);
+    m_core->update().setFirmwareRunner(m_firmware);
     setCredentialPrompt(nullptr);
     setConfirmation(nullptr);
     buildLayout();
@@ -106,6 +112,9 @@ TAdminToolDlg::~TAdminToolDlg()
     m_core->setCredentialPrompt(nullptr);
     m_core->setConfirmation(nullptr);
     m_core->files().setConfigRunner(nullptr);
+    m_core->update().setConfigRunner(nullptr);
+    m_core->update().setFirmwareRunner(nullptr);
+    delete m_firmware;
     delete m_getConf;
     delete m_saveConfig;
     delete m_login;
@@ -148,7 +157,8 @@ void TAdminToolDlg::buildLayout()
     m_pagesArea = new QWidget(right);
     m_pagesArea->setObjectName(QStringLiteral("PagesArea"));
     m_pagesArea->setMinimumSize(560, 420);
-    m_category = new FileCategory(m_core->files(), &m_core->localNetwork(), m_pagesArea);
+    m_category = new FileCategory(m_core->files(), m_core->update(), m_core->messenger(),
+                                  &m_core->localNetwork(), m_pagesArea);
     m_l60Category = new L60Category(m_core->l60(), m_pagesArea);
     // Both page sets fill the same place; the selected camera's family shows one.
     auto *stack = new QGridLayout(m_pagesArea);
@@ -234,10 +244,10 @@ void TAdminToolDlg::buildActions()
     m_popup->setObjectName(QStringLiteral("PoupMenu"));
     m_popupClear = item(m_popup, "ClearList2", [core] { core->clearList(); });
     m_popupClear->setVisible(false);
-    m_popupFtp = item(m_popup, "FTPSetting1", [] {});
+    m_popupFtp = item(m_popup, "FTPSetting1", &TAdminToolDlg::FTPConnectionSetting1Click);
     m_popupSearch = item(m_popup, "SearchRemoteCamera1", [] {});
     m_popupSearch->setVisible(false);
-    connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::preparePopupMenu);
+    connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::PoupMenuPopup);
 }
 
 void TAdminToolDlg::setCaptions()
@@ -317,11 +327,25 @@ void TAdminToolDlg::ClockTimerTimer()
     m_core->clockTick(QDateTime::currentDateTime());
 }
 
-void TAdminToolDlg::preparePopupMenu()
+void TAdminToolDlg::PoupMenuPopup()
 {
-    TConfigItem *camera = m_core->selectedCamera();
     m_popupClear->setEnabled(m_core->selectedRow() >= 0);
-    m_popupFtp->setEnabled(camera && TConfigItem::isFileConfigured(camera->modelCode()));
+    m_popupFtp->setEnabled(FtpSettingsForm::offeredFor(m_core->selectedCamera()));
+}
+
+void TAdminToolDlg::FTPConnectionSetting1Click()
+{
+    if (!m_ftpSetting)
+        m_ftpSetting = new TFTPSettingDlg(m_core->messenger(), this);
+    if (m_core->selectedRow() < 0)
+        return;
+    TConfigItem *camera = m_core->selectedCamera();
+    if (!camera) {
+        m_core->messenger().tell(GetString(3256, QStringLiteral("Invalid Information")));
+        return;
+    }
+    m_ftpSetting->attach(FtpSettingsForm::settingOf(*camera, m_core->options().ftpPort));
+    m_ftpSetting->ShowModal();
 }
 
 void TAdminToolDlg::CameraListSelectItem()

@@ -10,11 +10,13 @@ class AdapterSource;
 class CommandConfirmation;
 class CredentialPrompt;
 class FileCategory;
+class TFirmwareDlg;
 class TGetConfDlg;
 class L60Category;
 class LocalNetworkGroup;
 class QAction;
 class QPushButton;
+class TFTPSettingDlg;
 class TLoginDlg;
 class TSaveConfigDlg;
 class QComboBox;
@@ -59,6 +61,7 @@ public:
     TSaveConfigDlg *saveConfigDialog() const { return m_saveConfig; }
     TLoginDlg *loginDialog() const { return m_login; }
     TGetConfDlg *configDialog() const { return m_getConf; }
+    TFirmwareDlg *firmwareDialog() const { return m_firmware; }
 
     // PageHost
     void setPageSetsEnabled(bool fileConfigured, bool l60) override;
@@ -71,7 +74,9 @@ public:
 
     // Timer handlers, also called by tests.
     void ClockTimerTimer();
-    void preparePopupMenu();
+    // The context menu (attached to no control): its opening and "&FTP Setting".
+    void PoupMenuPopup();
+    void FTPConnectionSetting1Click();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -96,6 +101,8 @@ private:
     TLoginDlg *m_login = nullptr;
     TSaveConfigDlg *m_saveConfig = nullptr;
     TGetConfDlg *m_getConf = nullptr;
+    TFirmwareDlg *m_firmware = nullptr;
+    TFTPSettingDlg *m_ftpSetting = nullptr;   // created on first use
     QComboBox *m_modelFilter = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_popupClear = nullptr;

@@ -14,6 +14,7 @@
 #include "fileconfig/ui/stream_server_page.h"
 #include "fileconfig/ui/system_info_page.h"
 #include "fileconfig/ui/web_server_page.h"
+#include "transfer/ui/camera_update_page.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -41,7 +42,8 @@ QString text(int id, const char *fallback)
 
 } // namespace
 
-FileCategory::FileCategory(FilePages &flow, LocalNetworkInfo *localNetwork, QWidget *parent)
+FileCategory::FileCategory(FilePages &flow, CameraUpdate &update, Messenger &messenger,
+                           LocalNetworkInfo *localNetwork, QWidget *parent)
     : QTabWidget(parent)
     , m_flow(flow)
 {
@@ -51,14 +53,12 @@ FileCategory::FileCategory(FilePages &flow, LocalNetworkInfo *localNetwork, QWid
     m_network->setLocalNetwork(localNetwork);
     m_host = new HostNamePage(this);
     m_account = new AccountPage(this);
-    // Firmware, picture and daemon uploads have their own page, not built here yet.
-    auto *update = new QWidget(this);
-    update->setObjectName(QStringLiteral("tabSoftUpdate"));
+    auto *updatePage = new CameraUpdatePage(update, messenger, this);
     m_event = new EventPage(this);
     m_sheets = {m_network,
                 m_host,
                 m_account,
-                update,
+                updatePage,
                 new DdnsPage(this),
                 new WebServerPage(this),
                 new StreamServerPage(this),

@@ -5,11 +5,13 @@
 #include <QTabWidget>
 
 class AccountPage;
+class CameraUpdate;
 class EventPage;
 class FilePages;
 class FilePageWidget;
 class HostNamePage;
 class LocalNetworkInfo;
+class Messenger;
 class NetworkInfoPage;
 class QPushButton;
 
@@ -23,7 +25,8 @@ class FileCategory final : public QTabWidget, public FilePagesView
     Q_DISABLE_COPY_MOVE(FileCategory)
 
 public:
-    FileCategory(FilePages &flow, LocalNetworkInfo *localNetwork, QWidget *parent = nullptr);
+    FileCategory(FilePages &flow, CameraUpdate &update, Messenger &messenger,
+                 LocalNetworkInfo *localNetwork, QWidget *parent = nullptr);
     ~FileCategory() override;
 
     FilePageWidget *page(FileTab tab) const;

@@ -1,6 +1,8 @@
 """Drives camsim over loopback the way the tool would and checks its answers
 against bytes written out by hand from the protocol tables."""
 
+import ftplib
+import io
 import json
 import os
 import shutil
@@ -10,6 +12,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -166,6 +169,7 @@ class Sim:
              str(self.port), "--state-dir", os.path.join(self.dir, "state")] + list(extra_args),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, env=env)
         self.ready = json.loads(self.proc.stdout.readline())
+        self.ctl_lock = threading.Lock()
         self.tool = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.tool.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
         self.tool.bind(("127.0.0.1", 0))
@@ -182,9 +186,10 @@ class Sim:
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def ctl(self, **req):
-        self.proc.stdin.write(json.dumps(req) + "\n")
-        self.proc.stdin.flush()
-        return json.loads(self.proc.stdout.readline())
+        with self.ctl_lock:      # tests may ask from a second thread
+            self.proc.stdin.write(json.dumps(req) + "\n")
+            self.proc.stdin.flush()
+            return json.loads(self.proc.stdout.readline())
 
     def send(self, data, ip="127.255.255.255"):
         self.tool.sendto(data, (ip, self.port))
@@ -214,8 +219,8 @@ class Sim:
     def log_len(self, cid):
         return len(self.ctl(cmd="log", id=cid)["log"])
 
-    def wait_for(self, predicate, what):
-        deadline = time.monotonic() + WAIT
+    def wait_for(self, predicate, what, timeout=WAIT):
+        deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             value = predicate()
             if value:
@@ -716,6 +721,104 @@ class FtpHookupTest(unittest.TestCase):
             self.assertTrue(self.sim.ctl(cmd="restart", id="c70", delay=2)["ok"])
             self.assertTrue(self.sim.ctl(cmd="set", id="c70", fields={"admin_password": "l8r"})["ok"])
             self.ftp("l8r").quit()
+
+
+FIRMWARE_SIZE = 3145752
+GENERAL = "etc/general.conf"
+
+
+def general_conf(version):
+    """The sample general.conf (Latin-1 text around software_version=2.0.14) after a flash."""
+    return seed_bytes(GENERAL).replace(b"=2.0.14\n", b"=" + version.encode() + b"\n")
+
+
+@unittest.skipUnless(ftp_server_available(), "ftpserver.py not present")
+class FirmwareTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # c80 flashes for 2 s: long enough to look at it while it does.
+        cls.sim = Sim([camera(0x80, flash_seconds=2.0), camera(0x82),
+                       camera(0x81, flash_seconds=0.1, flash_version="3.1.0")], ["--ftp-port", "0"])
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.close()
+
+    def upload(self, st, name, size):
+        with ftplib.FTP() as f:
+            f.connect(st["settings"]["ip"], st["ftp_port"], timeout=30)
+            f.login("root", "pass")
+            return f.storbinary("STOR " + name, io.BytesIO(bytes(size)))
+
+    def back(self, cid, restarts):
+        def up_again():
+            st = self.sim.state(cid)
+            return st if st["restarts"] > restarts and st["status"] == "up" else None
+        return self.sim.wait_for(up_again, cid + " back from its flash", timeout=30)
+
+    def test_flash_takes_an_image_of_the_exact_size_only(self):
+        cid, ip = "c80", "127.0.0.228"
+        for size, version in ((FIRMWARE_SIZE - 1, None), (FIRMWARE_SIZE, "2.0.15"),
+                              (FIRMWARE_SIZE + 1, None)):
+            with self.subTest(size=size):
+                before = self.sim.state(cid)
+                conf = read_file(before["root"], GENERAL)
+                done = {}
+                upload = threading.Thread(
+                    target=lambda: done.update(reply=self.upload(before, "flash", size)))
+                upload.start()
+                if version:
+                    # While the 226 is held back the camera answers discovery and
+                    # another camera's FTP server takes a picture.
+                    self.sim.wait_for(lambda: self.sim.state(cid)["flashing"], "the flash", 30)
+                    self.sim.send(wire.discovery_request(0x83), ip)
+                    self.assertEqual(self.sim.recv_from(ip)[7], 5)
+                    self.upload(self.sim.state("c82"), "/etc/html/logo.gif", 100)
+                upload.join(60)
+                self.assertTrue(done["reply"].startswith("226"))
+                st = self.back(cid, before["restarts"]) if version else self.sim.state(cid)
+                self.assertEqual(st["restarts"], before["restarts"] + bool(version))
+                self.assertEqual(read_file(st["root"], GENERAL), general_conf(version) if version else conf)
+                self.assertEqual([(f["name"], f["size"], f["accepted"], f["version"])
+                                  for f in st["flashes"][len(before["flashes"]):]],
+                                 [("flash", size, bool(version), version)])
+                self.assertNotIn("flash", os.listdir(st["root"]))
+        # The camera wrote general.conf itself: the next apply does not report it.
+        self.sim.send(command(6, mac(0x80), 1, APPLY), ip)
+        self.assertEqual(self.sim.recv_from(ip)[7], 0)
+        self.assertEqual(self.sim.state(cid)["last_apply"]["changed"], [])
+
+    def test_flash_all_brings_the_factory_files_back_under_the_new_version(self):
+        cid, ip = "c81", "127.0.0.240"
+        self.assertTrue(self.sim.ctl(cmd="set", id=cid, fields={"host_name": "x", "ip": ip})["ok"])
+        st = self.sim.state(cid)
+        write_file(st["root"], "etc/ddns.conf", b"edited\n")
+        self.assertTrue(self.upload(st, "/flash_all", FIRMWARE_SIZE).startswith("226"))
+        st = self.back(cid, st["restarts"])
+        self.assertEqual(read_file(st["root"], "etc/ddns.conf"), seed_bytes("etc/ddns.conf"))
+        self.assertEqual(read_file(st["root"], GENERAL), general_conf("3.1.0"))
+        self.assertEqual((st["settings"]["host_name"], st["settings"]["ip"]), ("h129", ip))
+
+    def test_cut_or_refused_image_is_not_flashed(self):
+        cases = [  # (why, FTP faults, bytes the camera took, None when it took no upload)
+            ("data connection cut at 1 MiB", {"drop_after": 1048576}, 1048576),
+            ("every byte in, then cut", {"drop_after": FIRMWARE_SIZE}, FIRMWARE_SIZE),
+            ("disk full at 1 MiB", {"disk_full": 1048576}, 1048576),
+            ("STOR refused", {"stor_553": 1}, None),
+        ]
+        for why, faults, taken in cases:
+            with self.subTest(why):
+                self.assertTrue(self.sim.ctl(cmd="set", id="c82", fields={"ftp_faults": faults})["ok"])
+                before = self.sim.state("c82")
+                conf = read_file(before["root"], GENERAL)
+                with self.assertRaises((ftplib.Error, OSError)):
+                    self.upload(before, "flash", FIRMWARE_SIZE)
+                st = self.sim.state("c82")
+                self.assertEqual((st["status"], st["restarts"]), ("up", before["restarts"]))
+                self.assertEqual(read_file(st["root"], GENERAL), conf)
+                self.assertEqual([(f["size"], f["accepted"]) for f in st["flashes"][len(before["flashes"]):]],
+                                 [] if taken is None else [(taken, False)])
+        self.sim.ctl(cmd="set", id="c82", fields={"ftp_faults": None})
 
 
 class LifecycleTest(unittest.TestCase):

@@ -1,0 +1,325 @@
+#include "fileconfig/camera_update.h"
+
+#include "app/messenger.h"
+#include "app/string_table.h"
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/config_runner.h"
+#include "fileconfig/config_transfer.h"
+#include "fileconfig/filter_directory_listing.h"
+#include "fileconfig/get_conf_thread.h"
+#include "protocol/config_item.h"
+#include "protoconfig/credentials.h"
+#include "transfer/firmware_runner.h"
+#include "transfer/flash_job.h"
+
+namespace {
+
+QString warningCaption()
+{
+    return GetString(3169, QStringLiteral("WARNING"));
+}
+
+QString fileNameRequired()
+{
+    return GetString(3241, QStringLiteral("File Name is required"));
+}
+
+} // namespace
+
+CameraUpdate::CameraUpdate(Messenger &messenger, QObject *parent)
+    : QObject(parent)
+    , m_messenger(messenger)
+{
+}
+
+FilePages::Selection CameraUpdate::selection() const
+{
+    return m_selection ? m_selection() : FilePages::Selection();
+}
+
+QString CameraUpdate::startCaption() const
+{
+    return m_subPage == Pictures ? GetString(3072, QStringLiteral("Picture File Upload"))
+                                 : GetString(3071, QStringLiteral("Firmware Upload"));
+}
+
+QString CameraUpdate::remotePathOf(Picture picture)
+{
+    switch (picture) {
+    case TopImage:
+        return QStringLiteral("/etc/html/a_top.jpg");
+    case BottomImage:
+        return QStringLiteral("/etc/html/a_bottom.jpg");
+    case WebLogo:
+        break;
+    }
+    return QStringLiteral("/etc/html/logo.gif");
+}
+
+QString CameraUpdate::filterOf(Picture picture)
+{
+    return picture == WebLogo ? QStringLiteral("Gif Image|*.gif") : QStringLiteral("JPEG Image|*.jpg");
+}
+
+std::optional<QString> CameraUpdate::daemonPathRefusal(const QString &path)
+{
+    // A control character would reach the camera inside an FTP command line.
+    bool control = false;
+    for (QChar c : path)
+        control = control || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    if (path.size() < 4 || control)
+        return GetString(3295, QStringLiteral("Invalid File Name..."));
+    return std::nullopt;
+}
+
+void CameraUpdate::enter()
+{
+    m_subPage = Firmware;
+    pageCameraUpdateChange(Firmware);
+}
+
+void CameraUpdate::pageCameraUpdateChange(int subPage)
+{
+    m_subPage = qBound(0, subPage, 2);
+    m_startEnabled = false;
+    m_flashFile.clear();
+    m_imageFile.clear();
+    if (m_subPage != Daemons) {
+        m_startVisible = true;
+        emit changed();
+        return;
+    }
+    m_addEnabled = false;
+    m_deleteEnabled = false;
+    m_listEnabled = false;
+    m_startVisible = false;
+    emit changed();
+
+    FilePages::Selection sel;
+    TConfigItem *camera = cameraWithCredentials(true, &sel);
+    if (!camera)
+        return;
+    runDaemonSet(sel, ConfigFileSet::DaemonListing, QString());
+    showNames(sel.mac);
+    m_addEnabled = true;
+    m_listEnabled = true;
+    emit changed();
+}
+
+TConfigItem *CameraUpdate::cameraWithCredentials(bool ftpFields, FilePages::Selection *sel)
+{
+    *sel = selection();
+    TConfigItem *camera = sel->camera;
+    if (!camera)
+        return nullptr;
+    if (!camera->FtpSettings && TConfigItem::isFileConfigured(camera->modelCode()))
+        camera->FtpSettings = FtpConnectionSetting();
+    FtpConnectionSetting *ftp = ftpFields && camera->FtpSettings ? &*camera->FtpSettings : nullptr;
+    if (!m_prompt || !RequireCredentials(*camera, *m_prompt, ftp, &m_messenger))
+        return nullptr;
+    return camera;
+}
+
+FtpConnection CameraUpdate::connectionOf(const TConfigItem &camera, int record) const
+{
+    return TGetConfThread::connectionOf(
+        ConfigTransfer::forCamera(camera, record, QString(), 0, TransferMode::Upload), m_limits);
+}
+
+void CameraUpdate::flashFileChosen(const QString &path)
+{
+    m_flashFile = path;
+    m_startEnabled = true;
+    emit changed();
+}
+
+void CameraUpdate::webLogoClick(Picture picture)
+{
+    m_picture = picture;
+    m_imageFile.clear();
+    emit changed();
+}
+
+void CameraUpdate::imageFileChosen(const QString &path)
+{
+    m_imageFile = path;
+    m_startEnabled = true;
+    emit changed();
+}
+
+void CameraUpdate::btnStartUpdateClick()
+{
+    if (m_subPage == Pictures)
+        startPicture();
+    else if (m_subPage == Firmware)
+        startFirmware();
+}
+
+void CameraUpdate::startFirmware()
+{
+    FilePages::Selection sel = selection();
+    if (!sel.camera)
+        return;
+    TConfigItem &camera = *sel.camera;
+    if ((camera.AdminId.isEmpty() || camera.AdminPassword.isEmpty())
+        && !cameraWithCredentials(true, &sel))
+        return;
+    if (!m_messenger.ask(GetString(3240, QStringLiteral("This work will cause the camera to work improperly"))
+                             + QStringLiteral("\n\n") + GetString(3168, QStringLiteral("Are you sure?")),
+                         warningCaption()))
+        return;
+    if (m_flashFile.isEmpty()) {
+        m_messenger.tell(fileNameRequired(), warningCaption(), Messenger::Style::Error);
+        return;
+    }
+    if (!FlashImageValid(m_flashFile)) {
+        m_messenger.tell(GetString(3242, QStringLiteral("Invalid Flash Image File")), warningCaption(),
+                         Messenger::Style::Error);
+        return;
+    }
+    if (!m_firmware)
+        return;
+    const int record = sel.record;
+    if (m_host)
+        m_host->uploadStarted(record);
+    const bool kernelOnly = !m_updateAll;
+    const FlashJob job = FlashJob::firmwareImage(connectionOf(camera, record), m_flashFile, kernelOnly);
+    const int result = m_firmware->run(job, kernelOnly ? FirmwareUploadSession::KernelOnly
+                                                       : FirmwareUploadSession::UpdateAll);
+    // The run may have changed the list: the record is found again by its index.
+    TConfigItem *after = selection().record == record ? selection().camera : nullptr;
+    switch (result) {
+    case FirmwareUploadSession::Done:
+        if (kernelOnly) {
+            if (m_host)
+                m_host->kernelUpdated(record);
+            m_flashFile.clear();
+            m_startEnabled = false;
+        } else if (m_host) {
+            m_host->allUpdated(record);
+        }
+        if (m_host)
+            m_host->rediscover();
+        break;
+    case FirmwareUploadSession::Failed:
+        if (m_host)
+            m_host->uploadFailed(record);
+        if (after) {
+            after->AdminId.clear();
+            after->AdminPassword.clear();
+        }
+        break;
+    case FirmwareUploadSession::StoreFailed:
+        // The login was good: only the upload has to be tried again.
+        if (m_host)
+            m_host->uploadFailed(record);
+        break;
+    default:
+        break;
+    }
+    emit changed();
+}
+
+void CameraUpdate::startPicture()
+{
+    FilePages::Selection sel = selection();
+    if (!sel.camera)
+        return;
+    TConfigItem &camera = *sel.camera;
+    if ((camera.AdminId.isEmpty() || camera.AdminPassword.isEmpty())
+        && !cameraWithCredentials(true, &sel))
+        return;
+    if (m_imageFile.isEmpty()) {
+        m_messenger.tell(fileNameRequired(), warningCaption(), Messenger::Style::Error);
+        return;
+    }
+    if (!m_firmware)
+        return;
+    const int record = sel.record;
+    const FlashJob job = FlashJob::picture(connectionOf(camera, record), m_imageFile,
+                                           remotePathOf(m_picture));
+    const int result = m_firmware->run(job, FirmwareUploadSession::Picture);
+    if (result != FirmwareUploadSession::Failed) {
+        m_startEnabled = false;
+        emit changed();
+        return;
+    }
+    if (TConfigItem *after = selection().record == record ? selection().camera : nullptr) {
+        after->AdminId.clear();
+        after->AdminPassword.clear();
+    }
+    m_messenger.tell(GetString(3243, QStringLiteral("Admin Authentication Failed")) + QStringLiteral("\n\n")
+                         + GetString(3244, QStringLiteral("Check ID, Password and FTP Port Number")),
+                     warningCaption(), Messenger::Style::Error);
+    emit changed();
+}
+
+bool CameraUpdate::runDaemonSet(const FilePages::Selection &sel, int set, const QString &input)
+{
+    if (!m_config)
+        return false;
+    ConfigTransfer transfer = ConfigTransfer::forCamera(
+        *sel.camera, sel.record, sel.kind, set,
+        set == ConfigFileSet::DaemonAdd      ? TransferMode::Upload
+        : set == ConfigFileSet::DaemonDelete ? TransferMode::Delete
+                                             : TransferMode::Download);
+    // Nothing is applied after a daemon run: no camera to answer.
+    transfer.camera = nullptr;
+    transfer.daemon = input;
+    const bool ok = m_config->run(transfer) == ConfigRunner::Ok;
+    // The listing is the run's last step: a run that went through brought one.
+    if (ok) {
+        m_names = FilterDirectoryListing(m_config->listing());
+        m_namesMac = sel.mac;
+    }
+    return ok;
+}
+
+void CameraUpdate::showNames(const QString &mac)
+{
+    // The last listing that arrived, when it was this camera's; another camera's
+    // daemons are never shown as this one's.
+    m_daemons = mac == m_namesMac ? m_names : QStringList();
+    m_selectedDaemon = -1;
+    m_deleteEnabled = false;
+}
+
+void CameraUpdate::lstCamModelsClick(int index)
+{
+    m_selectedDaemon = index >= 0 && index < m_daemons.size() ? index : -1;
+    m_deleteEnabled = m_selectedDaemon >= 0;
+    emit changed();
+}
+
+void CameraUpdate::btnAddDaemonClick(const std::optional<QString> &path)
+{
+    if (!path)
+        return;
+    if (const auto refusal = daemonPathRefusal(*path)) {
+        m_messenger.tell(*refusal, warningCaption(), Messenger::Style::Error);
+        return;
+    }
+    FilePages::Selection sel;
+    if (!cameraWithCredentials(false, &sel))
+        return;
+    runDaemonSet(sel, ConfigFileSet::DaemonAdd, *path);
+    showNames(sel.mac);
+    emit changed();
+}
+
+void CameraUpdate::btnDeleteDaemonClick()
+{
+    if (m_selectedDaemon < 0 || m_selectedDaemon >= m_daemons.size())
+        return;
+    if (!m_messenger.ask(GetString(3168, QStringLiteral("Are you Sure?")),
+                         GetString(3252, QStringLiteral("Confirm"))))
+        return;
+    FilePages::Selection sel;
+    if (!cameraWithCredentials(false, &sel))
+        return;
+    const QString remote = QLatin1String(ConfigFileSet::kDaemonFolder) + m_daemons.at(m_selectedDaemon);
+    if (!runDaemonSet(sel, ConfigFileSet::DaemonDelete, remote))
+        return;
+    showNames(sel.mac);
+    emit changed();
+}
