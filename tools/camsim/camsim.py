@@ -15,6 +15,7 @@ import hashlib
 import heapq
 import ipaddress
 import json
+import logging
 import os
 import re
 import selectors
@@ -1267,6 +1268,10 @@ def main(argv=None):
     p.add_argument("--seed-dir", default=DEFAULT_SEED,
                    help="tree copied into each new FTP root (default tests/data/camfiles)")
     args = p.parse_args(argv)
+    # Every FTP command is in the camera's ftp.log; the server's own session chatter on
+    # standard error would only bury the tool's output.
+    logging.basicConfig(level=logging.WARNING)
+    logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
     check_loopback(args.bind_base)
     fleet = demo_fleet() if args.demo else load_fleet(args.fleet)
 
