@@ -149,21 +149,34 @@ void CameraUpdate::imageFileChosen(const QString &path)
 
 void CameraUpdate::btnStartUpdateClick()
 {
-    if (m_subPage == Pictures)
-        startPicture();
-    else if (m_subPage == Firmware)
-        startFirmware();
-}
-
-void CameraUpdate::startFirmware()
-{
+    if (m_subPage == Daemons)
+        return;
+    // A selected row with its record; the credentials are asked for when one is missing.
     FilePages::Selection sel = selection();
     if (!sel.camera)
         return;
-    TConfigItem &camera = *sel.camera;
-    if ((camera.AdminId.isEmpty() || camera.AdminPassword.isEmpty())
+    if ((sel.camera->AdminId.isEmpty() || sel.camera->AdminPassword.isEmpty())
         && !cameraWithCredentials(true, &sel))
         return;
+    if (m_subPage == Pictures)
+        startPicture(sel);
+    else
+        startFirmware(sel);
+}
+
+void CameraUpdate::forgetCredentials(int record)
+{
+    // The run may have changed the list: the record is looked up again.
+    const FilePages::Selection now = selection();
+    if (now.camera && now.record == record) {
+        now.camera->AdminId.clear();
+        now.camera->AdminPassword.clear();
+    }
+}
+
+void CameraUpdate::startFirmware(const FilePages::Selection &sel)
+{
+    TConfigItem &camera = *sel.camera;
     if (!m_messenger.ask(GetString(3240, QStringLiteral("This work will cause the camera to work improperly"))
                              + QStringLiteral("\n\n") + GetString(3168, QStringLiteral("Are you sure?")),
                          warningCaption()))
@@ -186,8 +199,6 @@ void CameraUpdate::startFirmware()
     const FlashJob job = FlashJob::firmwareImage(connectionOf(camera, record), m_flashFile, kernelOnly);
     const int result = m_firmware->run(job, kernelOnly ? FirmwareUploadSession::KernelOnly
                                                        : FirmwareUploadSession::UpdateAll);
-    // The run may have changed the list: the record is found again by its index.
-    TConfigItem *after = selection().record == record ? selection().camera : nullptr;
     switch (result) {
     case FirmwareUploadSession::Done:
         if (kernelOnly) {
@@ -204,10 +215,7 @@ void CameraUpdate::startFirmware()
     case FirmwareUploadSession::Failed:
         if (m_host)
             m_host->uploadFailed(record);
-        if (after) {
-            after->AdminId.clear();
-            after->AdminPassword.clear();
-        }
+        forgetCredentials(record);
         break;
     case FirmwareUploadSession::StoreFailed:
         // The login was good: only the upload has to be tried again.
@@ -220,15 +228,9 @@ void CameraUpdate::startFirmware()
     emit changed();
 }
 
-void CameraUpdate::startPicture()
+void CameraUpdate::startPicture(const FilePages::Selection &sel)
 {
-    FilePages::Selection sel = selection();
-    if (!sel.camera)
-        return;
     TConfigItem &camera = *sel.camera;
-    if ((camera.AdminId.isEmpty() || camera.AdminPassword.isEmpty())
-        && !cameraWithCredentials(true, &sel))
-        return;
     if (m_imageFile.isEmpty()) {
         m_messenger.tell(fileNameRequired(), warningCaption(), Messenger::Style::Error);
         return;
@@ -244,10 +246,7 @@ void CameraUpdate::startPicture()
         emit changed();
         return;
     }
-    if (TConfigItem *after = selection().record == record ? selection().camera : nullptr) {
-        after->AdminId.clear();
-        after->AdminPassword.clear();
-    }
+    forgetCredentials(record);
     m_messenger.tell(GetString(3243, QStringLiteral("Admin Authentication Failed")) + QStringLiteral("\n\n")
                          + GetString(3244, QStringLiteral("Check ID, Password and FTP Port Number")),
                      warningCaption(), Messenger::Style::Error);

@@ -95,8 +95,9 @@ signals:
 private:
     // A selected row with its record, and its credentials (asked for when missing).
     TConfigItem *cameraWithCredentials(bool ftpFields, FilePages::Selection *sel);
-    void startFirmware();
-    void startPicture();
+    void startFirmware(const FilePages::Selection &sel);
+    void startPicture(const FilePages::Selection &sel);
+    void forgetCredentials(int record);
     // A daemon run; true when it went through. The shown names follow a run whose
     // listing arrived.
     bool runDaemonSet(const FilePages::Selection &sel, int set, const QString &input);

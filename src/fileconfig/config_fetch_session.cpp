@@ -39,14 +39,7 @@ ConfigFetchSession::ConfigFetchSession(UdpEndpoint &endpoint, Messenger &messeng
 ConfigFetchSession::~ConfigFetchSession()
 {
     m_endpoint.setSink(UdpEndpoint::Stage::Fetch, nullptr);
-    for (const QPointer<TGetConfThread> &worker : std::as_const(m_workers)) {
-        if (!worker)
-            continue;
-        disconnect(worker, nullptr, this, nullptr);
-        worker->requestAbort();
-        worker->wait();
-        delete worker.data();
-    }
+    TransferWorker::stopAll(m_workers, this);
 }
 
 void ConfigFetchSession::attachTimers(QTimer *timeoutTimer, QTimer *sendRebootTimer)
@@ -108,7 +101,7 @@ void ConfigFetchSession::show()
     setTimeoutTimer(true);
     setSendRebootTimer(false);
 
-    m_workers.removeAll(QPointer<TGetConfThread>());
+    m_workers.removeAll(QPointer<TransferWorker>());
     const QString folder = m_folder.isEmpty() ? LocalTempFolder() : m_folder;
     auto *worker = new TGetConfThread(m_runId, m_transfer, folder, m_limits);
     connect(worker, &TGetConfThread::progress, this, &ConfigFetchSession::workerProgress);
@@ -182,7 +175,7 @@ void ConfigFetchSession::sendApply(quint8 action)
 {
     ++m_applySends;
     // Only the first send reports a refusal; the repeats would pile up the same message.
-    IssueControlCommand(m_transfer.camera, m_transfer.rowKind, m_endpoint, m_transfer.host, action,
+    IssueControlCommand(m_transfer.camera, m_transfer.rowKind, m_endpoint, m_transfer.ftp.host, action,
                         1, m_sources, m_applySends == 1 ? &m_messenger : nullptr);
 }
 

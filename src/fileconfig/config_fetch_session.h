@@ -112,7 +112,7 @@ private:
     Result m_modalResult = None;
     quint64 m_runId = 0;
     QPointer<TGetConfThread> m_worker;
-    QList<QPointer<TGetConfThread>> m_workers;   // every worker not yet deleted
+    QList<QPointer<TransferWorker>> m_workers;   // every worker not yet deleted
     int m_threadResult = -1;
     QStringList m_listing;
     bool m_credentialsRejected = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileconfig/transfer_mode.h"
+#include "transfer/transfer_worker.h"
 
 #include <QString>
 
@@ -8,13 +9,8 @@ struct TConfigItem;
 
 // Everything one configuration run needs, set by the page before the dialog is shown.
 struct ConfigTransfer {
-    // FTP connection of the camera.
-    QString host;
-    int port = 21;
-    QString user;
-    QString password;
-    bool passive = true;
-    quint8 transferType = 0;   // 0 binary, anything else ASCII
+    // FTP connection of the camera; the limits are the worker's.
+    FtpConnection ftp;
 
     int set = 0;               // ConfigFileSet number
     TransferMode mode = TransferMode::Download;

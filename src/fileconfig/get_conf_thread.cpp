@@ -30,13 +30,7 @@ TransferMode effectiveMode(const ConfigTransfer &t)
 FtpConnection TGetConfThread::connectionOf(const ConfigTransfer &transfer,
                                            const FtpClient::Limits &limits)
 {
-    FtpConnection c;
-    c.host = transfer.host;
-    c.port = transfer.port;
-    c.user = transfer.user;
-    c.password = transfer.password;
-    c.passive = transfer.passive;
-    c.transferType = transfer.transferType;
+    FtpConnection c = transfer.ftp;
     c.limits = limits;
     return c;
 }

@@ -15,14 +15,7 @@ FirmwareUploadSession::FirmwareUploadSession(QObject *parent)
 
 FirmwareUploadSession::~FirmwareUploadSession()
 {
-    for (const QPointer<TFlashThread> &worker : std::as_const(m_workers)) {
-        if (!worker)
-            continue;
-        disconnect(worker, nullptr, this, nullptr);
-        worker->requestAbort();
-        worker->wait();
-        delete worker.data();
-    }
+    TransferWorker::stopAll(m_workers, this);
 }
 
 void FirmwareUploadSession::attachTimer(QTimer *uploadEndTimer)
@@ -67,7 +60,7 @@ void FirmwareUploadSession::show(const FlashJob &job, Kind kind)
     m_transfer = TransferResult();
     setTimer(false);
 
-    m_workers.removeAll(QPointer<TFlashThread>());
+    m_workers.removeAll(QPointer<TransferWorker>());
     auto *worker = new TFlashThread(m_runId, m_job);
     connect(worker, &TFlashThread::loggedIn, this, &FirmwareUploadSession::WMLoggedIn);
     connect(worker, &TFlashThread::progress, this, &FirmwareUploadSession::WMProgress);

@@ -10,6 +10,7 @@
 
 class QTimer;
 class TFlashThread;
+class TransferWorker;
 class UdpEndpoint;
 
 // The logic of the upload progress window: it starts the upload worker, follows its
@@ -96,5 +97,5 @@ private:
     Notice m_notice = Notice::None;
     TransferResult m_transfer;
     quint64 m_runId = 0;
-    QList<QPointer<TFlashThread>> m_workers;
+    QList<QPointer<TransferWorker>> m_workers;
 };

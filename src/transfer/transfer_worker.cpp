@@ -50,6 +50,18 @@ bool TransferWorker::wait(int ms)
     return ms < 0 ? m_thread->wait() : m_thread->wait(QDeadlineTimer(ms));
 }
 
+void TransferWorker::stopAll(const QList<QPointer<TransferWorker>> &workers, QObject *receiver)
+{
+    for (const QPointer<TransferWorker> &worker : workers) {
+        if (!worker)
+            continue;
+        disconnect(worker, nullptr, receiver, nullptr);
+        worker->requestAbort();
+        worker->wait();
+        delete worker.data();
+    }
+}
+
 void TransferWorker::requestAbort()
 {
     QMutexLocker lock(&m_abortMutex);

@@ -4,7 +4,9 @@
 #include "transfer/transfer_result.h"
 
 #include <QMutex>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -53,6 +55,11 @@ public:
     // (a file being replaced on the camera, a camera writing its flash): the cut then
     // comes when the stretch ends.
     void requestAbort();
+
+    // Ends every worker of the list that still exists: receiver hears nothing more from
+    // it, it is asked to abort (a protected stretch still runs to its end), waited for
+    // and deleted.
+    static void stopAll(const QList<QPointer<TransferWorker>> &workers, QObject *receiver);
 
     // Workers that have not ended yet, across the program.
     static int running() { return s_running.load(); }

@@ -63,8 +63,8 @@ ConfigTransfer FetchRig::transfer(int set, TransferMode mode, bool passive,
                                   quint8 transferType) const
 {
     ConfigTransfer t = ConfigTransfer::forCamera(camera, 0, QStringLiteral("2"), set, mode);
-    t.passive = passive;
-    t.transferType = transferType;
+    t.ftp.passive = passive;
+    t.ftp.transferType = transferType;
     return t;
 }
 
