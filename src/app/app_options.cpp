@@ -48,6 +48,9 @@ bool AppOptions::take(QStringList &args, QString *error)
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             help = true;
             args.removeAt(i);
+        } else if (a == QLatin1String("--version")) {
+            version = true;
+            args.removeAt(i);
         } else if (a == QLatin1String("--app-dir")) {
             if (!takeValue(args, i, &value, error))
                 return false;
@@ -87,7 +90,13 @@ QString AppOptions::usage()
         "  --camera-port N      UDP port of the cameras (default 32154)\n"
         "  --local-port N       local UDP port replies come to (default 32153)\n"
         "  --ftp-port N         default FTP port of new cameras (default 21)\n"
-        "  --help               this text\n");
+        "  --help               this text\n"
+        "  --version            the program's version\n");
+}
+
+QString AppOptions::versionLine(const QString &program)
+{
+    return program + QLatin1Char(' ') + QStringLiteral(ZORA_VERSION);
 }
 
 QString AppOptions::resolveAppDir(const QString &executableDir, bool *fellBack) const
@@ -98,7 +107,11 @@ QString AppOptions::resolveAppDir(const QString &executableDir, bool *fellBack) 
         QDir().mkpath(appDir);
         return QDir(appDir).absolutePath();
     }
-    if (writableDir(executableDir))
+    // An installed copy shares its directory with every other program: its files go to
+    // the user's data directory even when root could write there.
+    static const QStringList systemDirs = {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin"),
+                                           QStringLiteral("/bin"), QStringLiteral("/usr/games")};
+    if (!systemDirs.contains(QDir::cleanPath(executableDir)) && writableDir(executableDir))
         return executableDir;
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty())

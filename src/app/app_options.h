@@ -13,12 +13,16 @@ struct AppOptions {
     quint16 localPort = 32153;
     quint16 ftpPort = 21;
     bool help = false;
+    bool version = false;                // --version: print the version and stop
 
     // Takes the options it knows out of args (which keeps everything else, such as a
     // command name and its own options); false with a message on a bad value.
     bool take(QStringList &args, QString *error);
     static QString usage();
-    // Applies appDir: the executable's directory when writable, else
+    // "zoractl 2.0": the program's name and the project's one version number.
+    static QString versionLine(const QString &program);
+    // Applies appDir: the executable's directory when writable and not a system program
+    // directory (/usr/bin and the like, where an installed copy lives), else
     // $XDG_DATA_HOME/zora (~/.local/share/zora), so settings are never lost silently.
     // Returns the directory chosen and whether it was a fallback.
     QString resolveAppDir(const QString &executableDir, bool *fellBack = nullptr) const;

@@ -113,6 +113,19 @@ int run(QApplication &app, const AppOptions &options, const QString &screenshot)
 
 int main(int argc, char *argv[])
 {
+    // Help and version need no display: answered before the window system is opened.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--version") {
+            std::printf("%s\n", qPrintable(AppOptions::versionLine(QStringLiteral("zora"))));
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::printf("Usage: zora [options]\nAdministration tool for ZORA network cameras.\n%s",
+                        qPrintable(AppOptions::usage()));
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
@@ -129,11 +142,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zora: %s\nUsage: zora [options]\n%s", qPrintable(error),
                      qPrintable(AppOptions::usage()));
         return 2;
-    }
-    if (options.help) {
-        std::printf("Usage: zora [options]\nAdministration tool for ZORA network cameras.\n%s",
-                    qPrintable(AppOptions::usage()));
-        return 0;
     }
     bool fellBack = false;
     SetApplicationPath(options.resolveAppDir(QCoreApplication::applicationDirPath(), &fellBack));

@@ -673,6 +673,10 @@ int main(int argc, char *argv[])
         err(error);
         return ExitUsage;
     }
+    if (options.version) {
+        out(AppOptions::versionLine(u"zoractl"_s));
+        return ExitOk;
+    }
     if (args.isEmpty() || args.first().startsWith(u"-"_s)) {
         if (options.help && args.isEmpty()) {
             std::fputs(qPrintable(generalUsage()), stdout);

@@ -13,6 +13,7 @@
 #include <QLocalServer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestStartup : public QObject
@@ -37,6 +38,8 @@ private slots:
     void guardAfterKilledCopy();
     void options_data();
     void options();
+    void appDirChoice_data();
+    void appDirChoice();
 };
 
 void TestStartup::defaultIniIsByteExact()
@@ -283,6 +286,39 @@ void TestStartup::options()
 }
 
 // The test program doubles as the second copy of the guard tests.
+void TestStartup::appDirChoice_data()
+{
+    QTest::addColumn<QString>("executableDir");   // "<tmp>": a writable scratch folder
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expected");        // "<tmp>", "<xdg>" or a path
+    QTest::newRow("writable build folder") << "<tmp>" << "" << "<tmp>";
+    QTest::newRow("installed in /usr/bin, even for root") << "/usr/bin" << "" << "<xdg>";
+    QTest::newRow("installed in /usr/local/bin") << "/usr/local/bin/" << "" << "<xdg>";
+    QTest::newRow("folder gone") << "/nonexistent/zora" << "" << "<xdg>";
+    QTest::newRow("--app-dir wins") << "/usr/bin" << "<tmp>/own" << "<tmp>/own";
+}
+
+void TestStartup::appDirChoice()
+{
+    QFETCH(QString, executableDir);
+    QFETCH(QString, option);
+    QFETCH(QString, expected);
+    QTemporaryDir tmp, xdg;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", xdg.path().toLocal8Bit());
+    auto fill = [&](QString text) {
+        return text.replace("<tmp>", tmp.path()).replace("<xdg>", xdg.path() + "/zora");
+    };
+    AppOptions options;
+    options.appDir = fill(option);
+    bool fellBack = false;
+    const QString chosen = options.resolveAppDir(fill(executableDir), &fellBack);
+    qputenv("XDG_DATA_HOME", saved);
+    QCOMPARE(chosen, fill(expected));
+    QCOMPARE(fellBack, expected == "<xdg>");
+    QVERIFY(QFileInfo(chosen).isDir());
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && (qstrcmp(argv[1], "-probe") == 0 || qstrcmp(argv[1], "-hold") == 0)) {
