@@ -256,8 +256,12 @@ void TestFirmwareUpload::worker()
         }
         if (firmware)
             QCOMPARE(server.readRootFile("flash"), bytes);
-    } else {
+    } else if (faults.filter("drop_after").isEmpty()) {
         QCOMPARE(ends.size(), 0);
+    } else {
+        // All of the image may already sit in the socket buffers when the server cuts:
+        // the last byte was handed over, the store still failed.
+        QVERIFY(ends.size() <= 1);
     }
     if (faults.contains("stor_553=1"))
         QVERIFY2(result.lastReply.startsWith("553"), qPrintable(result.lastReply));
