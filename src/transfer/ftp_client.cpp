@@ -388,6 +388,10 @@ void FtpClient::resetRequest()
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
     const long replySeconds = qMax(1L, long((m_limits.replyMs + 999) / 1000));
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, replySeconds);
+    // On the open control connection the connect limit only bounds the data connection,
+    // but libcurl counts it from the start of the operation: the replies before it (PASV,
+    // TYPE) each get their own limit, so a slow but answering server is not cut.
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(m_limits.replyMs) * 3);
     m_transfer = nullptr;
 }
 
