@@ -2,6 +2,11 @@
 
 #include "app/string_table.h"
 
+QString ConversionErrorText(const QString &text)
+{
+    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+
 namespace Checks {
 
 std::optional<CheckFailure> RequireField(const QString &text, const QString &message,

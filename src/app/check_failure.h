@@ -20,6 +20,9 @@ struct CheckFailure {
     bool operator==(const CheckFailure &) const = default;
 };
 
+// The conversion error text for a field that should hold an integer.
+QString ConversionErrorText(const QString &text);
+
 namespace Checks {
 
 // An empty field: its own message, or "This field is required" when it has none.

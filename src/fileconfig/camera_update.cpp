@@ -6,11 +6,11 @@
 #include "fileconfig/config_runner.h"
 #include "fileconfig/config_transfer.h"
 #include "fileconfig/filter_directory_listing.h"
-#include "fileconfig/get_conf_thread.h"
 #include "protocol/config_item.h"
 #include "protoconfig/credentials.h"
 #include "transfer/firmware_runner.h"
 #include "transfer/flash_job.h"
+#include "transfer/ftp_settings_form.h"
 
 namespace {
 
@@ -112,18 +112,17 @@ TConfigItem *CameraUpdate::cameraWithCredentials(bool ftpFields, FilePages::Sele
     TConfigItem *camera = sel->camera;
     if (!camera)
         return nullptr;
-    if (!camera->FtpSettings && TConfigItem::isFileConfigured(camera->modelCode()))
-        camera->FtpSettings = FtpConnectionSetting();
-    FtpConnectionSetting *ftp = ftpFields && camera->FtpSettings ? &*camera->FtpSettings : nullptr;
+    FtpConnectionSetting *ftp = ftpFields ? FtpSettingsForm::settingOf(*camera) : nullptr;
     if (!m_prompt || !RequireCredentials(*camera, *m_prompt, ftp, &m_messenger))
         return nullptr;
     return camera;
 }
 
-FtpConnection CameraUpdate::connectionOf(const TConfigItem &camera, int record) const
+FtpConnection CameraUpdate::connectionOf(const TConfigItem &camera) const
 {
-    return TGetConfThread::connectionOf(
-        ConfigTransfer::forCamera(camera, record, QString(), 0, TransferMode::Upload), m_limits);
+    FtpConnection c = FtpConnection::forCamera(camera);
+    c.limits = m_limits;
+    return c;
 }
 
 void CameraUpdate::flashFileChosen(const QString &path)
@@ -196,7 +195,7 @@ void CameraUpdate::startFirmware(const FilePages::Selection &sel)
     if (m_host)
         m_host->uploadStarted(record);
     const bool kernelOnly = !m_updateAll;
-    const FlashJob job = FlashJob::firmwareImage(connectionOf(camera, record), m_flashFile, kernelOnly);
+    const FlashJob job = FlashJob::firmwareImage(connectionOf(camera), m_flashFile, kernelOnly);
     const int result = m_firmware->run(job, kernelOnly ? FirmwareUploadSession::KernelOnly
                                                        : FirmwareUploadSession::UpdateAll);
     switch (result) {
@@ -238,7 +237,7 @@ void CameraUpdate::startPicture(const FilePages::Selection &sel)
     if (!m_firmware)
         return;
     const int record = sel.record;
-    const FlashJob job = FlashJob::picture(connectionOf(camera, record), m_imageFile,
+    const FlashJob job = FlashJob::picture(connectionOf(camera), m_imageFile,
                                            remotePathOf(m_picture));
     const int result = m_firmware->run(job, FirmwareUploadSession::Picture);
     if (result != FirmwareUploadSession::Failed) {

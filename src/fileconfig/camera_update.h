@@ -102,7 +102,7 @@ private:
     // listing arrived.
     bool runDaemonSet(const FilePages::Selection &sel, int set, const QString &input);
     void showNames(const QString &mac);
-    FtpConnection connectionOf(const TConfigItem &camera, int record) const;
+    FtpConnection connectionOf(const TConfigItem &camera) const;
     FilePages::Selection selection() const;
 
     Messenger &m_messenger;

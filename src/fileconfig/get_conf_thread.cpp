@@ -11,6 +11,14 @@
 
 namespace {
 
+// The camera's connection with the limits of this run.
+FtpConnection connectionOf(const ConfigTransfer &transfer, const FtpClient::Limits &limits)
+{
+    FtpConnection c = transfer.ftp;
+    c.limits = limits;
+    return c;
+}
+
 TransferMode effectiveMode(const ConfigTransfer &t)
 {
     switch (t.set) {
@@ -26,14 +34,6 @@ TransferMode effectiveMode(const ConfigTransfer &t)
 }
 
 } // namespace
-
-FtpConnection TGetConfThread::connectionOf(const ConfigTransfer &transfer,
-                                           const FtpClient::Limits &limits)
-{
-    FtpConnection c = transfer.ftp;
-    c.limits = limits;
-    return c;
-}
 
 TGetConfThread::TGetConfThread(quint64 runId, const ConfigTransfer &transfer,
                                const QString &localFolder, const FtpClient::Limits &limits,

@@ -25,9 +25,6 @@ public:
     TGetConfThread(quint64 runId, const ConfigTransfer &transfer, const QString &localFolder,
                    const FtpClient::Limits &limits, QObject *parent = nullptr);
 
-    // The connection a run of this transfer uses.
-    static FtpConnection connectionOf(const ConfigTransfer &transfer, const FtpClient::Limits &limits);
-
 protected:
     TransferResult check() override;
     void build(FtpJob &job, FtpClient &client) override;

@@ -50,11 +50,6 @@ UnscrambledCredential UnscrambleCredential(const CredentialBlock &block)
     return u;
 }
 
-QString ConversionErrorText(const QString &text)
-{
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
-
 bool RequireCredentials(TConfigItem &camera, CredentialPrompt &prompt, FtpConnectionSetting *ftp,
                         Messenger *messenger)
 {

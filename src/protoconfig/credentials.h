@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/check_failure.h"
 #include "protocol/config_item.h"
 
 #include <QByteArrayView>
@@ -57,6 +58,3 @@ public:
 // password already stored.
 bool RequireCredentials(TConfigItem &camera, CredentialPrompt &prompt,
                         FtpConnectionSetting *ftp = nullptr, Messenger *messenger = nullptr);
-
-// The conversion error text for a field that should hold an integer.
-QString ConversionErrorText(const QString &text);

@@ -51,7 +51,6 @@ void FirmwareUploadSession::show(const FlashJob &job, Kind kind)
     if (kind != Picture)
         m_job.finalReplyMs = clearingTicks() * kTickMs + kFinalReplyMarginMs;
     m_phase = Phase::Connecting;
-    m_restartPhase = false;
     m_maximum = 100;
     m_position = 0;
     m_progressVisible = false;
@@ -99,7 +98,7 @@ void FirmwareUploadSession::WMProgress(quint64 runId, qint64 done, qint64 total)
 
 void FirmwareUploadSession::WMUploadEnd(quint64 runId)
 {
-    if (runId != m_runId || !visible() || m_restartPhase)
+    if (runId != m_runId || !visible() || m_phase == Phase::Restarting)
         return;
     // A picture is done when the camera has answered its store, not at its last byte.
     if (m_kind == Picture)
@@ -116,7 +115,7 @@ void FirmwareUploadSession::UploadEndTimerTimer()
     if (!visible())
         return;
     ++m_position;
-    if (m_restartPhase) {
+    if (m_phase == Phase::Restarting) {
         if (m_position >= m_maximum)
             close(Done, Notice::None);
         else
@@ -144,7 +143,6 @@ void FirmwareUploadSession::WMThreadDone(quint64 runId, const TransferResult &re
             close(Done, Notice::None);
             return;
         }
-        m_restartPhase = true;
         m_phase = Phase::Restarting;
         m_position = 0;
         m_maximum = kRestartTicks;

@@ -88,7 +88,6 @@ private:
     FlashJob m_job;
     Kind m_kind = KernelOnly;
     Phase m_phase = Phase::Hidden;
-    bool m_restartPhase = false;
     int m_maximum = 100;
     int m_position = 0;
     bool m_progressVisible = false;

@@ -1,19 +1,9 @@
 #include "transfer/ftp_settings_form.h"
 
+#include "app/check_failure.h"
 #include "app/messenger.h"
 #include "app/string_table.h"
 #include "protocol/config_item.h"
-
-namespace {
-
-// Worded like every other integer field of the program (ConversionErrorText of the
-// login checks, which this library does not link).
-QString notAnInteger(const QString &text)
-{
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
-
-} // namespace
 
 FtpSettingsForm::FtpSettingsForm(Messenger &messenger)
     : m_messenger(messenger)
@@ -48,7 +38,7 @@ FtpSettingsForm::Verdict FtpSettingsForm::BtnOKClick(const Controls &controls)
     bool ok = false;
     const int port = controls.portText.trimmed().toInt(&ok, 10);
     if (!ok) {
-        m_messenger.tell(notAnInteger(controls.portText), {}, Messenger::Style::Error);
+        m_messenger.tell(ConversionErrorText(controls.portText), {}, Messenger::Style::Error);
         return {false, kResultCancel, true};
     }
     m_setting->port = port;

@@ -14,20 +14,3 @@ int TransferResult::code() const
     }
     return 1;
 }
-
-QString TransferResult::outcomeName(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Done:
-        return QStringLiteral("done");
-    case Outcome::LocalFileMissing:
-        return QStringLiteral("local file missing");
-    case Outcome::InvalidImage:
-        return QStringLiteral("invalid image");
-    case Outcome::ConnectFailed:
-        return QStringLiteral("connection or login failed");
-    case Outcome::TransferFailed:
-        return QStringLiteral("transfer failed");
-    }
-    return QString();
-}

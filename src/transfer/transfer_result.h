@@ -26,8 +26,6 @@ struct TransferResult {
     // The code a worker reports: 0 done, 1 an operation failed or a local file is
     // missing, 2 connecting or logging in failed.
     int code() const;
-    // "done", "local file missing", ... for logs and the command-line tool.
-    static QString outcomeName(Outcome outcome);
 };
 
 Q_DECLARE_METATYPE(TransferResult)

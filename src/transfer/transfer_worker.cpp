@@ -1,11 +1,25 @@
 #include "transfer/transfer_worker.h"
 
+#include "protocol/config_item.h"
 #include "transfer/ftp_job.h"
 
 #include <QMutexLocker>
 #include <QThread>
 
 std::atomic<int> TransferWorker::s_running = 0;
+
+FtpConnection FtpConnection::forCamera(const TConfigItem &camera)
+{
+    const FtpConnectionSetting ftp = camera.FtpSettings.value_or(FtpConnectionSetting());
+    FtpConnection c;
+    c.host = camera.Address;
+    c.port = ftp.port;
+    c.user = camera.AdminId;
+    c.password = camera.AdminPassword;
+    c.passive = ftp.passive;
+    c.transferType = ftp.transferType;
+    return c;
+}
 
 TransferWorker::TransferWorker(quint64 runId, const FtpConnection &connection, QObject *parent)
     : QObject(parent)
@@ -116,11 +130,10 @@ TransferResult TransferWorker::run()
         result.outcome = code == int(FtpOutcome::Done)            ? TransferResult::Outcome::Done
                          : code == int(FtpOutcome::ConnectFailed) ? TransferResult::Outcome::ConnectFailed
                                                                   : TransferResult::Outcome::TransferFailed;
-        if (!result.ok() && result.errorText.isEmpty())
+        if (!result.ok())
             result.errorText = job.errorString();
         result.lastReply = job.lastReply();
-        if (result.listing.isEmpty())
-            result.listing = job.listing();
+        result.listing = job.listing();
     }
     conclude(result);
     finishRun();

@@ -12,6 +12,7 @@
 #include <atomic>
 
 class FtpJob;
+struct TConfigItem;
 class QThread;
 
 // Where and how a job reaches the camera's FTP server.
@@ -23,6 +24,9 @@ struct FtpConnection {
     bool passive = true;
     quint8 transferType = 0;   // 0 binary, anything else ASCII
     FtpClient::Limits limits;
+
+    // The camera's address, credentials and FTP settings (the defaults when it has none).
+    static FtpConnection forCamera(const TConfigItem &camera);
 };
 
 // One FTP transfer job: a description goes in, progress(done, total) and one

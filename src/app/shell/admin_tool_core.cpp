@@ -288,9 +288,7 @@ void AdminToolCore::kernelUpdated(int record)
     const int row = m_list.rowOfRecord(record);
     if (row < 0)
         return;
-    m_list.setIcon(row, CameraList::Updating);
-    m_list.setCounter(row, CameraList::ColCycles, 3);
-    m_list.setCounter(row, CameraList::ColCountdown, 120);
+    m_discovery.startCountdown(row, CameraList::Updating);
     m_list.announceRow(row);
 }
 
