@@ -33,12 +33,12 @@ ConfigFetchSession::ConfigFetchSession(UdpEndpoint &endpoint, Messenger &messeng
     , m_messenger(messenger)
     , m_results(results)
 {
-    m_endpoint.setSink(UdpEndpoint::Stage::Fetch, this);
+    m_endpoint.addSink(UdpEndpoint::Stage::Fetch, this);
 }
 
 ConfigFetchSession::~ConfigFetchSession()
 {
-    m_endpoint.setSink(UdpEndpoint::Stage::Fetch, nullptr);
+    m_endpoint.removeSink(UdpEndpoint::Stage::Fetch, this);
     TransferWorker::stopAll(m_workers, this);
 }
 
@@ -222,12 +222,10 @@ int ConfigFetchSession::offer(const ReceivedDatagram &d)
 {
     // Only the apply answer of this run's camera: anything earlier or from another camera
     // belongs to the later receivers.
-    if (m_state != State::AwaitingApply || !m_transfer.camera || d.count < 15)
+    if (m_state != State::AwaitingApply || !m_transfer.camera
+        || !d.reply.isFrom(m_transfer.camera->mac()))
         return 0;
-    const QByteArrayView mac = m_transfer.camera->mac();
-    if (mac.size() != 6 || d.bytes().sliced(9, 6) != mac)
-        return 0;
-    const quint8 type = d.at(7) & 0x7F;
+    const quint8 type = d.reply.type;
     switch (type) {
     case Zora::ReplySuccess:
         setSendRebootTimer(false);

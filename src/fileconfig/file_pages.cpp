@@ -204,7 +204,7 @@ bool FilePages::enterFilePage(const Selection &sel)
     if (!m_prompt || !RequireCredentials(camera, *m_prompt, &*camera.FtpSettings, &m_messenger))
         return false;
 
-    if (camera.ConnectionKind != TConfigItem::kRemote && !reachable(camera)) {
+    if (camera.ConnectionKind != Connection::Remote && !reachable(camera)) {
         const quint32 net = InetAddr(m_local->selectedAddress()) & InetAddr(m_local->netMask());
         const QString text =
             GetString(3245, QStringLiteral("ERROR : Cannot connect to the camera"))
@@ -287,7 +287,7 @@ void FilePages::btnSaveClick()
     }
     const PageSettings shown = m_view->shownSettings(m_tab);
     PageCheckContext context;
-    context.remote = sel.camera->ConnectionKind == TConfigItem::kRemote;
+    context.remote = sel.camera->ConnectionKind == Connection::Remote;
     context.channelOneModelBox = traitsOf(*sel.camera).channelOneModelBox;
     if (const std::optional<CheckFailure> f = CheckPage(shown, context)) {
         failed(f->text, f->caption, int(f->style), f->focus);

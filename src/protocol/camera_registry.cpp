@@ -135,7 +135,7 @@ void CameraRegistry::refilter()
         row.ip = item.Address;
         row.host = item.hostNameText();
         row.record = i;
-        row.counters = {item.ConnectionKind, 3, 0, 3, 0};
+        row.counters = {int(item.ConnectionKind), 3, 0, 3, 0};
         row.icon = CameraList::Present;
         m_list.appendRow(row);
     }

@@ -36,14 +36,17 @@ void TConfigItem::takeOptionalBytes(const Zora::DiscoveryReply &reply)
 {
     if (reply.guest)
         UseAccount = *reply.guest != 0;
-    if (reply.spareTag)
-        SpareTag = *reply.spareTag;
-    if (reply.audioAvailable)
-        AudioAvailable = *reply.audioAvailable;
-    if (reply.mdSensitivity)
-        MdSensitivity = *reply.mdSensitivity;
-    if (reply.doSource)
-        DoSource = *reply.doSource;
+    TagsAnnounced = 0;
+    const std::optional<quint8> Zora::DiscoveryReply::*const tags[] = {
+        &Zora::DiscoveryReply::spareTag, &Zora::DiscoveryReply::audioAvailable,
+        &Zora::DiscoveryReply::mdSensitivity, &Zora::DiscoveryReply::doSource};
+    quint8 *const values[] = {&SpareTag, &AudioAvailable, &MdSensitivity, &DoSource};
+    for (int i = 0; i < 4; ++i) {
+        if (const std::optional<quint8> &tag = reply.*tags[i]) {
+            *values[i] = *tag;
+            TagsAnnounced |= quint8(1u << (i + 1));
+        }
+    }
 }
 
 void TConfigItem::fillFromReply(const Zora::DiscoveryReply &reply, const QString &address,

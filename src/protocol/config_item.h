@@ -18,6 +18,19 @@ struct FtpConnectionSetting {
     bool operator==(const FtpConnectionSetting &) const = default;
 };
 
+// How the tool reaches a camera. The camera list's column 4 holds the number: a saved row
+// that has not answered yet alternates between the two poll values, an answered row is
+// local or remote.
+enum class Connection : quint8 {
+    PollBroadcast = 0,   // the next poll broadcasts
+    PollAddress = 1,     // the next poll asks the row's address
+    Local = 2,           // found by broadcast; commands are broadcast
+    Remote = 3,          // registered by address; commands go to the address
+};
+
+// The text of the camera list's column 4 for a connection kind.
+inline QString ConnectionColumnText(Connection kind) { return QString::number(int(kind)); }
+
 // One camera known to the tool, filled from its discovery reply. A zeroed record (empty
 // Address) is free for the next camera.
 struct TConfigItem {
@@ -31,15 +44,15 @@ struct TConfigItem {
     QString AdminPassword;
     QString Address;                             // dotted address of the camera
     bool UseAccount = false;
-    quint8 ConnectionKind = 0;                   // 2 local, 3 remote
+    Connection ConnectionKind = Connection::PollBroadcast;
     quint8 DoSource = 0;
     quint8 MdSensitivity = 0;
     quint8 AudioAvailable = 0;
     quint8 SpareTag = 0;
+    // Bit n set: the last reply carried tag n (the four bytes above keep their value
+    // when a reply leaves their tag out).
+    quint8 TagsAnnounced = 0;
     std::optional<FtpConnectionSetting> FtpSettings;
-
-    static constexpr quint8 kLocal = 2;
-    static constexpr quint8 kRemote = 3;
 
     bool isFree() const { return Address.isEmpty(); }
     void zero() { *this = TConfigItem(); }
@@ -51,6 +64,7 @@ struct TConfigItem {
     quint8 flags() const { return Header ? quint8(Header->at(16)) : 0; }
     QString modelNameText() const { return Zora::WireText(ModelName); }
     QString hostNameText() const { return HostName ? Zora::WireText(*HostName) : QString(); }
+    bool announced(int tag) const { return TagsAnnounced & (1u << tag); }
     QString domainNameText() const { return DomainName ? Zora::WireText(*DomainName) : QString(); }
     // Dotted text of word i of the address block (0 ip, 1 mask, 2 gateway, 3 dns).
     QString addressWord(int i) const;

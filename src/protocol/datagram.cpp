@@ -88,6 +88,14 @@ std::optional<std::array<quint8, 6>> ParseMac(const QString &text)
     return mac;
 }
 
+QString NormalMacText(const QString &text)
+{
+    const auto mac = ParseMac(text);
+    if (!mac)
+        return {};
+    return MacText(QByteArrayView(reinterpret_cast<const char *>(mac->data()), 6));
+}
+
 quint16 ReadLe16(QByteArrayView d, qsizetype o)
 {
     return quint16(quint8(d[o]) | (quint8(d[o + 1]) << 8));

@@ -54,6 +54,9 @@ std::optional<QByteArray> ToWire(const QString &text);
 
 QString MacText(QByteArrayView sixBytes);
 std::optional<std::array<quint8, 6>> ParseMac(const QString &text);
+// A MAC typed in any case with ':' or '-' in the form the camera list shows
+// ("00:0A:1B:2C:3D:4E"); empty when the text is not a MAC.
+QString NormalMacText(const QString &text);
 
 quint16 ReadLe16(QByteArrayView data, qsizetype offset);
 quint32 ReadLe32(QByteArrayView data, qsizetype offset);

@@ -63,7 +63,7 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         r.ip = sender;
         r.host = Zora::WireText(reply->hostName);
         r.record = index;
-        r.counters = {TConfigItem::kLocal, 3, 0, 3, 0};
+        r.counters = {int(Connection::Local), 3, 0, 3, 0};
         r.icon = CameraList::Present;
         row = list.appendRow(r);
     } else {
@@ -78,8 +78,8 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
             index = m_registry.freeRecord();
         }
     }
-    const quint8 kind = remote ? TConfigItem::kRemote : TConfigItem::kLocal;
-    list.setCounters(row, {kind, 3, 0, 3, 0});
+    const Connection kind = remote ? Connection::Remote : Connection::Local;
+    list.setCounters(row, {int(kind), 3, 0, 3, 0});
     TConfigItem &item = m_registry.record(index);
     item.fillFromReply(*reply, sender, m_ftpPort);
     item.ConnectionKind = kind;
@@ -109,11 +109,11 @@ void Discovery::pollTick()
                 continue;
             }
             int attempts = list.counter(r, CameraList::ColAttempts) - 1;
-            if (list.counter(r, CameraList::ColKind) == 1) {
-                list.setCounter(r, CameraList::ColKind, 0);
+            if (list.counter(r, CameraList::ColKind) == int(Connection::PollAddress)) {
+                list.setCounter(r, CameraList::ColKind, int(Connection::PollBroadcast));
                 sendRequest({});
             } else {
-                list.setCounter(r, CameraList::ColKind, 1);
+                list.setCounter(r, CameraList::ColKind, int(Connection::PollAddress));
                 sendRequest(list.row(r).ip);
             }
             if (attempts != 0) {
@@ -139,7 +139,7 @@ void Discovery::pollTick()
             list.setCounter(r, CameraList::ColCountdown, countdown);
             if (countdown % 20 == 0) {
                 if (state == CameraList::Updating
-                    || list.counter(r, CameraList::ColKind) != TConfigItem::kRemote)
+                    || list.counter(r, CameraList::ColKind) != int(Connection::Remote))
                     sendRequest({});
                 else
                     sendRequest(list.row(r).ip);

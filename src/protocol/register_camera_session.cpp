@@ -14,12 +14,12 @@ RegisterCameraSession::RegisterCameraSession(UdpEndpoint &endpoint, Discovery &d
     , m_endpoint(endpoint)
     , m_discovery(discovery)
 {
-    m_endpoint.setSink(UdpEndpoint::Stage::Register, this);
+    m_endpoint.addSink(UdpEndpoint::Stage::Register, this);
 }
 
 RegisterCameraSession::~RegisterCameraSession()
 {
-    m_endpoint.setSink(UdpEndpoint::Stage::Register, nullptr);
+    m_endpoint.removeSink(UdpEndpoint::Stage::Register, this);
 }
 
 QString RegisterCameraSession::noResponseText()
@@ -123,12 +123,12 @@ int RegisterCameraSession::offer(const ReceivedDatagram &d)
 {
     if (d.count < 4 || !d.bytes().startsWith(Zora::kReplyMagic))
         return -1;
-    if (d.count < 7 || Zora::ReadLe16(d.buffer, 5) != d.count)
+    if (d.count < 7 || d.reply.length != d.count)
         return -1;
     // Only the camera's discovery reply registers it: a command answer from the same
     // address would close the wait without listing anything.
     const bool own = d.sender.toIPv4Address() == m_resolved.toIPv4Address()
-                     && d.at(7) == Zora::ReplyDiscovery;
+                     && d.reply.isDiscovery();
     if (!own)
         return 0;
     m_accepted = d.senderText();

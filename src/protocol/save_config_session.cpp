@@ -20,12 +20,12 @@ SaveConfigSession::SaveConfigSession(UdpEndpoint &endpoint, CommandResultSink *r
     , m_results(results)
     , m_buttonCaption(GetString(3301, QStringLiteral("Cancel")))
 {
-    m_endpoint.setSink(UdpEndpoint::Stage::Confirm, this);
+    m_endpoint.addSink(UdpEndpoint::Stage::Confirm, this);
 }
 
 SaveConfigSession::~SaveConfigSession()
 {
-    m_endpoint.setSink(UdpEndpoint::Stage::Confirm, nullptr);
+    m_endpoint.removeSink(UdpEndpoint::Stage::Confirm, this);
 }
 
 void SaveConfigSession::attachTimer(QTimer *timer)
@@ -151,11 +151,11 @@ void SaveConfigSession::showMessage(const QString &text)
 int SaveConfigSession::offer(const ReceivedDatagram &d)
 {
     m_endpoint.markReceive();
-    // The MAC sits at 9..14: a reply too short to carry it cannot be the camera's answer.
-    if (d.count < 15 || m_mac.size() != 6 || d.bytes().sliced(9, 6) != QByteArrayView(m_mac))
+    // A reply too short to carry a MAC cannot be the camera's answer.
+    if (!d.reply.isFrom(m_mac))
         return 0;
     setTimer(false);
-    const quint8 type = d.at(7) & 0x7F;
+    const quint8 type = d.reply.type;
     m_replyType = type;
     switch (type) {
     case Zora::ReplySuccess:

@@ -41,9 +41,16 @@ UdpEndpoint::UdpEndpoint(QObject *parent)
 
 UdpEndpoint::~UdpEndpoint() = default;
 
-void UdpEndpoint::setSink(Stage stage, DatagramSink *sink)
+void UdpEndpoint::addSink(Stage stage, DatagramSink *sink)
 {
-    m_sinks[int(stage)] = sink;
+    SinkList &list = m_sinks[int(stage)];
+    if (sink && !list.contains(sink))
+        list.append(sink);
+}
+
+void UdpEndpoint::removeSink(Stage stage, DatagramSink *sink)
+{
+    m_sinks[int(stage)].removeAll(sink);
 }
 
 bool UdpEndpoint::isOpen() const
@@ -209,26 +216,33 @@ void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sen
     d.sender = sender;
     if (d.count < 8 || !d.bytes().startsWith(Zora::kReplyMagic))
         return;
+    d.reply = CommandReply::parse(d.bytes());
 
-    auto sink = [this](Stage s) -> DatagramSink * {
-        DatagramSink *k = m_sinks[int(s)];
-        return (k && k->active()) ? k : nullptr;
+    // Each stage's receivers in turn; one that finishes may leave its list (or destroy
+    // another) while it is asked, so every receiver is looked up again before it is.
+    auto each = [this, &d](Stage s, auto &&take) {
+        const SinkList snapshot = m_sinks[int(s)];
+        for (DatagramSink *k : snapshot) {
+            if (!m_sinks[int(s)].contains(k) || !k->active())
+                continue;
+            if (take(k->offer(d)))
+                return true;
+        }
+        return false;
     };
-    if (DatagramSink *k = sink(Stage::Confirm); k && k->offer(d))
+    const auto consumed = [](int answer) { return answer != 0; };
+    if (each(Stage::Confirm, consumed) || each(Stage::Fetch, consumed))
         return;
-    if (DatagramSink *k = sink(Stage::Fetch); k && k->offer(d))
-        return;
-    if (DatagramSink *k = sink(Stage::RemoteSearch))
-        k->offer(d);
+    each(Stage::RemoteSearch, [](int) { return false; });
     int registered = 0;
-    if (DatagramSink *k = sink(Stage::Register)) {
-        registered = k->offer(d);
-        if (registered == -1)
-            return;
-    }
-    if (d.at(7) != Zora::ReplyDiscovery)
+    const bool stopped = each(Stage::Register, [&registered](int answer) {
+        if (answer == 1)
+            registered = 1;
+        return answer == -1;
+    });
+    if (stopped || !d.reply.isDiscovery())
         return;
-    emit discoveryReply(d, d.senderText(), Zora::ReadLe16(d.buffer, 5), registered == 1);
+    emit discoveryReply(d, d.senderText(), d.reply.length, registered == 1);
 }
 
 void UdpEndpoint::setStatus(const QString &text)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "protocol/command_reply.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+
+#include <QList>
 
 #include <array>
 
@@ -11,11 +15,12 @@ class QTimer;
 class QUdpSocket;
 
 // One datagram as the receive handler passes it on: the zero-filled 1024-byte buffer,
-// the number of bytes received and the sender.
+// the number of bytes received, the sender and the reply's header, read once.
 struct ReceivedDatagram {
     QByteArray buffer; // always 1024 bytes
     int count = 0;
     QHostAddress sender;
+    CommandReply reply;
 
     QByteArrayView bytes() const { return QByteArrayView(buffer).first(count); }
     quint8 at(int offset) const { return quint8(buffer.at(offset)); }
@@ -33,6 +38,10 @@ public:
     // camera remote.
     virtual int offer(const ReceivedDatagram &datagram) = 0;
 };
+
+// The receivers of one stage, in the order they were added. The confirmations and fetches
+// of several cameras wait at once, each for its own camera's answer.
+using SinkList = QList<DatagramSink *>;
 
 // The tool's UDP socket: opened by the first send, closed 5 s after the last one. Every
 // request leaves through send() and every reply is validated and routed here.
@@ -57,7 +66,9 @@ public:
     void setCameraPort(quint16 port) { m_cameraPort = port; }
     quint16 cameraPort() const { return m_cameraPort; }
 
-    void setSink(Stage stage, DatagramSink *sink);
+    // A receiver joins its stage (once; adding it again changes nothing) or leaves it.
+    void addSink(Stage stage, DatagramSink *sink);
+    void removeSink(Stage stage, DatagramSink *sink);
 
     // Sends to host (dotted address or name), or broadcasts when host is empty (or is
     // "255.255.255.255", which stands for the broadcast address). False with a message
@@ -67,6 +78,9 @@ public:
     bool sendCommand(const QString &host, const QByteArray &bytes, QString *error = nullptr);
 
     bool isOpen() const;
+    // Opens the socket now (it opens by itself at the first send); false with the
+    // reason when the local port cannot be bound.
+    bool ensureOpen(QString *error) { return open(error); }
     void markSend();
     void markReceive();
     // SocketTimer: the listening time is over.
@@ -101,7 +115,7 @@ private:
     QUdpSocket *m_socket = nullptr;
     QTimer *m_socketTimer = nullptr;
     QTimer *m_busyTimer = nullptr;
-    std::array<DatagramSink *, kStages> m_sinks{};
+    std::array<SinkList, kStages> m_sinks;
     QHostAddress m_broadcast{QStringLiteral("255.255.255.255")};
     quint16 m_localPort = 32153;
     quint16 m_cameraPort = 32154;

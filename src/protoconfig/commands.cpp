@@ -150,16 +150,16 @@ namespace Commands {
 
 quint8 WireCode(quint8 code, const QString &rowKind)
 {
-    if (rowKind == QLatin1String("3"))
+    if (rowKind == ConnectionColumnText(Connection::Remote))
         return quint8(code | Zora::RemoteFlag);
-    if (rowKind == QLatin1String("2"))
+    if (rowKind == ConnectionColumnText(Connection::Local))
         return code;
     return 0;
 }
 
 bool UnicastTarget(const TConfigItem &camera, bool alsoWhenLocal)
 {
-    return camera.ConnectionKind == TConfigItem::kRemote || alsoWhenLocal;
+    return camera.ConnectionKind == Connection::Remote || alsoWhenLocal;
 }
 
 CommandBytes Prefix(const TConfigItem &camera, quint8 code, const QString &rowKind,

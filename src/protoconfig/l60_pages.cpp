@@ -513,7 +513,7 @@ void L60Pages::btnL60SaveClick()
     switch (m_page) {
     case NetworkPage: {
         const L60NetworkSettings s = view().shownNetwork();
-        if (auto f = L60::CheckNetwork(s, sel.kind == QLatin1String("3"))) {
+        if (auto f = L60::CheckNetwork(s, sel.kind == ConnectionColumnText(Connection::Remote))) {
             showFailure(*f);
             return;
         }

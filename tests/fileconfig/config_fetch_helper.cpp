@@ -39,7 +39,7 @@ bool FetchRig::start(const QJsonObject &behaviour)
     camera.fillFromReply(*reply, QStringLiteral("127.0.0.71"));
     camera.AdminId = QStringLiteral("root");
     camera.AdminPassword = QStringLiteral("pass");
-    camera.ConnectionKind = TConfigItem::kLocal;
+    camera.ConnectionKind = Connection::Local;
     camera.FtpSettings = FtpConnectionSetting{qint32(state.value("ftp_port").toInt()), true, 0};
 
     endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));

@@ -99,7 +99,7 @@ TConfigItem fileCamera(quint8 model, quint8 audio = 1)
     h[8] = char(model);
     c.Header = h;
     c.Address = "127.0.0.9";
-    c.ConnectionKind = TConfigItem::kLocal;
+    c.ConnectionKind = Connection::Local;
     c.AudioAvailable = audio;
     c.AddressBlock = std::array<quint8, 16>{127, 0, 0, 9, 255, 0, 0, 0, 127, 0, 0, 1, 127, 0, 0, 53};
     return c;

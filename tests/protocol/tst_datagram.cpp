@@ -202,7 +202,7 @@ void TestDatagram::recordFillAndUpdate()
     QVERIFY(item.UseAccount);
     item.AdminId = QStringLiteral("root");
     item.AdminPassword = QStringLiteral("pw");
-    item.ConnectionKind = TConfigItem::kRemote;
+    item.ConnectionKind = Connection::Remote;
 
     // The camera answers again without a domain and with another address block.
     const QByteArray addr16b = fromHex("0A 00 00 05 FF 00 00 00 0A 00 00 01 00 00 00 00");
@@ -217,7 +217,7 @@ void TestDatagram::recordFillAndUpdate()
     QVERIFY(!item.UseAccount);
     // What belongs to the user stays.
     QCOMPARE(item.AdminId, QStringLiteral("root"));
-    QCOMPARE(item.ConnectionKind, quint8(TConfigItem::kRemote));
+    QCOMPARE(item.ConnectionKind, Connection::Remote);
     QCOMPARE(item.FtpSettings->port, 2121);
 
     // Model code 1 has no FTP settings.

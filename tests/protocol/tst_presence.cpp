@@ -250,7 +250,7 @@ void TestPresence::modelFilterRebuildsRows()
         item.Header = header;
         item.ModelName = "M" + QByteArray::number(model);
         item.Address = "127.0.0." + QByteArray::number(model);
-        item.ConnectionKind = 3;
+        item.ConnectionKind = Connection::Remote;
     };
     answered(1, "000000000001");
     answered(4, "000000000004");

@@ -171,7 +171,7 @@ void TestRegisterCameraSession::replies()
     if (rows) {
         QCOMPARE(f.list.column(0, CameraList::ColKind), kind);
         QCOMPARE(f.list.column(0, CameraList::ColIp), from);
-        QCOMPARE(f.registry.recordOfRow(0)->ConnectionKind, quint8(kind.toInt()));
+        QCOMPARE(f.registry.recordOfRow(0)->ConnectionKind, Connection(kind.toInt()));
     }
 }
 

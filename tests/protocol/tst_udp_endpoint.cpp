@@ -99,10 +99,10 @@ void TestUdpEndpoint::dispatchOrder()
     Sink *sinks[] = {&confirm, &fetch, &search, &reg};
     for (int i = 0; i < 4; ++i)
         sinks[i]->shown = shown[i];
-    endpoint.setSink(UdpEndpoint::Stage::Confirm, &confirm);
-    endpoint.setSink(UdpEndpoint::Stage::Fetch, &fetch);
-    endpoint.setSink(UdpEndpoint::Stage::RemoteSearch, &search);
-    endpoint.setSink(UdpEndpoint::Stage::Register, &reg);
+    endpoint.addSink(UdpEndpoint::Stage::Confirm, &confirm);
+    endpoint.addSink(UdpEndpoint::Stage::Fetch, &fetch);
+    endpoint.addSink(UdpEndpoint::Stage::RemoteSearch, &search);
+    endpoint.addSink(UdpEndpoint::Stage::Register, &reg);
     QSignalSpy replies(&endpoint, &UdpEndpoint::discoveryReply);
     endpoint.handleDatagram(replyOfType(type), QHostAddress("127.0.0.9"));
     QCOMPARE(seen.join(' '), trace);
@@ -119,7 +119,7 @@ void TestUdpEndpoint::shortAndForeignDropped()
     UdpEndpoint endpoint;
     QStringList seen;
     Sink confirm(seen, "confirm", 0);
-    endpoint.setSink(UdpEndpoint::Stage::Confirm, &confirm);
+    endpoint.addSink(UdpEndpoint::Stage::Confirm, &confirm);
     QSignalSpy lamp(&endpoint, &UdpEndpoint::lampChanged);
     endpoint.handleDatagram(QByteArray("ZORA\x02\x07\x00", 7), QHostAddress("127.0.0.9"));
     endpoint.handleDatagram(replyOfType(5).replace(0, 4, "ADCT"), QHostAddress("127.0.0.9"));

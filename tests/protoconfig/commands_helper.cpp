@@ -2,7 +2,7 @@
 
 #include "test_support.h"
 
-TConfigItem TestCamera(quint8 flags, quint8 connectionKind)
+TConfigItem TestCamera(quint8 flags, Connection connectionKind)
 {
     TConfigItem c;
     QByteArray h = TestSupport::fromHex("5A 4F 52 41 02 40 00 05 01 00 0A 1B 2C 3D 4E 81");

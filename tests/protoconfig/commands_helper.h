@@ -9,7 +9,7 @@
 
 // A camera as its discovery reply leaves it: model 1, MAC 00:0A:1B:2C:3D:4E, network
 // byte 0x81, the given flags; ID "admin", password "pass".
-TConfigItem TestCamera(quint8 flags, quint8 connectionKind = TConfigItem::kLocal);
+TConfigItem TestCamera(quint8 flags, Connection connectionKind = Connection::Local);
 
 // Key 192.168.0.10 and random word 0x1234, so every block of "pass" is the known one.
 CommandSources PinnedSources();

@@ -238,7 +238,7 @@ void TestCommands::reset()
     QFETCH(bool, unicast);
     QFETCH(QString, question);
 
-    TConfigItem cam = TestCamera(0, quint8(connectionKind));
+    TConfigItem cam = TestCamera(0, Connection(connectionKind));
     ScriptedMessenger messenger;
     ScriptedPrompt prompt;
     RecordingConfirmation confirmation;

@@ -454,7 +454,7 @@ void TestL60Settings::saveStopsAtFirstFailureAndKeepsInput()
 
     // A remote camera gets the command unicast with the remote flag.
     f.kind = "3";
-    f.camera.ConnectionKind = TConfigItem::kRemote;
+    f.camera.ConnectionKind = Connection::Remote;
     f.view.network.ip = "192.168.1.20";
     f.pages.L60ConfigChanged();
     f.pages.btnL60SaveClick();

@@ -1,8 +1,7 @@
 // The pieces zoractl is made of, without the binary: the credential sources, the
 // changes built per camera, the CSV fields and the restart watch tick by tick.
 #include "app/camera_list.h"
-#include "app/messenger.h"
-#include "app/shell/admin_tool_core.h"
+#include "protocol/camera_network.h"
 #include "app/shell/camera_change.h"
 #include "app/shell/camera_record_format.h"
 #include "app/shell/restart_follower.h"
@@ -39,7 +38,7 @@ QByteArray reply(quint8 model, quint8 flags, quint8 version = 2)
     return d;
 }
 
-TConfigItem camera(quint8 model, quint8 flags, quint8 kind = TConfigItem::kLocal)
+TConfigItem camera(quint8 model, quint8 flags, Connection kind = Connection::Local)
 {
     TConfigItem c;
     c.fillFromReply(*Zora::DiscoveryReply::parse(reply(model, flags)), QStringLiteral("127.0.0.55"));
@@ -184,7 +183,7 @@ void TestZoractlCore::changes()
     QFETCH(int, length);
     QFETCH(int, code);
     QFETCH(bool, unicast);
-    TConfigItem cam = camera(quint8(model), quint8(flags), quint8(connection));
+    TConfigItem cam = camera(quint8(model), quint8(flags), Connection(connection));
     CameraChange change{CameraChange::Kind(kind)};
     if (variant == "static-dns")
         change.setStatic("127.0.0.60", "255.0.0.0", "127.0.0.1", QString("127.0.0.53"));
@@ -262,7 +261,6 @@ void TestZoractlCore::restartWatch()
     QFETCH(int, endTick);
     QFETCH(int, end);
     TestSupport::AppDir dir;
-    ScriptedMessenger messenger;
     AppOptions options;
     options.broadcast = QHostAddress("127.255.255.255");
     options.cameraPort = 9;
@@ -270,12 +268,12 @@ void TestZoractlCore::restartWatch()
     probe.bind(QHostAddress::LocalHost, 0);
     options.localPort = probe.localPort();
     probe.close();
-    AdminToolCore core(options, messenger);
+    CameraNetwork core(options);
     const QByteArray answer = reply(1, 0x0C);
     core.endpoint().handleDatagram(answer, QHostAddress("127.0.0.55"));
     QCOMPARE(core.list().count(), 1);
     int polls = 0;
-    QObject::connect(&core.endpoint(), &UdpEndpoint::datagramSent, &core,
+    QObject::connect(&core.endpoint(), &UdpEndpoint::datagramSent, &core.endpoint(),
                      [&polls](const QHostAddress &, quint16, const QByteArray &) { ++polls; });
     core.discovery().startCountdown(0, CameraList::Restarting);
     RestartFollower follower(core, core.list().row(0).record);

@@ -76,7 +76,7 @@ int listCamera(AdminToolCore &core, std::optional<quint8> model, quint8 macEnd)
     r.caption = "CAM";
     r.mac = QString("00:0A:1B:2C:3D:%1").arg(macEnd, 2, 16, QChar('0')).toUpper();
     r.ip = QString("127.0.0.%1").arg(macEnd);
-    r.counters = {TConfigItem::kLocal, 3, 0, 3, 0};
+    r.counters = {int(Connection::Local), 3, 0, 3, 0};
     if (model) {
         r.record = core.registry().freeRecord();
         core.registry().record(r.record).fillFromReply(reply(*model, macEnd), r.ip);

@@ -11,32 +11,47 @@
 #include <QFile>
 #include <QLocale>
 
-AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent,
-                             const AdapterSource *adapters)
+AdminToolCore::AdminToolCore(CameraNetwork &network, Messenger &messenger, QObject *parent)
     : QObject(parent)
-    , m_options(options)
+    , m_network(network)
+    , m_list(network.list())
+    , m_registry(network.registry())
     , m_messenger(messenger)
-    , m_registry(m_list, m_models)
-    , m_discovery(m_endpoint, m_registry)
-    , m_localNetwork(adapters ? *adapters : m_systemAdapters, ProgramRandom::shared())
     , m_l60(messenger)
     , m_files(messenger)
     , m_update(messenger)
 {
+    init();
+}
+
+AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent,
+                             const AdapterSource *adapters)
+    : QObject(parent)
+    , m_ownNetwork(std::make_unique<CameraNetwork>(options, nullptr, adapters))
+    , m_network(*m_ownNetwork)
+    , m_list(m_network.list())
+    , m_registry(m_network.registry())
+    , m_messenger(messenger)
+    , m_l60(messenger)
+    , m_files(messenger)
+    , m_update(messenger)
+{
+    init();
+}
+
+AdminToolCore::~AdminToolCore() = default;
+
+void AdminToolCore::init()
+{
     m_files.setSelectionSource([this] { return fileSelection(); });
-    m_files.setLocalNetwork(&m_localNetwork);
+    m_files.setLocalNetwork(&localNetwork());
     m_files.setCameraUpdate(&m_update);
     m_update.setSelectionSource([this] { return fileSelection(); });
     m_update.setRowHost(this);
     connect(&m_files, &FilePages::resetPendingRaised, this, [this] { m_resetPending = true; });
     m_l60.setSelectionSource([this] { return l60Selection(); });
-    m_l60.setLocalNetwork(&m_localNetwork);
-    m_endpoint.setLocalPort(options.localPort);
-    m_endpoint.setCameraPort(options.cameraPort);
-    m_endpoint.setBroadcastAddress(options.broadcast);
-    m_discovery.setDefaultFtpPort(options.ftpPort);
-    m_discovery.attach();
-    connect(&m_discovery, &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
+    m_l60.setLocalNetwork(&localNetwork());
+    connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
 }
 
 QString AdminToolCore::setUp(qint64 handle)
@@ -45,14 +60,14 @@ QString AdminToolCore::setUp(qint64 handle)
     // so nothing else in the process depends on the current directory.
     QDir().mkpath(LocalTempFolder());
     m_registry.loadSavedList(TempFilePath(QStringLiteral("CameraList.cfg")));
-    m_models.reset();
+    models().reset();
 
     ZoraIni ini(ApplicationPath());
     ini.ensureExists();
     ini.writeHandle(handle);
     const QList<QString> names = ini.models();
     for (int n = 0; n < names.size(); ++n)
-        m_models.add(names[n] + QStringLiteral(" Model Only"), quint8(n));
+        models().add(names[n] + QStringLiteral(" Model Only"), quint8(n));
     m_appName = ini.appName(true);
     return m_appName;
 }
@@ -288,7 +303,7 @@ void AdminToolCore::kernelUpdated(int record)
     const int row = m_list.rowOfRecord(record);
     if (row < 0)
         return;
-    m_discovery.startCountdown(row, CameraList::Updating);
+    discovery().startCountdown(row, CameraList::Updating);
     m_list.announceRow(row);
 }
 
@@ -307,13 +322,13 @@ void AdminToolCore::allUpdated(int record)
 
 void AdminToolCore::rediscover()
 {
-    m_discovery.scan();
+    discovery().scan();
 }
 
 bool AdminToolCore::scan()
 {
     QString error;
-    if (m_discovery.scan(&error))
+    if (discovery().scan(&error))
         return true;
     m_messenger.tell(error, QStringLiteral("ERROR"), Messenger::Style::Error);
     return false;
@@ -333,7 +348,7 @@ bool AdminToolCore::saveList()
 
 void AdminToolCore::modelFilterChanged(int slot)
 {
-    m_models.select(slot);
+    models().select(slot);
     if (m_selectedRow >= 0)
         rowDeselected();
     m_registry.refilter();
@@ -361,7 +376,7 @@ QString AdminToolCore::clockTick(const QDateTime &now)
 {
     const QString text = clockText(now);
     emit statusClock(text);
-    m_discovery.pollTick();
+    discovery().pollTick();
     return text;
 }
 

@@ -1,14 +1,7 @@
 #pragma once
 
-#include "app/app_options.h"
-#include "app/camera_list.h"
-#include "app/model_filter_table.h"
-#include "protocol/camera_registry.h"
+#include "protocol/camera_network.h"
 #include "protocol/command_result_sink.h"
-#include "protocol/discovery.h"
-#include "protocol/local_network_info.h"
-#include "protocol/system_adapter_source.h"
-#include "protocol/udp_endpoint.h"
 #include "fileconfig/camera_update.h"
 #include "fileconfig/file_pages.h"
 #include "protoconfig/l60_pages.h"
@@ -16,6 +9,8 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class AdapterSource;
 class CommandConfirmation;
@@ -54,9 +49,13 @@ class AdminToolCore final : public QObject, public CommandResultSink, public Upd
     Q_DISABLE_COPY_MOVE(AdminToolCore)
 
 public:
-    // adapters: where the local network information comes from (the system's when null).
+    // The window's logic over a network core that someone else holds.
+    AdminToolCore(CameraNetwork &network, Messenger &messenger, QObject *parent = nullptr);
+    // With a network core of its own; adapters: where the local network information
+    // comes from (the system's when null).
     AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent = nullptr,
                   const AdapterSource *adapters = nullptr);
+    ~AdminToolCore() override;
 
     // Set-up steps that need no window: temp folder, saved list, model table, zora.ini,
     // handle, models, application name. Returns the caption.
@@ -65,21 +64,22 @@ public:
     // The icon named in [OEM] ICON when the file exists, else empty.
     QString oemIconPath() const;
 
-    UdpEndpoint &endpoint() { return m_endpoint; }
-    CameraList &list() { return m_list; }
-    ModelFilterTable &models() { return m_models; }
-    CameraRegistry &registry() { return m_registry; }
-    Discovery &discovery() { return m_discovery; }
+    CameraNetwork &network() { return m_network; }
+    UdpEndpoint &endpoint() { return m_network.endpoint(); }
+    CameraList &list() { return m_network.list(); }
+    ModelFilterTable &models() { return m_network.models(); }
+    CameraRegistry &registry() { return m_network.registry(); }
+    Discovery &discovery() { return m_network.discovery(); }
     Messenger &messenger() { return m_messenger; }
     L60Pages &l60() { return m_l60; }
     FilePages &files() { return m_files; }
     CameraUpdate &update() { return m_update; }
-    LocalNetworkInfo &localNetwork() { return m_localNetwork; }
+    LocalNetworkInfo &localNetwork() { return m_network.localNetwork(); }
     // The login dialog and the waiting dialog of commands; the window gives its own,
     // tests and tools give scripted ones.
     void setCredentialPrompt(CredentialPrompt *prompt);
     void setConfirmation(CommandConfirmation *confirmation);
-    const AppOptions &options() const { return m_options; }
+    const AppOptions &options() const { return m_network.options(); }
 
     void setPageHost(PageHost *host) { m_pages = host; }
 
@@ -131,6 +131,7 @@ signals:
     void selectionCleared();
 
 private:
+    void init();
     void onRowAnswered(int row, bool created);
     PageHost::Family familyOf(int row, const TConfigItem &camera) const;
     void showFamily(PageHost::Family family, TConfigItem &camera);
@@ -138,16 +139,12 @@ private:
     L60Pages::Selection l60Selection();
     FilePages::Selection fileSelection();
 
-    AppOptions m_options;
+    std::unique_ptr<CameraNetwork> m_ownNetwork;
+    CameraNetwork &m_network;
+    CameraList &m_list;
+    CameraRegistry &m_registry;
     Messenger &m_messenger;
-    UdpEndpoint m_endpoint;
-    CameraList m_list;
-    ModelFilterTable m_models;
-    CameraRegistry m_registry;
-    Discovery m_discovery;
     PageHost *m_pages = nullptr;
-    SystemAdapterSource m_systemAdapters;
-    LocalNetworkInfo m_localNetwork;
     L60Pages m_l60;
     FilePages m_files;
     CameraUpdate m_update;

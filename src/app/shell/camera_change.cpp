@@ -137,7 +137,7 @@ CameraChange::Built CameraChange::buildNetwork(const TConfigItem &camera, const 
             s.pppDns = *m_pppDns;
         break;
     }
-    if (auto failure = checkNetwork(camera, s, rowKind == QLatin1String("3")))
+    if (auto failure = checkNetwork(camera, s, rowKind == ConnectionColumnText(Connection::Remote)))
         return refusal(*failure);
     return finished(L60::NetworkCommand(camera, rowKind, s, sources), L60::Unicast(camera));
 }

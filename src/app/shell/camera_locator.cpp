@@ -1,50 +1,37 @@
 #include "app/shell/camera_locator.h"
 
 #include "app/camera_list.h"
-#include "app/shell/admin_tool_core.h"
+#include "protocol/camera_network.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-CameraLocator::CameraLocator(AdminToolCore &core)
-    : m_core(core)
+CameraLocator::CameraLocator(CameraNetwork &network)
+    : m_network(network)
 {
 }
 
 QString CameraLocator::normalMac(const QString &text)
 {
-    QString t = text.trimmed();
-    t.replace(QLatin1Char('-'), QLatin1Char(':'));
-    const auto mac = Zora::ParseMac(t);
-    if (!mac)
-        return {};
-    return Zora::MacText(QByteArrayView(reinterpret_cast<const char *>(mac->data()), 6));
+    return Zora::NormalMacText(text);
 }
 
 int CameraLocator::recordOfMac(const QString &mac) const
 {
-    const CameraList &list = m_core.list();
-    const int row = list.rowOfMac(normalMac(mac));
-    return row < 0 ? -1 : list.row(row).record;
+    return m_network.recordOfMac(mac);
 }
 
 QList<int> CameraLocator::records() const
 {
-    QList<int> out;
-    const CameraList &list = m_core.list();
-    for (int r = 0; r < list.count(); ++r) {
-        if (list.row(r).record >= 0 && list.row(r).mac.size() >= 3)
-            out << list.row(r).record;
-    }
-    return out;
+    return m_network.records();
 }
 
 bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *error)
 {
     QString why;
-    if (!m_core.discovery().scan(&why)) {
+    if (!m_network.discovery().scan(&why)) {
         if (error)
             *error = why;
         return false;
@@ -62,7 +49,7 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
         return true;
     QEventLoop loop;
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    const auto answered = QObject::connect(&m_core.discovery(), &Discovery::rowAnswered, &loop,
+    const auto answered = QObject::connect(&m_network.discovery(), &Discovery::rowAnswered, &loop,
                                            [&loop, allFound] {
                                                if (allFound())
                                                    loop.quit();
@@ -75,7 +62,7 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
 int CameraLocator::registerCamera(const QString &host, const QString &portText,
                                   QString *message, int intervalMs)
 {
-    RegisterCameraSession session(m_core.endpoint(), m_core.discovery());
+    RegisterCameraSession session(m_network.endpoint(), m_network.discovery());
     QTimer timer;
     session.attachTimer(&timer);
     if (intervalMs > 0)
@@ -95,7 +82,7 @@ int CameraLocator::registerCamera(const QString &host, const QString &portText,
     }
     // The reply has gone through the discovery handling by now, which listed the camera
     // from its source address as a remote camera.
-    const CameraList &list = m_core.list();
+    const CameraList &list = m_network.list();
     for (int r = list.count() - 1; r >= 0; --r) {
         if (list.row(r).ip == session.cameraAddress() && list.row(r).mac.size() >= 3)
             return list.row(r).record;

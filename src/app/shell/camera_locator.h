@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class AdminToolCore;
+class CameraNetwork;
 
 // Finding cameras for a script: one broadcast scan that waits a while for the answers
 // (or only until the cameras looked for have answered), and registration of one camera
@@ -12,7 +12,7 @@ class AdminToolCore;
 class CameraLocator final
 {
 public:
-    explicit CameraLocator(AdminToolCore &core);
+    explicit CameraLocator(CameraNetwork &network);
 
     // One broadcast discovery request, then waits timeoutMs, or less when every MAC of
     // wanted (MAC text) has answered. False with the send error.
@@ -32,5 +32,5 @@ public:
     static QString normalMac(const QString &text);
 
 private:
-    AdminToolCore &m_core;
+    CameraNetwork &m_network;
 };

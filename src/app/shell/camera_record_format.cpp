@@ -89,7 +89,9 @@ QJsonObject CameraRecordFormat::toJson(const TConfigItem &camera, bool showSecre
     o[u"mac"_s] = camera.macText();
     o[u"ip"_s] = camera.Address;
     o[u"host_name"_s] = camera.hostNameText();
-    o[u"domain_name"_s] = camera.DomainName ? QJsonValue(camera.domainNameText()) : QJsonValue();
+    // An announced domain may be empty; null means the camera has no domain field.
+    o[u"domain_name"_s] = (camera.flags() & Zora::FlagDomain) ? QJsonValue(camera.domainNameText())
+                                                              : QJsonValue();
     o[u"network_type"_s] = networkTypeName(camera.networkTypeByte());
     o[u"flags"_s] = camera.flags();
     if (camera.AddressBlock) {
@@ -118,10 +120,12 @@ QJsonObject CameraRecordFormat::toJson(const TConfigItem &camera, bool showSecre
         o[u"pppoe"_s] = QJsonValue();
     }
     o[u"guest"_s] = (camera.flags() & Zora::FlagGuest) ? QJsonValue(camera.UseAccount) : QJsonValue();
-    o[u"audio"_s] = camera.AudioAvailable != 0;
-    o[u"motion_sensitivity"_s] = camera.MdSensitivity;
-    o[u"output_source"_s] = outputSourceName(camera.DoSource);
-    o[u"connection_kind"_s] = camera.ConnectionKind == TConfigItem::kRemote ? QStringLiteral("remote")
+    // A tag the reply did not carry is unknown, not off.
+    o[u"audio"_s] = camera.announced(2) ? QJsonValue(camera.AudioAvailable != 0) : QJsonValue();
+    o[u"motion_sensitivity"_s] = camera.announced(3) ? QJsonValue(camera.MdSensitivity) : QJsonValue();
+    o[u"output_source"_s] = camera.announced(4) ? QJsonValue(outputSourceName(camera.DoSource))
+                                                : QJsonValue();
+    o[u"connection_kind"_s] = camera.ConnectionKind == Connection::Remote ? QStringLiteral("remote")
                                                                          : QStringLiteral("local");
     return o;
 }

@@ -1,15 +1,16 @@
 #include "app/shell/command_runner.h"
 
 #include "app/camera_list.h"
-#include "app/shell/admin_tool_core.h"
+#include "protocol/camera_network.h"
 #include "app/string_table.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
 #include "protoconfig/commands.h"
 
-CommandRunner::CommandRunner(AdminToolCore &core)
-    : m_core(core)
-    , m_session(core.endpoint(), this)
+CommandRunner::CommandRunner(CameraNetwork &network)
+    : m_network(network)
+    , m_results(network)
+    , m_session(network.endpoint(), &m_results)
     , m_confirmation(m_session)
 {
 }
@@ -38,14 +39,15 @@ QString CommandRunner::verdictName(Verdict verdict)
 CommandRunner::Report CommandRunner::run(int recordIndex, const QByteArray &bytes, int capacity,
                                          bool unicast)
 {
-    if (recordIndex < 0 || recordIndex >= m_core.registry().recordCount())
+    if (recordIndex < 0 || recordIndex >= m_network.registry().recordCount())
         return report(CommandOutcome::NotSent);
-    const TConfigItem &camera = m_core.registry().record(recordIndex);
+    const TConfigItem &camera = m_network.registry().record(recordIndex);
     return report(
         Commands::Submit(camera, recordIndex, unicast, bytes, capacity, m_confirmation));
 }
 
-CommandRunner::Report CommandRunner::report(CommandOutcome outcome) const
+CommandRunner::Report CommandRunner::reportOf(CommandOutcome outcome,
+                                              const SaveConfigSession &session)
 {
     Report report;
     switch (outcome) {
@@ -57,14 +59,14 @@ CommandRunner::Report CommandRunner::report(CommandOutcome outcome) const
         report.verdict = Verdict::AuthFailed;
         break;
     case CommandOutcome::Failed:
-        report.verdict = m_session.replyType() == Zora::ReplyFailed     ? Verdict::Refused
-                         : m_session.replyType() == Zora::ReplyMismatch ? Verdict::Mismatch
+        report.verdict = session.replyType() == Zora::ReplyFailed     ? Verdict::Refused
+                         : session.replyType() == Zora::ReplyMismatch ? Verdict::Mismatch
                                                                         : Verdict::UnknownError;
         break;
     case CommandOutcome::NoAnswer:
         report.verdict = Verdict::NoAnswer;
-        report.text = m_session.lastSendError().isEmpty() ? RegisterCameraSession::noResponseText()
-                                                          : m_session.lastSendError();
+        report.text = session.lastSendError().isEmpty() ? RegisterCameraSession::noResponseText()
+                                                          : session.lastSendError();
         return report;
     case CommandOutcome::Cancelled:
         // The camera answered with something that is not a command result; nothing says
@@ -76,23 +78,6 @@ CommandRunner::Report CommandRunner::report(CommandOutcome outcome) const
         report.text = QStringLiteral("nothing was sent");
         return report;
     }
-    report.text = m_session.errorText();
+    report.text = session.errorText();
     return report;
-}
-
-void CommandRunner::ZORASetSuccess(int recordIndex)
-{
-    CameraList &list = m_core.list();
-    const int row = list.rowOfRecord(recordIndex);
-    if (row >= 0 && list.icon(row) == CameraList::Present)
-        m_core.discovery().startCountdown(row, CameraList::Restarting);
-}
-
-void CommandRunner::ZORAAuthFail(int recordIndex)
-{
-    if (recordIndex < 0 || recordIndex >= m_core.registry().recordCount())
-        return;
-    TConfigItem &camera = m_core.registry().record(recordIndex);
-    camera.AdminId.clear();
-    camera.AdminPassword.clear();
 }

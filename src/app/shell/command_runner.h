@@ -1,19 +1,19 @@
 #pragma once
 
 #include "protocol/command_confirmation.h"
-#include "protocol/command_result_sink.h"
+#include "app/shell/row_results.h"
 #include "protocol/save_config_session.h"
 #include "protocol/waiting_confirmation.h"
 
 #include <QByteArray>
 #include <QString>
 
-class AdminToolCore;
+class CameraNetwork;
 
 // Runs one built command to its end without a window: the confirmation's sends and
 // resends, the camera's answer worded as the dialog words it, and the result handling
 // of the row (a success starts the restart watch, a refusal clears the credentials).
-class CommandRunner final : public CommandResultSink
+class CommandRunner final
 {
 public:
     // How a command ended, one value a distinct answer of the camera.
@@ -25,7 +25,7 @@ public:
         QString text;          // the dialog's wording of the answer
     };
 
-    explicit CommandRunner(AdminToolCore &core);
+    explicit CommandRunner(CameraNetwork &network);
 
     // intervalMs 0 keeps the confirmation's own 2000 ms between sends.
     void setIntervalMs(int ms) { m_confirmation.setIntervalMs(ms); }
@@ -34,15 +34,15 @@ public:
     // For flows that submit on their own (the reset): the confirmation they send
     // through, and the report of the outcome it gave.
     CommandConfirmation &confirmation() { return m_confirmation; }
-    Report report(CommandOutcome outcome) const;
+    Report report(CommandOutcome outcome) const { return reportOf(outcome, m_session); }
+    // The wording of an outcome, with the answer the session received.
+    static Report reportOf(CommandOutcome outcome, const SaveConfigSession &session);
 
     static QString verdictName(Verdict verdict);
 
-    void ZORASetSuccess(int recordIndex) override;
-    void ZORAAuthFail(int recordIndex) override;
-
 private:
-    AdminToolCore &m_core;
+    CameraNetwork &m_network;
+    RowResults m_results;
     SaveConfigSession m_session;
     WaitingConfirmation m_confirmation;
 };

@@ -1,20 +1,20 @@
 #include "app/shell/restart_follower.h"
 
 #include "app/camera_list.h"
-#include "app/shell/admin_tool_core.h"
+#include "protocol/camera_network.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-RestartFollower::RestartFollower(AdminToolCore &core, int recordIndex)
-    : m_core(core)
+RestartFollower::RestartFollower(CameraNetwork &network, int recordIndex)
+    : m_network(network)
     , m_record(recordIndex)
 {
 }
 
 RestartFollower::State RestartFollower::state() const
 {
-    const CameraList &list = m_core.list();
+    const CameraList &list = m_network.list();
     const int row = list.rowOfRecord(m_record);
     if (row < 0)
         return State::NoRow;
@@ -32,7 +32,7 @@ RestartFollower::State RestartFollower::state() const
 RestartFollower::State RestartFollower::tick()
 {
     if (state() == State::Waiting)
-        m_core.discovery().pollTick();
+        m_network.discovery().pollTick();
     return state();
 }
 
@@ -48,7 +48,7 @@ RestartFollower::State RestartFollower::run(int tickMs)
             loop.quit();
     });
     // A reply between two ticks ends the wait at once.
-    const auto answered = QObject::connect(&m_core.discovery(), &Discovery::rowAnswered, &loop,
+    const auto answered = QObject::connect(&m_network.discovery(), &Discovery::rowAnswered, &loop,
                                            [this, &loop] {
                                                if (state() != State::Waiting)
                                                    loop.quit();
@@ -61,7 +61,7 @@ RestartFollower::State RestartFollower::run(int tickMs)
 
 QString RestartFollower::address() const
 {
-    if (m_record < 0 || m_record >= m_core.registry().recordCount())
+    if (m_record < 0 || m_record >= m_network.registry().recordCount())
         return {};
-    return m_core.registry().record(m_record).Address;
+    return m_network.registry().record(m_record).Address;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class AdminToolCore;
+class CameraNetwork;
 
 // Follows a camera through the restart after a change, as the presence poll does: the
 // row in the restarting state is asked for every 10 s (every 20th tick of the 500 ms
@@ -15,7 +15,7 @@ public:
 
     enum class State { Waiting, Back, Lost, NoRow };
 
-    RestartFollower(AdminToolCore &core, int recordIndex);
+    RestartFollower(CameraNetwork &network, int recordIndex);
 
     // One clock tick: the presence poll, then the row's state.
     State tick();
@@ -26,6 +26,6 @@ public:
     QString address() const;
 
 private:
-    AdminToolCore &m_core;
+    CameraNetwork &m_network;
     int m_record;
 };

@@ -1,0 +1,69 @@
+#include "app/shell/shell_commands.h"
+
+#include "app/app_options.h"
+#include "app/shell/change_command.h"
+#include "app/shell/plan_command.h"
+#include "app/shell/register_command.h"
+#include "app/shell/scan_command.h"
+#include "app/shell/shell_console.h"
+#include "app/shell/shell_context.h"
+#include "app/shell/shell_exit.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+QList<CommandSyntax> ShellCommands::table()
+{
+    return QList<CommandSyntax>{ScanCommand::syntax(), RegisterCommand::syntax()}
+           + ChangeCommand::syntaxes() + PlanCommand::syntaxes();
+}
+
+std::optional<CommandSyntax> ShellCommands::find(const QString &name)
+{
+    const QList<CommandSyntax> t = table();
+    const auto it = std::find_if(t.begin(), t.end(), [&name](const CommandSyntax &c) {
+        return c.name == name;
+    });
+    if (it == t.end())
+        return std::nullopt;
+    return *it;
+}
+
+QString ShellCommands::generalUsage()
+{
+    QString text = u"Usage: zoractl COMMAND [arguments] [options]\n\nCommands:\n"_s;
+    for (const CommandSyntax &c : table())
+        text += u"  "_s + c.synopsis + u"\n"_s;
+    text += u"\n'zoractl COMMAND --help' describes a command.\n\nOptions of every command "
+            u"(before or after the command name):\n"_s
+            + AppOptions::usage()
+            + u"\nExit status: 0 success, 1 camera not found or not answering the "
+              u"registration,\n2 bad arguments or refused values, 3 refused by the camera, "
+              u"4 authentication\nfailed, 5 mismatched type, 6 unknown error, 7 no answer, "
+              u"8 not back after the\nrestart, 9 some cameras of a batch failed (plan check: "
+              u"1 when the plan is wrong),\n10 trouble on this computer (local port in use, "
+              u"address refused), 130 stopped\nby Ctrl-C.\n"_s;
+    return text;
+}
+
+QString ShellCommands::commandHelp(const CommandSyntax &syntax)
+{
+    return u"Usage: zoractl "_s + syntax.synopsis + u"\n\n"_s + syntax.description
+           + u"\n\nShared options:\n"_s + AppOptions::usage();
+}
+
+int ShellCommands::run(ShellContext &context, const CommandSyntax &syntax, const ShellArguments &args)
+{
+    const QString &name = syntax.name;
+    if (name == u"scan"_s || name == u"register"_s) {
+        if (args.positional().size() != syntax.positionals) {
+            context.console.err(u"usage: zoractl "_s + syntax.synopsis);
+            return ExitUsage;
+        }
+        return name == u"scan"_s ? ScanCommand::run(context, args) : RegisterCommand::run(context, args);
+    }
+    if (name.startsWith(u"plan "_s))
+        return PlanCommand::run(context, name, args);
+    return ChangeCommand::run(context, name, args);
+}

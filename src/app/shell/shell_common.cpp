@@ -1,0 +1,189 @@
+#include "app/shell/shell_common.h"
+
+#include "app/send_guard.h"
+#include "app/shell/batch_runner.h"
+#include "app/shell/camera_record_format.h"
+#include "app/shell/interrupt_watch.h"
+#include "app/shell/script_credentials.h"
+#include "app/shell/shell_console.h"
+#include "app/shell/shell_context.h"
+#include "protocol/camera_network.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+std::optional<ShellCommon::Format> ShellCommon::formatOf(const ShellArguments &p, QString *error)
+{
+    if (p.has(u"--json"_s) && p.has(u"--csv"_s)) {
+        *error = u"--json and --csv exclude each other"_s;
+        return std::nullopt;
+    }
+    return p.has(u"--json"_s) ? Format::Json : p.has(u"--csv"_s) ? Format::Csv : Format::Text;
+}
+
+std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *error)
+{
+    if (!p.has(u"--timeout"_s))
+        return 3000;
+    bool ok = false;
+    const double s = p.value(u"--timeout"_s).toDouble(&ok);
+    if (!ok || s < 0 || s > 3600) {
+        *error = u"--timeout: %1 is not a number of seconds (0..3600)"_s.arg(p.value(u"--timeout"_s));
+        return std::nullopt;
+    }
+    return int(s * 1000);
+}
+
+std::optional<int> ShellCommon::parallel(const ShellArguments &p, QString *error)
+{
+    if (!p.has(u"--parallel"_s))
+        return 8;
+    bool ok = false;
+    const int n = p.value(u"--parallel"_s).toInt(&ok);
+    if (!ok || n < 1 || n > 256) {
+        *error = u"--parallel: %1 is not a number of cameras (1..256)"_s.arg(p.value(u"--parallel"_s));
+        return std::nullopt;
+    }
+    return n;
+}
+
+std::optional<QString> ShellCommon::portText(const ShellArguments &p, const AppOptions &options,
+                                             QString *error)
+{
+    const QString text = p.has(u"--port"_s) ? p.value(u"--port"_s) : QString::number(options.cameraPort);
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+        *error = u"Port must be a NUMBER"_s;
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<QStringList> ShellCommon::macsOfFile(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        *error = u"cannot read %1: %2"_s.arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QStringList macs;
+    int number = 0;
+    while (!file.atEnd()) {
+        ++number;
+        QString line = QString::fromUtf8(file.readLine());
+        const qsizetype hash = line.indexOf(QLatin1Char('#'));
+        if (hash >= 0)
+            line.truncate(hash);
+        const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty())
+            continue;
+        const QString mac = Zora::NormalMacText(words.first());
+        if (mac.isEmpty()) {
+            *error = u"%1:%2: %3 is not a MAC address"_s.arg(path).arg(number).arg(words.first());
+            return std::nullopt;
+        }
+        macs << mac;
+    }
+    if (macs.isEmpty()) {
+        *error = u"%1 lists no camera"_s.arg(path);
+        return std::nullopt;
+    }
+    return macs;
+}
+
+std::optional<LoginEntry> ShellCommon::credentials(const ShellArguments &p,
+                                                   const ShellContext &context, QString *error)
+{
+    ScriptCredentials::Sources sources;
+    sources.user = p.value(u"--user"_s);
+    sources.passwordFile = p.value(u"--password-file"_s);
+    sources.interactive = context.stdinIsTerminal;
+    sources.askHidden = &ScriptCredentials::askHiddenOnTerminal;
+    return ScriptCredentials::resolve(sources, error);
+}
+
+bool ShellCommon::isDottedIPv4(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        if (part.isEmpty() || part.size() > 3)
+            return false;
+        for (QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+        if (part.toInt() > 255)
+            return false;
+    }
+    return true;
+}
+
+QString ShellCommon::localTrouble(CameraNetwork &network)
+{
+    UdpEndpoint &endpoint = network.endpoint();
+    QString why;
+    if (!endpoint.ensureOpen(&why))
+        return u"cannot use local UDP port %1 (%2): another copy of the tool or another program "
+               u"holds it; close it, or choose another port with --local-port"_s
+            .arg(endpoint.localPort())
+            .arg(why);
+    why = SendGuard::refusal(endpoint.broadcastAddress());
+    if (!why.isEmpty())
+        return u"broadcast address %1 refused: %2"_s.arg(endpoint.broadcastAddress().toString(), why);
+    return {};
+}
+
+void ShellCommon::printCameras(ShellContext &context, const QList<int> &records, Format format,
+                               bool secrets)
+{
+    CameraRegistry &registry = context.network.registry();
+    switch (format) {
+    case Format::Text:
+        for (int r : records)
+            context.console.out(CameraRecordFormat::textLine(registry.record(r)));
+        break;
+    case Format::Json: {
+        QJsonArray array;
+        for (int r : records)
+            array.append(CameraRecordFormat::toJson(registry.record(r), secrets));
+        context.console.outRaw(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        break;
+    }
+    case Format::Csv:
+        context.console.out(CameraRecordFormat::csvHeader(secrets));
+        for (int r : records)
+            context.console.out(CameraRecordFormat::csvLine(registry.record(r), secrets));
+        break;
+    }
+}
+
+QString ShellCommon::cameraName(CameraNetwork &network, const QString &mac)
+{
+    const int record = network.recordOfMac(mac);
+    const QString host = record >= 0 ? network.registry().record(record).hostNameText() : QString();
+    return host.isEmpty() ? mac : u"%1 (%2)"_s.arg(mac, host);
+}
+
+QString ShellCommon::oneLine(QString text)
+{
+    text.replace(u"\n\n"_s, u" "_s);
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+void ShellCommon::prepare(BatchRunner &runner, ShellContext &context)
+{
+    runner.setConfirmIntervalMs(context.confirmIntervalMs);
+    runner.setClockMs(context.clockMs);
+    ShellConsole *console = &context.console;
+    QObject::connect(&runner, &BatchRunner::statusChanged, &runner,
+                     [console](const QString &text) { console->status(text); });
+    if (context.interrupts)
+        QObject::connect(context.interrupts, &InterruptWatch::interrupt, &runner, &BatchRunner::stop);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/shell/shell_arguments.h"
+#include "protoconfig/credentials.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class BatchRunner;
+class CameraNetwork;
+struct AppOptions;
+struct ShellContext;
+
+// What several zoractl commands read from their arguments and print in the same way.
+class ShellCommon final
+{
+public:
+    enum class Format { Text, Json, Csv };
+
+    static std::optional<Format> formatOf(const ShellArguments &p, QString *error);
+    // --timeout S as milliseconds (3000 without it).
+    static std::optional<int> timeoutMs(const ShellArguments &p, QString *error);
+    // --parallel N (8 without it), 1..256.
+    static std::optional<int> parallel(const ShellArguments &p, QString *error);
+    // --port N, or the camera port of the options.
+    static std::optional<QString> portText(const ShellArguments &p, const AppOptions &options,
+                                           QString *error);
+    // MACs of --cameras FILE: the first word of each line; blank lines and '#' comments
+    // are skipped.
+    static std::optional<QStringList> macsOfFile(const QString &path, QString *error);
+    // --user with --password-file, $ZORA_PASSWORD or a typed password.
+    static std::optional<LoginEntry> credentials(const ShellArguments &p, const ShellContext &context,
+                                                 QString *error);
+    // Four numbers 0..255 with dots between and nothing else.
+    static bool isDottedIPv4(const QString &text);
+    // Trouble on this computer that would make every send fail: the local port taken, or
+    // a broadcast address the loopback guard refuses. Empty when there is none.
+    static QString localTrouble(CameraNetwork &network);
+
+    static void printCameras(ShellContext &context, const QList<int> &records, Format format,
+                             bool secrets);
+    // A camera named for messages: "MAC (host)".
+    static QString cameraName(CameraNetwork &network, const QString &mac);
+    static QString oneLine(QString text);
+    // A batch runner with the context's intervals, whose status line the console shows
+    // and which Ctrl-C stops.
+    static void prepare(BatchRunner &runner, ShellContext &context);
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QIODevice;
+
+// Where zoractl's words go: results to standard output, messages to standard error
+// ("zoractl: " first), and a status line that a terminal redraws in place while the tool
+// waits. The status line is drawn only when standard error is a terminal.
+class ShellConsole final
+{
+public:
+    ShellConsole(QIODevice &out, QIODevice &err, bool errIsTerminal);
+
+    void out(const QString &text);
+    void outRaw(const QByteArray &bytes);
+    void err(const QString &text);
+    // A line of progress on standard error, without the program's name.
+    void note(const QString &text);
+    void status(const QString &text);
+    void clearStatus();
+    bool terminal() const { return m_terminal; }
+
+private:
+    QIODevice &m_out;
+    QIODevice &m_err;
+    bool m_terminal;
+    bool m_statusShown = false;
+};

@@ -1,0 +1,177 @@
+// A site network plan against a simulated site: the check, a dry run, the parallel apply
+// and an interrupted apply resumed from its log.
+#include "camsim_process.h"
+#include "zoractl_helper.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+QString macOf(int i)
+{
+    return QString("00:0A:1B:5A:00:%1").arg(i, 2, 16, QChar('0')).toUpper();
+}
+
+QString idOf(int i)
+{
+    return QString("c%1").arg(i);
+}
+
+QJsonArray fleet(int count, int firstOctet)
+{
+    QJsonArray cams;
+    for (int i = 0; i < count; ++i)
+        cams.append(QJsonObject{{"id", idOf(i)}, {"mac", macOf(i)},
+                                {"ip", QString("127.0.0.%1").arg(firstOctet + i)}, {"model", 1},
+                                {"model_name", "L60"}, {"host_name", QString("cam-%1").arg(i)},
+                                {"domain_name", i == 0 ? QJsonValue("") : QJsonValue()},
+                                {"restart_delay", 0.3}});
+    return cams;
+}
+
+QString plannedIp(int i)
+{
+    return QString("127.0.2.%1").arg(10 + i);
+}
+
+// A row that moves camera i to 127.0.2.(10+i) and names it door-i.
+QString row(int i, const QString &ip)
+{
+    return QString("%1,%2,255.0.0.0,,door-%3\n").arg(macOf(i), ip).arg(i);
+}
+
+QJsonObject settingsOf(CamSimProcess &sim, int i)
+{
+    return sim.get(idOf(i)).value("state").toObject().value("settings").toObject();
+}
+
+const QHash<QString, QString> kQuick = {{"ZORACTL_CLOCK_MS", "50"}};
+
+} // namespace
+
+class TestSitePlanE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void planOfTwentyCameras();
+    void interruptedApplyResumes();
+};
+
+void TestSitePlanE2e::planOfTwentyCameras()
+{
+    CamSimProcess sim;
+    QVERIFY2(sim.start(fleet(20, 131)), qPrintable(sim.errorString()));
+    Tool tool(sim);
+
+    // Rows for cameras 0..18: 5 and 6 planned at one address, 7 already as planned; a row
+    // for a camera that is not there; camera 19 in no row.
+    QString plan = "# yard\nmac,ip,mask,gateway,host\n";
+    for (int i = 0; i < 19; ++i) {
+        if (i == 7)
+            plan += QString("%1,127.0.0.138,255.0.0.0,,cam-7\n").arg(macOf(i));
+        else
+            plan += row(i, i == 6 ? plannedIp(5) : plannedIp(i));
+    }
+    plan += row(0xEE, "127.0.2.250");
+    tool.write("plan.csv", plan.toUtf8());
+
+    const Run check = tool.run({"plan", "check", tool.path("plan.csv"), "--json"});
+    QCOMPARE(check.status, 1);
+    const QJsonObject report = QJsonDocument::fromJson(check.out.toUtf8()).object();
+    QStringList kinds;
+    for (const QJsonValue &p : report.value("problems").toArray())
+        kinds << p.toObject().value("kind").toString() + " " + p.toObject().value("mac").toString();
+    kinds.sort();
+    QCOMPARE(kinds, QStringList({"duplicate-address " + macOf(6), "missing " + macOf(0xEE),
+                                 "not-in-plan " + macOf(19)}));
+    QStringList asPlanned;
+    for (const QJsonValue &r : report.value("rows").toArray()) {
+        if (r.toObject().value("as_planned").toBool())
+            asPlanned << r.toObject().value("mac").toString();
+    }
+    QCOMPARE(asPlanned, QStringList{macOf(7)});
+
+    // An apply of a plan with errors sends nothing.
+    const Run refused = tool.run(QStringList{"plan", "apply", tool.path("plan.csv")} + tool.login());
+    QCOMPARE(refused.status, 1);
+
+    // The installer fixes the row: camera 6 keeps its address.
+    plan.replace(row(6, plannedIp(5)), QString("%1,,,,door-6\n").arg(macOf(6)));
+    tool.write("plan.csv", plan.toUtf8());
+    const Run dry = tool.run(QStringList{"plan", "apply", tool.path("plan.csv"), "--dry-run"}
+                             + tool.login());
+    QCOMPARE(dry.status, 0);
+    // Seventeen cameras move and are renamed, camera 6 is only renamed.
+    QCOMPARE(dry.out.count("would send"), 17 * 2 + 1);
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(commandsLogged(sim, idOf(i)), 0);
+
+    const Run apply = tool.run(QStringList{"plan", "apply", tool.path("plan.csv"), "--parallel", "8",
+                                           "--log", tool.path("log")}
+                                   + tool.login(),
+                               kQuick);
+    // The missing camera is reported; every other one is changed.
+    QCOMPARE(apply.status, 9);
+    QVERIFY2(apply.out.contains("18 changed, 1 not, of 20 planned"),
+             qPrintable(apply.out + apply.err));
+    for (int i = 0; i < 20; ++i) {
+        const QJsonObject s = settingsOf(sim, i);
+        const bool moved = i != 6 && i != 7 && i != 19;
+        QCOMPARE(s.value("ip").toString(), moved ? plannedIp(i) : QString("127.0.0.%1").arg(131 + i));
+        QCOMPARE(s.value("host_name").toString(),
+                 (i == 7 || i == 19) ? QString("cam-%1").arg(i) : QString("door-%1").arg(i));
+        QCOMPARE(commandsLogged(sim, idOf(i)), moved ? 2 : i == 6 ? 1 : 0);
+    }
+    // Every moved camera answered from its planned address.
+    for (int i = 0; i < 19; ++i) {
+        if (i != 6 && i != 7)
+            QVERIFY2(apply.out.contains(QRegularExpression(macOf(i) + "\\s+success\\s+" + QRegularExpression::escape(plannedIp(i)) + "\\s")),
+                     qPrintable(apply.out));
+    }
+}
+
+void TestSitePlanE2e::interruptedApplyResumes()
+{
+    CamSimProcess sim;
+    QVERIFY2(sim.start(fleet(6, 161)), qPrintable(sim.errorString()));
+    Tool tool(sim);
+    QString plan = "mac,ip,mask,gateway,host\n";
+    for (int i = 0; i < 6; ++i)
+        plan += row(i, plannedIp(40 + i));
+    tool.write("plan.csv", plan.toUtf8());
+    const QStringList args = QStringList{"plan", "apply", tool.path("plan.csv"), "--parallel", "1",
+                                         "--log", tool.path("log")}
+                             + tool.login();
+
+    // Ctrl-C once the first camera is through: the camera in flight finishes, no other starts.
+    QProcess first;
+    tool.start(first, args, kQuick);
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT([&] {
+        QFile log(tool.path("log"));
+        return log.open(QIODevice::ReadOnly) && log.readAll().contains("\"result\":\"done\",\"step\":\"host\"");
+    }(), 30000);
+    ::kill(pid_t(first.processId()), SIGINT);
+    const Run cut = Tool::finish(first);
+    QCOMPARE(cut.status, 130);
+    QVERIFY2(cut.out.contains("not started"), qPrintable(cut.out));
+
+    const Run resumed = tool.run(args, kQuick);
+    QCOMPARE(resumed.status, 0);
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(settingsOf(sim, i).value("ip").toString(), plannedIp(40 + i));
+        QCOMPARE(settingsOf(sim, i).value("host_name").toString(), QString("door-%1").arg(i));
+        // Each step reached its camera once over both runs.
+        QCOMPARE(commandsLogged(sim, idOf(i)), 2);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSitePlanE2e)
+#include "tst_site_plan_e2e.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "camsim_process.h"
+
+#include <QHash>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// One run of the real zoractl binary.
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// zoractl against a simulated fleet: loopback broadcast, the fleet's camera port, a free
+// local port and an application directory of its own; the password "pass" in a file.
+class Tool
+{
+public:
+    explicit Tool(const CamSimProcess &sim);
+
+    void write(const QString &name, const QByteArray &bytes);
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString passwordFile() const { return m_passwordFile; }
+    QStringList login() const { return {"--user", "root", "--password-file", m_passwordFile}; }
+
+    // Starts zoractl; the caller waits (or signals) and then calls finish().
+    void start(QProcess &p, const QStringList &args, const QHash<QString, QString> &env = {}) const;
+    static Run finish(QProcess &p, int timeoutMs = 60000);
+    Run run(const QStringList &args, const QHash<QString, QString> &env = {}) const;
+
+private:
+    QTemporaryDir m_dir;
+    quint16 m_port;
+    QString m_passwordFile;
+};
+
+// Commands (not discovery requests) that reached a camera.
+int commandsLogged(CamSimProcess &sim, const QString &id);
