@@ -85,6 +85,7 @@ private slots:
     void broadcastWhenNotUnicast();
     void oversizedRequestIsNotSent();
     void waitingConfirmationEndsOnAnswer();
+    void severalCamerasWaitAtOnce();
 };
 
 void TestSaveConfigSession::script_data()
@@ -213,6 +214,32 @@ void TestSaveConfigSession::broadcastWhenNotUnicast()
     QVERIFY(!s.visible());
     QVERIFY(h.results.success.isEmpty());
     QVERIFY(s.destination().isEmpty());
+}
+
+void TestSaveConfigSession::severalCamerasWaitAtOnce()
+{
+    // Two confirmations shown together: each answer ends only its own camera's wait,
+    // whichever session was shown first.
+    Harness h;
+    SaveConfigSession other(h.endpoint, &h.results);
+    QByteArray second = request();
+    second.replace(9, 6, kOtherMac);
+    h.session.setTarget(false, {});
+    h.session.setExpectedMac(kMac);
+    h.session.setRow(1);
+    QVERIFY(h.session.setRequest(request(), 511, 49));
+    other.setTarget(false, {});
+    other.setExpectedMac(kOtherMac);
+    other.setRow(2);
+    QVERIFY(other.setRequest(second, 511, 49));
+    h.session.show();
+    other.show();
+    h.feed(reply(0, kOtherMac));
+    QVERIFY(!other.visible());
+    QVERIFY(h.session.visible());
+    h.feed(reply(1, kMac));
+    QCOMPARE(int(h.session.state()), int(SaveConfigSession::State::Failed));
+    QCOMPARE(h.results.success, QList<int>{2});
 }
 
 void TestSaveConfigSession::oversizedRequestIsNotSent()

@@ -98,6 +98,16 @@ void TestSitePlanE2e::planOfTwentyCameras()
     }
     QCOMPARE(asPlanned, QStringList{macOf(7)});
 
+    // An announced empty domain is "", no domain at all is null.
+    const Run scan = tool.run({"scan", "--json", "--timeout", "1"});
+    QCOMPARE(scan.status, 0);
+    QHash<QString, QJsonValue> domains;
+    for (const QJsonValue &c : QJsonDocument::fromJson(scan.out.toUtf8()).array())
+        domains.insert(c.toObject().value("mac").toString(), c.toObject().value("domain_name"));
+    QCOMPARE(domains.size(), 20);
+    QCOMPARE(domains.value(macOf(0)), QJsonValue(""));
+    QVERIFY(domains.value(macOf(1)).isNull());
+
     // An apply of a plan with errors sends nothing.
     const Run refused = tool.run(QStringList{"plan", "apply", tool.path("plan.csv")} + tool.login());
     QCOMPARE(refused.status, 1);

@@ -1,0 +1,124 @@
+// zoractl's commands without the process: the argument rules, the console and the
+// statuses for trouble on this computer.
+#include "app/shell/shell_arguments.h"
+#include "app/shell/shell_commands.h"
+#include "app/shell/shell_console.h"
+#include "app/shell/shell_context.h"
+#include "app/shell/shell_exit.h"
+#include "protocol/camera_network.h"
+#include "test_support.h"
+
+#include <QBuffer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void argumentsJudgedBeforeAnyScan_data();
+    void argumentsJudgedBeforeAnyScan();
+    void statusLineOnlyOnATerminal();
+    void localPortInUse();
+};
+
+void TestShell::argumentsJudgedBeforeAnyScan_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString mac = "00:0A:1B:2C:3D:4E";
+    const QStringList login = {"--user", "root"};
+    QTest::newRow("address out of range")
+        << QStringList{"set-network", mac, "--static", "127.0.0.300", "255.0.0.0", "127.0.0.1"} + login
+        << 2 << "IP 127.0.0.300 is not an IPv4 address";
+    QTest::newRow("mask not an address")
+        << QStringList{"set-network", mac, "--static", "127.0.0.3", "255.0", "127.0.0.1"} + login
+        << 2 << "MASK 255.0 is not an IPv4 address";
+    QTest::newRow("--static short of values, an option next")
+        << QStringList{"set-network", mac, "--static", "127.0.0.3", "--user", "root"} << 2
+        << "--static needs 3 to 4 values";
+    QTest::newRow("two network types")
+        << QStringList{"set-network", mac, "--dhcp", "--static", "127.0.0.3", "255.0.0.0", "127.0.0.1"} + login
+        << 2 << "only one network type may be given";
+    QTest::newRow("no network type") << QStringList{"set-network", mac} + login << 2
+                                     << "needs one of --dhcp, --static or --pppoe";
+    QTest::newRow("not a MAC") << QStringList{"set-hostname", "00:0A", "x"} + login << 2
+                               << "00:0A is not a MAC address";
+    QTest::newRow("parallel out of range")
+        << QStringList{"set-hostname", mac, "x", "--parallel", "0"} + login << 2
+        << "--parallel: 0 is not a number";
+    QTest::newRow("no user") << QStringList{"set-hostname", mac, "x"} << 2 << "";
+    QTest::newRow("plan file missing") << QStringList{"plan check", "/nonexistent/plan.csv"} << 2
+                                       << "plan.csv";
+}
+
+void TestShell::argumentsJudgedBeforeAnyScan()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    const std::optional<CommandSyntax> syntax = ShellCommands::find(args.takeFirst());
+    QVERIFY(syntax);
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    ShellConsole console(out, err, false);
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = 9;
+    CameraNetwork network(options);
+    ShellContext context{network, console, options};
+    QSignalSpy sent(&network.endpoint(), &UdpEndpoint::datagramSent);
+    QString error;
+    int got = ExitUsage;
+    if (const auto parsed = ShellArguments::parse(*syntax, args, &error))
+        got = ShellCommands::run(context, *syntax, *parsed);
+    else
+        err.write(error.toUtf8());
+    QCOMPARE(got, status);
+    QVERIFY2(QString::fromUtf8(err.data()).contains(message), err.data().constData());
+    QCOMPARE(sent.count(), 0);
+}
+
+void TestShell::statusLineOnlyOnATerminal()
+{
+    for (const bool terminal : {false, true}) {
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        ShellConsole console(out, err, terminal);
+        console.status("3/50 done, 8 in flight, 0 failed");
+        console.out("result");
+        QCOMPARE(out.data(), QByteArray("result\n"));
+        // Drawn and wiped before the result, so a terminal shows no stale status.
+        QCOMPARE(err.data(), terminal ? QByteArray("\r\x1b[K3/50 done, 8 in flight, 0 failed\r\x1b[K")
+                                      : QByteArray());
+    }
+}
+
+void TestShell::localPortInUse()
+{
+    QUdpSocket holder;
+    QVERIFY(holder.bind(QHostAddress::AnyIPv4, 0));
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.localPort = holder.localPort();
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    ShellConsole console(out, err, false);
+    CameraNetwork network(options);
+    ShellContext context{network, console, options};
+    const auto syntax = ShellCommands::find("scan");
+    const auto parsed = ShellArguments::parse(*syntax, {}, nullptr);
+    QCOMPARE(ShellCommands::run(context, *syntax, *parsed), int(ExitLocal));
+    const QString text = QString::fromUtf8(err.data());
+    QVERIFY2(text.contains(QString::number(holder.localPort())) && text.contains("--local-port"),
+             qPrintable(text));
+}
+
+QTEST_GUILESS_MAIN(TestShell)
+#include "tst_shell.moc"
