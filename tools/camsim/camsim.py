@@ -216,8 +216,7 @@ class Camera:
         self.root = os.path.join(self.state_dir, "root")
         os.makedirs(self.state_dir, exist_ok=True)
         self.log_file = open(os.path.join(self.state_dir, "camsim.log"), "a", encoding="utf-8")
-        self.seed_root()
-        self.snapshot = self.scan_files()
+        self.snapshot = None        # files at the last apply; None until the root is laid out
 
     # --- identity --------------------------------------------------------
     @property
@@ -272,19 +271,31 @@ class Camera:
                        for b, _d, ns in os.walk(seed) for n in ns)
         return camfiles.seeded_files_for(self.model, names)
 
+    def ensure_root(self):
+        """Lay out the FTP root the first time something needs it (the FTP
+        server, get, an apply, a reset, a flash), so a large fleet without
+        FTP starts without writing a tree per camera."""
+        if self.snapshot is None:
+            self.seed_root()
+            self.snapshot = self.scan_files()
+
     def seed_root(self):
         if os.path.isdir(self.root):
             return
-        seed = self.sim.seed_dir
-        if not seed or not os.path.isdir(seed):
+        tree = self.sim.seed_tree()
+        if tree is None:
             os.makedirs(os.path.join(self.root, "etc"), exist_ok=True)
             return
-        keep = set(self.seeded_names())
-
-        def left_out(folder, names):
-            return [n for n in names if os.path.isfile(os.path.join(folder, n)) and
-                    os.path.relpath(os.path.join(folder, n), seed).replace(os.sep, "/") not in keep]
-        shutil.copytree(seed, self.root, ignore=left_out)
+        folders, files = tree
+        for folder in folders:
+            os.makedirs(os.path.join(self.root, folder), exist_ok=True)
+        for rel in camfiles.seeded_files_for(self.model, sorted(files)):
+            data, mode, mtime = files[rel]
+            path = os.path.join(self.root, rel)
+            with open(path, "wb") as f:
+                f.write(data)
+            os.chmod(path, mode)
+            os.utime(path, ns=(mtime, mtime))
 
     def start_ftp(self):
         if self.sim.no_ftp or CameraFtp is None or not self.file_configured():
@@ -294,6 +305,7 @@ class Camera:
             port = self.behaviour.get("ftp_port")
             if port is None:
                 port = self.sim.default_ftp_port
+        self.ensure_root()
         self.ftp = CameraFtp(self.settings["ip"], int(port), self.settings["admin_id"],
                              self.settings["admin_password"], self.root,
                              faults=dict(self.behaviour.get("ftp_faults") or {}),
@@ -369,6 +381,7 @@ class Camera:
             self.restart_ftp()
 
     def software_version(self):
+        self.ensure_root()
         try:
             with open(os.path.join(self.root, GENERAL_CONF), "rb") as f:
                 m = VERSION_LINE.search(f.read())
@@ -378,6 +391,7 @@ class Camera:
 
     def write_software_version(self, version):
         """Change the value of software_version= and nothing else of the file."""
+        self.ensure_root()
         path = os.path.join(self.root, GENERAL_CONF)
         try:
             with open(path, "rb") as f:
@@ -503,6 +517,7 @@ class Camera:
             self.restart_ftp()
 
     def state(self):
+        self.ensure_root()          # the caller may write into it next
         return {
             "id": self.id,
             "status": "up" if self.up() else "restarting",
@@ -693,6 +708,7 @@ class Camera:
         """What an apply would take: the files changed since the last accepted
         apply, and the reasons the camera refuses any of them.  Returns the
         apply record and the scan it was made from."""
+        self.ensure_root()
         current = self.scan_files()
         changed = []
         for rel, (size, digest) in sorted(current.items()):
@@ -733,6 +749,7 @@ class Camera:
         return result
 
     def reset_files(self, scope):
+        self.ensure_root()
         seed = self.sim.seed_dir
         if not seed or not os.path.isdir(seed):
             return []
@@ -762,8 +779,20 @@ def check_loopback(ip):
         raise ValueError("not an IPv4 address: %r" % ip)
     if not addr.is_loopback:
         raise ValueError("%s is outside 127.0.0.0/8; the simulator binds loopback only" % ip)
-    if str(addr).endswith(".255") or str(addr) == "127.0.0.0":
-        raise ValueError("%s is a network or broadcast address" % ip)
+    if int(addr) & 0xFF in (0, 255):
+        raise ValueError("%s ends in .0 or .255; the simulator leaves those alone" % ip)
+
+
+def nth_address(base, i):
+    """The i-th usable address from base (0: base itself), stepping over
+    every .0 and .255, so a fleet runs on from 127.0.0.254 to 127.0.1.1."""
+    check_loopback(base)
+    n = int(ipaddress.IPv4Address(base))
+    pos = (n >> 8) * 254 + (n & 0xFF) - 1 + i
+    ip = str(ipaddress.IPv4Address(((pos // 254) << 8) | (pos % 254 + 1)))
+    if not ipaddress.IPv4Address(ip).is_loopback:
+        raise ValueError("camera %d from %s would be outside 127.0.0.0/8" % (i + 1, base))
+    return ip
 
 
 def usable_address(ip):
@@ -1035,6 +1064,7 @@ class Simulator:
         self.default_ftp_port = args.ftp_port
         self.no_ftp = args.no_ftp
         self.seed_dir = args.seed_dir
+        self._seed_tree = None
         self.own_state_dir = args.state_dir is None
         self.state_dir = args.state_dir or tempfile.mkdtemp(prefix="camsim-")
         os.makedirs(self.state_dir, exist_ok=True)
@@ -1051,13 +1081,21 @@ class Simulator:
         self.by_id = {}
         self.stdin_buf = b""
         self.running = True
-        base = ipaddress.IPv4Address(args.bind_base)
+        self.wild = None
+        self.global_log = []
+        try:
+            self.start(args, fleet)
+        except BaseException:
+            self.close()        # a fleet that cannot start leaves no sockets or state behind
+            raise
+
+    def start(self, args, fleet):
         for i, entry in enumerate(fleet):
             entry = dict(entry)
             entry.setdefault("id", "cam%d" % (i + 1))
             if entry["id"] in self.by_id:
                 raise ValueError("duplicate camera id %r" % entry["id"])
-            ip = entry.pop("ip", None) or str(base + i)
+            ip = entry.pop("ip", None) or nth_address(args.bind_base, i)
             cam = Camera(self, entry, ip)
             self.cameras.append(cam)
             self.by_id[cam.id] = cam
@@ -1071,7 +1109,26 @@ class Simulator:
             cam.bind()
         for cam in self.cameras:
             cam.start_ftp()
-        self.global_log = []
+
+    def seed_tree(self):
+        """The seed tree read once (folders, {path: (bytes, mode, mtime)}), so
+        a large fleet does not read it again for every camera; None without one."""
+        if self._seed_tree is None:
+            seed = self.seed_dir
+            if not seed or not os.path.isdir(seed):
+                return None
+            folders, files = [], {}
+            for base, dirs, names in os.walk(seed):
+                rel_base = os.path.relpath(base, seed)
+                folders.extend(os.path.normpath(os.path.join(rel_base, d)) for d in dirs)
+                for name in names:
+                    path = os.path.join(base, name)
+                    st = os.stat(path)
+                    with open(path, "rb") as f:
+                        files[os.path.normpath(os.path.join(rel_base, name)).replace(os.sep, "/")] = \
+                            (f.read(), st.st_mode & 0o7777, st.st_mtime_ns)
+            self._seed_tree = (folders, files)
+        return self._seed_tree
 
     def post(self, fn):
         """Run fn on the main loop; safe from any thread."""
@@ -1237,7 +1294,8 @@ class Simulator:
                 pass
             cam.unbind()
             cam.log_file.close()
-        self.wild.close()
+        if self.wild is not None:
+            self.wild.close()
         self.wake_r.close()
         self.wake_w.close()
         if self.own_state_dir:
@@ -1253,11 +1311,39 @@ def load_fleet(path):
     return [dict(common, **entry) for entry in doc.get("cameras", [])]
 
 
+def generated_fleet(count):
+    """cam1..camN with MACs 00:0A:1B:00:HH:LL from the index; the addresses
+    come from --bind-base like those of any entry without an ip."""
+    if not 1 <= count <= 0xFFFF:
+        raise ValueError("--count must be 1..65535")
+    return [{"id": "cam%d" % i, "mac": "00:0A:1B:00:%02X:%02X" % (i >> 8, i & 0xFF)}
+            for i in range(1, count + 1)]
+
+
+def load_defaults(text):
+    """--defaults: an inline JSON object, or the path of a file holding one."""
+    if text.lstrip().startswith("{"):
+        doc = json.loads(text)
+    else:
+        with open(text, encoding="utf-8") as f:
+            doc = json.load(f)
+    if not isinstance(doc, dict):
+        raise ValueError("--defaults must be a JSON object")
+    own = sorted(k for k in ("id", "mac", "ip") if k in doc)
+    if own:
+        raise ValueError("--defaults cannot set %s (each camera has its own)" % ", ".join(own))
+    return doc
+
+
 def main(argv=None):
     p = argparse.ArgumentParser(description="Simulated ZORA cameras on loopback.")
     src = p.add_mutually_exclusive_group(required=True)
     src.add_argument("--fleet", help="JSON fleet file")
     src.add_argument("--demo", action="store_true", help="built-in fleet of ten cameras")
+    src.add_argument("--count", type=int, metavar="N",
+                     help="generated fleet of N cameras cam1..camN")
+    p.add_argument("--defaults", metavar="JSON",
+                   help="JSON object (inline or a file) merged under every camera entry")
     p.add_argument("--camera-port", type=int, default=32154)
     p.add_argument("--ftp-port", type=int, default=0,
                    help="FTP port for cameras without ftp_port (0: a free port each)")
@@ -1272,8 +1358,6 @@ def main(argv=None):
     # standard error would only bury the tool's output.
     logging.basicConfig(level=logging.WARNING)
     logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
-    check_loopback(args.bind_base)
-    fleet = demo_fleet() if args.demo else load_fleet(args.fleet)
 
     def on_term(_signo, _frame):
         raise Shutdown()
@@ -1281,6 +1365,16 @@ def main(argv=None):
     signal.signal(signal.SIGINT, on_term)
     sim = None
     try:
+        check_loopback(args.bind_base)
+        if args.demo:
+            fleet = demo_fleet()
+        elif args.count is not None:
+            fleet = generated_fleet(args.count)
+        else:
+            fleet = load_fleet(args.fleet)
+        if args.defaults is not None:
+            common = load_defaults(args.defaults)
+            fleet = [dict(common, **entry) for entry in fleet]
         sim = Simulator(args, fleet)
         sim.run()
     except Shutdown:

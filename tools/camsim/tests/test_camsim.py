@@ -154,10 +154,11 @@ def read_file(root, rel):
 
 class Sim:
     def __init__(self, fleet, extra_args=()):
-        """fleet None starts the built-in demo fleet."""
+        """fleet None starts the built-in demo fleet, or the generated one
+        when extra_args hold --count."""
         self.dir = tempfile.mkdtemp(prefix="camsim-test-")
         self.port = free_udp_port()
-        source = ["--demo"]
+        source = [] if "--count" in extra_args else ["--demo"]
         if fleet is not None:
             path = os.path.join(self.dir, "fleet.json")
             with open(path, "w") as f:
@@ -172,6 +173,7 @@ class Sim:
         self.ctl_lock = threading.Lock()
         self.tool = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.tool.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+        self.tool.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1 << 20)   # a fleet's burst
         self.tool.bind(("127.0.0.1", 0))
 
     def close(self):
@@ -821,6 +823,143 @@ class FirmwareTest(unittest.TestCase):
         self.sim.ctl(cmd="set", id="c82", fields={"ftp_faults": None})
 
 
+FLEET_SIZE = 200
+FLEET_BASE = "127.0.0.250"      # runs on past 127.0.0.254 into 127.0.1.x
+FLEET_DEFAULTS = {"model": 1, "model_name": "L60", "command_reply_delay": 0.05,
+                  "restart_delay": 0.3}
+ANSWER_DELAY = 0.05
+LATE = 0.15     # slack for a loaded machine, well below one camera waiting for another
+
+
+def fleet_mac(i):
+    return bytes([0x00, 0x0A, 0x1B, 0x00, i >> 8, i & 0xFF])
+
+
+def fleet_ip(i):
+    """Where cam<i> of the generated fleet starts: .250...254, then 127.0.1.1 on."""
+    return "127.0.0.%d" % (249 + i) if i <= 5 else "127.0.1.%d" % (i - 5)
+
+
+def host_command(i, name):
+    return command(4, fleet_mac(i), 3, bytes([len(name)]) + name)
+
+
+def static_command(i, ip):
+    return command(4, fleet_mac(i), 1, socket.inet_aton(ip) + socket.inet_aton("255.0.0.0")
+                   + socket.inet_aton("127.0.0.1"))
+
+
+class FleetTest(unittest.TestCase):
+    """A generated site of 200 cameras, each answering and restarting on its
+    own schedule."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.sim = Sim(None, ["--count", str(FLEET_SIZE), "--no-ftp", "--bind-base", FLEET_BASE,
+                             "--defaults", json.dumps(FLEET_DEFAULTS)])
+        if not cls.sim.ready.get("ready"):
+            cls.sim.close()
+            raise AssertionError(cls.sim.ready)
+        cls.commanded = set()       # ids of cameras a test restarted
+
+    def sent_to(self, *cams):
+        self.commanded.update("cam%d" % i for i in cams)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.sim.close()
+
+    def setUp(self):
+        self.sim.pending()
+
+    def answers(self, sends, expect=None):
+        """Sends (ip, datagram) pairs back to back, then waits for the first
+        reply from each address of expect (default: those sent to).
+        Returns {ip: (seconds since the first send, reply)}."""
+        expect = set(expect or (ip for ip, _ in sends))
+        start = time.monotonic()
+        for ip, data in sends:
+            self.sim.send(data, ip)
+        got = {}
+        deadline = start + WAIT
+        while not expect <= set(got) and time.monotonic() < deadline:
+            try:
+                data, sender = self.sim.recv(max(0.01, deadline - time.monotonic()))
+            except socket.timeout:
+                break
+            if sender[0] in expect:
+                got.setdefault(sender[0], (time.monotonic() - start, data))
+        self.assertEqual(sorted(got), sorted(expect), "cameras that answered")
+        return got
+
+    def assert_on_time(self, elapsed, why):
+        self.assertGreaterEqual(elapsed, ANSWER_DELAY - 0.005, why)
+        self.assertLess(elapsed, ANSWER_DELAY + LATE, why)
+
+    def test_generated_fleet_answers_one_broadcast_with_every_camera(self):
+        expected = [{"id": "cam%d" % i, "mac": wire.mac_text(fleet_mac(i)), "ip": fleet_ip(i),
+                     "model": 1, "ftp_port": None} for i in range(1, FLEET_SIZE + 1)]
+        self.assertEqual(self.sim.ready["cameras"], expected)
+        self.assertEqual(fleet_ip(FLEET_SIZE), "127.0.1.195")
+        for cid in self.commanded:     # cameras other tests sent commands may still restart
+            self.sim.wait_up(cid)
+        where = {c["ip"]: c["mac"] for c in self.sim.ctl(cmd="list")["cameras"]}
+        got = self.answers([("127.255.255.255", wire.discovery_request())], expect=where)
+        for ip, (_t, data) in got.items():
+            self.assertEqual((data[7], data[8], wire.mac_text(data[9:15])), (5, 1, where[ip]), ip)
+            self.assertIn(b"\x03L60", data)
+        self.assertEqual(len(got), FLEET_SIZE)
+
+    def test_sixteen_commands_at_once_are_answered_together(self):
+        cams = range(11, 27)
+        self.sent_to(*cams)
+        got = self.answers([(fleet_ip(i), host_command(i, b"par%d" % i)) for i in cams])
+        for i in cams:
+            elapsed, data = got[fleet_ip(i)]
+            self.assertEqual(data, cmd_reply(fleet_mac(i), wire.REPLY_SUCCESS, 1))
+            self.assert_on_time(elapsed, "cam%d" % i)
+
+    def test_a_camera_is_not_held_up_by_another_ones_answer_or_restart(self):
+        slow = 30
+        self.sent_to(slow, 31, 32)
+        self.sim.ctl(cmd="set", id="cam30", fields={"command_reply_delay": 0.5, "restart_delay": 1.0})
+        self.sim.send(host_command(slow, b"slow"), fleet_ip(slow))
+        # cam31 asks while cam30 holds its answer back, cam32 while cam30 restarts
+        got = self.answers([(fleet_ip(31), host_command(31, b"quick"))],
+                           expect=[fleet_ip(31), fleet_ip(slow)])
+        self.assert_on_time(got[fleet_ip(31)][0], "cam31 during the other's answer delay")
+        self.assertGreater(got[fleet_ip(slow)][0], 0.4)
+        self.assertEqual(self.sim.state("cam30")["status"], "restarting")
+        got = self.answers([(fleet_ip(32), host_command(32, b"quick"))])
+        self.assert_on_time(got[fleet_ip(32)][0], "cam32 during the other's restart")
+        self.assertEqual(self.sim.state("cam30")["status"], "restarting")
+        self.assertEqual(self.sim.state("cam32")["status"], "restarting")
+
+    def test_twenty_cameras_move_at_once_to_new_addresses(self):
+        moves = {i: "127.0.1.%d" % (159 + i) for i in range(41, 61)}      # .200 ... .219
+        self.sent_to(*moves)
+        start = time.monotonic()
+        got = self.answers([(fleet_ip(i), static_command(i, ip)) for i, ip in moves.items()])
+        for i in moves:
+            self.assertEqual(got[fleet_ip(i)][1], cmd_reply(fleet_mac(i), wire.REPLY_SUCCESS, 1))
+        for i in moves:
+            self.sim.wait_up("cam%d" % i)
+        # one restart's time for all of them, not twenty in a row
+        self.assertLess(time.monotonic() - start, ANSWER_DELAY + 0.3 + 1.0)
+        got = self.answers([(ip, wire.discovery_request(0x83)) for ip in moves.values()])
+        self.assertEqual({ip: data[9:15] for ip, (_t, data) in got.items()},
+                         {ip: fleet_mac(i) for i, ip in moves.items()})
+        entry = self.expect_nothing_at(fleet_ip(41))
+        self.assertEqual(entry["verdict"], "no camera at this address")
+
+    def expect_nothing_at(self, ip):
+        before = len(self.sim.ctl(cmd="log")["log"])
+        self.sim.send(wire.discovery_request(0x83), ip)
+        log = self.sim.wait_for(lambda: self.sim.ctl(cmd="log")["log"][before:], "wildcard log")
+        self.assertEqual([p for p in self.sim.pending() if p[1][0] == ip], [])
+        return log[-1]
+
+
 class LifecycleTest(unittest.TestCase):
     def test_exits_cleanly(self):
         for how in ("eof", "quit", "sigterm"):
@@ -854,13 +993,26 @@ class LifecycleTest(unittest.TestCase):
         finally:
             sim.close()
 
-    def test_refuses_non_loopback_fleet(self):
-        sim = Sim([camera(0x61, ip="10.0.0.1")], ["--no-ftp"])
-        try:
-            self.assertFalse(sim.ready["ready"])
-            self.assertEqual(sim.proc.wait(5), 2)
-        finally:
-            sim.close()
+    def test_refuses_what_it_cannot_bind(self):
+        cases = [  # (why, fleet or None, options, part of the error)
+            ("address outside loopback", [camera(0x61, ip="10.0.0.1")], [], "outside 127.0.0.0/8"),
+            ("address ending in .0", [camera(0x61, ip="127.0.1.0")], [], ".0 or .255"),
+            ("base ending in .255", None, ["--count", "2", "--bind-base", "127.0.0.255"],
+             ".0 or .255"),
+            ("fleet running past 127.255.255.254", None,
+             ["--count", "3", "--bind-base", "127.255.255.253"], "camera 3"),
+            ("defaults giving every camera one MAC", None,
+             ["--count", "2", "--defaults", '{"mac": "00:0A:1B:00:00:01"}'], "cannot set mac"),
+        ]
+        for why, fleet, options, error in cases:
+            with self.subTest(why):
+                sim = Sim(fleet, ["--no-ftp"] + options)
+                try:
+                    self.assertFalse(sim.ready["ready"])
+                    self.assertIn(error, sim.ready["error"])
+                    self.assertEqual(sim.proc.wait(5), 2)
+                finally:
+                    sim.close()
 
 
 if __name__ == "__main__":
