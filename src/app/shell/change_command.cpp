@@ -251,10 +251,8 @@ int ChangeCommand::run(ShellContext &context, const QString &command, const Shel
     const std::optional<LoginEntry> entry = ShellCommon::credentials(p, context, &error);
     if (!entry)
         return usage(context, error);
-    if (const QString trouble = ShellCommon::localTrouble(context.network); !trouble.isEmpty()) {
-        context.console.err(trouble);
+    if (!ShellCommon::localReady(context))
         return ExitLocal;
-    }
 
     CameraLocator locator(context.network);
     if (p.has(u"--remote"_s)) {

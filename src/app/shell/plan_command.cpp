@@ -89,8 +89,7 @@ std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &
         *status = ExitUsage;
         return std::nullopt;
     }
-    if (const QString trouble = ShellCommon::localTrouble(context.network); !trouble.isEmpty()) {
-        context.console.err(trouble);
+    if (!ShellCommon::localReady(context)) {
         *status = ExitLocal;
         return std::nullopt;
     }

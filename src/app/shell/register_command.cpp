@@ -28,10 +28,8 @@ int RegisterCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(error);
         return ExitUsage;
     }
-    if (const QString trouble = ShellCommon::localTrouble(context.network); !trouble.isEmpty()) {
-        context.console.err(trouble);
+    if (!ShellCommon::localReady(context))
         return ExitLocal;
-    }
     CameraLocator locator(context.network);
     QString message;
     context.console.status(u"waiting for the camera at %1 (asked at 0, 3, 9 and 15 s)"_s.arg(p.positional().at(0)));

@@ -30,10 +30,8 @@ int ScanCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(error);
         return ExitUsage;
     }
-    if (const QString trouble = ShellCommon::localTrouble(context.network); !trouble.isEmpty()) {
-        context.console.err(trouble);
+    if (!ShellCommon::localReady(context))
         return ExitLocal;
-    }
     CameraLocator locator(context.network);
     context.console.status(u"waiting %1 s for the cameras' answers"_s.arg(*wait / 1000.0));
     if (!locator.scan(*wait, {}, &error)) {

@@ -139,6 +139,14 @@ QString ShellCommon::localTrouble(CameraNetwork &network)
     return {};
 }
 
+bool ShellCommon::localReady(ShellContext &context)
+{
+    const QString trouble = localTrouble(context.network);
+    if (!trouble.isEmpty())
+        context.console.err(trouble);
+    return trouble.isEmpty();
+}
+
 void ShellCommon::printCameras(ShellContext &context, const QList<int> &records, Format format,
                                bool secrets)
 {

@@ -39,6 +39,8 @@ public:
     // Trouble on this computer that would make every send fail: the local port taken, or
     // a broadcast address the loopback guard refuses. Empty when there is none.
     static QString localTrouble(CameraNetwork &network);
+    // False, with the trouble told on the console, when there is local trouble.
+    static bool localReady(ShellContext &context);
 
     static void printCameras(ShellContext &context, const QList<int> &records, Format format,
                              bool secrets);
