@@ -272,11 +272,17 @@ int apply(ShellContext &context, const ShellArguments &p)
                                  tasks[task].mac, step, QString::number(bytes.size()),
                                  unicast ? address : u"broadcast"_s, hex(bytes)));
                      });
+    bool logFailed = false;
     QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
                      [&](int task, const QString &step, const QString &result,
                          const QString &address, const QString &message) {
-                         if (log)
-                             log->append(tasks[task].mac, step, result, address, ShellCommon::oneLine(message));
+                         if (!log || log->append(tasks[task].mac, step, result, address,
+                                                 ShellCommon::oneLine(message))
+                             || logFailed)
+                             return;
+                         logFailed = true;
+                         context.console.err(u"cannot write to %1: a resumed apply may send "
+                                             u"the steps from here on again"_s.arg(logPath));
                      });
     if (!dryRun) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner, [&](int, const BatchResult &r) {

@@ -4,7 +4,12 @@
 #include "app/shell/change_command.h"
 #include "app/shell/plan_command.h"
 #include "app/shell/register_command.h"
+#include "app/shell/reset_command.h"
 #include "app/shell/scan_command.h"
+#include "app/shell/set_account_command.h"
+#include "app/shell/set_hostname_command.h"
+#include "app/shell/set_misc_command.h"
+#include "app/shell/set_network_command.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
@@ -13,10 +18,29 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+struct ChangeEntry {
+    CommandSyntax (*syntax)();
+    ChangeCommand::ChangeReader change;
+};
+
+const ChangeEntry kChanges[] = {
+    {&SetNetworkCommand::syntax, &SetNetworkCommand::change},
+    {&SetHostnameCommand::syntax, &SetHostnameCommand::change},
+    {&SetAccountCommand::syntax, &SetAccountCommand::change},
+    {&SetMiscCommand::syntax, &SetMiscCommand::change},
+    {&ResetCommand::syntax, &ResetCommand::change},
+};
+
+} // namespace
+
 QList<CommandSyntax> ShellCommands::table()
 {
-    return QList<CommandSyntax>{ScanCommand::syntax(), RegisterCommand::syntax()}
-           + ChangeCommand::syntaxes() + PlanCommand::syntaxes();
+    QList<CommandSyntax> t{ScanCommand::syntax(), RegisterCommand::syntax()};
+    for (const ChangeEntry &c : kChanges)
+        t << c.syntax();
+    return t + PlanCommand::syntaxes();
 }
 
 std::optional<CommandSyntax> ShellCommands::find(const QString &name)
@@ -65,5 +89,10 @@ int ShellCommands::run(ShellContext &context, const CommandSyntax &syntax, const
     }
     if (name.startsWith(u"plan "_s))
         return PlanCommand::run(context, name, args);
-    return ChangeCommand::run(context, name, args);
+    for (const ChangeEntry &c : kChanges) {
+        if (c.syntax().name == name)
+            return ChangeCommand::run(context, syntax, args, c.change);
+    }
+    context.console.err(u"unknown command %1"_s.arg(name));
+    return ExitUsage;
 }
