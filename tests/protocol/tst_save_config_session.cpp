@@ -3,7 +3,6 @@
 #include "protocol/command_result_sink.h"
 #include "protocol/save_config_session.h"
 #include "protocol/udp_endpoint.h"
-#include "protocol/waiting_confirmation.h"
 
 #include <QNetworkDatagram>
 #include <QSignalSpy>
@@ -84,7 +83,6 @@ private slots:
     void script();
     void broadcastWhenNotUnicast();
     void oversizedRequestIsNotSent();
-    void waitingConfirmationEndsOnAnswer();
     void severalCamerasWaitAtOnce();
 };
 
@@ -255,28 +253,6 @@ void TestSaveConfigSession::oversizedRequestIsNotSent()
     QCOMPARE(finished.size(), 1);
     QCOMPARE(s.outcome(), CommandOutcome::NotSent);
     QVERIFY(!s.visible());
-}
-
-void TestSaveConfigSession::waitingConfirmationEndsOnAnswer()
-{
-    Harness h;
-    // the camera answers the second datagram it receives with type 2
-    int seen = 0;
-    QObject::connect(&h.camera, &QUdpSocket::readyRead, &h.camera, [&] {
-        if (++seen == 1)
-            QTimer::singleShot(0, &h.endpoint, [&] { h.feed(reply(2, kMac)); });
-    });
-    WaitingConfirmation waiting(h.session);
-    ConfirmRequest r;
-    r.unicast = true;
-    r.address = QStringLiteral("127.0.0.1");
-    r.mac = kMac;
-    r.recordIndex = 3;
-    r.bytes = request();
-    QCOMPARE(waiting.confirm(r), CommandOutcome::AuthFailure);
-    QVERIFY(!h.session.visible());
-    // reported once for the answer and once for the acknowledgement
-    QCOMPARE(h.results.authFail, (QList<int>{3, 3}));
 }
 
 QTEST_GUILESS_MAIN(TestSaveConfigSession)

@@ -2,6 +2,7 @@
 // changes built per camera, the CSV fields and the restart watch tick by tick.
 #include "app/camera_list.h"
 #include "protocol/camera_network.h"
+#include "app/shell/batch_runner.h"
 #include "app/shell/camera_change.h"
 #include "app/shell/camera_record_format.h"
 #include "app/shell/restart_follower.h"
@@ -65,6 +66,8 @@ private slots:
     void csvField();
     void restartWatch_data();
     void restartWatch();
+    void answerAfterTheCamerasDiscoveryReply_data();
+    void answerAfterTheCamerasDiscoveryReply();
 };
 
 void TestZoractlCore::passwordPrompt_data()
@@ -292,6 +295,63 @@ void TestZoractlCore::restartWatch()
     QCOMPARE(polls, qMin(endTick, 100) / 20);
     if (end == int(RestartFollower::State::Back))
         QCOMPARE(follower.address(), QString("127.0.0.56"));
+}
+
+void TestZoractlCore::answerAfterTheCamerasDiscoveryReply_data()
+{
+    QTest::addColumn<int>("answer");      // the command answer's type after the stall; -1 none
+    QTest::addColumn<QString>("verdict");
+    QTest::newRow("answer still comes") << 0 << "success";
+    QTest::newRow("refused after the stall") << 1 << "refused";
+    QTest::newRow("no answer at all") << -1 << "no answer";
+}
+
+void TestZoractlCore::answerAfterTheCamerasDiscoveryReply()
+{
+    // Another camera's restart watch makes every camera answer a broadcast, also the one
+    // whose command is still waiting: its discovery reply stops the resends, but not the
+    // wait for the command's answer.
+    QFETCH(int, answer);
+    QFETCH(QString, verdict);
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = 9;
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    options.localPort = probe.localPort();
+    probe.close();
+    CameraNetwork network(options);
+    const QByteArray discovery = reply(1, 0x0C);
+    network.endpoint().handleDatagram(discovery, QHostAddress("127.0.0.55"));
+    QCOMPARE(network.list().count(), 1);
+    const QString mac = network.registry().record(network.list().row(0).record).macText();
+
+    BatchRunner runner(network);
+    runner.setConfirmIntervalMs(20);
+    runner.setClockMs(10);
+    BatchTask task{mac, {"root", "pass", {}, true}, {}};
+    BatchStep step;
+    step.name = "set-hostname";
+    step.change = CameraChange(CameraChange::Kind::Host);
+    step.change.setHost("renamed", std::nullopt);
+    task.steps << step;
+    int sends = 0;
+    QObject::connect(&network.endpoint(), &UdpEndpoint::datagramSent, &runner,
+                     [&](const QHostAddress &, quint16, const QByteArray &bytes) {
+                         if (bytes.size() > 9 && ++sends == 1)
+                             network.endpoint().handleDatagram(discovery, QHostAddress("127.0.0.55"));
+                     });
+    if (answer >= 0) {
+        QByteArray a = discovery.first(17);
+        a[7] = char(answer);
+        Zora::PutLe16(a, 5, 17);
+        QTimer::singleShot(60, &runner, [&network, a] {
+            network.endpoint().handleDatagram(a, QHostAddress("127.0.0.55"));
+        });
+    }
+    const QList<BatchResult> results = runner.run({task});
+    QCOMPARE(results.first().verdict, verdict);
+    QCOMPARE(sends, 1);
 }
 
 QTEST_GUILESS_MAIN(TestZoractlCore)

@@ -1,7 +1,7 @@
 #include "app/shell/batch_runner.h"
 
 #include "app/camera_list.h"
-#include "app/shell/command_runner.h"
+#include "app/shell/command_report.h"
 #include "app/shell/restart_follower.h"
 #include "app/shell/script_credentials.h"
 #include "app/shell/shell_exit.h"
@@ -23,6 +23,7 @@ struct BatchRunner::Flight {
     std::unique_ptr<SaveConfigSession> session;
     std::unique_ptr<QTimer> sendTimer;
     QElapsedTimer since;           // since the step's first send
+    bool stallExpired = false;     // the wait after a stall ran out
     BatchResult result;
 };
 
@@ -144,6 +145,7 @@ void BatchRunner::startStep(Flight &f)
     request.bytes = built.command.bytes;
     request.capacity = built.capacity;
     f.phase = Flight::Phase::Confirming;
+    f.stallExpired = false;
     f.session = std::make_unique<SaveConfigSession>(m_network.endpoint(), &m_results);
     f.sendTimer = std::make_unique<QTimer>();
     f.session->attachTimer(f.sendTimer.get());
@@ -183,16 +185,19 @@ void BatchRunner::confirmed(int task, int outcomeValue)
     if (it == m_flights.end())
         return;
     Flight &f = *it->second;
-    const auto outcome = CommandOutcome(outcomeValue);
-    const CommandRunner::Report report =
-        f.session ? CommandRunner::reportOf(outcome, *f.session)
-                  : CommandRunner::Report{CommandRunner::Verdict::NotSent, QStringLiteral("nothing was sent")};
+    auto outcome = CommandOutcome(outcomeValue);
+    // Given up after a stall: the camera never answered the command.
+    if (outcome == CommandOutcome::Cancelled && f.stallExpired)
+        outcome = CommandOutcome::NoAnswer;
+    const CommandReport report =
+        f.session ? CommandReport::of(outcome, *f.session)
+                  : CommandReport{CommandReport::Verdict::NotSent, QStringLiteral("nothing was sent")};
     f.session.reset();
     f.sendTimer.reset();
-    f.result.verdict = CommandRunner::verdictName(report.verdict);
+    f.result.verdict = CommandReport::verdictName(report.verdict);
     f.result.text = report.text;
     f.result.status = ExitOfVerdict(report.verdict);
-    if (report.verdict != CommandRunner::Verdict::Success) {
+    if (report.verdict != CommandReport::Verdict::Success) {
         endStep(f, QStringLiteral("failed"), report.text);
         return;
     }
@@ -217,6 +222,7 @@ void BatchRunner::clockTick()
         if (f->session && f->session->state() == SaveConfigSession::State::Stalled) {
             const int interval = m_confirmMs > 0 ? m_confirmMs : SaveConfigSession::kIntervalMs;
             if (f->since.elapsed() >= qint64(interval) * SaveConfigSession::kMaxSends) {
+                f->stallExpired = true;
                 f->session->pressButton();
             }
         }

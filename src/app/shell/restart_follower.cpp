@@ -3,8 +3,6 @@
 #include "app/camera_list.h"
 #include "protocol/camera_network.h"
 
-#include <QEventLoop>
-#include <QTimer>
 
 RestartFollower::RestartFollower(CameraNetwork &network, int recordIndex)
     : m_network(network)
@@ -33,29 +31,6 @@ RestartFollower::State RestartFollower::tick()
 {
     if (state() == State::Waiting)
         m_network.discovery().pollTick();
-    return state();
-}
-
-RestartFollower::State RestartFollower::run(int tickMs)
-{
-    if (state() != State::Waiting)
-        return state();
-    QEventLoop loop;
-    QTimer timer;
-    timer.setInterval(tickMs);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [this, &loop] {
-        if (tick() != State::Waiting)
-            loop.quit();
-    });
-    // A reply between two ticks ends the wait at once.
-    const auto answered = QObject::connect(&m_network.discovery(), &Discovery::rowAnswered, &loop,
-                                           [this, &loop] {
-                                               if (state() != State::Waiting)
-                                                   loop.quit();
-                                           });
-    timer.start();
-    loop.exec();
-    QObject::disconnect(answered);
     return state();
 }
 

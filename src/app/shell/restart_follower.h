@@ -11,8 +11,6 @@ class CameraNetwork;
 class RestartFollower final
 {
 public:
-    static constexpr int kTickMs = 500;
-
     enum class State { Waiting, Back, Lost, NoRow };
 
     RestartFollower(CameraNetwork &network, int recordIndex);
@@ -20,8 +18,6 @@ public:
     // One clock tick: the presence poll, then the row's state.
     State tick();
     State state() const;
-    // Runs the ticks on a timer in a local event loop until the camera is back or lost.
-    State run(int tickMs = kTickMs);
     // The address the camera answered from (the record's address).
     QString address() const;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/command_runner.h"
+#include "app/shell/command_report.h"
 
 // zoractl's exit statuses, one a kind of ending a script may want to tell apart.
 enum ShellExit {
@@ -18,22 +18,22 @@ enum ShellExit {
     ExitInterrupted = 130 // Ctrl-C: the cameras in flight finished, no new ones started
 };
 
-inline int ExitOfVerdict(CommandRunner::Verdict verdict)
+inline int ExitOfVerdict(CommandReport::Verdict verdict)
 {
     switch (verdict) {
-    case CommandRunner::Verdict::Success:
+    case CommandReport::Verdict::Success:
         return ExitOk;
-    case CommandRunner::Verdict::Refused:
+    case CommandReport::Verdict::Refused:
         return ExitRefused;
-    case CommandRunner::Verdict::AuthFailed:
+    case CommandReport::Verdict::AuthFailed:
         return ExitAuth;
-    case CommandRunner::Verdict::Mismatch:
+    case CommandReport::Verdict::Mismatch:
         return ExitMismatch;
-    case CommandRunner::Verdict::UnknownError:
+    case CommandReport::Verdict::UnknownError:
         return ExitUnknown;
-    case CommandRunner::Verdict::NoAnswer:
+    case CommandReport::Verdict::NoAnswer:
         return ExitNoAnswer;
-    case CommandRunner::Verdict::NotSent:
+    case CommandReport::Verdict::NotSent:
         break;
     }
     return ExitUsage;

@@ -1,21 +1,11 @@
-#include "app/shell/command_runner.h"
+#include "app/shell/command_report.h"
 
-#include "app/camera_list.h"
-#include "protocol/camera_network.h"
 #include "app/string_table.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
-#include "protoconfig/commands.h"
+#include "protocol/save_config_session.h"
 
-CommandRunner::CommandRunner(CameraNetwork &network)
-    : m_network(network)
-    , m_results(network)
-    , m_session(network.endpoint(), &m_results)
-    , m_confirmation(m_session)
-{
-}
-
-QString CommandRunner::verdictName(Verdict verdict)
+QString CommandReport::verdictName(Verdict verdict)
 {
     switch (verdict) {
     case Verdict::Success:
@@ -36,20 +26,9 @@ QString CommandRunner::verdictName(Verdict verdict)
     return QStringLiteral("not sent");
 }
 
-CommandRunner::Report CommandRunner::run(int recordIndex, const QByteArray &bytes, int capacity,
-                                         bool unicast)
+CommandReport CommandReport::of(CommandOutcome outcome, const SaveConfigSession &session)
 {
-    if (recordIndex < 0 || recordIndex >= m_network.registry().recordCount())
-        return report(CommandOutcome::NotSent);
-    const TConfigItem &camera = m_network.registry().record(recordIndex);
-    return report(
-        Commands::Submit(camera, recordIndex, unicast, bytes, capacity, m_confirmation));
-}
-
-CommandRunner::Report CommandRunner::reportOf(CommandOutcome outcome,
-                                              const SaveConfigSession &session)
-{
-    Report report;
+    CommandReport report;
     switch (outcome) {
     case CommandOutcome::Success:
         report.verdict = Verdict::Success;
