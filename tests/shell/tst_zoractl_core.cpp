@@ -49,6 +49,18 @@ TConfigItem camera(quint8 model, quint8 flags, Connection kind = Connection::Loc
     return c;
 }
 
+// Broadcasts stay on loopback and go to the discard port; replies to a free local port.
+AppOptions loopbackOptions()
+{
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = 9;
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    options.localPort = probe.localPort();
+    return options;
+}
+
 const CommandSources kSources{[] { return QStringLiteral("127.0.0.1"); }, [] { return quint16(7); }};
 
 } // namespace
@@ -264,13 +276,7 @@ void TestZoractlCore::restartWatch()
     QFETCH(int, endTick);
     QFETCH(int, end);
     TestSupport::AppDir dir;
-    AppOptions options;
-    options.broadcast = QHostAddress("127.255.255.255");
-    options.cameraPort = 9;
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    options.localPort = probe.localPort();
-    probe.close();
+    const AppOptions options = loopbackOptions();
     CameraNetwork core(options);
     const QByteArray answer = reply(1, 0x0C);
     core.endpoint().handleDatagram(answer, QHostAddress("127.0.0.55"));
@@ -313,13 +319,7 @@ void TestZoractlCore::answerAfterTheCamerasDiscoveryReply()
     // wait for the command's answer.
     QFETCH(int, answer);
     QFETCH(QString, verdict);
-    AppOptions options;
-    options.broadcast = QHostAddress("127.255.255.255");
-    options.cameraPort = 9;
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    options.localPort = probe.localPort();
-    probe.close();
+    const AppOptions options = loopbackOptions();
     CameraNetwork network(options);
     const QByteArray discovery = reply(1, 0x0C);
     network.endpoint().handleDatagram(discovery, QHostAddress("127.0.0.55"));
