@@ -45,6 +45,12 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
         if (item)
             item->updateFromReply(*reply, sender);
+        // Registered by its address: a camera listed before is remote from now on.
+        if (remote) {
+            list.setCounter(row, CameraList::ColKind, int(Connection::Remote));
+            if (item)
+                item->ConnectionKind = Connection::Remote;
+        }
         emit rowAnswered(row, false);
         return;
     }

@@ -33,43 +33,60 @@ void RegisterCameraSession::attachTimer(QTimer *timer)
     AttachTickTimer(m_timer, timer, kIntervalMs, m_timerActive, this, &RegisterCameraSession::tick);
 }
 
+QList<QHostAddress> RegisterCameraSession::systemResolve(const QString &name, QString *error)
+{
+    const QHostInfo info = QHostInfo::fromName(name);
+    QList<QHostAddress> out;
+    for (const QHostAddress &a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            out << a;
+    }
+    if (out.isEmpty() && error)
+        *error = info.errorString();
+    return out;
+}
+
+std::optional<quint16> RegisterCameraSession::portOf(const QString &text, QString *message)
+{
+    bool ok = false;
+    const qlonglong port = text.trimmed().toLongLong(&ok);
+    if (!ok) {
+        if (message)
+            *message = GetString(3206, QStringLiteral("Port must be a NUMBER"));
+        return std::nullopt;
+    }
+    // The socket layer would take 70000 as 4464: a port outside the range is refused.
+    if (port < 1 || port > 65535) {
+        if (message)
+            *message = GetString(3205, QStringLiteral("Port must be beteen 1 to 65535"));
+        return std::nullopt;
+    }
+    return quint16(port);
+}
+
 bool RegisterCameraSession::start(const QString &target, const QString &portText,
                                   QString *message)
 {
     if (m_state == State::Waiting)
         return false;
-    bool ok = false;
-    const int port = portText.trimmed().toInt(&ok);
-    if (!ok || port < 1 || port > 65535) {
-        if (message)
-            *message = GetString(3206, QStringLiteral("Port must be a NUMBER"));
+    const std::optional<quint16> port = portOf(portText, message);
+    if (!port)
         return false;
-    }
     m_target = target.trimmed();
-    m_port = quint16(port);
+    m_port = *port;
     m_message.clear();
     m_accepted.clear();
     m_sendError.clear();
+    m_addresses.clear();
     m_result = ResultNone;
 
-    // The camera's own reply is recognised by its source address, so a name is resolved
-    // once here, to the address the request goes to.
-    m_resolved = QHostAddress();
-    if (!m_resolved.setAddress(m_target)) {
-        const QHostInfo info = QHostInfo::fromName(m_target);
-        for (const QHostAddress &a : info.addresses()) {
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                m_resolved = a;
-                break;
-            }
-        }
-        if (m_resolved.isNull()) {
-            if (message)
-                *message = info.errorString();
-            return false;
-        }
+    // A name that does not resolve leaves the dialog idle.
+    QString why;
+    if (resolve(&why).isEmpty()) {
+        if (message)
+            *message = why;
+        return false;
     }
-
     // A counter left odd by the previous use skips the request at OK, as the dialog does.
     if (m_ticks % 2 == 0) {
         QString error;
@@ -85,10 +102,31 @@ bool RegisterCameraSession::start(const QString &target, const QString &portText
     return true;
 }
 
+QList<QHostAddress> RegisterCameraSession::resolve(QString *error)
+{
+    QHostAddress address;
+    QList<QHostAddress> found;
+    if (address.setAddress(m_target) && address.protocol() == QAbstractSocket::IPv4Protocol) {
+        found << address;
+    } else {
+        QString why;
+        found = m_resolver ? m_resolver(m_target, &why) : QList<QHostAddress>();
+        if (found.isEmpty() && error)
+            *error = why.isEmpty() ? QStringLiteral("%1: no address").arg(m_target) : why;
+    }
+    for (const QHostAddress &a : found) {
+        if (!m_addresses.contains(a))
+            m_addresses << a;
+    }
+    return found;
+}
+
 bool RegisterCameraSession::send(QString *error)
 {
     QString why;
-    const bool ok = m_discovery.sendRequest(m_resolved.toString(), m_port, &why);
+    const QList<QHostAddress> addresses = resolve(&why);
+    const bool ok = !addresses.isEmpty()
+                    && m_discovery.sendRequest(addresses.first().toString(), m_port, &why);
     if (!ok) {
         m_sendError = why;
         if (error)
@@ -121,13 +159,14 @@ void RegisterCameraSession::cancel()
 
 int RegisterCameraSession::offer(const ReceivedDatagram &d)
 {
+    m_received = d.count;
     if (d.count < 4 || !d.bytes().startsWith(Zora::kReplyMagic))
         return -1;
     if (d.count < 7 || d.reply.length != d.count)
         return -1;
     // Only the camera's discovery reply registers it: a command answer from the same
     // address would close the wait without listing anything.
-    const bool own = d.sender.toIPv4Address() == m_resolved.toIPv4Address()
+    const bool own = m_addresses.contains(QHostAddress(d.sender.toIPv4Address()))
                      && d.reply.isDiscovery();
     if (!own)
         return 0;

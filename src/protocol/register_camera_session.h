@@ -3,8 +3,12 @@
 #include "protocol/udp_endpoint.h"
 
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 class Discovery;
 class QTimer;
@@ -24,12 +28,19 @@ public:
     static constexpr int kGiveUpTick = 4;
 
     enum class State { Idle, Waiting, Closed };
+    // Turns a host name into its IPv4 addresses; empty with the reason when it cannot.
+    using Resolver = std::function<QList<QHostAddress>(const QString &name, QString *error)>;
     enum Result { ResultNone = 0, ResultAccepted = 1, ResultNotAccepted = 2 };
 
     RegisterCameraSession(UdpEndpoint &endpoint, Discovery &discovery, QObject *parent = nullptr);
     ~RegisterCameraSession() override;
 
     void attachTimer(QTimer *timer);
+    // The name lookup (the system's by default); tests give their own.
+    void setResolver(Resolver resolver) { m_resolver = std::move(resolver); }
+    static QList<QHostAddress> systemResolve(const QString &name, QString *error);
+    // The port as typed: nothing with "Port must be a NUMBER" or the range message.
+    static std::optional<quint16> portOf(const QString &text, QString *message);
 
     // OK: target is a dotted address or a host name, portText the port as typed. False
     // with the message when the port is not a number or the first send fails; the
@@ -52,6 +63,9 @@ public:
     // The address the accepted reply came from.
     QString cameraAddress() const { return m_accepted; }
     QString lastSendError() const { return m_sendError; }
+    // The length of the last datagram offered; 0 after clearReceived() (the showing).
+    int receivedLength() const { return m_received; }
+    void clearReceived() { m_received = 0; }
 
     static QString noResponseText();
 
@@ -60,6 +74,8 @@ signals:
 
 private:
     bool send(QString *error);
+    // The target's addresses now: the address itself, or what the name resolves to.
+    QList<QHostAddress> resolve(QString *error);
     void setTimer(bool on);
     void finish(int result);
 
@@ -67,7 +83,9 @@ private:
     Discovery &m_discovery;
     QTimer *m_timer = nullptr;
     QString m_target;
-    QHostAddress m_resolved;
+    Resolver m_resolver = &RegisterCameraSession::systemResolve;
+    // Every address the target resolved to during this use: the reply may come from any.
+    QList<QHostAddress> m_addresses;
     quint16 m_port = 0;
     // Kept from one use to the next, as the dialog keeps it.
     int m_ticks = 0;
@@ -77,4 +95,5 @@ private:
     QString m_message;
     QString m_accepted;
     QString m_sendError;
+    int m_received = 0;
 };

@@ -64,9 +64,11 @@ class TestRegisterCameraSession : public QObject
 private slots:
     void schedule_data();
     void schedule();
-    void portMustBeANumber();
+    void portTexts_data();
+    void portTexts();
     void replies_data();
     void replies();
+    void unresolvableName();
 };
 
 void TestRegisterCameraSession::schedule_data()
@@ -117,15 +119,30 @@ void TestRegisterCameraSession::schedule()
     QCOMPARE(f.list.count(), 0);
 }
 
-void TestRegisterCameraSession::portMustBeANumber()
+void TestRegisterCameraSession::portTexts_data()
 {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("message");    // empty: accepted
+    QTest::newRow("default") << "32154" << "";
+    QTest::newRow("a letter") << "3a" << "Port must be a NUMBER";
+    QTest::newRow("zero") << "0" << "Port must be beteen 1 to 65535";
+    // The socket layer would send to 4464.
+    QTest::newRow("above the range") << "70000" << "Port must be beteen 1 to 65535";
+}
+
+void TestRegisterCameraSession::portTexts()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, message);
     Fixture f;
-    QString message;
-    QVERIFY(!f.session.start(kCamera, QStringLiteral("32l54"), &message));
-    QCOMPARE(message, QString("Port must be a NUMBER"));
-    QCOMPARE(f.session.state(), RegisterCameraSession::State::Idle);
-    QVERIFY(f.sent.isEmpty());
-    QVERIFY(!f.session.active());
+    QString said;
+    QCOMPARE(f.session.start(kCamera, port, &said), message.isEmpty());
+    QCOMPARE(said, message);
+    QCOMPARE(f.sent.size(), message.isEmpty() ? 1 : 0);
+    if (message.isEmpty())
+        QCOMPARE(f.sent.first().port, quint16(port.toUInt()));
+    else
+        QCOMPARE(f.session.state(), RegisterCameraSession::State::Idle);
 }
 
 void TestRegisterCameraSession::replies_data()
@@ -135,16 +152,24 @@ void TestRegisterCameraSession::replies_data()
     QTest::addColumn<int>("result");        // 0: still waiting
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("target");     // an address, or a name the test resolver knows
+    QTest::addColumn<bool>("listedBefore");  // the camera answered a broadcast before
 
-    QTest::newRow("the camera's reply") << reply() << kCamera << 1 << 1 << "3";
+    QTest::newRow("the camera's reply") << reply() << kCamera << 1 << 1 << "3" << kCamera << false;
+    QTest::newRow("by host name") << reply() << kCamera << 1 << 1 << "3" << "cam-far" << false;
+    QTest::newRow("by host name, another address")
+        << reply() << "127.0.0.78" << 0 << 1 << "2" << "cam-far" << false;
+    QTest::newRow("a listed camera becomes remote") << reply() << kCamera << 1 << 1 << "3"
+                                                    << kCamera << true;
+    QTest::newRow("three bytes") << QByteArray("ZOR") << kCamera << 0 << 0 << "" << kCamera << false;
     QTest::newRow("length field disagrees") << reply(Zora::ReplyDiscovery, 2) << kCamera << 0 << 0
-                                            << "";
+                                            << "" << kCamera << false;
     QTest::newRow("another camera is listed as local")
-        << reply() << "127.0.0.78" << 0 << 1 << "2";
+        << reply() << "127.0.0.78" << 0 << 1 << "2" << kCamera << false;
     QTest::newRow("a command answer from the address does not register")
-        << reply(Zora::ReplySuccess) << kCamera << 0 << 0 << "";
+        << reply(Zora::ReplySuccess) << kCamera << 0 << 0 << "" << kCamera << false;
     QTest::newRow("foreign magic") << QByteArray("ADCT").append(reply().mid(4)) << kCamera << 0
-                                   << 0 << "";
+                                   << 0 << "" << kCamera << false;
 }
 
 void TestRegisterCameraSession::replies()
@@ -154,9 +179,23 @@ void TestRegisterCameraSession::replies()
     QFETCH(int, result);
     QFETCH(int, rows);
     QFETCH(QString, kind);
+    QFETCH(QString, target);
+    QFETCH(bool, listedBefore);
     Fixture f;
+    if (listedBefore) {
+        f.endpoint.handleDatagram(reply(), QHostAddress(from));
+        QCOMPARE(f.list.column(0, CameraList::ColKind), QString("2"));
+    }
+    // No real name is ever looked up.
+    f.session.setResolver([](const QString &name, QString *error) {
+        if (name == "cam-far")
+            return QList<QHostAddress>{QHostAddress(kCamera)};
+        *error = "Host not found";
+        return QList<QHostAddress>();
+    });
     QString message;
-    QVERIFY(f.session.start(kCamera, QStringLiteral("9"), &message));
+    QVERIFY(f.session.start(target, QStringLiteral("9"), &message));
+    QCOMPARE(f.sent.last().to, kCamera);
     f.session.tick();
     f.endpoint.handleDatagram(datagram, QHostAddress(from));
     if (result == 0) {
@@ -165,6 +204,7 @@ void TestRegisterCameraSession::replies()
         QCOMPARE(f.session.state(), RegisterCameraSession::State::Closed);
         QCOMPARE(f.session.result(), result);
         QCOMPARE(f.session.cameraAddress(), from);
+        QCOMPARE(f.session.receivedLength(), int(datagram.size()));
         QVERIFY(!f.session.timerActive());
     }
     QCOMPARE(f.list.count(), rows);
@@ -173,6 +213,32 @@ void TestRegisterCameraSession::replies()
         QCOMPARE(f.list.column(0, CameraList::ColIp), from);
         QCOMPARE(f.registry.recordOfRow(0)->ConnectionKind, Connection(kind.toInt()));
     }
+}
+
+void TestRegisterCameraSession::unresolvableName()
+{
+    // At OK the dialog stays idle; during the wait a failed resend still counts.
+    Fixture f;
+    bool known = true;
+    f.session.setResolver([&known](const QString &, QString *error) {
+        if (known)
+            return QList<QHostAddress>{QHostAddress(kCamera)};
+        *error = "Host not found";
+        return QList<QHostAddress>();
+    });
+    known = false;
+    QString message;
+    QVERIFY(!f.session.start("cam-gone", "9", &message));
+    QCOMPARE(message, QString("Host not found"));
+    QCOMPARE(f.session.state(), RegisterCameraSession::State::Idle);
+    known = true;
+    QVERIFY(f.session.start("cam-gone", "9", &message));
+    known = false;
+    for (int i = 0; i < 5; ++i)
+        f.session.tick();
+    QCOMPARE(f.session.result(), int(RegisterCameraSession::ResultNotAccepted));
+    QCOMPARE(f.sent.size(), 1);
+    QCOMPARE(f.session.lastSendError(), QString("Host not found"));
 }
 
 QTEST_GUILESS_MAIN(TestRegisterCameraSession)

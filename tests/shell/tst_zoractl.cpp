@@ -354,18 +354,27 @@ void TestZoractl::refusedValuesSendNothing()
 void TestZoractl::remoteCameraByRegistration()
 {
     CamSimProcess sim;
-    QVERIFY2(sim.start(QJsonArray{fullCamera(), plainCamera("b", kMacB, "127.0.0.72")}),
+    // Camera a is behind a router: no broadcast reaches it.
+    QJsonObject far = fullCamera();
+    far.insert("unicast_only", true);
+    QVERIFY2(sim.start(QJsonArray{far, plainCamera("b", kMacB, "127.0.0.72")}),
              qPrintable(sim.errorString()));
     Tool tool(sim);
-    Run r = tool.run({"register", "127.0.0.71", "--json"});
+    Run r = tool.run({"scan", "--timeout", "1"});
+    QVERIFY2(!r.out.contains(kMacA) && r.out.contains(kMacB), qPrintable(r.out));
+    r = tool.run({"register", "127.0.0.71", "--json"});
     QCOMPARE(r.status, 0);
     const QJsonArray listed = QJsonDocument::fromJson(r.out.toUtf8()).array();
     QCOMPARE(listed.size(), 1);
     QCOMPARE(listed.first().toObject().value("mac").toString(), kMacA);
     QCOMPARE(listed.first().toObject().value("connection_kind").toString(), QString("remote"));
 
-    r = tool.run(QStringList{"set-hostname", kMacA, "far", "--remote", "127.0.0.71"} + tool.login());
+    // Unicast with the remote flag, and the countdown's unicast probes bring it back.
+    r = tool.run(QStringList{"set-hostname", kMacA, "far", "--remote", "127.0.0.71", "--wait"}
+                     + tool.login(),
+                 {{"ZORACTL_CLOCK_MS", "50"}});
     QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.contains("back after the restart at 127.0.0.71"), qPrintable(r.out + r.err));
     QJsonObject command;
     for (const QJsonValue &v : sim.log("a")) {
         const QJsonObject d = v.toObject().value("decoded").toObject();
@@ -380,6 +389,26 @@ void TestZoractl::remoteCameraByRegistration()
     r = tool.run(QStringList{"set-hostname", kMacB, "far", "--remote", "127.0.0.71"} + tool.login());
     QCOMPARE(r.status, 1);
     QVERIFY(r.err.contains("is " + kMacA));
+
+    // The remote search asks the address every tick until the camera answers; it keeps
+    // the kind discovery gives it.
+    const int before = sim.get("a").value("state").toObject().value("requests").toObject()
+                           .value("unicast").toInt();
+    r = tool.run({"search-remote", "127.0.0.71", "--json"}, {{"ZORACTL_CONFIRM_INTERVAL_MS", "50"}});
+    QCOMPARE(r.status, 0);
+    const QJsonObject found = QJsonDocument::fromJson(r.out.toUtf8()).array().first().toObject();
+    QCOMPARE(found.value("host_name").toString(), QString("far"));
+    QCOMPARE(found.value("connection_kind").toString(), QString("local"));
+    QCOMPARE(sim.get("a").value("state").toObject().value("requests").toObject()
+                 .value("unicast").toInt(), before + 1);
+    // Nobody at the address: the search gives up at its time limit.
+    r = tool.run({"search-remote", "127.0.0.79", "--timeout", "0.3"},
+                 {{"ZORACTL_CONFIRM_INTERVAL_MS", "50"}});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains("did not answer"), qPrintable(r.err));
+    r = tool.run({"search-remote", "127.0.0.71", "--port", "70000"});
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains("Port must be beteen 1 to 65535"), qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(TestZoractl)

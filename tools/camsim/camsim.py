@@ -70,6 +70,7 @@ BEHAVIOUR_DEFAULTS = {
     "apply_answer": None,
     "flash_seconds": 5.0,
     "flash_version": None,
+    "unicast_only": False,
 }
 SETTING_DEFAULTS = {
     "model": 0,
@@ -192,6 +193,8 @@ class Camera:
         if "mac" not in entry:
             raise ValueError("camera %s has no mac" % self.id)
         check_flash_keys(self.behaviour)
+        if not isinstance(self.behaviour["unicast_only"], bool):
+            raise ValueError("camera %s: unicast_only must be true or false" % self.id)
         self.settings["ip"] = ip
         check_loopback(ip)
         wire.discovery_reply(self.settings)        # refuse an entry that cannot be encoded
@@ -201,6 +204,7 @@ class Camera:
         self.restarting_until = None
         self.restart_gen = 0
         self.restarts = 0
+        self.requests = {"broadcast": 0, "unicast": 0}     # every datagram that reached it
         self.log = []
         self.received = []
         self.resets = []
@@ -490,6 +494,8 @@ class Camera:
             raise ValueError("apply_answer must be null or one of %s" % ", ".join(wire.REPLY_NAMES))
         if "audio" in fields and fields["audio"] not in (None, True, False):
             raise ValueError("audio must be null, true or false")
+        if "unicast_only" in fields and not isinstance(fields["unicast_only"], bool):
+            raise ValueError("unicast_only must be true or false")
         check_flash_keys(dict(self.behaviour, **{k: v for k, v in fields.items()
                                                  if k in BEHAVIOUR_DEFAULTS}))
         trial = dict(self.settings)
@@ -528,6 +534,7 @@ class Camera:
             "behaviour": copy.deepcopy(self.behaviour),
             "discovery_reply": wire.discovery_reply(self.settings).hex(),
             "restarts": self.restarts,
+            "requests": dict(self.requests),
             "received": copy.deepcopy(self.received),
             "resets": copy.deepcopy(self.resets),
             "applies": copy.deepcopy(self.applies),
@@ -539,8 +546,15 @@ class Camera:
 
     # --- datagrams -------------------------------------------------------
     def handle(self, data, sender, via):
-        """via: "unicast" (own socket) or "broadcast" (wildcard socket)."""
+        """via: "unicast" (sent to this camera's address, on its own socket or,
+        while it restarts, on the wildcard one) or "broadcast"."""
+        self.requests[via] += 1
         entry = {"sender": "%s:%d" % sender, "via": via, "hex": data.hex()}
+        if via == "broadcast" and self.behaviour.get("unicast_only"):
+            # Behind a router: a broadcast never gets there, whatever it asks.
+            entry["verdict"] = "unicast only: broadcast ignored"
+            self.record(entry)
+            return
         if self.behaviour.get("silent"):
             entry["verdict"] = "silent camera: ignored"
             self.record(entry)
@@ -1214,6 +1228,9 @@ class Simulator:
             return
         except OSError:
             return
+        # The destination address (IP_PKTINFO) tells a broadcast from a unicast
+        # to a restarting camera, whose own socket is closed: camera addresses
+        # never end in .255.
         dest = None
         for level, ctype, cdata in anc:
             if level == socket.IPPROTO_IP and ctype == IP_PKTINFO and len(cdata) >= 12:

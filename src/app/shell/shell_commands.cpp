@@ -6,6 +6,7 @@
 #include "app/shell/register_command.h"
 #include "app/shell/reset_command.h"
 #include "app/shell/scan_command.h"
+#include "app/shell/search_remote_command.h"
 #include "app/shell/set_account_command.h"
 #include "app/shell/set_hostname_command.h"
 #include "app/shell/set_misc_command.h"
@@ -37,7 +38,8 @@ const ChangeEntry kChanges[] = {
 
 QList<CommandSyntax> ShellCommands::table()
 {
-    QList<CommandSyntax> t{ScanCommand::syntax(), RegisterCommand::syntax()};
+    QList<CommandSyntax> t{ScanCommand::syntax(), RegisterCommand::syntax(),
+                           SearchRemoteCommand::syntax()};
     for (const ChangeEntry &c : kChanges)
         t << c.syntax();
     return t + PlanCommand::syntaxes();
@@ -80,12 +82,15 @@ QString ShellCommands::commandHelp(const CommandSyntax &syntax)
 int ShellCommands::run(ShellContext &context, const CommandSyntax &syntax, const ShellArguments &args)
 {
     const QString &name = syntax.name;
-    if (name == u"scan"_s || name == u"register"_s) {
+    if (name == u"scan"_s || name == u"register"_s || name == u"search-remote"_s) {
         if (args.positional().size() != syntax.positionals) {
             context.console.err(u"usage: zoractl "_s + syntax.synopsis);
             return ExitUsage;
         }
-        return name == u"scan"_s ? ScanCommand::run(context, args) : RegisterCommand::run(context, args);
+        if (name == u"scan"_s)
+            return ScanCommand::run(context, args);
+        return name == u"register"_s ? RegisterCommand::run(context, args)
+                                     : SearchRemoteCommand::run(context, args);
     }
     if (name.startsWith(u"plan "_s))
         return PlanCommand::run(context, name, args);

@@ -8,6 +8,7 @@
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
 #include "protocol/camera_network.h"
+#include "protocol/register_camera_session.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -54,12 +55,8 @@ std::optional<QString> ShellCommon::portText(const ShellArguments &p, const AppO
                                              QString *error)
 {
     const QString text = p.has(u"--port"_s) ? p.value(u"--port"_s) : QString::number(options.cameraPort);
-    bool ok = false;
-    const int port = text.toInt(&ok);
-    if (!ok || port < 1 || port > 65535) {
-        *error = u"Port must be a NUMBER"_s;
+    if (!RegisterCameraSession::portOf(text, error))
         return std::nullopt;
-    }
     return text;
 }
 

@@ -8,7 +8,9 @@
 #include "app/ui/widget_messenger.h"
 #include "protocol/config_item.h"
 #include "protocol/ui/local_network_group.h"
+#include "protocol/ui/reg_cam_dlg.h"
 #include "protocol/ui/save_config_dlg.h"
+#include "protocol/ui/srch_remote_cam_dlg.h"
 #include "fileconfig/ui/file_category.h"
 #include "fileconfig/ui/get_conf_dlg.h"
 #include "transfer/ui/firmware_dlg.h"
@@ -115,6 +117,8 @@ TAdminToolDlg::~TAdminToolDlg()
     m_core->update().setConfigRunner(nullptr);
     m_core->update().setFirmwareRunner(nullptr);
     delete m_firmware;
+    delete m_regCam;
+    delete m_srchRemote;
     delete m_getConf;
     delete m_saveConfig;
     delete m_login;
@@ -199,7 +203,7 @@ void TAdminToolDlg::buildActions()
     };
     AdminToolCore *core = m_core.get();
     button("BtnScanCamera", [core] { core->scan(); }, true);
-    button("BtnNewCamera", [] {}, false);
+    button("BtnNewCamera", [this] { BtnNewCameraClick(); }, false);
     button("BtnClearList", [core] { core->clearList(); }, true);
     button("btnSaveConfig", [core] { core->saveList(); }, false);
     button("btnAbout", [this] { BtnAboutClick(); }, true);
@@ -245,7 +249,7 @@ void TAdminToolDlg::buildActions()
     m_popupClear = item(m_popup, "ClearList2", [core] { core->clearList(); });
     m_popupClear->setVisible(false);
     m_popupFtp = item(m_popup, "FTPSetting1", &TAdminToolDlg::FTPConnectionSetting1Click);
-    m_popupSearch = item(m_popup, "SearchRemoteCamera1", [] {});
+    m_popupSearch = item(m_popup, "SearchRemoteCamera1", &TAdminToolDlg::SearchRemoteCamera1Click);
     m_popupSearch->setVisible(false);
     connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::PoupMenuPopup);
 }
@@ -331,6 +335,25 @@ void TAdminToolDlg::PoupMenuPopup()
 {
     m_popupClear->setEnabled(m_core->selectedRow() >= 0);
     m_popupFtp->setEnabled(FtpSettingsForm::offeredFor(m_core->selectedCamera()));
+}
+
+void TAdminToolDlg::BtnNewCameraClick()
+{
+    if (!m_regCam)
+        m_regCam = new TRegCamDlg(m_core->endpoint(), m_core->discovery(), m_core->messenger(), this);
+    m_regCam->ShowModal();
+}
+
+void TAdminToolDlg::SearchRemoteCamera1Click()
+{
+    if (!m_srchRemote)
+        m_srchRemote = new TSrchRemoteCamDlg(m_core->endpoint(), m_core->discovery(),
+                                             m_core->messenger(), this);
+    const int row = m_core->selectedRow();
+    if (row < 0)
+        return;
+    m_srchRemote->setTarget(m_core->list().column(row, CameraList::ColIp));
+    m_srchRemote->ShowModal();
 }
 
 void TAdminToolDlg::FTPConnectionSetting1Click()

@@ -17,6 +17,8 @@ class LocalNetworkGroup;
 class QAction;
 class QPushButton;
 class TFTPSettingDlg;
+class TRegCamDlg;
+class TSrchRemoteCamDlg;
 class TLoginDlg;
 class TSaveConfigDlg;
 class QComboBox;
@@ -77,6 +79,12 @@ public:
     // The context menu (attached to no control): its opening and "&FTP Setting".
     void PoupMenuPopup();
     void FTPConnectionSetting1Click();
+    // The hidden toolbar button "New Camera" and the hidden menu entry "&Search Remote
+    // Camera": registration by address and the search of the selected row's camera.
+    void BtnNewCameraClick();
+    void SearchRemoteCamera1Click();
+    TRegCamDlg *registerDialog() const { return m_regCam; }
+    TSrchRemoteCamDlg *remoteSearchDialog() const { return m_srchRemote; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -103,6 +111,8 @@ private:
     TGetConfDlg *m_getConf = nullptr;
     TFirmwareDlg *m_firmware = nullptr;
     TFTPSettingDlg *m_ftpSetting = nullptr;   // created on first use
+    TRegCamDlg *m_regCam = nullptr;           // created on first use
+    TSrchRemoteCamDlg *m_srchRemote = nullptr; // created on first use
     QComboBox *m_modelFilter = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_popupClear = nullptr;

@@ -102,6 +102,7 @@ FLEET = [
     camera(0x25, reply="none"),
     camera(0x26, silent=True),
     camera(0x27, answer_on_send=3, reply="fail"),
+    camera(0x28, unicast_only=True, restart_delay=0.5),
     # restart and apply
     camera(0x30, after_restart={"ip": "127.0.0.131", "host_name": "moved"}),
     camera(0x31),
@@ -306,7 +307,7 @@ class CamsimTest(unittest.TestCase):
         wanted = set()
         for c in self.sim.ready["cameras"]:
             st = self.sim.state(c["id"])
-            if st["status"] == "up" and not st["behaviour"]["silent"]:
+            if st["status"] == "up" and not (st["behaviour"]["silent"] or st["behaviour"]["unicast_only"]):
                 wanted.add(st["settings"]["ip"])
         self.sim.send(b"ADCT\x02\x09\x00\x03\xff")
         seen = set()
@@ -319,6 +320,7 @@ class CamsimTest(unittest.TestCase):
             seen.add(sender[0])
         self.assertLessEqual(wanted, seen)
         self.assertNotIn("127.0.0.138", seen)     # the silent camera
+        self.assertNotIn("127.0.0.140", seen)     # the unicast-only one
 
     def test_model_filter(self):
         cases = [  # (camera ip, model filter byte, answers)
@@ -455,6 +457,43 @@ class CamsimTest(unittest.TestCase):
             self.assertIn("copy %d of 3" % r, entry["verdict"])
         data = command(4, mac(0x27), 0, b"", block=wire.scramble("pass", "127.0.0.1", 3))
         self.run_command("c27", ip, data, cmd_reply(mac(0x27), 1, 0))
+
+    def test_unicast_only_camera_ignores_broadcasts(self):
+        ip, bcast = "127.0.0.140", "127.255.255.255"
+        before = self.sim.state("c28")["requests"]
+        disc = wire.discovery_request(0x83)
+        cmd = command(4, mac(0x28), 0, b"")
+        cases = [  # (what, datagram, destination, verdict or None for an answer)
+            ("broadcast discovery", b"ADCT\x02\x09\x00\x03\xff", bcast, "unicast only"),
+            ("broadcast command", cmd, bcast, "unicast only"),
+            ("0x83 discovery to its address", disc, ip, None),
+            ("0x84 command to its address", command(0x84, mac(0x28), 0, b""), ip, None),
+            # now restarting: a unicast lands on the wildcard socket
+            ("unicast while restarting", disc, ip, "restarting"),
+            ("broadcast while restarting", disc, bcast, "unicast only"),
+        ]
+        for what, data, dest, verdict in cases:
+            with self.subTest(what):
+                n = self.sim.log_len("c28")
+                self.sim.send(data, dest)
+                if verdict is None:
+                    self.assertEqual(self.sim.recv_from(ip)[9:15], mac(0x28))
+                else:
+                    entry = self.sim.wait_logged("c28", n)[-1]
+                    self.assertIn(verdict, entry["verdict"])
+                    self.assertEqual([p for p in self.sim.pending() if p[1][0] == ip], [])
+        after = self.sim.state("c28")["requests"]
+        self.assertEqual((after["broadcast"] - before["broadcast"], after["unicast"] - before["unicast"]),
+                         (3, 3))
+        self.sim.wait_up("c28")
+        # switched off at run time, a broadcast gets an answer again
+        self.assertTrue(self.sim.ctl(cmd="set", id="c28", fields={"unicast_only": False})["ok"])
+        try:
+            self.sim.pending()
+            self.sim.send(disc, bcast)
+            self.assertEqual(self.sim.recv_from(ip)[9:15], mac(0x28))
+        finally:
+            self.sim.ctl(cmd="set", id="c28", fields={"unicast_only": True})
 
     # --- restart, apply, reset -------------------------------------------
     def test_restart_is_silent_then_after_restart_moves_the_camera(self):
@@ -632,6 +671,7 @@ class CamsimTest(unittest.TestCase):
             {"cmd": "set", "id": "c0a", "fields": {"ip": "192.168.0.5"}},
             {"cmd": "set", "id": "c0a", "fields": {"no_such_field": 1}},
             {"cmd": "set", "id": "c0a", "fields": {"reply": "maybe"}},
+            {"cmd": "set", "id": "c0a", "fields": {"unicast_only": "yes"}},
             {"cmd": "get", "id": "nobody"},
             {"cmd": "frobnicate", "id": "c0a"},
         ]
