@@ -8,6 +8,8 @@
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 
+#include "protocol/tick_timer.h"
+
 #include <QTimer>
 
 namespace {
@@ -65,24 +67,12 @@ void ConfigFetchSession::attachTimers(QTimer *timeoutTimer, QTimer *sendRebootTi
 
 void ConfigFetchSession::setTimeoutTimer(bool on)
 {
-    m_timeoutActive = on;
-    if (m_timeoutTimer) {
-        if (on)
-            m_timeoutTimer->start();
-        else
-            m_timeoutTimer->stop();
-    }
+    SetTickTimerRunning(m_timeoutTimer, m_timeoutActive, on);
 }
 
 void ConfigFetchSession::setSendRebootTimer(bool on)
 {
-    m_sendRebootActive = on;
-    if (m_sendRebootTimer) {
-        if (on)
-            m_sendRebootTimer->start();
-        else
-            m_sendRebootTimer->stop();
-    }
+    SetTickTimerRunning(m_sendRebootTimer, m_sendRebootActive, on);
 }
 
 void ConfigFetchSession::show()

@@ -177,13 +177,7 @@ int RegisterCameraSession::offer(const ReceivedDatagram &d)
 
 void RegisterCameraSession::setTimer(bool on)
 {
-    m_timerActive = on;
-    if (m_timer) {
-        if (on)
-            m_timer->start();
-        else
-            m_timer->stop();
-    }
+    SetTickTimerRunning(m_timer, m_timerActive, on);
 }
 
 void RegisterCameraSession::finish(int result)

@@ -75,13 +75,7 @@ int RemoteSearchSession::offer(const ReceivedDatagram &d)
 
 void RemoteSearchSession::setTimer(bool on)
 {
-    m_timerActive = on;
-    if (m_timer) {
-        if (on)
-            m_timer->start();
-        else
-            m_timer->stop();
-    }
+    SetTickTimerRunning(m_timer, m_timerActive, on);
 }
 
 void RemoteSearchSession::finish(int result)

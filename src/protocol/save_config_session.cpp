@@ -130,13 +130,7 @@ void SaveConfigSession::sendStep()
 
 void SaveConfigSession::setTimer(bool on)
 {
-    m_timerActive = on;
-    if (m_timer) {
-        if (on)
-            m_timer->start();
-        else
-            m_timer->stop();
-    }
+    SetTickTimerRunning(m_timer, m_timerActive, on);
 }
 
 void SaveConfigSession::showMessage(const QString &text)

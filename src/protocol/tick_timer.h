@@ -22,3 +22,16 @@ void AttachTickTimer(QTimer *&current, QTimer *timer, int intervalMs, bool runni
     else
         current->stop();
 }
+
+// Starts or stops a session's optional timer and keeps the running state the session
+// reports (tests run sessions without a timer and read that state).
+inline void SetTickTimerRunning(QTimer *timer, bool &running, bool on)
+{
+    running = on;
+    if (!timer)
+        return;
+    if (on)
+        timer->start();
+    else
+        timer->stop();
+}

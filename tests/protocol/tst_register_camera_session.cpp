@@ -1,5 +1,7 @@
 // Registration by address: the request schedule tick by tick, the reply test and the
 // remote listing of an accepted camera.
+#include "network_fixture_helper.h"
+
 #include "app/camera_list.h"
 #include "app/model_filter_table.h"
 #include "protocol/camera_registry.h"
@@ -15,44 +17,13 @@ namespace {
 
 const QString kCamera = QStringLiteral("127.0.0.77");
 
-struct Fixture {
-    Fixture()
-    {
-        endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        endpoint.setLocalPort(probe.localPort());
-        probe.close();
-        discovery.attach();
-        QObject::connect(&endpoint, &UdpEndpoint::datagramSent, &endpoint,
-                         [this](const QHostAddress &to, quint16 port, const QByteArray &bytes) {
-                             sent.append({to.toString(), port, bytes});
-                         });
-    }
-
-    struct Sent {
-        QString to;
-        quint16 port;
-        QByteArray bytes;
-    };
-
-    CameraList list;
-    ModelFilterTable models;
-    CameraRegistry registry{list, models};
-    UdpEndpoint endpoint;
-    Discovery discovery{endpoint, registry};
+struct Fixture : NetworkFixture {
     RegisterCameraSession session{endpoint, discovery};
-    QList<Sent> sent;
 };
 
-// A version-1 discovery reply of the smallest kind: model name and host name only.
 QByteArray reply(quint8 type = Zora::ReplyDiscovery, int lengthDelta = 0)
 {
-    QByteArray d = QByteArray("ZORA") + char(1) + QByteArray(2, '\0') + char(type) + char(1)
-                   + QByteArray::fromHex("000A1B2C3D77") + char(1) + char(0);
-    d += char(3) + QByteArray("L60") + char(4) + QByteArray("cam7");
-    Zora::PutLe16(d, 5, quint16(d.size() + lengthDelta));
-    return d;
+    return SmallReply(0x77, "cam7", type, lengthDelta);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 // The remote search tick by tick: nothing before the first tick, one request a tick to
 // the row's address, the target's reply ends it, everything else leaves it searching.
+#include "network_fixture_helper.h"
+
 #include "app/camera_list.h"
 #include "app/model_filter_table.h"
 #include "protocol/camera_registry.h"
@@ -16,38 +18,14 @@ namespace {
 
 const QString kTarget = QStringLiteral("127.0.0.88");
 
-struct Fixture {
-    Fixture()
-    {
-        endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        endpoint.setLocalPort(probe.localPort());
-        probe.close();
-        discovery.attach();
-        QObject::connect(&endpoint, &UdpEndpoint::datagramSent, &endpoint,
-                         [this](const QHostAddress &to, quint16 port, const QByteArray &bytes) {
-                             sent << QStringLiteral("%1:%2 %3").arg(to.toString()).arg(port)
-                                         .arg(QString::fromLatin1(bytes.toHex()));
-                         });
-        session.setTarget(kTarget);
-    }
-    CameraList list;
-    ModelFilterTable models;
-    CameraRegistry registry{list, models};
-    UdpEndpoint endpoint;
-    Discovery discovery{endpoint, registry};
+struct Fixture : NetworkFixture {
+    Fixture() { session.setTarget(kTarget); }
     RemoteSearchSession session{endpoint, discovery};
-    QStringList sent;
 };
 
 QByteArray reply(quint8 type = Zora::ReplyDiscovery, int lengthDelta = 0)
 {
-    QByteArray d = QByteArray("ZORA") + char(1) + QByteArray(2, '\0') + char(type) + char(1)
-                   + QByteArray::fromHex("000A1B2C3D88") + char(1) + char(0);
-    d += char(3) + QByteArray("L60") + char(3) + QByteArray("far");
-    Zora::PutLe16(d, 5, quint16(d.size() + lengthDelta));
-    return d;
+    return SmallReply(0x88, "far", type, lengthDelta);
 }
 
 } // namespace
@@ -73,8 +51,12 @@ void TestRemoteSearchSession::requestsEveryTick()
     f.session.tick();
     f.session.tick();
     f.session.tick();
-    const QString request = kTarget + ":40000 4144435402090083ff";
-    QCOMPARE(f.sent, QStringList({request, request, request}));
+    QCOMPARE(f.sent.size(), 3);
+    for (const NetworkFixture::Sent &s : f.sent) {
+        QCOMPARE(s.to, kTarget);
+        QCOMPARE(s.port, quint16(40000));
+        QCOMPARE(s.bytes, QByteArray::fromHex("4144435402090083ff"));
+    }
     // Cancel stops the requests at once.
     QSignalSpy finished(&f.session, &RemoteSearchSession::finished);
     f.session.cancel();

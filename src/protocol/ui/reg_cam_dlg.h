@@ -35,6 +35,8 @@ public:
     void BtnOKClick();
     void timerTimer();
     void Return(int result);
+    // The endpoint's offer while the dialog waits: -1 not a reply, 1 the camera's answer.
+    int OnUDPServerData(const ReceivedDatagram &datagram) { return m_session.offer(datagram); }
 
     // Escape and the close box: result 2, the wait stops.
     void reject() override;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/camera_list.h"
+#include "app/model_filter_table.h"
+#include "protocol/camera_registry.h"
+#include "protocol/discovery.h"
+#include "protocol/udp_endpoint.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// An endpoint on a free local port broadcasting on loopback, with the camera list and the
+// discovery handling behind it, and every datagram it sends recorded.
+struct NetworkFixture {
+    struct Sent {
+        QString to;
+        quint16 port = 0;
+        QByteArray bytes;
+    };
+
+    NetworkFixture();
+
+    CameraList list;
+    ModelFilterTable models;
+    CameraRegistry registry{list, models};
+    UdpEndpoint endpoint;
+    Discovery discovery{endpoint, registry};
+    QList<Sent> sent;
+};
+
+// The smallest discovery reply (version 1: model name and host name only) of the camera
+// whose MAC ends in macLast, or another reply type; lengthDelta spoils the length field.
+QByteArray SmallReply(quint8 macLast, const QByteArray &host, quint8 type = 5, int lengthDelta = 0);
