@@ -108,12 +108,18 @@ void CameraList::setText(int r, int k, const QString &text)
     if (!field || *field == text)
         return;
     if (k == ColMac) {
-        if (unanswered(row))
+        if (unanswered(row)) {
             --m_unanswered;
+            unindexAddress(r);
+        }
         if (m_byMac.value(row.mac, -1) == r)
             m_byMac.remove(row.mac);
         row.mac = text;
         indexRow(r);
+    } else if (k == ColIp && unanswered(row)) {
+        unindexAddress(r);
+        row.ip = text;
+        indexAddress(r);
     } else {
         *field = text;
     }
@@ -145,10 +151,14 @@ void CameraList::announceRow(int r)
 
 void CameraList::clear()
 {
+    resetRows({});
+}
+
+void CameraList::resetRows(QList<Row> rows)
+{
     beginResetModel();
-    m_rows.clear();
-    m_byMac.clear();
-    m_unanswered = 0;
+    m_rows = std::move(rows);
+    rebuildIndex();
     endResetModel();
 }
 
@@ -183,11 +193,24 @@ int CameraList::firstCandidate(const QString &ip) const
 {
     if (m_unanswered == 0)
         return -1;
-    for (int r = 0; r < m_rows.size(); ++r) {
-        if (unanswered(m_rows[r]) && m_rows[r].ip == ip)
-            return r;
-    }
-    return -1;
+    const auto it = m_unansweredByIp.constFind(ip);
+    return it == m_unansweredByIp.constEnd() || it->isEmpty() ? -1 : it->first();
+}
+
+void CameraList::unindexAddress(int r)
+{
+    const auto it = m_unansweredByIp.find(m_rows[r].ip);
+    if (it == m_unansweredByIp.end())
+        return;
+    it->removeOne(r);
+    if (it->isEmpty())
+        m_unansweredByIp.erase(it);
+}
+
+void CameraList::indexAddress(int r)
+{
+    QList<int> &rows = m_unansweredByIp[m_rows[r].ip];
+    rows.insert(std::lower_bound(rows.begin(), rows.end(), r), r);
 }
 
 int CameraList::rowOfRecord(int record) const
@@ -252,6 +275,7 @@ void CameraList::sortByColumn(int listColumn)
 void CameraList::rebuildIndex()
 {
     m_byMac.clear();
+    m_unansweredByIp.clear();
     m_unanswered = 0;
     for (int r = 0; r < m_rows.size(); ++r)
         indexRow(r);
@@ -260,8 +284,9 @@ void CameraList::rebuildIndex()
 void CameraList::indexRow(int r)
 {
     const Row &row = m_rows[r];
-    if (unanswered(row))
+    if (unanswered(row)) {
         ++m_unanswered;
-    else if (!m_byMac.contains(row.mac))
+        indexAddress(r);
+    } else if (!m_byMac.contains(row.mac))
         m_byMac.insert(row.mac, r);
 }

@@ -61,6 +61,8 @@ public:
     void setIcon(int r, int state);
     void setRecord(int r, int record) { m_rows[r].record = record; }
     void clear();
+    // All rows at once, in one model reset.
+    void resetRows(QList<Row> rows);
     void removeFirst();
     void removeRow(int r);
 
@@ -85,7 +87,12 @@ private:
     void indexRow(int r);
 
     QList<Row> m_rows;
+    void unindexAddress(int r);
+    void indexAddress(int r);
+
     QHash<QString, int> m_byMac;
+    // Rows that have not answered yet, by the address they show, in position order.
+    QHash<QString, QList<int>> m_unansweredByIp;
     int m_unanswered = 0;
     QStringList m_titles;
     std::array<bool, kVisibleColumns> m_sortFlags{};

@@ -6,6 +6,8 @@
 #include "protocol/datagram.h"
 #include "protocol/udp_endpoint.h"
 
+#include <QSet>
+
 Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *parent)
     : QObject(parent)
     , m_endpoint(endpoint)
@@ -104,6 +106,16 @@ void Discovery::startCountdown(int row, int state)
 
 void Discovery::pollTick()
 {
+    // Every row's counters move as before; the requests they ask for are gathered and
+    // each distinct one goes out once, so one broadcast a tick serves every waiting row.
+    QStringList targets;
+    QSet<QString> seen;
+    auto ask = [&targets, &seen](const QString &host) {
+        if (!seen.contains(host)) {
+            seen.insert(host);
+            targets << host;
+        }
+    };
     CameraList &list = m_registry.list();
     const int rows = list.count();
     for (int r = 0; r < rows; ++r) {
@@ -117,10 +129,10 @@ void Discovery::pollTick()
             int attempts = list.counter(r, CameraList::ColAttempts) - 1;
             if (list.counter(r, CameraList::ColKind) == int(Connection::PollAddress)) {
                 list.setCounter(r, CameraList::ColKind, int(Connection::PollBroadcast));
-                sendRequest({});
+                ask({});
             } else {
                 list.setCounter(r, CameraList::ColKind, int(Connection::PollAddress));
-                sendRequest(list.row(r).ip);
+                ask(list.row(r).ip);
             }
             if (attempts != 0) {
                 list.setCounter(r, CameraList::ColAttempts, attempts);
@@ -146,10 +158,12 @@ void Discovery::pollTick()
             if (countdown % 20 == 0) {
                 if (state == CameraList::Updating
                     || list.counter(r, CameraList::ColKind) != int(Connection::Remote))
-                    sendRequest({});
+                    ask({});
                 else
-                    sendRequest(list.row(r).ip);
+                    ask(list.row(r).ip);
             }
         }
     }
+    for (const QString &host : targets)
+        sendRequest(host);
 }

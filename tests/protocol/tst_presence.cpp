@@ -5,6 +5,7 @@
 #include "protocol/camera_registry.h"
 #include "protocol/discovery.h"
 #include "protocol/udp_endpoint.h"
+#include "protocol/datagram.h"
 #include "test_support.h"
 
 #include <QSignalSpy>
@@ -61,6 +62,8 @@ private slots:
     void restartCountdown();
     void lostRowCyclesSilently();
     void modelFilterRebuildsRows();
+    void oneRequestPerTargetATick();
+    void savedRowsFoundByAddress();
 };
 
 void TestPresence::savedListLoading_data()
@@ -265,6 +268,52 @@ void TestPresence::modelFilterRebuildsRows()
     f.models.select(0);
     f.registry.refilter();
     QCOMPARE(f.list.count(), 2); // the saved row has no header and does not come back
+}
+
+void TestPresence::oneRequestPerTargetATick()
+{
+    // Five saved rows, two of them at one address: every row keeps its own schedule, but
+    // a tick sends each distinct request once.
+    Fixture f;
+    for (const char *ip : {"127.0.0.71", "127.0.0.72", "127.0.0.72", "127.0.0.73", "127.0.0.74"})
+        f.registry.addSavedRow(ip);
+    f.discovery.pollTick();
+    QCOMPARE(f.sends(), QString("B"));
+    f.sent.clear();
+    for (int tick = 1; tick <= 7; ++tick)
+        f.discovery.pollTick();
+    QCOMPARE(f.sends(), QString("127.0.0.71 127.0.0.72 127.0.0.73 127.0.0.74"));
+    for (int r = 0; r < f.list.count(); ++r)
+        QCOMPARE(f.list.column(r, CameraList::ColAttempts), QString("1"));
+}
+
+void TestPresence::savedRowsFoundByAddress()
+{
+    // A reply from an address fills the first waiting row that shows it; a second camera
+    // at that address fills the next one; a row whose address changed is found by it.
+    Fixture f;
+    f.discovery.attach();
+    for (const char *ip : {"127.0.0.81", "127.0.0.82", "127.0.0.81"})
+        f.registry.addSavedRow(ip);
+    auto reply = [](char last) {
+        QByteArray d = TestSupport::fromHex("5A 4F 52 41 01 00 00 05 01 00 0A 1B 2C 3D");
+        d += last;
+        d += TestSupport::fromHex("01 00 03") + "L60" + char(1) + "h";
+        Zora::PutLe16(d, 5, quint16(d.size()));
+        return d;
+    };
+    f.endpoint.handleDatagram(reply('\x01'), QHostAddress("127.0.0.81"));
+    f.endpoint.handleDatagram(reply('\x02'), QHostAddress("127.0.0.81"));
+    QCOMPARE(f.list.count(), 3);
+    QCOMPARE(f.list.column(0, CameraList::ColMac), QString("00:0A:1B:2C:3D:01"));
+    QCOMPARE(f.list.column(2, CameraList::ColMac), QString("00:0A:1B:2C:3D:02"));
+    f.list.setText(1, CameraList::ColIp, "127.0.0.90");
+    f.endpoint.handleDatagram(reply('\x03'), QHostAddress("127.0.0.90"));
+    QCOMPARE(f.list.count(), 3);
+    QCOMPARE(f.list.column(1, CameraList::ColMac), QString("00:0A:1B:2C:3D:03"));
+    // Nothing left waiting at the old address: a camera there gets a row of its own.
+    f.endpoint.handleDatagram(reply('\x04'), QHostAddress("127.0.0.82"));
+    QCOMPARE(f.list.count(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestPresence)
