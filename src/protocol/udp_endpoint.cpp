@@ -16,6 +16,9 @@ namespace {
 
 // Room for the replies of a few thousand cameras answering one broadcast at once.
 constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
+// Datagrams read before the event loop gets its turn: a burst of thousands of replies
+// waits in the receive buffer while the window repaints and takes input.
+constexpr int kReadSlice = 256;
 
 } // namespace
 
@@ -187,7 +190,13 @@ void UdpEndpoint::readPending()
     // each round goes through the socket, which tells it the queue is empty so that it
     // reports the next datagram again; whatever that read finds is handled too.
     QByteArray data(Zora::kReceiveBuffer, Qt::Uninitialized);
+    int read = 0;
     while (m_socket) {
+        if (++read > kReadSlice) {
+            // The rest of the burst after the events that queued up meanwhile.
+            QMetaObject::invokeMethod(this, &UdpEndpoint::readPending, Qt::QueuedConnection);
+            return;
+        }
         sockaddr_in from{};
         socklen_t len = sizeof from;
         const ssize_t n = ::recvfrom(int(m_socket->socketDescriptor()), data.data(),

@@ -56,6 +56,7 @@ private slots:
     void socketLifetime();
     void lampLightsForFourTicks();
     void refusedDestination();
+    void burstReadInSlices();
 };
 
 void TestUdpEndpoint::dispatchOrder_data()
@@ -179,6 +180,33 @@ void TestUdpEndpoint::refusedDestination()
     QVERIFY(!endpoint.send("192.0.2.1", 9, "x", &error));
     QVERIFY(error.contains("192.0.2.1"));
     QCOMPARE(sent.count(), 0);
+}
+
+void TestUdpEndpoint::burstReadInSlices()
+{
+    // A burst far larger than one read slice: every reply arrives, and the event loop gets
+    // turns in between (a call queued at the first reply runs before the last one).
+    UdpEndpoint endpoint;
+    endpoint.setLocalPort(freePort());
+    endpoint.setBroadcastAddress(QHostAddress("127.255.255.255"));
+    QVERIFY(endpoint.ensureOpen(nullptr));
+    int replies = 0;
+    int repliesWhenTheLoopRan = -1;
+    QObject::connect(&endpoint, &UdpEndpoint::discoveryReply, &endpoint,
+                     [&](const ReceivedDatagram &, const QString &, quint16, bool) {
+                         if (++replies == 1)
+                             QMetaObject::invokeMethod(
+                                 &endpoint, [&] { repliesWhenTheLoopRan = replies; },
+                                 Qt::QueuedConnection);
+                     });
+    QUdpSocket sender;
+    // More than one slice, and few enough for a receive buffer a non-root user may set.
+    const int burst = 400;
+    for (int i = 0; i < burst; ++i)
+        QVERIFY(sender.writeDatagram(replyOfType(5), QHostAddress::LocalHost, endpoint.localPort()) > 0);
+    QTRY_COMPARE_WITH_TIMEOUT(replies, burst, 5000);
+    QVERIFY2(repliesWhenTheLoopRan > 0 && repliesWhenTheLoopRan < burst,
+             qPrintable(QString::number(repliesWhenTheLoopRan)));
 }
 
 QTEST_GUILESS_MAIN(TestUdpEndpoint)
