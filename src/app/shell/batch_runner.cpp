@@ -121,6 +121,13 @@ void BatchRunner::startStep(Flight &f)
     f.result.address = camera.Address;
     RequireCredentials(camera, *f.credentials);
     const int row = m_network.list().rowOfRecord(f.record);
+    if (row < 0) {
+        f.result.verdict = QStringLiteral("not found");
+        f.result.text = QStringLiteral("the camera is no longer listed");
+        f.result.status = ExitError;
+        endStep(f, QStringLiteral("failed"), f.result.text);
+        return;
+    }
     const QString rowKind = m_network.list().column(row, CameraList::ColKind);
     const CameraChange::Built built = step.change.build(camera, rowKind, CommandSources{});
     if (built.refused) {
