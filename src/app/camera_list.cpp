@@ -92,6 +92,18 @@ int CameraList::appendRow(const Row &row)
     return r;
 }
 
+void CameraList::appendRows(const QList<Row> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    m_rows.append(rows);
+    for (int r = first; r < m_rows.size(); ++r)
+        indexRow(r);
+    endInsertRows();
+}
+
 void CameraList::setCaption(int r, const QString &caption)
 {
     if (m_rows[r].caption == caption)

@@ -54,6 +54,8 @@ public:
     int icon(int r) const { return m_rows.at(r).icon; }
 
     int appendRow(const Row &row);
+    // Rows at the end, announced to the views once.
+    void appendRows(const QList<Row> &rows);
     void setCaption(int r, const QString &caption);
     void setText(int r, int k, const QString &text);   // columns 0..2
     void setCounter(int r, int k, int value);          // columns 4..8

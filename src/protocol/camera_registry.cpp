@@ -43,16 +43,26 @@ int CameraRegistry::freeRecord()
     return appendRecord();
 }
 
-void CameraRegistry::addSavedRow(const QString &address)
+namespace {
+
+// A new record for a saved address and the row that waits for its answer.
+CameraList::Row SavedRow(CameraRegistry &registry, const QString &address)
 {
-    const int index = appendRecord();
-    record(index).Address = address;
+    const int index = registry.appendRecord();
+    registry.record(index).Address = address;
     CameraList::Row row;
     row.ip = address;
     row.record = index;
     row.counters = {1, 3, 0, 3, 0};
     row.icon = CameraList::Waiting;
-    m_list.appendRow(row);
+    return row;
+}
+
+} // namespace
+
+void CameraRegistry::addSavedRow(const QString &address)
+{
+    m_list.appendRow(SavedRow(*this, address));
 }
 
 void CameraRegistry::loadSavedList(const QString &path)
@@ -75,8 +85,12 @@ void CameraRegistry::loadSavedList(const QString &path)
         lines.removeLast();
     if (lines.isEmpty() || lines.first().isEmpty())
         return;
+    // Thousands of saved rows reach the view as one insertion.
+    QList<CameraList::Row> rows;
+    rows.reserve(lines.size());
     for (const QByteArray &line : lines)
-        addSavedRow(QString::fromLatin1(line));
+        rows.append(SavedRow(*this, QString::fromLatin1(line)));
+    m_list.appendRows(rows);
 }
 
 bool CameraRegistry::saveList(const QString &path, Messenger &messenger)

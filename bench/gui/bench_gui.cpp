@@ -1,0 +1,835 @@
+// The main window under load: discovery bursts into the real window (with the tree view
+// painting the list), sorting and clearing a long list, saved rows, start-up with a long
+// saved list and the datagrams the presence poll sends. Each figure is measured against
+// a baseline in the same run and printed in one table at the end.
+//
+//   ZORA_LOOPBACK_ONLY=1 QT_QPA_PLATFORM=offscreen bench_gui [--quick] [--runs N]
+//
+// The simulated cameras live in a thread of this program: on a broadcast discovery
+// request (while armed) they send N replies, each from one of 200 loopback addresses and
+// with its own MAC, as fast as the socket takes them. Requests sent to an address (the
+// presence poll of saved rows) reach the same socket and are never answered.
+#include "app/app_options.h"
+#include "app/camera_list.h"
+#include "app/messenger.h"
+#include "app/shared_routines.h"
+#include "app/string_table.h"
+#include "app/ui/main_window.h"
+#include "protocol/camera_registry.h"
+#include "protocol/datagram.h"
+#include "protocol/discovery.h"
+#include "protocol/udp_endpoint.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <QWindow>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kSources = 200;
+
+// ---------------------------------------------------------------------------------------
+// The simulated fleet and the bare-socket baseline.
+
+QByteArray replyFor(int i)
+{
+    QByteArray d("ZORA", 4);
+    d += char(2);
+    d += QByteArray(2, '\0');
+    d += char(5);
+    d += char(0);
+    const quint32 n = quint32(i);
+    d += QByteArray::fromHex("000A");
+    d += char(n >> 24);
+    d += char(n >> 16);
+    d += char(n >> 8);
+    d += char(n);
+    d += char(1);
+    d += char(0x07);
+    const QByteArray model = "L80", host = "camera-" + QByteArray::number(i), domain = "site.lan";
+    d += char(model.size()) + model + char(host.size()) + host + char(domain.size()) + domain;
+    d += QByteArray::fromHex("7F000001FF0000007F000001");
+    d += QByteArray::fromHex("020101030132");
+    Zora::PutLe16(d, 5, quint16(d.size()));
+    return d;
+}
+
+sockaddr_in address(const char *ip, quint16 port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, ip, &a.sin_addr);
+    return a;
+}
+
+quint16 freeUdpPort()
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a = address("127.0.0.1", 0);
+    bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+QString savedAddress(int i)
+{
+    return QStringLiteral("127.8.%1.%2").arg(i / 250).arg(1 + i % 250);
+}
+
+// Waits for requests on the camera port; a broadcast discovery request that arrives
+// while armed is answered with the whole burst (and disarms).
+class Fleet
+{
+public:
+    Fleet(int cameras, quint16 port)
+    {
+        for (int i = 0; i < cameras; ++i)
+            m_replies.push_back(replyFor(i));
+        m_listen = socket(AF_INET, SOCK_DGRAM, 0);
+        int one = 1;
+        setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        setsockopt(m_listen, IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
+        timeval tv{0, 200000};
+        setsockopt(m_listen, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        sockaddr_in any = address("0.0.0.0", port);
+        bind(m_listen, reinterpret_cast<sockaddr *>(&any), sizeof any);
+        for (int s = 0; s < kSources; ++s) {
+            int fd = socket(AF_INET, SOCK_DGRAM, 0);
+            const QByteArray ip = "127.9." + QByteArray::number(s / 250) + '.'
+                                  + QByteArray::number(1 + s % 250);
+            sockaddr_in src = address(ip.constData(), 0);
+            bind(fd, reinterpret_cast<sockaddr *>(&src), sizeof src);
+            m_sources.push_back(fd);
+        }
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~Fleet()
+    {
+        m_stop = true;
+        shutdown(m_listen, SHUT_RDWR);
+        m_thread.join();
+        close(m_listen);
+        for (int fd : m_sources)
+            close(fd);
+    }
+
+    void arm() { m_armed = true; }
+    void disarm() { m_armed = false; }
+    // Bursts sent completely so far.
+    int served() const { return m_served; }
+
+private:
+    void serve()
+    {
+        char buf[256];
+        char control[256];
+        while (!m_stop) {
+            sockaddr_in from{};
+            iovec iov{buf, sizeof buf};
+            msghdr msg{};
+            msg.msg_name = &from;
+            msg.msg_namelen = sizeof from;
+            msg.msg_iov = &iov;
+            msg.msg_iovlen = 1;
+            msg.msg_control = control;
+            msg.msg_controllen = sizeof control;
+            const ssize_t n = recvmsg(m_listen, &msg, 0);
+            if (n < 9 || memcmp(buf, "ADCT", 4) != 0)
+                continue;
+            bool broadcast = false;
+            for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+                if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                    in_pktinfo info{};
+                    memcpy(&info, CMSG_DATA(c), sizeof info);
+                    broadcast = ntohl(info.ipi_addr.s_addr) == 0x7FFFFFFFu;
+                }
+            }
+            if (!broadcast || !m_armed.exchange(false))
+                continue;
+            for (size_t i = 0; i < m_replies.size() && !m_stop; ++i) {
+                const QByteArray &r = m_replies[i];
+                while (sendto(m_sources[i % m_sources.size()], r.constData(), size_t(r.size()), 0,
+                              reinterpret_cast<sockaddr *>(&from), msg.msg_namelen) < 0
+                       && !m_stop) {
+                    std::this_thread::yield(); // the socket buffer is full: as fast as it takes
+                }
+            }
+            ++m_served;
+        }
+    }
+
+    std::vector<QByteArray> m_replies;
+    std::vector<int> m_sources;
+    int m_listen = -1;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_armed{false};
+    std::atomic<int> m_served{0};
+    std::thread m_thread;
+};
+
+// A plain socket with the tool's receive buffer, reading the burst until it has all or
+// nothing comes for a second. Runs in a thread of its own.
+double bareReceiver(Fleet &fleet, int cameras, quint16 cameraPort, int *received)
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    int size = 8 * 1024 * 1024;
+    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    sockaddr_in local = address("0.0.0.0", 0);
+    bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+    timeval tv{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    const QByteArray request = Zora::BuildDiscoveryRequest(255, false);
+    sockaddr_in to = address("127.255.255.255", cameraPort);
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    QElapsedTimer timer;
+    fleet.arm();
+    timer.start();
+    sendto(fd, request.constData(), size_t(request.size()), 0,
+           reinterpret_cast<sockaddr *>(&to), sizeof to);
+    char buf[1024];
+    double last = 0;
+    *received = 0;
+    while (*received < cameras) {
+        if (recv(fd, buf, sizeof buf, 0) < 0)
+            break;
+        ++*received;
+        last = timer.nsecsElapsed() / 1e6;
+    }
+    fleet.disarm();
+    close(fd);
+    return last;
+}
+
+// ---------------------------------------------------------------------------------------
+// Event-loop helpers.
+
+// Runs the event loop until done() or the deadline; false when the deadline came first.
+bool waitFor(const std::function<bool()> &done, int deadlineMs)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(2);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start();
+    deadline.start(deadlineMs);
+    loop.exec();
+    return done();
+}
+
+void spin(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+// A 5 ms timer that keeps the longest interval between its timeouts.
+class GapMeter
+{
+public:
+    GapMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_clock.start();
+        m_last = 0;
+        m_timer.start();
+    }
+    // The longest gap, counting the time since the last timeout as one too.
+    double stop()
+    {
+        m_timer.stop();
+        m_longest = std::max(m_longest, m_clock.nsecsElapsed() - m_last);
+        return m_longest / 1e6;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// ---------------------------------------------------------------------------------------
+// The window in an application directory of its own.
+
+struct Rig {
+    std::unique_ptr<QTemporaryDir> dir;
+    ScriptedMessenger messenger;
+    std::unique_ptr<TAdminToolDlg> window;
+
+    // savedRows: written to temp/CameraList.cfg before the window starts.
+    explicit Rig(int savedRows = 0)
+        : dir(std::make_unique<QTemporaryDir>())
+    {
+        SetApplicationPath(dir->path());
+        if (savedRows > 0)
+            writeSavedList(savedRows);
+        messenger.setDefaultAnswer(Messenger::AnswerYes);
+    }
+    ~Rig()
+    {
+        window.reset();
+        SetApplicationPath({});
+    }
+
+    void writeSavedList(int rows)
+    {
+        QDir().mkpath(dir->path() + QStringLiteral("/temp"));
+        QFile f(dir->path() + QStringLiteral("/temp/CameraList.cfg"));
+        if (!f.open(QIODevice::WriteOnly))
+            return;
+        QByteArray text;
+        for (int i = 0; i < rows; ++i)
+            text += savedAddress(i).toLatin1() + "\r\n";
+        f.write(text);
+    }
+
+    static AppOptions options(quint16 cameraPort)
+    {
+        AppOptions o;
+        o.broadcast = QHostAddress(QStringLiteral("127.255.255.255"));
+        o.cameraPort = cameraPort;
+        o.localPort = freeUdpPort();
+        return o;
+    }
+
+    void create(quint16 cameraPort)
+    {
+        AppOptions o = options(cameraPort);
+        o.appDir = dir->path();
+        window = std::make_unique<TAdminToolDlg>(o, &messenger);
+    }
+
+    bool start(quint16 cameraPort)
+    {
+        create(cameraPort);
+        window->setUp();
+        window->show();
+        return waitFor([this] { return window->windowHandle() && window->windowHandle()->isExposed(); },
+                       10000);
+    }
+    AdminToolCore &core() { return window->core(); }
+};
+
+// First paint of a widget.
+class PaintWatch final : public QObject
+{
+public:
+    bool painted = false;
+    qint64 at = 0;
+    QElapsedTimer *clock = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !painted) {
+            painted = true;
+            at = clock->nsecsElapsed();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// ---------------------------------------------------------------------------------------
+// The measurements.
+
+struct BurstResult {
+    double ms = 0;       // scan to the last new row
+    int listed = 0;      // rows created by the burst
+    double gapMs = 0;    // longest event-loop gap
+    bool timedOut = false;
+};
+
+// One burst into a fresh window; savedRows rows that never answer are added first.
+BurstResult toolBurst(Fleet &fleet, quint16 cameraPort, int cameras, int savedRows,
+                      std::function<void(Rig &)> after = {})
+{
+    BurstResult res;
+    Rig rig;
+    if (!rig.start(cameraPort)) {
+        std::printf("  window not exposed: timed out\n");
+        res.timedOut = true;
+        return res;
+    }
+    CameraList &list = rig.core().list();
+    for (int i = 0; i < savedRows; ++i)
+        rig.core().registry().addSavedRow(savedAddress(i));
+    const int target = savedRows + cameras;
+    spin(50);
+
+    QElapsedTimer timer;
+    qint64 last = 0;
+    qint64 lastChange = 0;
+    QObject::connect(&list, &CameraList::rowsInserted, rig.window.get(), [&] {
+        last = timer.nsecsElapsed();
+        lastChange = last;
+    });
+    GapMeter gap;
+    gap.start();
+    fleet.arm();
+    timer.start();
+    if (!rig.core().scan()) {
+        fleet.disarm();
+        std::printf("  scan refused: %s\n", qPrintable(rig.messenger.lastText()));
+        gap.stop();
+        res.timedOut = true;
+        return res;
+    }
+    // Done when every row is there; given up when nothing new came for 2 s (replies lost)
+    // or after 60 s in all.
+    const bool complete = waitFor(
+        [&] {
+            return list.count() >= target
+                   || (timer.nsecsElapsed() - lastChange > 2'000'000'000LL
+                       && timer.nsecsElapsed() > 2'000'000'000LL);
+        },
+        60000);
+    res.gapMs = gap.stop();
+    fleet.disarm();
+    res.ms = last / 1e6;
+    res.listed = list.count() - savedRows;
+    res.timedOut = !complete;
+    if (!complete)
+        std::printf("  burst of %d: timed out with %d rows\n", cameras, res.listed);
+    if (after)
+        after(rig);
+    return res;
+}
+
+// The bare socket in a thread while the event loop runs the gap meter beside it.
+BurstResult bareBurst(Fleet &fleet, quint16 cameraPort, int cameras)
+{
+    BurstResult res;
+    std::atomic<bool> done{false};
+    double ms = 0;
+    int got = 0;
+    GapMeter gap;
+    gap.start();
+    std::thread t([&] {
+        ms = bareReceiver(fleet, cameras, cameraPort, &got);
+        done = true;
+    });
+    const bool finished = waitFor([&] { return done.load(); }, 60000);
+    res.gapMs = gap.stop();
+    if (!finished) {
+        std::printf("  bare receiver: timed out\n");
+        res.timedOut = true;
+    }
+    t.join();
+    res.ms = ms;
+    res.listed = got;
+    return res;
+}
+
+// A bare model with one reset for the clearing baseline.
+class BareModel final : public QAbstractTableModel
+{
+public:
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 4;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        return m_rows[size_t(index.row())][size_t(index.column())];
+    }
+    void fill(int rows)
+    {
+        beginResetModel();
+        m_rows.clear();
+        for (int i = 0; i < rows; ++i)
+            m_rows.push_back({QStringLiteral("L80"), QStringLiteral("00:0A:00:00:%1").arg(i),
+                              savedAddress(i), QStringLiteral("camera-%1").arg(i)});
+        endResetModel();
+    }
+    void clear()
+    {
+        beginResetModel();
+        m_rows.clear();
+        endResetModel();
+    }
+
+private:
+    std::vector<std::array<QString, 4>> m_rows;
+};
+
+double bareClear(int rows)
+{
+    BareModel model;
+    QTreeView view;
+    view.setModel(&model);
+    view.resize(600, 400);
+    model.fill(rows);
+    view.show();
+    waitFor([&] { return view.windowHandle() && view.windowHandle()->isExposed(); }, 10000);
+    spin(50);
+    QElapsedTimer t;
+    t.start();
+    model.clear();
+    QCoreApplication::processEvents();
+    return t.nsecsElapsed() / 1e6;
+}
+
+struct StartResult {
+    double ms = 0;
+    double constructMs = 0;   // the window's constructor
+    double setUpMs = 0;       // setUp (the saved list is read here)
+    int rows = 0;
+    bool timedOut = false;
+};
+
+// Construct, set up and show the window; until the camera list's first paint.
+StartResult startUp(int savedRows, quint16 cameraPort)
+{
+    StartResult res;
+    Rig rig(savedRows);
+    PaintWatch watch;
+    QElapsedTimer clock;
+    watch.clock = &clock;
+    clock.start();
+    TMultiLang::Load(3000, 306);
+    rig.create(cameraPort);
+    res.constructMs = clock.nsecsElapsed() / 1e6;
+    rig.window->cameraList()->viewport()->installEventFilter(&watch);
+    rig.window->setUp();
+    res.setUpMs = clock.nsecsElapsed() / 1e6 - res.constructMs;
+    rig.window->show();
+    res.timedOut = !waitFor([&] { return watch.painted; }, 30000);
+    res.ms = watch.at / 1e6;
+    res.rows = rig.core().list().count();
+    if (res.timedOut)
+        std::printf("  start-up with %d saved rows: timed out before the first paint\n", savedRows);
+    rig.window->cameraList()->viewport()->removeEventFilter(&watch);
+    rig.window.reset();
+    TMultiLang::Free();
+    return res;
+}
+
+struct SendResult {
+    int total = 0;
+    int maxPerTick = 0;
+    std::vector<int> perTick;
+};
+
+// The datagrams of the first seconds, by clock tick (the window's own 500 ms timer).
+SendResult datagramsSent(int savedRows, int seconds, quint16 cameraPort)
+{
+    SendResult res;
+    Rig rig(savedRows);
+    rig.create(cameraPort);
+    int sent = 0;
+    QObject::connect(&rig.core().endpoint(), &UdpEndpoint::datagramSent, rig.window.get(),
+                     [&](const QHostAddress &, quint16, const QByteArray &) { ++sent; });
+    int mark = 0;
+    auto closeTick = [&] {
+        res.perTick.push_back(sent - mark);
+        mark = sent;
+    };
+    // The first tick is the one set-up runs itself.
+    rig.window->setUp();
+    closeTick();
+    if (auto *clock = rig.window->findChild<QTimer *>(QStringLiteral("ClockTimer")))
+        QObject::connect(clock, &QTimer::timeout, rig.window.get(), closeTick);
+    else
+        std::printf("  no clock timer found: counting by wall time\n");
+    rig.window->show();
+    spin(seconds * 1000);
+    if (sent > mark)
+        closeTick();
+    res.total = sent;
+    for (int n : res.perTick)
+        res.maxPerTick = std::max(res.maxPerTick, n);
+    return res;
+}
+
+// ---------------------------------------------------------------------------------------
+// The table.
+
+struct Line {
+    std::string figure;
+    std::string value;
+    std::string baseline;
+    std::string ratio;
+    std::string goal;
+    std::string met;
+};
+
+std::string fmt(const char *f, double v)
+{
+    char b[64];
+    std::snprintf(b, sizeof b, f, v);
+    return b;
+}
+
+std::string ms(double v)
+{
+    return fmt("%.1f ms", v);
+}
+
+std::string ratioOf(double a, double b)
+{
+    return b > 0 ? fmt("%.2fx", a / b) : std::string("-");
+}
+
+void printTable(const std::vector<Line> &lines)
+{
+    std::printf("\n%-44s %-18s %-18s %-8s %-22s %s\n", "figure", "value", "baseline", "ratio",
+                "goal", "met");
+    std::printf("%s\n", std::string(120, '-').c_str());
+    for (const Line &l : lines)
+        std::printf("%-44s %-18s %-18s %-8s %-22s %s\n", l.figure.c_str(), l.value.c_str(),
+                    l.baseline.c_str(), l.ratio.c_str(), l.goal.c_str(), l.met.c_str());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIntValue("ZORA_LOOPBACK_ONLY") != 1)
+        qputenv("ZORA_LOOPBACK_ONLY", "1");
+    QApplication app(argc, argv);
+
+    bool quick = false;
+    int runs = 3;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--quick")
+            quick = true;
+        else if (a == "--runs" && i + 1 < argc)
+            runs = std::max(1, atoi(argv[++i]));
+        else {
+            std::fprintf(stderr, "usage: bench_gui [--quick] [--runs N]\n");
+            return 2;
+        }
+    }
+    if (quick)
+        runs = 1;
+    const int small = quick ? 1000 : 5000;
+    const int large = quick ? 2000 : 20000;
+    const int saved = quick ? 1000 : 10000;
+    const int sendSeconds = quick ? 3 : 8;
+    std::vector<Line> table;
+
+    // 1. Bursts into the window against the bare socket.
+    std::printf("bursts (%d run(s) each, medians)\n", runs);
+    double largeTool = 0;
+    double sortMs = 0;
+    int sortRows = 0;
+    double clearMs = 0;
+    int clearRows = 0;
+    for (int cameras : {small, large}) {
+        const quint16 port = freeUdpPort();
+        Fleet fleet(cameras, port);
+        std::vector<double> bare, tool, toolGap, bareGap;
+        int lostMax = 0, bareLostMax = 0;
+        bool timedOut = false;
+        for (int run = 0; run < runs; ++run) {
+            const BurstResult b = bareBurst(fleet, port, cameras);
+            const bool last = run == runs - 1 && cameras == large;
+            const BurstResult t = toolBurst(fleet, port, cameras, 0, [&](Rig &rig) {
+                if (!last)
+                    return;
+                // 2 and 3 on the list this burst left.
+                CameraList &list = rig.core().list();
+                sortRows = list.count();
+                spin(100);
+                QElapsedTimer timer;
+                timer.start();
+                list.sortByColumn(1);
+                QCoreApplication::processEvents();
+                sortMs = timer.nsecsElapsed() / 1e6;
+                spin(100);
+                clearRows = list.count();
+                timer.restart();
+                rig.core().clearList();
+                QCoreApplication::processEvents();
+                clearMs = timer.nsecsElapsed() / 1e6;
+            });
+            bare.push_back(b.ms);
+            tool.push_back(t.ms);
+            bareGap.push_back(b.gapMs);
+            toolGap.push_back(t.gapMs);
+            lostMax = std::max(lostMax, cameras - t.listed);
+            bareLostMax = std::max(bareLostMax, cameras - b.listed);
+            timedOut = timedOut || t.timedOut || b.timedOut;
+            std::printf("  %d run %d: bare %.1f ms (%d, gap %.1f ms), window %.1f ms (%d rows, "
+                        "gap %.1f ms)\n",
+                        cameras, run, b.ms, b.listed, b.gapMs, t.ms, t.listed, t.gapMs);
+        }
+        const double bt = median(bare), tt = median(tool);
+        if (cameras == large)
+            largeTool = tt;
+        const std::string n = std::to_string(cameras);
+        table.push_back({"1 burst " + n + ": to the last row", ms(tt), ms(bt), ratioOf(tt, bt),
+                         "0 lost", lostMax == 0 && !timedOut ? "yes" : "no"});
+        table.push_back({"1 burst " + n + ": lost replies (worst run)", std::to_string(lostMax),
+                         std::to_string(bareLostMax), "-", "0",
+                         lostMax == 0 && !timedOut ? "yes" : "no"});
+        const double worstGap = *std::max_element(toolGap.begin(), toolGap.end());
+        const double worstBareGap = *std::max_element(bareGap.begin(), bareGap.end());
+        table.push_back({"1 burst " + n + ": longest loop gap (worst)", ms(worstGap),
+                         ms(worstBareGap), ratioOf(worstGap, worstBareGap),
+                         cameras == large ? "< 50 ms" : "-",
+                         cameras == large ? (worstGap < 50 ? "yes" : "no") : "-"});
+        std::fflush(stdout);
+    }
+
+    // 2 and 3.
+    table.push_back({"2 sort " + std::to_string(sortRows) + " rows (column 1)", ms(sortMs), "-",
+                     "-", "-", "-"});
+    std::printf("clearing baseline\n");
+    std::vector<double> bareClears;
+    for (int run = 0; run < runs; ++run)
+        bareClears.push_back(bareClear(clearRows > 0 ? clearRows : large));
+    const double bc = median(bareClears);
+    table.push_back({"3 clear " + std::to_string(clearRows) + " rows", ms(clearMs),
+                     ms(bc) + " reset", ratioOf(clearMs, bc), "< 50 ms",
+                     clearRows > 0 && clearMs < 50 ? "yes" : "no"});
+    std::fflush(stdout);
+
+    // 4. The large burst with saved rows that never answer.
+    std::printf("burst of %d with %d saved rows\n", large, saved);
+    {
+        const quint16 port = freeUdpPort();
+        Fleet fleet(large, port);
+        std::vector<double> with, without;
+        int lost = 0;
+        bool timedOut = false;
+        for (int run = 0; run < runs; ++run) {
+            const BurstResult a = toolBurst(fleet, port, large, 0);
+            const BurstResult b = toolBurst(fleet, port, large, saved);
+            without.push_back(a.ms);
+            with.push_back(b.ms);
+            lost = std::max(lost, large - b.listed);
+            timedOut = timedOut || a.timedOut || b.timedOut;
+            std::printf("  run %d: none %.1f ms (%d rows), saved %.1f ms (%d new rows, gap %.1f ms)\n",
+                        run, a.ms, a.listed, b.ms, b.listed, b.gapMs);
+        }
+        const double w = median(with), wo = median(without);
+        table.push_back({"4 burst " + std::to_string(large) + " + " + std::to_string(saved)
+                             + " saved rows",
+                         ms(w), ms(wo) + " none", ratioOf(w, wo), "<= 1.5x",
+                         !timedOut && wo > 0 && w / wo <= 1.5 ? "yes" : "no"});
+        if (lost > 0)
+            table.push_back({"4   lost replies with saved rows", std::to_string(lost), "-", "-",
+                             "0", "no"});
+        (void)largeTool;
+    }
+    std::fflush(stdout);
+
+    // 5. Start-up.
+    std::printf("start-up\n");
+    {
+        const quint16 port = freeUdpPort(); // nobody listens there
+        std::vector<double> with, without;
+        bool timedOut = false;
+        int rows = 0;
+        for (int run = 0; run < runs; ++run) {
+            const StartResult e = startUp(0, port);
+            const StartResult s = startUp(saved, port);
+            without.push_back(e.ms);
+            with.push_back(s.ms);
+            rows = s.rows;
+            timedOut = timedOut || e.timedOut || s.timedOut;
+            std::printf("  run %d: empty %.1f ms (constructor %.1f, setUp %.1f), %d saved rows "
+                        "%.1f ms (constructor %.1f, setUp %.1f)\n",
+                        run, e.ms, e.constructMs, e.setUpMs, s.rows, s.ms, s.constructMs,
+                        s.setUpMs);
+        }
+        const double w = median(with), wo = median(without);
+        table.push_back({"5 start-up, " + std::to_string(rows) + " saved rows", ms(w),
+                         ms(wo) + " empty", ratioOf(w, wo), "<= 1.5x",
+                         !timedOut && rows == saved && wo > 0 && w / wo <= 1.5 ? "yes" : "no"});
+    }
+    std::fflush(stdout);
+
+    // 6. What the presence poll sends.
+    std::printf("datagrams of the first %d s\n", sendSeconds);
+    {
+        const quint16 port = freeUdpPort(); // nobody listens there: the rows never answer
+        const SendResult e = datagramsSent(0, sendSeconds, port);
+        const SendResult s = datagramsSent(saved, sendSeconds, port);
+        auto dump = [](const char *what, const SendResult &r) {
+            std::printf("  %s: %d datagrams over %zu ticks:", what, r.total, r.perTick.size());
+            for (int n : r.perTick)
+                std::printf(" %d", n);
+            std::printf("\n");
+        };
+        dump("empty", e);
+        dump("saved", s);
+        const double avg = s.perTick.empty() ? 0 : double(s.total) / double(s.perTick.size());
+        table.push_back({"6 datagrams/tick, " + std::to_string(saved) + " saved (max)",
+                         std::to_string(s.maxPerTick) + fmt(" (avg %.1f)", avg),
+                         std::to_string(e.maxPerTick) + " empty", "-", "a few (<= 10)",
+                         s.maxPerTick <= 10 ? "yes" : "no"});
+        table.push_back({"6 datagrams in " + std::to_string(sendSeconds) + " s", std::to_string(s.total),
+                         std::to_string(e.total) + " empty", "-", "-", "-"});
+    }
+
+    printTable(table);
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    std::printf("\npeak memory %ld KiB%s\n", u.ru_maxrss, quick ? " (--quick sizes)" : "");
+    return 0;
+}
