@@ -29,9 +29,9 @@ QString describe(const SitePlan::Entry &e)
 }
 
 // "MAC IP [host] [network]": gateway 10.0.0.254, mask /24, no DNS, no domain.
-PlanCamera camera(const QString &spec)
+PlanCamera camera(const QString &text)
 {
-    const QStringList p = spec.split(' ');
+    const QStringList p = text.split(' ');
     PlanCamera c;
     c.mac = p.at(0);
     c.ip = p.at(1);
@@ -247,8 +247,8 @@ void TestSitePlan::check()
     const auto parsed = SitePlan::parse(plan, "plan.csv", &errors);
     QVERIFY2(parsed, qPrintable(errors.join('\n')));
     QList<PlanCamera> wire;
-    for (const QString &spec : cameras)
-        wire << camera(spec);
+    for (const QString &text : cameras)
+        wire << camera(text);
     QList<LocalSubnet> local;
     for (const QString &s : subnets)
         local << LocalSubnet{ip(s.section('/', 0, 0)), ip(s.section('/', 1)), {}};
