@@ -24,6 +24,15 @@ int CameraNetwork::recordOfMac(const QString &mac) const
     return row < 0 ? -1 : m_list.row(row).record;
 }
 
+int CameraNetwork::recordAt(const QString &address) const
+{
+    for (int r = m_list.count() - 1; r >= 0; --r) {
+        if (m_list.row(r).ip == address && m_list.row(r).record >= 0 && m_list.row(r).mac.size() >= 3)
+            return m_list.row(r).record;
+    }
+    return -1;
+}
+
 QList<int> CameraNetwork::records() const
 {
     QList<int> out;

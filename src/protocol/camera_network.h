@@ -41,6 +41,8 @@ public:
     int recordOfMac(const QString &mac) const;
     // Records of every listed camera, in list order.
     QList<int> records() const;
+    // The record of the answered camera listed last at this address, or -1.
+    int recordAt(const QString &address) const;
 
 private:
     AppOptions m_options;

@@ -13,21 +13,6 @@ CameraLocator::CameraLocator(CameraNetwork &network)
 {
 }
 
-QString CameraLocator::normalMac(const QString &text)
-{
-    return Zora::NormalMacText(text);
-}
-
-int CameraLocator::recordOfMac(const QString &mac) const
-{
-    return m_network.recordOfMac(mac);
-}
-
-QList<int> CameraLocator::records() const
-{
-    return m_network.records();
-}
-
 bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *error)
 {
     QString why;
@@ -40,7 +25,7 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
         if (wanted.isEmpty())
             return false;
         for (const QString &mac : wanted) {
-            if (recordOfMac(mac) < 0)
+            if (m_network.recordOfMac(mac) < 0)
                 return false;
         }
         return true;
@@ -82,11 +67,8 @@ int CameraLocator::registerCamera(const QString &host, const QString &portText,
     }
     // The reply has gone through the discovery handling by now, which listed the camera
     // from its source address as a remote camera.
-    const CameraList &list = m_network.list();
-    for (int r = list.count() - 1; r >= 0; --r) {
-        if (list.row(r).ip == session.cameraAddress() && list.row(r).mac.size() >= 3)
-            return list.row(r).record;
-    }
+    if (const int record = m_network.recordAt(session.cameraAddress()); record >= 0)
+        return record;
     if (message)
         *message = RegisterCameraSession::noResponseText();
     return -1;

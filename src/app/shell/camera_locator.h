@@ -24,13 +24,6 @@ public:
     int registerCamera(const QString &host, const QString &portText, QString *message,
                        int intervalMs = 0);
 
-    // The record of a listed camera, by MAC text (any case, '-' or ':'), or -1.
-    int recordOfMac(const QString &mac) const;
-    // Records of every listed camera, in list order.
-    QList<int> records() const;
-    // The MAC text in the form the list holds, or empty when it is not a MAC.
-    static QString normalMac(const QString &text);
-
 private:
     CameraNetwork &m_network;
 };

@@ -5,6 +5,7 @@
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
+#include "protocol/camera_network.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +39,6 @@ int ScanCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(error);
         return ExitLocal;
     }
-    ShellCommon::printCameras(context, locator.records(), *format, p.has(u"--show-secrets"_s));
+    ShellCommon::printCameras(context, context.network.records(), *format, p.has(u"--show-secrets"_s));
     return ExitOk;
 }

@@ -73,12 +73,9 @@ int SearchRemoteCommand::run(ShellContext &context, const ShellArguments &p)
         return ExitError;
     }
     // The reply has gone through the discovery handling, which listed the camera.
-    const CameraList &list = network.list();
-    for (int r = 0; r < list.count(); ++r) {
-        if (list.row(r).ip == target && list.row(r).record >= 0 && list.row(r).mac.size() >= 3) {
-            ShellCommon::printCameras(context, {list.row(r).record}, *format, p.has(u"--show-secrets"_s));
-            return ExitOk;
-        }
+    if (const int record = network.recordAt(target); record >= 0) {
+        ShellCommon::printCameras(context, {record}, *format, p.has(u"--show-secrets"_s));
+        return ExitOk;
     }
     context.console.err(u"the camera at %1 answered but is not listed (model filter?)"_s.arg(target));
     return ExitError;
