@@ -80,21 +80,15 @@ bool RegisterCameraSession::start(const QString &target, const QString &portText
     m_addresses.clear();
     m_result = ResultNone;
 
-    // A name that does not resolve leaves the dialog idle.
+    // A counter left odd by the previous use skips the request at OK, as the dialog does;
+    // the name is looked up either way, and one that does not resolve leaves the dialog
+    // idle.
     QString why;
-    if (resolve(&why).isEmpty()) {
+    const bool ok = m_ticks % 2 == 0 ? send(&why) : !resolve(&why).isEmpty();
+    if (!ok) {
         if (message)
             *message = why;
         return false;
-    }
-    // A counter left odd by the previous use skips the request at OK, as the dialog does.
-    if (m_ticks % 2 == 0) {
-        QString error;
-        if (!send(&error)) {
-            if (message)
-                *message = error;
-            return false;
-        }
     }
     m_ticks = 0;
     m_state = State::Waiting;
