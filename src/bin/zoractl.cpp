@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
     QString command = args.takeFirst();
-    // Commands of two words: "plan check", "plan apply".
+    // Commands of two words: "plan check", "config backup".
     if (!ShellCommands::find(command) && !args.isEmpty() && !args.first().startsWith(u"-"_s)
         && ShellCommands::find(command + u' ' + args.first()))
         command += u' ' + args.takeFirst();

@@ -56,6 +56,94 @@ QByteArray copyEdit(const QByteArray &contents,
     return out;
 }
 
+namespace {
+
+struct RawLine {
+    QByteArrayView raw;  // with its line end
+    QByteArrayView text; // without
+};
+
+QList<RawLine> rawLines(const QByteArray &bytes)
+{
+    QList<RawLine> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        if (end < 0)
+            end = bytes.size();
+        qsizetype textEnd = end;
+        while (textEnd > start && bytes.at(textEnd - 1) == '\r')
+            --textEnd;
+        lines.append({QByteArrayView(bytes).sliced(start, next - start),
+                      QByteArrayView(bytes).sliced(start, textEnd - start)});
+        start = next;
+    }
+    return lines;
+}
+
+bool quietLine(QByteArrayView text)
+{
+    const QByteArrayView t = text.trimmed();
+    return t.isEmpty() || t.startsWith('#') || t.startsWith('%');
+}
+
+} // namespace
+
+QByteArray keepUntouchedLines(const QByteArray &before, const QByteArray &after)
+{
+    const QList<RawLine> a = rawLines(before);
+    const QList<RawLine> b = rawLines(after);
+    const qsizetype n = a.size(), m = b.size();
+    constexpr qsizetype kMaxCells = 4'000'000;
+    if ((n + 1) * (m + 1) > kMaxCells)
+        return after;
+    // Longest common subsequence of the lines' texts, from the ends.
+    QList<int> lcs((n + 1) * (m + 1), 0);
+    auto at = [m](qsizetype i, qsizetype j) { return i * (m + 1) + j; };
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        for (qsizetype j = m - 1; j >= 0; --j) {
+            lcs[at(i, j)] = a[i].text == b[j].text ? lcs[at(i + 1, j + 1)] + 1
+                                                   : qMax(lcs[at(i + 1, j)], lcs[at(i, j + 1)]);
+        }
+    }
+    QByteArray out;
+    out.reserve(qMax(before.size(), after.size()) + 16);
+    auto put = [&out](QByteArrayView raw) {
+        if (!out.isEmpty() && !out.endsWith('\n'))
+            out += '\n';
+        out += raw;
+    };
+    // Between two common lines lies a hunk: the lines the rewrite took out and those it
+    // put in. A line it took out gives its place to the next line put in; an empty or
+    // comment line stays in its place.
+    qsizetype i = 0, j = 0;
+    while (i < n || j < m) {
+        if (i < n && j < m && a[i].text == b[j].text) {
+            put(a[i++].raw);
+            ++j;
+            continue;
+        }
+        const qsizetype hunkA = i, hunkB = j;
+        while ((i < n || j < m) && !(i < n && j < m && a[i].text == b[j].text)) {
+            if (i < n && (j >= m || lcs[at(i + 1, j)] >= lcs[at(i, j + 1)]))
+                ++i;
+            else
+                ++j;
+        }
+        qsizetype next = hunkB;
+        for (qsizetype k = hunkA; k < i; ++k) {
+            if (quietLine(a[k].text))
+                put(a[k].raw);
+            else if (next < j)
+                put(b[next++].raw);
+        }
+        while (next < j)
+            put(b[next++].raw);
+    }
+    return out;
+}
+
 QByteArray setProfileValue(const QByteArray &contents, QByteArrayView section,
                            QByteArrayView key, QByteArrayView value)
 {

@@ -23,6 +23,12 @@ bool save(const QString &folder, const QString &name, const QByteArray &bytes);
 QByteArray copyEdit(const QByteArray &contents,
                     const std::function<std::optional<QByteArray>(QByteArrayView)> &edit);
 
+// `after` as the smallest edit of `before`: every line whose text the rewrite left alone
+// keeps its bytes (line end included), and the empty and comment lines ('#', '%') the
+// rewrite dropped stay where they were. The camera's readers skip those lines, so the
+// result reads the same as `after`. Very long files come back as `after`.
+QByteArray keepUntouchedLines(const QByteArray &before, const QByteArray &after);
+
 // A profile update that leaves the file's bytes alone when the key already holds the
 // value.
 QByteArray setProfileValue(const QByteArray &contents, QByteArrayView section,

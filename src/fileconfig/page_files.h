@@ -26,6 +26,11 @@ ConfigError Read(FileTab tab, const QString &folder, const QStringList &listing,
 // file only).
 ConfigError Write(const QString &folder, const PageSettings &settings);
 
+// Writes as Write() does, then keeps every line of the set's files that the page did not
+// change as it was, empty and comment lines included (ConfigFiles::keepUntouchedLines):
+// a script's change of one field changes that field's lines only.
+ConfigError WriteKeepingLines(const QString &folder, const PageSettings &settings, int set);
+
 // The local files of a set as they are now (nothing for a missing file), so that a
 // failed upload can put back what the camera still holds.
 using Snapshot = QHash<QString, std::optional<QByteArray>>;

@@ -13,7 +13,7 @@ CameraLocator::CameraLocator(CameraNetwork &network)
 {
 }
 
-bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *error)
+bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *error, int resendMs)
 {
     QString why;
     if (!m_network.discovery().scan(&why)) {
@@ -34,6 +34,11 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
         return true;
     QEventLoop loop;
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer resend;
+    if (resendMs > 0 && !wanted.isEmpty()) {
+        QObject::connect(&resend, &QTimer::timeout, &loop, [this] { m_network.discovery().scan(); });
+        resend.start(resendMs);
+    }
     const auto answered = QObject::connect(&m_network.discovery(), &Discovery::rowAnswered, &loop,
                                            [&loop, allFound] {
                                                if (allFound())

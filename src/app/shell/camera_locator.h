@@ -15,8 +15,11 @@ public:
     explicit CameraLocator(CameraNetwork &network);
 
     // One broadcast discovery request, then waits timeoutMs, or less when every MAC of
-    // wanted (MAC text) has answered. False with the send error.
-    bool scan(int timeoutMs, const QStringList &wanted = {}, QString *error = nullptr);
+    // wanted (MAC text) has answered. With resendMs the request goes again that often
+    // while a wanted camera is missing (one busy restarting misses a single request).
+    // False with the send error.
+    bool scan(int timeoutMs, const QStringList &wanted = {}, QString *error = nullptr,
+              int resendMs = 0);
 
     // The unicast discovery of the registration: requests at 0, 3, 9 and 15 s until the
     // camera at host answers. The record index of the camera, or -1 with the message

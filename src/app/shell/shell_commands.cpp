@@ -2,6 +2,7 @@
 
 #include "app/app_options.h"
 #include "app/shell/change_command.h"
+#include "app/shell/config_command.h"
 #include "app/shell/plan_command.h"
 #include "app/shell/register_command.h"
 #include "app/shell/reset_command.h"
@@ -42,7 +43,7 @@ QList<CommandSyntax> ShellCommands::table()
                            SearchRemoteCommand::syntax()};
     for (const ChangeEntry &c : kChanges)
         t << c.syntax();
-    return t + PlanCommand::syntaxes();
+    return t + PlanCommand::syntaxes() + ConfigCommand::syntaxes();
 }
 
 std::optional<CommandSyntax> ShellCommands::find(const QString &name)
@@ -68,8 +69,8 @@ QString ShellCommands::generalUsage()
               u"registration,\n2 bad arguments or refused values, 3 refused by the camera, "
               u"4 authentication\nfailed, 5 mismatched type, 6 unknown error, 7 no answer, "
               u"8 not back after the\nrestart, 9 some cameras of a batch failed (plan check: "
-              u"1 when the plan is wrong),\n10 trouble on this computer (local port in use, "
-              u"address refused), 130 stopped\nby Ctrl-C.\n"_s;
+              u"1 when the plan is wrong;\nconfig diff: 1 when different, 2 on trouble), 10 trouble on "
+              u"this computer (local\nport in use, address refused), 130 stopped by Ctrl-C.\n"_s;
     return text;
 }
 
@@ -94,6 +95,8 @@ int ShellCommands::run(ShellContext &context, const CommandSyntax &syntax, const
     }
     if (name.startsWith(u"plan "_s))
         return PlanCommand::run(context, name, args);
+    if (name.startsWith(u"config "_s))
+        return ConfigCommand::run(context, name, args);
     for (const ChangeEntry &c : kChanges) {
         if (c.syntax().name == name)
             return ChangeCommand::run(context, syntax, args, c.change);

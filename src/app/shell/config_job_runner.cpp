@@ -1,0 +1,106 @@
+#include "app/shell/config_job_runner.h"
+
+#include "app/shell/config_job.h"
+#include "app/shell/shell_exit.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+
+ConfigJobRunner::ConfigJobRunner(CameraNetwork &network, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+{
+}
+
+ConfigJobRunner::~ConfigJobRunner() = default;
+
+QList<BatchResult> ConfigJobRunner::run(const QStringList &macs, const LoginEntry &login,
+                                        const FolderOf &folderOf, const Start &start)
+{
+    m_macs = macs;
+    m_login = login;
+    m_folderOf = folderOf;
+    m_start = start;
+    m_out = QList<BatchResult>(macs.size());
+    m_next = 0;
+    m_done = 0;
+    m_stopping = false;
+    QEventLoop loop;
+    m_loop = &loop;
+    startMore();
+    if (m_done < m_macs.size() && !m_jobs.empty())
+        loop.exec();
+    m_loop = nullptr;
+    for (int i = 0; i < m_macs.size(); ++i) {
+        if (m_out[i].mac.isEmpty()) {
+            m_out[i].mac = m_macs[i];
+            m_out[i].verdict = QStringLiteral("not started");
+            m_out[i].text = QStringLiteral("stopped before this camera");
+            m_out[i].status = ExitInterrupted;
+        }
+    }
+    return m_out;
+}
+
+void ConfigJobRunner::stop()
+{
+    m_stopping = true;
+    if (m_jobs.empty() && m_loop)
+        m_loop->quit();
+}
+
+void ConfigJobRunner::startMore()
+{
+    while (!m_stopping && m_next < m_macs.size() && int(m_jobs.size()) < m_parallel) {
+        const int index = m_next++;
+        const QString &mac = m_macs[index];
+        const int recordIndex = m_network.recordOfMac(mac);
+        if (recordIndex < 0) {
+            BatchResult r;
+            r.mac = mac;
+            r.verdict = QStringLiteral("not found");
+            r.text = QStringLiteral("no camera with this MAC answered");
+            r.status = ExitError;
+            record(index, r);
+            continue;
+        }
+        auto job = std::make_unique<ConfigJob>(m_network, recordIndex, m_login, m_folderOf(mac));
+        ConfigJob *raw = job.get();
+        connect(raw, &ConfigJob::ended, this, [this, index] {
+            // The job may still be inside its own call stack: it goes on the next turn.
+            QMetaObject::invokeMethod(this, [this, index] { jobDone(index); }, Qt::QueuedConnection);
+        });
+        m_jobs.emplace(index, std::move(job));
+        m_start(*raw);
+    }
+    emit statusChanged(QStringLiteral("%1 of %2 cameras done, %3 in progress")
+                           .arg(m_done)
+                           .arg(m_macs.size())
+                           .arg(m_jobs.size()));
+    if (m_jobs.empty() && (m_stopping || m_next >= m_macs.size()) && m_loop)
+        m_loop->quit();
+}
+
+void ConfigJobRunner::jobDone(int index)
+{
+    const auto it = m_jobs.find(index);
+    if (it == m_jobs.end())
+        return;
+    const ConfigJob &job = *it->second;
+    BatchResult r;
+    r.mac = m_macs[index];
+    r.verdict = job.verdict();
+    r.text = job.text();
+    r.status = job.status();
+    r.address = job.camera().Address;
+    r.started = true;
+    m_jobs.erase(it);
+    record(index, r);
+    startMore();
+}
+
+void ConfigJobRunner::record(int index, const BatchResult &result)
+{
+    m_out[index] = result;
+    ++m_done;
+    emit jobEnded(index, result);
+}

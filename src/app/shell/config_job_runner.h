@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/shell/batch_runner.h"
+#include "protoconfig/credentials.h"
+
+#include <QEventLoop>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class CameraNetwork;
+class ConfigJob;
+
+// Runs one configuration job a camera, at most `parallel` at once, on one event loop.
+// Every camera gets its own job and local folder; start() sets the job going, and the
+// job says when it is over. Nothing here prints; the signals say what happens.
+class ConfigJobRunner final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ConfigJobRunner)
+
+public:
+    using Start = std::function<void(ConfigJob &job)>;
+    using FolderOf = std::function<QString(const QString &mac)>;
+
+    explicit ConfigJobRunner(CameraNetwork &network, QObject *parent = nullptr);
+    ~ConfigJobRunner() override;
+
+    void setParallel(int n) { m_parallel = qMax(1, n); }
+
+    // One result a MAC, in the list's order; a MAC no camera answered for is "not found".
+    QList<BatchResult> run(const QStringList &macs, const LoginEntry &login, const FolderOf &folderOf,
+                           const Start &start);
+    // No new camera starts; the cameras in flight finish.
+    void stop();
+    bool stopping() const { return m_stopping; }
+
+signals:
+    void jobEnded(int index, const BatchResult &result);
+    void statusChanged(const QString &text);
+
+private:
+    void startMore();
+    void jobDone(int index);
+    void record(int index, const BatchResult &result);
+
+    CameraNetwork &m_network;
+    int m_parallel = 8;
+    bool m_stopping = false;
+    QStringList m_macs;
+    LoginEntry m_login;
+    FolderOf m_folderOf;
+    Start m_start;
+    QList<BatchResult> m_out;
+    int m_next = 0;
+    int m_done = 0;
+    std::map<int, std::unique_ptr<ConfigJob>> m_jobs;
+    QEventLoop *m_loop = nullptr;
+};

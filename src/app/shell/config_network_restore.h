@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/shell/batch_runner.h"
+#include "app/shell/camera_backup.h"
+#include "protoconfig/credentials.h"
+
+#include <QString>
+
+#include <optional>
+
+struct ShellContext;
+struct TConfigItem;
+
+// The network and host-name pages of a restore: sent as the set-network and
+// set-hostname commands would send them, host name first, the camera then followed
+// through the restart the network change causes.
+class ConfigNetworkRestore final
+{
+public:
+    // The changes the backup's settings ask of the camera (none when they are the same).
+    static std::optional<CameraChange> hostChange(const QJsonObject &host, const TConfigItem &camera);
+    static std::optional<CameraChange> networkChange(const QJsonObject &network, const TConfigItem &camera);
+
+    // Runs them after the file pages; `before` is how those went. The result covers both.
+    static BatchResult run(ShellContext &context, const CameraBackup::Folder &backup, const QString &mac,
+                           const LoginEntry &login, bool network, bool host, bool dryRun,
+                           const BatchResult &before);
+};

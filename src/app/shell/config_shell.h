@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/shell/batch_runner.h"
+#include "app/shell/camera_backup.h"
+#include "app/shell/shell_arguments.h"
+#include "protoconfig/credentials.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class ConfigJobRunner;
+class QTemporaryDir;
+struct ShellContext;
+
+// What the config commands share: finding the cameras, fetching their configuration
+// into camera folders, naming a camera folder or a live camera, and the report.
+class ConfigShell final
+{
+public:
+    // --user, --password-file, --timeout and --parallel.
+    static QList<OptionSpec> cameraOptions();
+    static QString cameraHelp();
+
+    // One scan for the MACs (or for every camera when macs is empty and all is set);
+    // afterwards macs holds the cameras looked for. An exit status on trouble.
+    static std::optional<int> locate(ShellContext &context, QStringList &macs, bool all, int timeoutMs);
+    // Fetches every page's files of each camera into root/<MAC folder>, written beside
+    // and renamed when complete, as config backup keeps them.
+    static QList<BatchResult> fetch(ShellContext &context, const QStringList &macs,
+                                    const LoginEntry &login, const QString &root, int parallel);
+    // A runner with the parallel count, a status line on the console, stopped by Ctrl-C.
+    static void prepare(ConfigJobRunner &runner, ShellContext &context, int parallel);
+
+    // The MACs of the arguments: the positionals that are MACs, or --cameras FILE. The
+    // non-MAC positionals stay in rest. Nothing, with the message printed, on a bad one.
+    static std::optional<QStringList> macsOf(ShellContext &context, const ShellArguments &p,
+                                             QStringList *rest);
+    // A camera folder named by arg: a folder holding a backup, else a MAC whose camera's
+    // configuration is fetched now into scratch. Nothing with *status on trouble.
+    static std::optional<CameraBackup::Folder> folderOf(ShellContext &context, const QString &arg,
+                                                        const ShellArguments &p, QTemporaryDir &scratch,
+                                                        int *status);
+
+    // The page names of --page, checked; nothing with the message printed.
+    static std::optional<QStringList> pagesOf(ShellContext &context, const ShellArguments &p);
+
+    // One line a camera on standard error while the run goes on, then the table (or the
+    // JSON array) and the status that stands for the whole run.
+    static int report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
+                      bool json, bool interrupted);
+    // Text from a camera, printable on one line: control characters as \xNN.
+    static QString escaped(const QString &text);
+};

@@ -1,0 +1,279 @@
+// A site's configuration as files against a simulated site of ten cameras of both
+// families: backup, diff, restore, set and clone through the real zoractl.
+#include "camsim_process.h"
+#include "zoractl_helper.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const int kCameras = 10;
+const int kFailing = 9;                     // its FTP server refuses every login
+const QList<int> kProtocolFamily = {7, 8};
+
+QString macOf(int i)
+{
+    return QString("00:0A:1B:6C:00:%1").arg(i, 2, 16, QChar('0')).toUpper();
+}
+
+QString folderOf(int i)
+{
+    return macOf(i).replace(':', '-');
+}
+
+QString idOf(int i)
+{
+    return QString("c%1").arg(i);
+}
+
+QJsonArray fleet()
+{
+    // Models: the file-configured family with and without motion detection, two of the
+    // protocol family.
+    const int models[kCameras] = {0, 0, 2, 3, 5, 6, 0, 1, 4, 0};
+    QJsonArray cams;
+    for (int i = 0; i < kCameras; ++i) {
+        QJsonObject c{{"id", idOf(i)},
+                      {"mac", macOf(i)},
+                      {"ip", QString("127.0.3.%1").arg(10 + i)},
+                      {"model", models[i]},
+                      {"model_name", models[i] == 1 || models[i] == 4 ? "L60" : "L80"},
+                      {"host_name", QString("yard-%1").arg(i)},
+                      {"audio", i < 2},
+                      {"restart_delay", 0.2}};
+        if (i == kFailing)
+            c["ftp_faults"] = QJsonObject{{"login_530", 1}};
+        cams.append(c);
+    }
+    return cams;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QStringList linesOf(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes).split('\n');
+}
+
+} // namespace
+
+class TestConfigE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void backupOfTen();
+    void diffShowsTheChangeAndRestoreUndoesIt();
+    void setChangesOneLineOnThreeCameras();
+    void refusedValueSendsNothing();
+    void cloneKeepsTheTargetsNetwork();
+
+private:
+    QString root(int i) { return m_sim.get(idOf(i)).value("state").toObject().value("root").toString(); }
+    QString camFile(int i, const QString &rel) { return QDir(root(i)).filePath(rel); }
+    int applies(int i)
+    {
+        return m_sim.get(idOf(i)).value("state").toObject().value("applies").toArray().size();
+    }
+    Run zoractl(const QStringList &args) { return m_tool->run(args + m_ftp + m_tool->login()); }
+    QString backupOf(int i) const { return QDir(m_backup.path()).filePath(folderOf(i)); }
+
+    CamSimProcess m_sim;
+    std::unique_ptr<Tool> m_tool;
+    QStringList m_ftp;
+    QTemporaryDir m_backup;
+    Run m_backupRun;
+};
+
+void TestConfigE2e::initTestCase()
+{
+    const quint16 ftpPort = CamSimProcess::freeTcpPort();
+    QVERIFY2(m_sim.start(fleet(), {"--ftp-port", QString::number(ftpPort)}), qPrintable(m_sim.errorString()));
+    m_tool = std::make_unique<Tool>(m_sim);
+    m_ftp = QStringList{"--ftp-port", QString::number(ftpPort)};
+    m_backupRun = zoractl({"config", "backup", "--all", "--out", m_backup.path(), "--parallel", "4", "--json"});
+}
+
+void TestConfigE2e::backupOfTen()
+{
+    // One camera failed: a batch status, nine whole folders, nothing left of the tenth.
+    QCOMPARE(m_backupRun.status, 9);
+    const QJsonArray results = QJsonDocument::fromJson(m_backupRun.out.toUtf8()).array();
+    QCOMPARE(results.size(), kCameras);
+    for (const QJsonValue &v : results) {
+        const QJsonObject r = v.toObject();
+        const bool failing = r.value("mac").toString() == macOf(kFailing);
+        QCOMPARE(r.value("result").toString(), failing ? QString("authentication failed") : QString("success"));
+    }
+    QStringList names = QDir(m_backup.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    QCOMPARE(names.size(), kCameras - 1);
+    QVERIFY(!names.contains(folderOf(kFailing)));
+
+    for (int i = 0; i < kCameras - 1; ++i) {
+        const QDir dir(backupOf(i));
+        const QJsonObject manifest = QJsonDocument::fromJson(readAll(dir.filePath("manifest.json"))).object();
+        QCOMPARE(manifest.value("mac").toString(), macOf(i));
+        const QJsonObject settings = QJsonDocument::fromJson(readAll(dir.filePath("settings.json"))).object();
+        QCOMPARE(settings.value("host").toObject().value("host").toString(), QString("yard-%1").arg(i));
+        QVERIFY(!readAll(dir.filePath("settings.json")).contains("\"pass\""));
+        const QJsonArray files = manifest.value("files").toArray();
+        if (kProtocolFamily.contains(i)) {
+            QCOMPARE(files.size(), 0);
+            QCOMPARE(dir.entryList(QDir::Files).size(), 2);
+            continue;
+        }
+        // Every file byte for byte as the camera holds it, and as the manifest says.
+        QVERIFY(files.size() >= 12);
+        for (const QJsonValue &f : files) {
+            const QString name = f.toObject().value("name").toString();
+            const QByteArray bytes = readAll(dir.filePath(name));
+            QCOMPARE(QString(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()),
+                     f.toObject().value("sha256").toString());
+        }
+        QCOMPARE(readAll(dir.filePath("udp_server.conf")), readAll(camFile(i, "etc/udp_server.conf")));
+        QCOMPARE(readAll(dir.filePath("title.js")), readAll(camFile(i, "etc/html/title.js")));
+        QCOMPARE(dir.exists("hw_motion.conf"), i != 2 && i != 5);
+        QCOMPARE(dir.exists("audio.conf"), i < 2);
+    }
+}
+
+void TestConfigE2e::diffShowsTheChangeAndRestoreUndoesIt()
+{
+    const QByteArray tcp = readAll(camFile(0, "etc/tcp_server.conf"));
+    const QByteArray ddns = readAll(camFile(0, "etc/ddns.conf"));
+    QByteArray changed = tcp;
+    changed.replace("server_port = 5001", "server_port = 6001");
+    QVERIFY(changed != tcp);
+    writeAll(camFile(0, "etc/tcp_server.conf"), changed);
+    writeAll(camFile(0, "etc/ddns.conf"), ddns + "EXTRA_OPTION=\"7\"\n");
+
+    const Run same = zoractl({"config", "diff", backupOf(0), backupOf(0)});
+    QCOMPARE(same.status, 0);
+    QCOMPARE(same.out, QString());
+
+    const Run diff = zoractl({"config", "diff", backupOf(0), macOf(0)});
+    QCOMPARE(diff.status, 1);
+    QCOMPARE(diff.out, QString("stream.port: 5001 → 6001\n"
+                               "ddns.conf: + EXTRA_OPTION=\"7\"\n"));
+
+    const Run dry = zoractl({"config", "restore", macOf(0), "--from", backupOf(0), "--dry-run"});
+    QCOMPARE(dry.status, 0);
+    QVERIFY2(dry.out.contains("would restore ddns, stream"), qPrintable(dry.out));
+    QCOMPARE(readAll(camFile(0, "etc/ddns.conf")), ddns + "EXTRA_OPTION=\"7\"\n");
+
+    const int before = applies(0);
+    const Run restore = zoractl({"config", "restore", macOf(0), "--from", backupOf(0)});
+    QVERIFY2(restore.status == 0, qPrintable(restore.err));
+    QVERIFY2(restore.out.contains("restored ddns, stream"), qPrintable(restore.out));
+    QCOMPARE(readAll(camFile(0, "etc/tcp_server.conf")), tcp);
+    QCOMPARE(readAll(camFile(0, "etc/ddns.conf")), ddns);
+    QCOMPARE(applies(0), before + 2);
+    QCOMPARE(zoractl({"config", "diff", backupOf(0), macOf(0)}).status, 0);
+}
+
+void TestConfigE2e::setChangesOneLineOnThreeCameras()
+{
+    const QList<int> cams = {2, 3, 4};
+    QHash<int, QByteArray> udp, tcp, rc;
+    for (int i : cams) {
+        udp[i] = readAll(camFile(i, "etc/udp_server.conf"));
+        tcp[i] = readAll(camFile(i, "etc/tcp_server.conf"));
+        rc[i] = readAll(camFile(i, "etc/rc.server"));
+    }
+    const QStringList macs = {macOf(2), macOf(3), macOf(4)};
+
+    const Run dry = zoractl(QStringList{"config", "set"} + macs + QStringList{"stream.port=8554", "--dry-run"});
+    QCOMPARE(dry.status, 0);
+    QVERIFY2(dry.out.contains(macOf(3) + " udp_server.conf: - server_port=5001\n" + macOf(3)
+                              + " udp_server.conf: + server_port=8554\n"),
+             qPrintable(dry.out));
+    QCOMPARE(readAll(camFile(3, "etc/udp_server.conf")), udp[3]);
+
+    const Run set = zoractl(QStringList{"config", "set"} + macs + QStringList{"stream.port=8554"});
+    QVERIFY2(set.status == 0, qPrintable(set.out + set.err));
+    for (int i : cams) {
+        for (const auto &[rel, old] : {std::pair{QString("etc/udp_server.conf"), udp[i]},
+                                       std::pair{QString("etc/tcp_server.conf"), tcp[i]}}) {
+            const QStringList was = linesOf(old), now = linesOf(readAll(camFile(i, rel)));
+            QCOMPARE(now.size(), was.size());
+            int differing = 0;
+            for (int l = 0; l < was.size(); ++l) {
+                if (was[l] != now[l]) {
+                    ++differing;
+                    QCOMPARE(now[l], QString("server_port=8554"));
+                }
+            }
+            QCOMPARE(differing, 1);
+        }
+        QCOMPARE(readAll(camFile(i, "etc/rc.server")), rc[i]);
+    }
+    const Run show = zoractl({"config", "show", macOf(4), "--page", "stream"});
+    QVERIFY2(show.out.contains("stream.port=8554\n"), qPrintable(show.out));
+}
+
+void TestConfigE2e::refusedValueSendsNothing()
+{
+    struct Case {
+        QString assignment;
+        int status;
+        QString message;
+    };
+    const QList<Case> cases = {
+        {"web.port=0", 2, "Port must be"},           // the page's own check
+        {"stream.udp=maybe", 2, "on or off"},         // not a value of the field's kind
+        {"system.version=9", 2, "shown only"},
+        {"stream.nonsense=1", 2, "no field"},
+    };
+    for (const Case &c : cases) {
+        const int before = applies(6);
+        const QByteArray web = readAll(camFile(6, "etc/thttpd.conf"));
+        const Run r = zoractl({"config", "set", macOf(6), c.assignment});
+        QCOMPARE(r.status, c.status);
+        QVERIFY2(QString(r.out + r.err).contains(c.message, Qt::CaseInsensitive),
+                 qPrintable(c.assignment + ": " + r.out + r.err));
+        QCOMPARE(applies(6), before);
+        QCOMPARE(readAll(camFile(6, "etc/thttpd.conf")), web);
+    }
+}
+
+void TestConfigE2e::cloneKeepsTheTargetsNetwork()
+{
+    // Not without --clone, and never onto another model.
+    QCOMPARE(zoractl({"config", "restore", macOf(1), "--from", backupOf(0)}).status, 2);
+    const Run otherModel = zoractl({"config", "restore", macOf(3), "--from", backupOf(0), "--clone"});
+    QCOMPARE(otherModel.status, 2);
+    QVERIFY2(otherModel.err.contains("refused"), qPrintable(otherModel.err));
+
+    writeAll(camFile(0, "etc/html/title.js"), readAll(camFile(0, "etc/html/title.js")));
+    QByteArray title = readAll(camFile(1, "etc/html/title.js"));
+    writeAll(camFile(1, "etc/html/title.js"), title.replace("\n", "\n// replaced camera\n"));
+    const Run clone = zoractl({"config", "restore", macOf(1), "--from", backupOf(0), "--clone"});
+    QVERIFY2(clone.status == 0, qPrintable(clone.out + clone.err));
+    QCOMPARE(readAll(camFile(1, "etc/html/title.js")), readAll(QDir(backupOf(0)).filePath("title.js")));
+    QCOMPARE(readAll(camFile(1, "etc/udp_server.conf")), readAll(QDir(backupOf(0)).filePath("udp_server.conf")));
+    const QJsonObject settings = m_sim.get(idOf(1)).value("state").toObject().value("settings").toObject();
+    QCOMPARE(settings.value("ip").toString(), QString("127.0.3.11"));
+    QCOMPARE(settings.value("host_name").toString(), QString("yard-1"));
+}
+
+QTEST_GUILESS_MAIN(TestConfigE2e)
+#include "tst_config_e2e.moc"
