@@ -64,6 +64,8 @@ private slots:
     void changedValues();
     void copyEditKeepsLongLines_data();
     void copyEditKeepsLongLines();
+    void keepUntouchedLines_data();
+    void keepUntouchedLines();
     void generalKeepsEveryEntry();
     void valueOutsideItemsKeepsFile_data();
     void valueOutsideItemsKeepsFile();
@@ -258,6 +260,39 @@ void TestConfigWriters::copyEditKeepsLongLines()
                  ConfigError::None);
     }
     QCOMPARE(folder.read(file), expected);
+}
+
+void TestConfigWriters::keepUntouchedLines_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("rewritten");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("changed line in place, empty line kept after it")
+        << QByteArray("# UDP\nserver_port=5001\n\nmax_connect=10\n")
+        << QByteArray("# UDP\nserver_port=8554\nmax_connect=10\n")
+        << QByteArray("# UDP\nserver_port=8554\n\nmax_connect=10\n");
+    QTest::newRow("script rendered anew keeps its comment")
+        << QByteArray("#!/bin/sh\n# stream servers \xbc\xb3\n/bin/udp_server &\nexit 0\n")
+        << QByteArray("#!/bin/sh\n/bin/udp_server &\n/bin/tcp_server &\nexit 0\n")
+        << QByteArray("#!/bin/sh\n# stream servers \xbc\xb3\n/bin/udp_server &\n/bin/tcp_server &\nexit 0\n");
+    QTest::newRow("CR LF and a missing last line end kept on untouched lines")
+        << QByteArray("a=1\r\nb=2\r\n% note\r\nc=3")
+        << QByteArray("a=1\nb=9\nc=3\n")
+        << QByteArray("a=1\r\nb=9\n% note\r\nc=3");
+    QTest::newRow("a line the rewrite removed stays removed")
+        << QByteArray("a=1\nold=2\nc=3\n") << QByteArray("a=1\nc=3\n") << QByteArray("a=1\nc=3\n");
+    QTest::newRow("lines added at the end")
+        << QByteArray("a=1") << QByteArray("a=1\nb=2\n") << QByteArray("a=1\nb=2\n");
+    QTest::newRow("nothing before") << QByteArray() << QByteArray("a=1\n") << QByteArray("a=1\n");
+}
+
+void TestConfigWriters::keepUntouchedLines()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, rewritten);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(ConfigFiles::keepUntouchedLines(before, rewritten), expected);
 }
 
 void TestConfigWriters::generalKeepsEveryEntry()

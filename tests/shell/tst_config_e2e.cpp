@@ -228,6 +228,12 @@ void TestConfigE2e::setChangesOneLineOnThreeCameras()
     }
     const Run show = zoractl({"config", "show", macOf(4), "--page", "stream"});
     QVERIFY2(show.out.contains("stream.port=8554\n"), qPrintable(show.out));
+
+    // A host field goes as the host-name command.
+    const Run host = zoractl({"config", "set", macOf(4), "host.host=gate-4"});
+    QVERIFY2(host.status == 0, qPrintable(host.out + host.err));
+    QCOMPARE(m_sim.get(idOf(4)).value("state").toObject().value("settings").toObject().value("host_name").toString(),
+             QString("gate-4"));
 }
 
 void TestConfigE2e::refusedValueSendsNothing()
@@ -273,6 +279,19 @@ void TestConfigE2e::cloneKeepsTheTargetsNetwork()
     const QJsonObject settings = m_sim.get(idOf(1)).value("state").toObject().value("settings").toObject();
     QCOMPARE(settings.value("ip").toString(), QString("127.0.3.11"));
     QCOMPARE(settings.value("host_name").toString(), QString("yard-1"));
+
+    // With the network it would take the backed-up camera's address and name too.
+    const Run withNetwork = zoractl(
+        {"config", "restore", macOf(1), "--from", backupOf(0), "--clone", "--with-network", "--dry-run"});
+    QVERIFY2(withNetwork.status == 0, qPrintable(withNetwork.out + withNetwork.err));
+    QVERIFY2(withNetwork.out.contains("would send host, network"), qPrintable(withNetwork.out));
+
+    // A backup whose files no longer match their manifest is refused.
+    QDir tampered(backupOf(1));
+    writeAll(tampered.filePath("ddns.conf"), "DDNS_ENABLE=\"1\"\n");
+    const Run broken = zoractl({"config", "show", backupOf(1)});
+    QCOMPARE(broken.status, 2);
+    QVERIFY2(broken.err.contains("does not match its manifest"), qPrintable(broken.err));
 }
 
 QTEST_GUILESS_MAIN(TestConfigE2e)

@@ -111,7 +111,7 @@ CommandSyntax ConfigRestoreCommand::syntax()
 {
     return {u"config restore"_s,
             u"config restore MAC --from DIR/MAC --user ID [--page PAGE...] [--dry-run] [--clone] "
-            u"[--with-network]"_s,
+            u"[--with-network] [--json]"_s,
             uR"x(Gives the camera the configuration kept in a camera folder of config backup:
 each page whose files differ from the backup's is uploaded from the backup's bytes
 and applied, as the window's Save does, and reported. A backup of another model is
@@ -123,12 +123,13 @@ refused. The network and host-name pages are left alone unless --with-network.
                     predecessor's settings)
   --with-network    also give the camera the backup's network and host-name
                     settings (never two cameras on one address: only for a camera
-                    that replaces the one backed up))x"_s
+                    that replaces the one backed up)
+  --json            the result as JSON)x"_s
                 + ConfigShell::cameraHelp(),
             ConfigShell::cameraOptions()
                 + QList<OptionSpec>{{u"--from"_s, 1, 1},   {u"--page"_s, 1, 16},
                                     {u"--dry-run"_s, 0, 0}, {u"--clone"_s, 0, 0},
-                                    {u"--with-network"_s, 0, 0}},
+                                    {u"--with-network"_s, 0, 0}, {u"--json"_s, 0, 0}},
             1};
 }
 
@@ -204,13 +205,14 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
         result = ConfigNetworkRestore::run(context, *backup, mac, *login, wanted(u"network"_s),
                                            wanted(u"host"_s), dryRun, result);
     }
+    const bool interrupted = context.interrupts && context.interrupts->interrupted();
+    if (p.has(u"--json"_s))
+        return ConfigShell::report(context, {result}, u"restored"_s, true, interrupted);
     const QString line = u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac),
                                          ConfigShell::escaped(ShellCommon::oneLine(result.text)));
     if (result.status == ExitOk)
         context.console.out(line);
     else
         context.console.err(line);
-    if (context.interrupts && context.interrupts->interrupted())
-        return ExitInterrupted;
-    return result.status;
+    return interrupted ? int(ExitInterrupted) : result.status;
 }

@@ -149,6 +149,16 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
             finishRefused(job, u"this camera has no audio"_s);
             return;
         }
+        // Cameras with motion detection lock channel 1's model and ID: the page never
+        // writes them there.
+        if (unit.tab == FileTab::CameraControl && PageFiles::HasMotionDetection(model)) {
+            for (const Assignment &a : unit.fields) {
+                if (a.field.name == u"ch1.model"_s || a.field.name == u"ch1.id"_s) {
+                    finishRefused(job, u"%1 is fixed on this camera"_s.arg(a.field.key()));
+                    return;
+                }
+            }
+        }
         const int set = PageFiles::SetOf(unit.tab, model);
         if (!sets.contains(set))
             sets << set;
