@@ -8,6 +8,8 @@
 #include "fileconfig/page_files.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "transfer/firmware_upload_session.h"
+#include "transfer/flash_thread.h"
 
 ConfigJob::ConfigJob(CameraNetwork &network, int record, const LoginEntry &login,
                      const QString &folder, QObject *parent)
@@ -48,6 +50,24 @@ void ConfigJob::transfer(int set, TransferMode mode, Then then)
     m_messenger.clear();
     m_session.configure(ConfigTransfer::forCamera(camera(), row, kind, set, mode));
     m_session.show();
+}
+
+void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResult &)> then)
+{
+    FlashJob j = job;
+    // As long as the upload window waits for the flash to be cleared and written, and
+    // the worker's margin beyond that.
+    const int ticks = j.kernelOnly ? FirmwareUploadSession::kKernelTicks : FirmwareUploadSession::kAllTicks;
+    j.finalReplyMs = ticks * FirmwareUploadSession::kTickMs + FirmwareUploadSession::kFinalReplyMarginMs;
+    auto *worker = new TFlashThread(++m_flashRuns, j, this);
+    connect(worker, &TFlashThread::progress, this,
+            [this](quint64, qint64 done, qint64 total) { emit flashProgress(done, total); });
+    connect(worker, &TFlashThread::finished, this, [this, worker, then](quint64, const TransferResult &result) {
+        worker->deleteLater();
+        then(result);
+    });
+    m_network.endpoint().markSend();
+    worker->start(false);
 }
 
 void ConfigJob::transferEach(QList<int> sets, TransferMode mode, std::function<void()> done)

@@ -4,6 +4,8 @@
 #include "fileconfig/config_fetch_session.h"
 #include "fileconfig/transfer_mode.h"
 #include "protoconfig/credentials.h"
+#include "transfer/flash_job.h"
+#include "transfer/transfer_result.h"
 
 #include <QObject>
 #include <QString>
@@ -40,6 +42,11 @@ public:
 
     // Runs one transfer of a file set; then() hears how it ended, once.
     void transfer(int set, TransferMode mode, Then then);
+    // Stores a firmware image with the upload worker on a thread of its own; then() hears
+    // the worker's result. A camera writing its flash is never cut off: the job waits for
+    // its answer however the run ends.
+    void flash(const FlashJob &job, std::function<void(const TransferResult &)> then);
+
     // Runs the sets one after the other; the first that fails ends the job with its
     // outcome, named by its page. done() runs after the last.
     void transferEach(QList<int> sets, TransferMode mode, std::function<void()> done);
@@ -62,6 +69,8 @@ public:
 
 signals:
     void ended();
+    // Bytes of the firmware image sent so far.
+    void flashProgress(qint64 done, qint64 total);
 
 private:
     void sessionFinished(ConfigFetchSession::Result result);
@@ -78,6 +87,7 @@ private:
     QStringList m_listing;
     QString m_failure;
     bool m_refused = false;
+    quint64 m_flashRuns = 0;
     bool m_finished = false;
     QString m_verdict;
     QString m_text;

@@ -1,6 +1,8 @@
 #include "app/shell/config_job_runner.h"
 
+#include "app/camera_list.h"
 #include "app/shell/config_job.h"
+#include "app/shell/restart_follower.h"
 #include "app/shell/shell_exit.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
@@ -9,6 +11,8 @@ ConfigJobRunner::ConfigJobRunner(CameraNetwork &network, QObject *parent)
     : QObject(parent)
     , m_network(network)
 {
+    m_clock.setInterval(kClockMs);
+    connect(&m_clock, &QTimer::timeout, this, &ConfigJobRunner::clockTick);
 }
 
 ConfigJobRunner::~ConfigJobRunner() = default;
@@ -93,9 +97,42 @@ void ConfigJobRunner::jobDone(int index)
     r.status = job.status();
     r.address = job.camera().Address;
     r.started = true;
+    m_followers.erase(it->second.get());
     m_jobs.erase(it);
     record(index, r);
     startMore();
+}
+
+void ConfigJobRunner::follow(ConfigJob &job, std::function<void(bool back)> then)
+{
+    const int row = m_network.list().rowOfRecord(job.record());
+    if (row < 0) {
+        QMetaObject::invokeMethod(this, [then] { then(false); }, Qt::QueuedConnection);
+        return;
+    }
+    m_network.discovery().startCountdown(row, CameraList::Updating);
+    m_followers[&job] = std::move(then);
+    if (!m_clock.isActive())
+        m_clock.start();
+}
+
+void ConfigJobRunner::clockTick()
+{
+    if (m_followers.empty()) {
+        m_clock.stop();
+        return;
+    }
+    m_network.discovery().pollTick();
+    QList<ConfigJob *> ended;
+    for (const auto &[job, then] : m_followers) {
+        if (RestartFollower(m_network, job->record()).state() != RestartFollower::State::Waiting)
+            ended << job;
+    }
+    for (ConfigJob *job : ended) {
+        const auto then = std::move(m_followers[job]);
+        m_followers.erase(job);
+        then(RestartFollower(m_network, job->record()).state() == RestartFollower::State::Back);
+    }
 }
 
 void ConfigJobRunner::record(int index, const BatchResult &result)

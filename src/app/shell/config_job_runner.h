@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -25,6 +26,7 @@ class ConfigJobRunner final : public QObject
     Q_DISABLE_COPY_MOVE(ConfigJobRunner)
 
 public:
+    static constexpr int kClockMs = 500;
     using Start = std::function<void(ConfigJob &job)>;
     using FolderOf = std::function<QString(const QString &mac)>;
 
@@ -32,6 +34,12 @@ public:
     ~ConfigJobRunner() override;
 
     void setParallel(int n) { m_parallel = qMax(1, n); }
+    // The presence clock of follow() (500 ms).
+    void setClockMs(int ms) { m_clock.setInterval(ms > 0 ? ms : kClockMs); }
+
+    // Follows the job's camera through the restart after an update, as the presence poll
+    // does (asked every 10 s for 60 s), on the runner's one clock; then(back) once.
+    void follow(ConfigJob &job, std::function<void(bool back)> then);
 
     // One result a MAC, in the list's order; a MAC no camera answered for is "not found".
     QList<BatchResult> run(const QStringList &macs, const LoginEntry &login, const FolderOf &folderOf,
@@ -48,6 +56,7 @@ private:
     void startMore();
     void jobDone(int index);
     void record(int index, const BatchResult &result);
+    void clockTick();
 
     CameraNetwork &m_network;
     int m_parallel = 8;
@@ -60,5 +69,7 @@ private:
     int m_next = 0;
     int m_done = 0;
     std::map<int, std::unique_ptr<ConfigJob>> m_jobs;
+    std::map<ConfigJob *, std::function<void(bool)>> m_followers;
+    QTimer m_clock;
     QEventLoop *m_loop = nullptr;
 };

@@ -125,6 +125,15 @@ PageSettings emptySettings(FileTab tab, EventSource source)
 // What each camera's set came to: the lines each file changes, by MAC.
 using SetLog = QHash<QString, QList<ConfigView::LineChange>>;
 
+void collectSecrets(const PageSettings &settings, QStringList *secrets)
+{
+    for (const auto &[key, value] : ConfigFields::values(settings)) {
+        const auto f = ConfigFields::field(key);
+        if (f && f->secret && !value.isEmpty())
+            *secrets << value;
+    }
+}
+
 void finishRefused(ConfigJob &job, const QString &text)
 {
     job.finish(u"refused value"_s, text, ExitUsage);
@@ -173,6 +182,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
         PageCheckContext context;
         context.remote = camera.ConnectionKind == Connection::Remote;
         context.channelOneModelBox = !PageFiles::HasMotionDetection(camera.modelCode());
+        QStringList secrets;
         QList<std::pair<PageSettings, int>> written;
         for (const Unit &unit : units) {
             if (isRecordPage(unit.tab))
@@ -183,6 +193,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 job.finish(u"failed"_s, ConfigFields::pageOf(unit.tab) + u": "_s + ConfigErrorText(e), ExitError);
                 return;
             }
+            collectSecrets(s, &secrets);
             for (const Assignment &a : unit.fields) {
                 QString error;
                 if (!ConfigFields::set(s, a.field.name, a.value, &error)) {
@@ -190,6 +201,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                     return;
                 }
             }
+            collectSecrets(s, &secrets);
             if (const auto failure = CheckPage(s, context)) {
                 finishRefused(job, ConfigFields::pageOf(unit.tab) + u": "_s + failure->text);
                 return;
@@ -212,6 +224,11 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 if (!changed.contains(set))
                     changed << set;
             }
+        }
+        // A line holding a password is not printed.
+        for (ConfigView::LineChange &l : (*log)[job.mac()]) {
+            if (std::any_of(secrets.begin(), secrets.end(), [&l](const QString &v) { return l.line.contains(v); }))
+                l.line = u"(a line holding a password)"_s;
         }
         // The initial video page restarts the camera when applied: it goes last.
         if (changed.removeAll(int(ConfigFileSet::InitialVideo)))

@@ -9,6 +9,8 @@
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
 #include "fileconfig/config_fields.h"
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/config_files.h"
 #include "fileconfig/filter_directory_listing.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
@@ -73,18 +75,48 @@ void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int pa
         QObject::connect(context.interrupts, &InterruptWatch::interrupt, &runner, &ConfigJobRunner::stop);
 }
 
+void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
+                         std::function<void(const QString &)> done)
+{
+    const TConfigItem &camera = job.camera();
+    const QList<int> sets = CameraBackup::setsOf(camera.modelCode(), camera.AudioAvailable != 0);
+    job.transferEach(sets, TransferMode::Download, [&job, sets, root, time, done] {
+        const QDir dir(root);
+        const QString name = CameraBackup::folderName(job.mac());
+        const QString staging = dir.filePath(u"."_s + name + u".partial"_s);
+        const QString finalPath = dir.filePath(name);
+        QDir(staging).removeRecursively();
+        QString error;
+        bool copied = QDir().mkpath(staging);
+        for (int set : sets) {
+            for (const QString &file : ConfigFileSet(set).localNames()) {
+                const auto bytes = ConfigFiles::load(job.folder(), file);
+                copied = copied && (!bytes || ConfigFiles::save(staging, file, *bytes));
+            }
+        }
+        const QStringList daemons = FilterDirectoryListing(job.listing());
+        const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, time);
+        if (!copied) {
+            error = u"cannot write into %1"_s.arg(QDir::toNativeSeparators(staging));
+        } else if (CameraBackup::commit(staging, finalPath, manifest, CameraBackup::settingsOf(job.camera()),
+                                        &error)) {
+            done(finalPath);
+            return;
+        }
+        // Nothing is left that could pass for the camera's backup.
+        QDir(staging).removeRecursively();
+        job.finish(u"failed"_s, error, ExitLocal);
+    });
+}
+
 QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &macs,
                                       const LoginEntry &login, const QString &root, int parallel)
 {
     ConfigJobRunner runner(context.network);
     prepare(runner, context, parallel);
-    const QDir dir(root);
-    auto staging = [&dir](const QString &mac) {
-        return dir.filePath(u"."_s + CameraBackup::folderName(mac) + u".partial"_s);
-    };
-    auto folderOf = [&staging](const QString &mac) {
-        const QString path = staging(mac);
-        QDir(path).removeRecursively();
+    QTemporaryDir scratch;
+    auto folderOf = [&scratch](const QString &mac) {
+        const QString path = QDir(scratch.path()).filePath(CameraBackup::folderName(mac));
         QDir().mkpath(path);
         return path;
     };
@@ -95,27 +127,11 @@ QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &
         });
     }
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    QList<BatchResult> results = runner.run(macs, login, folderOf, [&dir, now](ConfigJob &job) {
-        const TConfigItem &camera = job.camera();
-        const QList<int> sets = CameraBackup::setsOf(camera.modelCode(), camera.AudioAvailable != 0);
-        const QString finalPath = dir.filePath(CameraBackup::folderName(job.mac()));
-        job.transferEach(sets, TransferMode::Download, [&job, sets, finalPath, now] {
-            const QStringList daemons = FilterDirectoryListing(job.listing());
-            const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, now);
-            QString error;
-            if (!CameraBackup::commit(job.folder(), finalPath, manifest,
-                                      CameraBackup::settingsOf(job.camera()), &error)) {
-                job.finish(u"failed"_s, error, ExitLocal);
-                return;
-            }
+    const QList<BatchResult> results = runner.run(macs, login, folderOf, [&root, now](ConfigJob &job) {
+        backUp(job, root, now, [&job](const QString &finalPath) {
             job.finish(u"success"_s, QDir::toNativeSeparators(finalPath), ExitOk);
         });
     });
-    // A camera that failed leaves nothing that could pass for its backup.
-    for (const BatchResult &r : results) {
-        if (r.status != ExitOk)
-            QDir(staging(r.mac)).removeRecursively();
-    }
     context.console.clearStatus();
     return results;
 }

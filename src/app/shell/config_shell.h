@@ -9,9 +9,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
+class ConfigJob;
 class ConfigJobRunner;
+class QDateTime;
 class QTemporaryDir;
 struct ShellContext;
 
@@ -31,6 +34,11 @@ public:
     // and renamed when complete, as config backup keeps them.
     static QList<BatchResult> fetch(ShellContext &context, const QStringList &macs,
                                     const LoginEntry &login, const QString &root, int parallel);
+    // Fetches every page's files of the job's camera into its folder and keeps them as
+    // root/<MAC folder> (written beside, renamed when complete); done() with that path.
+    // A failure ends the job and leaves nothing behind.
+    static void backUp(ConfigJob &job, const QString &root, const QDateTime &time,
+                       std::function<void(const QString &finalPath)> done);
     // A runner with the parallel count, a status line on the console, stopped by Ctrl-C.
     static void prepare(ConfigJobRunner &runner, ShellContext &context, int parallel);
 
