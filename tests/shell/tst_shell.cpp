@@ -91,10 +91,13 @@ void TestShell::statusLineOnlyOnATerminal()
         err.open(QIODevice::WriteOnly);
         ShellConsole console(out, err, terminal);
         console.status("3/50 done, 8 in flight, 0 failed");
+        console.status("cam 1 40%\ncam 2 10%");
         console.out("result");
         QCOMPARE(out.data(), QByteArray("result\n"));
-        // Drawn and wiped before the result, so a terminal shows no stale status.
-        QCOMPARE(err.data(), terminal ? QByteArray("\r\x1b[K3/50 done, 8 in flight, 0 failed\r\x1b[K")
+        // Each status drawn over the last (two lines: from the first one's start), and
+        // wiped before the result, so a terminal shows no stale status.
+        QCOMPARE(err.data(), terminal ? QByteArray("\r\x1b[J3/50 done, 8 in flight, 0 failed"
+                                                   "\r\x1b[Jcam 1 40%\ncam 2 10%\r\x1b[1A\x1b[J")
                                       : QByteArray());
     }
 }

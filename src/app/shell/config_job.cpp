@@ -70,20 +70,24 @@ void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResu
     worker->start(false);
 }
 
-void ConfigJob::transferEach(QList<int> sets, TransferMode mode, std::function<void()> done)
+void ConfigJob::transferEach(QList<int> sets, TransferMode mode, std::function<void()> done,
+                             std::function<void(Outcome)> failed)
 {
     if (sets.isEmpty()) {
         done();
         return;
     }
     const int set = sets.takeFirst();
-    transfer(set, mode, [this, set, sets, mode, done](Outcome outcome) {
-        if (outcome != Outcome::Done) {
-            finish(verdictOf(outcome), QStringLiteral("%1: %2").arg(pageNameOf(set), failureText()),
-                   statusOf(outcome));
+    transfer(set, mode, [this, set, sets, mode, done, failed](Outcome outcome) {
+        if (outcome == Outcome::Done) {
+            transferEach(sets, mode, done, failed);
             return;
         }
-        transferEach(sets, mode, done);
+        m_failure = QStringLiteral("%1: %2").arg(pageNameOf(set), m_failure);
+        if (failed)
+            failed(outcome);
+        else
+            finish(verdictOf(outcome), m_failure, statusOf(outcome));
     });
 }
 

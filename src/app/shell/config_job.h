@@ -47,9 +47,11 @@ public:
     // its answer however the run ends.
     void flash(const FlashJob &job, std::function<void(const TransferResult &)> then);
 
-    // Runs the sets one after the other; the first that fails ends the job with its
-    // outcome, named by its page. done() runs after the last.
-    void transferEach(QList<int> sets, TransferMode mode, std::function<void()> done);
+    // Runs the sets one after the other; done() runs after the last. The first that
+    // fails goes to failed() when given, else it ends the job with its outcome, named by
+    // its page.
+    void transferEach(QList<int> sets, TransferMode mode, std::function<void()> done,
+                      std::function<void(Outcome)> failed = {});
     // The daemon folder's listing of the last fetch that made one.
     const QStringList &listing() const { return m_listing; }
     // The messages of the last transfer that failed, one line, and the exit status that

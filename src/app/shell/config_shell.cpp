@@ -76,11 +76,18 @@ void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int pa
 }
 
 void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
-                         std::function<void(const QString &)> done)
+                         std::function<void(const QString &)> done,
+                         std::function<void(const QString &, int)> failed)
 {
     const TConfigItem &camera = job.camera();
     const QList<int> sets = CameraBackup::setsOf(camera.modelCode(), camera.AudioAvailable != 0);
-    job.transferEach(sets, TransferMode::Download, [&job, sets, root, time, done] {
+    std::function<void(ConfigJob::Outcome)> transferFailed;
+    if (failed) {
+        transferFailed = [&job, failed](ConfigJob::Outcome outcome) {
+            failed(job.failureText(), ConfigJob::statusOf(outcome));
+        };
+    }
+    job.transferEach(sets, TransferMode::Download, [&job, sets, root, time, done, failed] {
         const QDir dir(root);
         const QString name = CameraBackup::folderName(job.mac());
         const QString staging = dir.filePath(u"."_s + name + u".partial"_s);
@@ -105,8 +112,11 @@ void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &t
         }
         // Nothing is left that could pass for the camera's backup.
         QDir(staging).removeRecursively();
-        job.finish(u"failed"_s, error, ExitLocal);
-    });
+        if (failed)
+            failed(error, ExitLocal);
+        else
+            job.finish(u"failed"_s, error, ExitLocal);
+    }, transferFailed);
 }
 
 QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &macs,

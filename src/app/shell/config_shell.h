@@ -36,9 +36,11 @@ public:
                                     const LoginEntry &login, const QString &root, int parallel);
     // Fetches every page's files of the job's camera into its folder and keeps them as
     // root/<MAC folder> (written beside, renamed when complete); done() with that path.
-    // A failure ends the job and leaves nothing behind.
+    // A failure leaves nothing behind and goes to failed(text, status) when given, else
+    // it ends the job.
     static void backUp(ConfigJob &job, const QString &root, const QDateTime &time,
-                       std::function<void(const QString &finalPath)> done);
+                       std::function<void(const QString &finalPath)> done,
+                       std::function<void(const QString &text, int status)> failed = {});
     // A runner with the parallel count, a status line on the console, stopped by Ctrl-C.
     static void prepare(ConfigJobRunner &runner, ShellContext &context, int parallel);
 

@@ -3,6 +3,7 @@
 #include "app/app_options.h"
 #include "app/shell/change_command.h"
 #include "app/shell/config_command.h"
+#include "app/shell/firmware_command.h"
 #include "app/shell/plan_command.h"
 #include "app/shell/register_command.h"
 #include "app/shell/reset_command.h"
@@ -43,7 +44,7 @@ QList<CommandSyntax> ShellCommands::table()
                            SearchRemoteCommand::syntax()};
     for (const ChangeEntry &c : kChanges)
         t << c.syntax();
-    return t + PlanCommand::syntaxes() + ConfigCommand::syntaxes();
+    return t + PlanCommand::syntaxes() + ConfigCommand::syntaxes() + QList<CommandSyntax>{FirmwareCommand::syntax()};
 }
 
 std::optional<CommandSyntax> ShellCommands::find(const QString &name)
@@ -97,6 +98,8 @@ int ShellCommands::run(ShellContext &context, const CommandSyntax &syntax, const
         return PlanCommand::run(context, name, args);
     if (name.startsWith(u"config "_s))
         return ConfigCommand::run(context, name, args);
+    if (name == u"firmware"_s)
+        return FirmwareCommand::run(context, args);
     for (const ChangeEntry &c : kChanges) {
         if (c.syntax().name == name)
             return ChangeCommand::run(context, syntax, args, c.change);

@@ -37,15 +37,24 @@ void ShellConsole::status(const QString &text)
 {
     if (!m_terminal)
         return;
-    // Carriage return and erase to the end of the line: the line is drawn anew.
-    m_err.write("\r\x1b[K" + text.toUtf8());
-    m_statusShown = !text.isEmpty();
+    // Back to the start of the first line drawn, erase to the end of the screen: the
+    // lines are drawn anew.
+    m_err.write(eraseStatus() + text.toUtf8());
+    m_statusLines = text.isEmpty() ? 0 : int(text.count(QLatin1Char('\n'))) + 1;
 }
 
 void ShellConsole::clearStatus()
 {
-    if (!m_statusShown)
+    if (m_statusLines == 0)
         return;
-    m_err.write("\r\x1b[K");
-    m_statusShown = false;
+    m_err.write(eraseStatus());
+    m_statusLines = 0;
+}
+
+QByteArray ShellConsole::eraseStatus() const
+{
+    QByteArray up;
+    if (m_statusLines > 1)
+        up = "\x1b[" + QByteArray::number(m_statusLines - 1) + 'A';
+    return "\r" + up + "\x1b[J";
 }

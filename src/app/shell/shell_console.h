@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QIODevice;
@@ -17,6 +18,7 @@ public:
     void err(const QString &text);
     // A line of progress on standard error, without the program's name.
     void note(const QString &text);
+    // The status drawn over the last one, on a terminal only; lines apart by '\n'.
     void status(const QString &text);
     void clearStatus();
     bool terminal() const { return m_terminal; }
@@ -24,6 +26,8 @@ public:
 private:
     QIODevice &m_out;
     QIODevice &m_err;
+    QByteArray eraseStatus() const;
+
     bool m_terminal;
-    bool m_statusShown = false;
+    int m_statusLines = 0;
 };

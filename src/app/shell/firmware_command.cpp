@@ -1,0 +1,462 @@
+#include "app/shell/firmware_command.h"
+
+#include "app/shell/config_job.h"
+#include "app/shell/config_job_runner.h"
+#include "app/shell/config_shell.h"
+#include "app/shell/interrupt_watch.h"
+#include "app/shell/plan_log.h"
+#include "app/shell/shell_common.h"
+#include "app/shell/shell_console.h"
+#include "app/shell/shell_context.h"
+#include "app/shell/shell_exit.h"
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/system_info_config.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "transfer/flash_job.h"
+#include "transfer/transfer_worker.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kDefaultParallel = 4;
+constexpr int kDefaultCanary = 1;
+constexpr int kBarWidth = 20;
+
+struct Rollout {
+    QString image;
+    QString imageTag;          // the first twelve hex digits of the image's SHA-256
+    bool allData = false;
+    std::optional<QString> expectVersion;
+    QString backupDir;
+    PlanLog *log = nullptr;
+    QString step() const { return u"firmware "_s + imageTag; }
+};
+
+// The cameras in flight as the terminal shows them: a line each with what it waits for
+// and, while the image goes out, a bar and the rate.
+class InFlight
+{
+public:
+    explicit InFlight(ShellConsole &console) : m_console(console) {}
+
+    void phase(const QString &mac, const QString &text)
+    {
+        Line &l = m_lines[mac];
+        l.phase = text;
+        draw(true);
+    }
+    void bytes(const QString &mac, qint64 done, qint64 total)
+    {
+        Line &l = m_lines[mac];
+        if (!l.since.isValid())
+            l.since.start();
+        l.done = done;
+        l.total = total;
+        draw(done == total);
+    }
+    void remove(const QString &mac)
+    {
+        m_lines.erase(mac);
+        draw(true);
+    }
+    void setCounts(int done, int all)
+    {
+        m_done = done;
+        m_all = all;
+        draw(true);
+    }
+
+private:
+    struct Line {
+        QString phase;
+        qint64 done = 0;
+        qint64 total = 0;
+        QElapsedTimer since;
+    };
+
+    void draw(bool now)
+    {
+        if (!m_console.terminal() || (!now && m_drawn.isValid() && m_drawn.elapsed() < 100))
+            return;
+        m_drawn.start();
+        QStringList lines{u"firmware: %1 of %2 cameras done, %3 in flight"_s.arg(m_done).arg(m_all).arg(m_lines.size())};
+        for (const auto &[mac, l] : m_lines) {
+            QString text = u"  %1  %2"_s.arg(mac, l.phase);
+            if (l.phase == u"uploading"_s && l.total > 0) {
+                const int filled = int(kBarWidth * l.done / l.total);
+                const double seconds = qMax<qint64>(1, l.since.elapsed()) / 1000.0;
+                text += u" [%1%2] %3% %4 MB/s"_s.arg(QString(filled, u'#'), QString(kBarWidth - filled, u'-'))
+                            .arg(100 * l.done / l.total)
+                            .arg(l.done / seconds / 1e6, 0, 'f', 1);
+            }
+            lines << text;
+        }
+        m_console.status(lines.join(u'\n'));
+    }
+
+    ShellConsole &m_console;
+    std::map<QString, Line> m_lines;
+    QElapsedTimer m_drawn;
+    int m_done = 0;
+    int m_all = 0;
+};
+
+void readVersion(ConfigJob &job, std::function<void(std::optional<QString>)> then)
+{
+    job.transfer(ConfigFileSet::SystemInfo, TransferMode::Download, [&job, then](ConfigJob::Outcome outcome) {
+        SystemInfoSettings info;
+        if (outcome != ConfigJob::Outcome::Done || SystemInfoConfig::read(job.folder(), info) != ConfigError::None) {
+            then(std::nullopt);
+            return;
+        }
+        then(PageText::fromBytes(info.softwareVersion));
+    });
+}
+
+QString storeFailure(const TransferResult &r)
+{
+    const QString text = !r.lastReply.isEmpty() ? r.lastReply : r.errorText;
+    return text.isEmpty() ? u"the upload failed"_s : text;
+}
+
+// One camera: its backup when asked, its version, the image, its restart and its
+// version again.
+void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, InFlight &shown)
+{
+    const QString mac = job.mac();
+    QObject::connect(&job, &ConfigJob::flashProgress, &job,
+                     [&shown, mac](qint64 done, qint64 total) { shown.bytes(mac, done, total); });
+    auto log = [&job, &plan](const QString &step, const QString &result, const QString &message) {
+        if (plan.log)
+            plan.log->append(job.mac(), step, result, job.camera().Address, message);
+    };
+    auto end = [&job, &plan, &shown, log, mac](const QString &verdict, const QString &text, int status) {
+        log(plan.step(), status == ExitOk ? u"done"_s : u"failed"_s, verdict + u": "_s + text);
+        shown.remove(mac);
+        job.finish(verdict, text, status);
+    };
+    auto upload = [&job, &runner, &plan, &shown, log, end, mac](const QString &before) {
+        shown.phase(mac, u"uploading"_s);
+        const FlashJob flash = FlashJob::firmwareImage(FtpConnection::forCamera(job.camera()), plan.image,
+                                                       !plan.allData);
+        job.flash(flash, [&job, &runner, &plan, &shown, log, end, mac, before](const TransferResult &r) {
+            if (!r.ok()) {
+                end(u"refused"_s, storeFailure(r),
+                    r.outcome == TransferResult::Outcome::ConnectFailed ? ExitAuth : ExitRefused);
+                return;
+            }
+            log(u"upload"_s, u"sent"_s, QString());
+            shown.phase(mac, u"restarting"_s);
+            runner.follow(job, [&job, &plan, &shown, end, mac, before](bool back) {
+                if (!back) {
+                    end(u"not back"_s, u"the camera did not answer within 60 s of its restart"_s, ExitNotBack);
+                    return;
+                }
+                shown.phase(mac, u"reading the version"_s);
+                readVersion(job, [&job, &plan, end, before](std::optional<QString> after) {
+                    if (!after) {
+                        end(u"wrong version"_s, u"the version cannot be read back: "_s + job.failureText(),
+                            ExitRefused);
+                        return;
+                    }
+                    const bool expected = plan.expectVersion ? *after == *plan.expectVersion : *after != before;
+                    if (!expected) {
+                        end(u"wrong version"_s,
+                            plan.expectVersion ? u"version %1, not %2"_s.arg(*after, *plan.expectVersion)
+                                               : u"still version %1"_s.arg(*after),
+                            ExitRefused);
+                        return;
+                    }
+                    end(u"updated"_s, u"version %1 → %2"_s.arg(before, *after), ExitOk);
+                });
+            });
+        });
+    };
+    auto versionThenUpload = [&job, &shown, end, upload, mac] {
+        shown.phase(mac, u"reading the version"_s);
+        readVersion(job, [&job, end, upload](std::optional<QString> before) {
+            if (!before) {
+                end(u"refused"_s, job.failureText(), ConfigJob::statusOf(ConfigJob::Outcome::LoginRefused));
+                return;
+            }
+            upload(*before);
+        });
+    };
+    if (plan.backupDir.isEmpty()) {
+        versionThenUpload();
+        return;
+    }
+    shown.phase(mac, u"backing up"_s);
+    ConfigShell::backUp(
+        job, plan.backupDir, QDateTime::currentDateTimeUtc(),
+        [log, versionThenUpload](const QString &path) {
+            log(u"backup"_s, u"done"_s, QDir::toNativeSeparators(path));
+            versionThenUpload();
+        },
+        [end](const QString &text, int) { end(u"skipped"_s, u"the backup failed: "_s + text, ExitError); });
+}
+
+QString imageTag(const QString &path)
+{
+    QFile f(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (f.open(QIODevice::ReadOnly))
+        hash.addData(&f);
+    return QString::fromLatin1(hash.result().toHex().left(12));
+}
+
+BatchResult skipped(const QString &mac, const QString &text, int status = ExitError)
+{
+    BatchResult r;
+    r.mac = mac;
+    r.verdict = u"skipped"_s;
+    r.text = text;
+    r.status = status;
+    return r;
+}
+
+std::optional<int> count(const ShellArguments &p, const QString &option, int fallback, int least, QString *error)
+{
+    if (!p.has(option))
+        return fallback;
+    bool ok = false;
+    const int n = p.value(option).toInt(&ok);
+    if (!ok || n < least || n > 256) {
+        *error = u"%1: %2 is not a number of cameras (%3..256)"_s.arg(option, p.value(option)).arg(least);
+        return std::nullopt;
+    }
+    return n;
+}
+
+} // namespace
+
+CommandSyntax FirmwareCommand::syntax()
+{
+    return {u"firmware"_s,
+            u"firmware --image FILE (MAC... | --cameras FILE | --model NAME) --user ID [--all-data] "
+            u"[--parallel N] [--canary K] [--expect-version V] [--backup DIR] [--log FILE] [--dry-run] "
+            u"[--json]"_s,
+            uR"x(Updates the firmware of many cameras of one model. Before anything is sent the
+image must be one a camera takes (exactly 3145752 bytes), the cameras are found by
+one scan, and a list that mixes models (or holds cameras this tool cannot update)
+is refused as a whole. The first K cameras (the canaries) go alone; the others
+start only when every canary came back and reports the expected version. Each
+camera: its software version is read (general.conf), the image goes up, the camera
+is followed through its restart as the presence poll does (asked every 10 s for
+60 s) and its version read again. Results: updated, refused (the FTP error), not
+back, wrong version, skipped. Exit 0 only when every camera was updated.
+  --image FILE        the firmware image
+  --model NAME        every camera of this model that answers
+  --cameras FILE      the MACs listed in FILE (one a line, '#' starts a comment)
+  --all-data          write the whole flash ("flash_all": the camera comes back
+                      with factory settings); else the kernel only
+  --parallel N        at most N cameras at once after the canaries (default 4)
+  --canary K          cameras that go first, alone (default 1; 0: none)
+  --expect-version V  the version an updated camera reports; else any version
+                      other than the one before
+  --backup DIR        first back up each camera's configuration as config backup
+                      does; a camera whose backup fails is skipped
+  --log FILE          append a JSON line per camera and step; a second run with
+                      the same log and image skips the cameras already updated
+  --dry-run           print the plan; send nothing
+  --json              the results as JSON
+Ctrl-C starts no new camera; uploads in flight finish (a camera writing its flash
+is never cut off).)x"_s
+                + ConfigShell::cameraHelp(),
+            ConfigShell::cameraOptions()
+                + QList<OptionSpec>{{u"--image"_s, 1, 1},          {u"--cameras"_s, 1, 1},
+                                    {u"--model"_s, 1, 1},          {u"--all-data"_s, 0, 0},
+                                    {u"--canary"_s, 1, 1},         {u"--expect-version"_s, 1, 1},
+                                    {u"--backup"_s, 1, 1},         {u"--log"_s, 1, 1},
+                                    {u"--dry-run"_s, 0, 0},        {u"--json"_s, 0, 0}},
+            0};
+}
+
+int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
+{
+    QString error;
+    auto fail = [&context](const QString &text, int status = ExitUsage) {
+        context.console.err(text);
+        return status;
+    };
+    if (!p.has(u"--image"_s))
+        return fail(u"--image FILE is required"_s);
+    Rollout plan;
+    plan.image = p.value(u"--image"_s);
+    if (!FlashImageValid(plan.image)) {
+        return fail(u"%1 is not an image a camera takes: it must be a readable file of exactly %2 bytes"_s
+                        .arg(QDir::toNativeSeparators(plan.image))
+                        .arg(kFlashImageSize));
+    }
+    plan.imageTag = imageTag(plan.image);
+    plan.allData = p.has(u"--all-data"_s);
+    plan.expectVersion = p.optional(u"--expect-version"_s);
+    plan.backupDir = p.value(u"--backup"_s);
+    auto macs = ConfigShell::macsOf(context, p, nullptr);
+    if (!macs)
+        return ExitUsage;
+    const bool byModel = p.has(u"--model"_s);
+    if (macs->isEmpty() == !byModel)
+        return fail(u"name the cameras: MAC..., --cameras FILE or --model NAME (one of them)"_s);
+    const auto wait = ShellCommon::timeoutMs(p, &error);
+    const auto parallel = wait ? count(p, u"--parallel"_s, kDefaultParallel, 1, &error) : std::nullopt;
+    const auto canary = parallel ? count(p, u"--canary"_s, kDefaultCanary, 0, &error) : std::nullopt;
+    if (!canary)
+        return fail(error);
+    const bool dryRun = p.has(u"--dry-run"_s);
+    std::optional<LoginEntry> login = LoginEntry{};
+    if (!dryRun && !(login = ShellCommon::credentials(p, context, &error)))
+        return fail(error);
+    if (!plan.backupDir.isEmpty() && !QDir().mkpath(plan.backupDir))
+        return fail(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(plan.backupDir)), ExitLocal);
+
+    if (const auto trouble = ConfigShell::locate(context, *macs, byModel, *wait))
+        return *trouble;
+    CameraNetwork &network = context.network;
+    if (byModel) {
+        const QString model = p.value(u"--model"_s);
+        macs->removeIf([&network, &model](const QString &mac) {
+            return network.registry().record(network.recordOfMac(mac)).modelNameText().compare(model, Qt::CaseInsensitive)
+                   != 0;
+        });
+        if (macs->isEmpty())
+            return fail(u"no camera of model %1 answered"_s.arg(model), ExitError);
+    }
+
+    // One model, of the family whose firmware this tool uploads; anything else refuses
+    // the whole list before a byte is sent.
+    std::map<QString, BatchResult> results;
+    QStringList found;
+    for (const QString &mac : *macs) {
+        if (network.recordOfMac(mac) < 0)
+            results[mac] = skipped(mac, u"no camera with this MAC answered"_s);
+        else
+            found << mac;
+    }
+    QStringList others, protocolFamily;
+    if (!found.isEmpty()) {
+        const TConfigItem &first = network.registry().record(network.recordOfMac(found.first()));
+        for (const QString &mac : found) {
+            const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
+            if (!TConfigItem::isFileConfigured(c.modelCode()))
+                protocolFamily << u"%1 (%2)"_s.arg(mac, ConfigShell::escaped(c.modelNameText()));
+            else if (c.modelCode() != first.modelCode() || c.modelNameText() != first.modelNameText())
+                others << u"%1 (%2)"_s.arg(mac, ConfigShell::escaped(c.modelNameText()));
+        }
+        if (!protocolFamily.isEmpty()) {
+            return fail(u"these cameras take no firmware upload from this tool; nothing was sent: %1"_s.arg(
+                protocolFamily.join(u", "_s)));
+        }
+        if (!others.isEmpty()) {
+            return fail(u"the list mixes models: these are not %1 like %2; nothing was sent: %3"_s.arg(
+                ConfigShell::escaped(first.modelNameText()), found.first(), others.join(u", "_s)));
+        }
+    }
+
+    // Cameras a run with this log and image already updated are not sent it again.
+    QString logError;
+    const QSet<QString> done = p.has(u"--log"_s) ? PlanLog::doneSteps(p.value(u"--log"_s), &logError) : QSet<QString>();
+    if (!logError.isEmpty())
+        return fail(logError, ExitLocal);
+    QStringList todo;
+    for (const QString &mac : found) {
+        if (done.contains(PlanLog::key(mac, plan.step()))) {
+            BatchResult r;
+            r.mac = mac;
+            r.verdict = u"updated"_s;
+            r.text = u"updated by an earlier run (log)"_s;
+            r.address = network.registry().record(network.recordOfMac(mac)).Address;
+            results[mac] = r;
+        } else {
+            todo << mac;
+        }
+    }
+    const QStringList canaries = todo.mid(0, *canary);
+    const QStringList rest = todo.mid(*canary);
+
+    if (dryRun) {
+        context.console.out(u"image %1 (SHA-256 %2…), %3; %4 camera(s) to update, %5 already updated"_s
+                                .arg(QDir::toNativeSeparators(plan.image), plan.imageTag,
+                                     plan.allData ? u"the whole flash"_s : u"the kernel"_s)
+                                .arg(todo.size())
+                                .arg(found.size() - todo.size()));
+        const QString row = u"%1  %2  %3  %4  %5"_s;
+        context.console.out(row.arg(u"STAGE"_s, -6).arg(u"MAC"_s, -17).arg(u"MODEL"_s, -8).arg(u"ADDRESS"_s, -15)
+                                .arg(u"HOST"_s));
+        for (const QString &mac : todo) {
+            const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
+            context.console.out(row.arg(canaries.contains(mac) ? u"canary"_s : u"then"_s, -6)
+                                    .arg(mac, -17)
+                                    .arg(ConfigShell::escaped(c.modelNameText()), -8)
+                                    .arg(c.Address, -15)
+                                    .arg(ConfigShell::escaped(c.hostNameText())));
+        }
+        return ExitOk;
+    }
+
+    PlanLog log(p.value(u"--log"_s));
+    if (p.has(u"--log"_s)) {
+        if (!log.open(&error))
+            return fail(error, ExitLocal);
+        plan.log = &log;
+    }
+    QTemporaryDir scratch;
+    ConfigJobRunner runner(network);
+    ConfigShell::prepare(runner, context, *parallel);
+    // The in-flight lines replace the runner's one-line status.
+    QObject::disconnect(&runner, &ConfigJobRunner::statusChanged, nullptr, nullptr);
+    runner.setClockMs(context.clockMs);
+    InFlight shown(context.console);
+    int ended = 0;
+    const int all = int(todo.size());
+    QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [&](int, const BatchResult &r) {
+        shown.setCounts(++ended, all);
+        context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(network, r.mac), r.verdict,
+                                               ConfigShell::escaped(ShellCommon::oneLine(r.text))));
+    });
+    auto folderOf = [&scratch](const QString &mac) {
+        const QString path = QDir(scratch.path()).filePath(CameraBackup::folderName(mac));
+        QDir().mkpath(path);
+        return path;
+    };
+    auto start = [&runner, &plan, &shown](ConfigJob &job) { startCamera(job, runner, plan, shown); };
+    auto interrupted = [&context] { return context.interrupts && context.interrupts->interrupted(); };
+    shown.setCounts(0, all);
+    auto keep = [&results](const QList<BatchResult> &list) {
+        for (const BatchResult &r : list)
+            results[r.mac] = r.verdict == u"not started"_s ? skipped(r.mac, u"stopped before this camera"_s, r.status)
+                                                           : r;
+    };
+    const QList<BatchResult> first = runner.run(canaries, *login, folderOf, start);
+    keep(first);
+    const bool canariesUpdated =
+        std::all_of(first.begin(), first.end(), [](const BatchResult &r) { return r.status == ExitOk; });
+    if (!canariesUpdated) {
+        for (const QString &mac : rest)
+            results[mac] = skipped(mac, u"not started: a canary was not updated"_s);
+    } else if (!interrupted()) {
+        keep(runner.run(rest, *login, folderOf, start));
+    } else {
+        for (const QString &mac : rest)
+            results[mac] = skipped(mac, u"stopped before this camera"_s, ExitInterrupted);
+    }
+    context.console.clearStatus();
+
+    QList<BatchResult> ordered;
+    for (const QString &mac : *macs)
+        ordered << results[mac];
+    return ConfigShell::report(context, ordered, u"updated"_s, p.has(u"--json"_s), interrupted());
+}
