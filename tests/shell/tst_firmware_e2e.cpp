@@ -129,6 +129,12 @@ void TestFirmwareE2e::rolloutOfEight()
     const Run wrong = site.run({macOf(0), "--expect-version", "9.9.9"});
     QCOMPARE(wrong.status, 3);
     QVERIFY2(wrong.out.contains("wrong version"), qPrintable(wrong.out));
+    // A camera already at the version expected is not flashed again.
+    const QString now = site.version(1).section('=', 1).remove('"').trimmed();
+    const Run already = site.run({macOf(1), "--expect-version", now});
+    QCOMPARE(already.status, 0);
+    QVERIFY2(already.out.contains("nothing was sent"), qPrintable(already.out));
+    QCOMPARE(site.flashes(1), 1);
 }
 
 void TestFirmwareE2e::failedCanaryStopsTheRest()

@@ -185,11 +185,17 @@ void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, I
             });
         });
     };
-    auto versionThenUpload = [&job, &shown, end, upload, mac] {
+    auto versionThenUpload = [&job, &plan, &shown, end, upload, mac] {
         shown.phase(mac, u"reading the version"_s);
-        readVersion(job, [&job, end, upload](std::optional<QString> before) {
+        readVersion(job, [&job, &plan, end, upload](std::optional<QString> before) {
             if (!before) {
                 end(u"refused"_s, job.failureText(), ConfigJob::statusOf(ConfigJob::Outcome::LoginRefused));
+                return;
+            }
+            // A camera that already runs the version wanted (one that came back late
+            // from an earlier run, say) is not flashed again.
+            if (plan.expectVersion && *before == *plan.expectVersion) {
+                end(u"updated"_s, u"already at version %1; nothing was sent"_s.arg(*before), ExitOk);
                 return;
             }
             upload(*before);
