@@ -153,6 +153,16 @@ ConfigError WriteKeepingLines(const QString &folder, const PageSettings &setting
     return ConfigError::None;
 }
 
+bool CopySet(const QString &from, const QString &to, int set)
+{
+    for (const QString &name : ConfigFileSet(set).localNames()) {
+        const auto bytes = ConfigFiles::load(from, name);
+        if (bytes && !ConfigFiles::save(to, name, *bytes))
+            return false;
+    }
+    return true;
+}
+
 Snapshot Take(const QString &folder, int set)
 {
     Snapshot snapshot;

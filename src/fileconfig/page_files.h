@@ -31,6 +31,9 @@ ConfigError Write(const QString &folder, const PageSettings &settings);
 // a script's change of one field changes that field's lines only.
 ConfigError WriteKeepingLines(const QString &folder, const PageSettings &settings, int set);
 
+// Copies the set's files that exist in `from` into `to`; false when one cannot be written.
+bool CopySet(const QString &from, const QString &to, int set);
+
 // The local files of a set as they are now (nothing for a missing file), so that a
 // failed upload can put back what the camera still holds.
 using Snapshot = QHash<QString, std::optional<QByteArray>>;

@@ -47,21 +47,17 @@ int ConfigBackupCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(u"--out DIR is required"_s);
         return ExitUsage;
     }
-    const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto parallel = wait ? ShellCommon::parallel(p, &error) : std::nullopt;
-    const auto login = parallel ? ShellCommon::credentials(p, context, &error) : std::nullopt;
-    if (!login) {
-        context.console.err(error);
+    const auto how = ConfigShell::reach(context, p);
+    if (!how)
         return ExitUsage;
-    }
     const QString out = p.value(u"--out"_s);
     if (!QDir().mkpath(out)) {
         context.console.err(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(out)));
         return ExitLocal;
     }
-    if (const auto trouble = ConfigShell::locate(context, *macs, all, *wait))
+    if (const auto trouble = ConfigShell::locate(context, *macs, all, how->timeoutMs))
         return *trouble;
-    const QList<BatchResult> results = ConfigShell::fetch(context, *macs, *login, out, *parallel);
+    const QList<BatchResult> results = ConfigShell::fetch(context, *macs, how->login, out, how->parallel);
     const bool interrupted = context.interrupts && context.interrupts->interrupted();
     return ConfigShell::report(context, results, u"backed up"_s, p.has(u"--json"_s), interrupted);
 }

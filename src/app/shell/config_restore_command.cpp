@@ -12,6 +12,7 @@
 #include "fileconfig/config_fields.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
+#include "fileconfig/page_files.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
@@ -35,16 +36,6 @@ bool sameFiles(const QString &backup, const QString &live, int set)
 {
     for (const QString &name : ConfigFileSet(set).localNames()) {
         if (ConfigFiles::load(backup, name) != ConfigFiles::load(live, name))
-            return false;
-    }
-    return true;
-}
-
-bool copyFiles(const QString &from, const QString &to, int set)
-{
-    for (const QString &name : ConfigFileSet(set).localNames()) {
-        const auto bytes = ConfigFiles::load(from, name);
-        if (bytes && !ConfigFiles::save(to, name, *bytes))
             return false;
     }
     return true;
@@ -87,7 +78,7 @@ void restoreSets(ConfigJob &job, QString backup, QList<int> sets, bool dryRun,
             restoreSets(job, backup, sets, dryRun, log, done);
             return;
         }
-        if (!copyFiles(backup, job.folder(), set)) {
+        if (!PageFiles::CopySet(backup, job.folder(), set)) {
             job.finish(u"failed"_s, page + u": the backup's files cannot be copied"_s, ExitLocal);
             return;
         }
@@ -154,14 +145,11 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
                             u"settings"_s.arg(backup->mac, mac));
         return ExitUsage;
     }
-    const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto login = wait ? ShellCommon::credentials(p, context, &error) : std::nullopt;
-    if (!login) {
-        context.console.err(error);
+    const auto how = ConfigShell::reach(context, p, 1);
+    if (!how)
         return ExitUsage;
-    }
     QStringList macs{mac};
-    if (const auto trouble = ConfigShell::locate(context, macs, false, *wait))
+    if (const auto trouble = ConfigShell::locate(context, macs, false, how->timeoutMs))
         return *trouble;
     const int record = context.network.recordOfMac(mac);
     if (record < 0) {
@@ -192,7 +180,7 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
     auto log = std::make_shared<RestoreLog>();
     const QString from = backup->path;
     const QList<BatchResult> results = runner.run(
-        macs, *login, [&scratch](const QString &) { return scratch.path(); },
+        macs, how->login, [&scratch](const QString &) { return scratch.path(); },
         [&](ConfigJob &job) {
             restoreSets(job, from, sets, dryRun, log, [&job, log, dryRun] {
                 job.finish(dryRun ? u"dry run"_s : u"success"_s, summary(*log, dryRun), ExitOk);
@@ -202,7 +190,7 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
     BatchResult result = results.first();
     if (result.status == ExitOk && p.has(u"--with-network"_s)
         && (wanted(u"network"_s) || wanted(u"host"_s))) {
-        result = ConfigNetworkRestore::run(context, *backup, mac, *login, wanted(u"network"_s),
+        result = ConfigNetworkRestore::run(context, *backup, mac, how->login, wanted(u"network"_s),
                                            wanted(u"host"_s), dryRun, result);
     }
     const bool interrupted = context.interrupts && context.interrupts->interrupted();

@@ -301,14 +301,10 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
             }
         }
     }
-    const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto parallel = wait ? ShellCommon::parallel(p, &error) : std::nullopt;
-    const auto login = parallel ? ShellCommon::credentials(p, context, &error) : std::nullopt;
-    if (!login) {
-        context.console.err(error);
+    const auto how = ConfigShell::reach(context, p);
+    if (!how)
         return ExitUsage;
-    }
-    if (const auto trouble = ConfigShell::locate(context, *macs, false, *wait))
+    if (const auto trouble = ConfigShell::locate(context, *macs, false, how->timeoutMs))
         return *trouble;
 
     const bool dryRun = p.has(u"--dry-run"_s);
@@ -316,9 +312,9 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
     const QDir root(scratch.path());
     auto log = std::make_shared<SetLog>();
     ConfigJobRunner runner(context.network);
-    ConfigShell::prepare(runner, context, *parallel);
+    ConfigShell::prepare(runner, context, how->parallel);
     QList<BatchResult> results = runner.run(
-        *macs, *login,
+        *macs, how->login,
         [&root](const QString &mac) {
             const QString path = root.filePath(CameraBackup::folderName(mac));
             QDir().mkpath(path);
@@ -341,7 +337,7 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
             const TConfigItem &camera = context.network.registry().record(record);
             BatchTask task;
             task.mac = results[i].mac;
-            task.login = *login;
+            task.login = how->login;
             for (const Unit &unit : units) {
                 if (!isRecordPage(unit.tab))
                     continue;
@@ -367,7 +363,7 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
         }
         if (!tasks.isEmpty()) {
             BatchRunner commands(context.network);
-            commands.setParallel(*parallel);
+            commands.setParallel(how->parallel);
             commands.setDryRun(dryRun);
             ShellCommon::prepare(commands, context);
             const QList<BatchResult> sent = commands.run(tasks);

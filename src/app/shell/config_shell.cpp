@@ -9,8 +9,7 @@
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
 #include "fileconfig/config_fields.h"
-#include "fileconfig/config_file_set.h"
-#include "fileconfig/config_files.h"
+#include "fileconfig/page_files.h"
 #include "fileconfig/filter_directory_listing.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
@@ -39,6 +38,22 @@ QString ConfigShell::cameraHelp()
   --password-file FILE      administrator password (else $ZORA_PASSWORD, else asked)
   --timeout S               seconds the scan waits for the cameras (default 3)
   --parallel N              at most N cameras at once (default 8))"_s;
+}
+
+std::optional<ConfigShell::Reach> ConfigShell::reach(ShellContext &context, const ShellArguments &p,
+                                                     int defaultParallel)
+{
+    QString error;
+    const auto wait = ShellCommon::timeoutMs(p, &error);
+    const auto parallel = !wait                      ? std::nullopt
+                          : p.has(u"--parallel"_s) ? ShellCommon::parallel(p, &error)
+                                                   : std::optional<int>(defaultParallel);
+    const auto login = parallel ? ShellCommon::credentials(p, context, &error) : std::nullopt;
+    if (!login) {
+        context.console.err(error);
+        return std::nullopt;
+    }
+    return Reach{*wait, *parallel, *login};
 }
 
 std::optional<int> ConfigShell::locate(ShellContext &context, QStringList &macs, bool all, int timeoutMs)
@@ -95,12 +110,8 @@ void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &t
         QDir(staging).removeRecursively();
         QString error;
         bool copied = QDir().mkpath(staging);
-        for (int set : sets) {
-            for (const QString &file : ConfigFileSet(set).localNames()) {
-                const auto bytes = ConfigFiles::load(job.folder(), file);
-                copied = copied && (!bytes || ConfigFiles::save(staging, file, *bytes));
-            }
-        }
+        for (int set : sets)
+            copied = copied && PageFiles::CopySet(job.folder(), staging, set);
         const QStringList daemons = FilterDirectoryListing(job.listing());
         const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, time);
         if (!copied) {
@@ -193,21 +204,19 @@ std::optional<CameraBackup::Folder> ConfigShell::folderOf(ShellContext &context,
         *status = ExitUsage;
         return std::nullopt;
     }
-    const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto login = wait ? ShellCommon::credentials(p, context, &error) : std::nullopt;
-    if (!login) {
-        context.console.err(error);
+    const auto how = reach(context, p);
+    if (!how) {
         *status = ExitUsage;
         return std::nullopt;
     }
     QStringList macs{mac};
     if (context.network.recordOfMac(mac) < 0) {
-        if (const auto trouble = locate(context, macs, false, *wait)) {
+        if (const auto trouble = locate(context, macs, false, how->timeoutMs)) {
             *status = *trouble;
             return std::nullopt;
         }
     }
-    const QList<BatchResult> r = fetch(context, macs, *login, scratch.path(), 1);
+    const QList<BatchResult> r = fetch(context, macs, how->login, scratch.path(), 1);
     if (r.first().status != ExitOk) {
         context.console.err(u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac), r.first().text));
         *status = r.first().status;

@@ -27,6 +27,16 @@ public:
     static QList<OptionSpec> cameraOptions();
     static QString cameraHelp();
 
+    // What reaching the cameras takes: the scan's wait, how many at once, the login.
+    struct Reach {
+        int timeoutMs = 0;
+        int parallel = 1;
+        LoginEntry login;
+    };
+    // From --timeout, --parallel (defaultParallel without it) and the credentials;
+    // nothing, with the message printed, on a bad one.
+    static std::optional<Reach> reach(ShellContext &context, const ShellArguments &p, int defaultParallel = 8);
+
     // One scan for the MACs (or for every camera when macs is empty and all is set);
     // afterwards macs holds the cameras looked for. An exit status on trouble.
     static std::optional<int> locate(ShellContext &context, QStringList &macs, bool all, int timeoutMs);

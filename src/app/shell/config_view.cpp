@@ -66,16 +66,6 @@ void appendValues(const PageSettings &settings, QList<ConfigView::Value> *out)
     }
 }
 
-bool copySet(const QString &from, const QString &to, int set)
-{
-    for (const QString &name : ConfigFileSet(set).localNames()) {
-        const auto bytes = ConfigFiles::load(from, name);
-        if (bytes && !ConfigFiles::save(to, name, *bytes))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void ConfigView::lineChanges(const QString &page, const QString &file, const QByteArray &a,
@@ -165,7 +155,7 @@ bool ConfigView::unknownLines(const CameraBackup::Folder &a, const CameraBackup:
         // A's files as the page would write B's values into them: the lines that takes
         // are the ones the fields explain.
         const QString x = QDir(scratch.path()).filePath(QString::number(int(tab)));
-        if (!QDir().mkpath(x) || !copySet(a.path, x, setA)) {
+        if (!QDir().mkpath(x) || !PageFiles::CopySet(a.path, x, setA)) {
             *error = u"cannot copy the files into a scratch folder"_s;
             return false;
         }
