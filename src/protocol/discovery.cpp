@@ -108,6 +108,7 @@ void Discovery::pollTick()
 {
     // Every row's counters move as before; the requests they ask for are gathered and
     // each distinct one goes out once, so one broadcast a tick serves every waiting row.
+    // Requests to single addresses go out a few a tick.
     QStringList targets;
     QSet<QString> seen;
     auto ask = [&targets, &seen](const QString &host) {
@@ -164,6 +165,18 @@ void Discovery::pollTick()
             }
         }
     }
-    for (const QString &host : targets)
+    for (const QString &host : targets) {
+        if (host.isEmpty())
+            sendRequest(host);
+        else if (!m_queued.contains(host)) {
+            m_queued.insert(host);
+            m_addressQueue << host;
+        }
+    }
+    const qsizetype now = qMin<qsizetype>(m_addressQueue.size(), kAddressRequestsPerTick);
+    for (qsizetype i = 0; i < now; ++i) {
+        const QString host = m_addressQueue.takeFirst();
+        m_queued.remove(host);
         sendRequest(host);
+    }
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 class CameraRegistry;
 class UdpEndpoint;
@@ -27,8 +29,15 @@ public:
 
     void handleReply(const ReceivedDatagram &datagram, const QString &sender, quint16 length,
                      bool remote);
+    // Requests to single addresses a poll tick sends at most; the rest wait, in row order
+    // and each address once, for the next ticks, so a long saved list never floods the
+    // network however many of its rows ask at once.
+    static constexpr int kAddressRequestsPerTick = 8;
+
     // One tick of the presence poll over every row.
     void pollTick();
+    // Requests to single addresses waiting for a later tick.
+    qsizetype queuedAddressRequests() const { return m_addressQueue.size(); }
     // A row enters the restart watch (restarting or updating).
     void startCountdown(int row, int state);
 
@@ -41,4 +50,6 @@ private:
     UdpEndpoint &m_endpoint;
     CameraRegistry &m_registry;
     qint32 m_ftpPort = 21;
+    QStringList m_addressQueue;
+    QSet<QString> m_queued;
 };

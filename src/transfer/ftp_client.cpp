@@ -308,9 +308,14 @@ bool FtpClient::connectToHost()
 
     closeHandle();
     CURL *curl = curl_easy_init();
-    if (!curl)
+    CURLM *multi = curl_multi_init();
+    if (!curl || !multi) {
+        curl_easy_cleanup(curl);
+        curl_multi_cleanup(multi);
         return fail(QStringLiteral("Cannot create an FTP connection"));
+    }
     m_curl = curl;
+    m_multi = multi;
     m_errorBuffer[0] = '\0';
 
     const QByteArray user = m_user.toLatin1();
@@ -401,7 +406,7 @@ bool FtpClient::perform(const QByteArray &url, const char *operation)
     m_errorBuffer[0] = '\0';
     m_replyLine.clear();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    const CURLcode code = curl_easy_perform(curl);
+    const auto code = CURLcode(run(curl));
     if (code == CURLE_OK)
         return true;
 
@@ -421,6 +426,38 @@ bool FtpClient::perform(const QByteArray &url, const char *operation)
     if (!m_lastReply.isEmpty())
         message += QStringLiteral(" (server: \"%1\")").arg(m_lastReply);
     return fail(message);
+}
+
+int FtpClient::run(void *handle)
+{
+    // What curl_easy_perform does, but never sleeping more than a few milliseconds at a
+    // time: its own wait is up to a second, and after some replies (a 227 among them)
+    // libcurl waits that whole second before it goes on, which made one transfer in
+    // five a second slower.
+    constexpr int kPollMs = 10;
+    CURL *curl = easy(handle);
+    CURLM *multi = static_cast<CURLM *>(m_multi);
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_OK;
+    int running = 1;
+    while (running) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running && curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    int left = 0;
+    while (CURLMsg *message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl)
+            result = message->data.result;
+    }
+    curl_multi_remove_handle(multi, curl);
+    return result;
 }
 
 bool FtpClient::runCommands(const QList<QByteArray> &commands, const char *operation)
@@ -608,6 +645,10 @@ void FtpClient::closeHandle()
     if (m_curl) {
         curl_easy_cleanup(easy(m_curl));
         m_curl = nullptr;
+    }
+    if (m_multi) {
+        curl_multi_cleanup(static_cast<CURLM *>(m_multi));
+        m_multi = nullptr;
     }
     QMutexLocker lock(&m_socketMutex);
     m_controlSocket = -1;

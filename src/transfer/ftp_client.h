@@ -90,6 +90,8 @@ private:
     bool checkName(const QString &name, const char *what);
     bool requireConnection();
     bool perform(const QByteArray &url, const char *operation);
+    // Runs the handle's request to its end; the libcurl result code.
+    int run(void *handle);
     bool runCommands(const QList<QByteArray> &commands, const char *operation);
     QByteArray urlFor(const QString &remoteName) const;
     void resetRequest();
@@ -109,6 +111,7 @@ private:
     Limits m_limits;
 
     void *m_curl = nullptr;
+    void *m_multi = nullptr;   // drives m_curl; holds its connection between operations
     char *m_errorBuffer = nullptr;
     Transfer *m_transfer = nullptr;
     QString m_error;

@@ -63,6 +63,7 @@ private slots:
     void lostRowCyclesSilently();
     void modelFilterRebuildsRows();
     void oneRequestPerTargetATick();
+    void addressRequestsPaced();
     void savedRowsFoundByAddress();
 };
 
@@ -283,6 +284,29 @@ void TestPresence::oneRequestPerTargetATick()
     for (int tick = 1; tick <= 7; ++tick)
         f.discovery.pollTick();
     QCOMPARE(f.sends(), QString("127.0.0.71 127.0.0.72 127.0.0.73 127.0.0.74"));
+    for (int r = 0; r < f.list.count(); ++r)
+        QCOMPARE(f.list.column(r, CameraList::ColAttempts), QString("1"));
+}
+
+void TestPresence::addressRequestsPaced()
+{
+    // Twenty saved rows ask their own addresses on the same tick: the requests go out a
+    // few a tick in row order, each address once, while the counters keep their schedule.
+    Fixture f;
+    QStringList all;
+    for (int i = 0; i < 20; ++i) {
+        all << QString("127.0.1.%1").arg(i + 1);
+        f.registry.addSavedRow(all.last());
+    }
+    for (int tick = 0; tick < 8; ++tick)
+        f.discovery.pollTick();
+    const int per = Discovery::kAddressRequestsPerTick;
+    QCOMPARE(f.sends(), "B " + all.mid(0, per).join(' '));
+    f.sent.clear();
+    f.discovery.pollTick();
+    f.discovery.pollTick();
+    QCOMPARE(f.sends(), all.mid(per).join(' '));
+    QCOMPARE(f.discovery.queuedAddressRequests(), 0);
     for (int r = 0; r < f.list.count(); ++r)
         QCOMPARE(f.list.column(r, CameraList::ColAttempts), QString("1"));
 }
