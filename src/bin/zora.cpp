@@ -7,6 +7,7 @@
 #include "app/zora_ini.h"
 #include "fileconfig/page_settings.h"
 #include "protoconfig/credentials.h"
+#include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 
 #include <QApplication>

@@ -3,6 +3,7 @@
 #include "app/messenger.h"
 #include "app/shared_routines.h"
 #include "app/string_table.h"
+#include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protocol/program_random.h"
 #include "protocol/udp_endpoint.h"

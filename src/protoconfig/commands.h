@@ -1,7 +1,6 @@
 #pragma once
 
 #include "protocol/command_confirmation.h"
-#include "protocol/config_item.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,6 +8,7 @@
 #include <functional>
 
 class CredentialPrompt;
+struct TConfigItem;
 class Messenger;
 class UdpEndpoint;
 

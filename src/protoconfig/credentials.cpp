@@ -1,6 +1,7 @@
 #include "protoconfig/credentials.h"
 
 #include "app/messenger.h"
+#include "protocol/config_item.h"
 #include "protocol/program_random.h"
 
 #include <algorithm>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/check_failure.h"
-#include "protocol/config_item.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -10,6 +9,8 @@
 #include <optional>
 
 class Messenger;
+struct FtpConnectionSetting;
+struct TConfigItem;
 
 inline constexpr int kCredentialBlockSize = 22;
 inline constexpr int kMaxPasswordBytes = 16;

@@ -2,6 +2,7 @@
 
 #include "app/messenger.h"
 #include "app/string_table.h"
+#include "protocol/config_item.h"
 
 LoginForm::LoginForm(Messenger &messenger)
     : m_messenger(messenger)

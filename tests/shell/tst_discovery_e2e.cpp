@@ -2,6 +2,7 @@
 #include "app/camera_list.h"
 #include "app/messenger.h"
 #include "app/shell/admin_tool_core.h"
+#include "protocol/camera_network.h"
 #include "camsim_process.h"
 #include "protocol/config_item.h"
 #include "test_support.h"

@@ -2,6 +2,7 @@
 
 #include "app/messenger.h"
 #include "protocol/command_result_sink.h"
+#include "protocol/config_item.h"
 #include "protocol/local_network_info.h"
 #include "protocol/program_random.h"
 #include "protocol/adapter_source.h"

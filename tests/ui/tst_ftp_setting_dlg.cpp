@@ -1,5 +1,6 @@
 // The FTP connection settings dialog on screen: its controls, its results when driven
 // modally, and the main window's context-menu handlers that open it for a camera.
+#include "protocol/camera_network.h"
 #include "app/camera_list.h"
 #include "app/messenger.h"
 #include "app/ui/main_window.h"

@@ -1,6 +1,7 @@
 // Protocol-configured cameras through the real main window against the simulator: a
 // changed address saved, confirmed, the restart followed until the camera is back; a
 // refused command; a model that has neither PPPoE nor the miscellaneous page.
+#include "protocol/camera_network.h"
 #include "app/camera_list.h"
 #include "app/messenger.h"
 #include "app/ui/main_window.h"

@@ -1,5 +1,6 @@
 // The main window as a user meets it: captions, hidden controls, the list and the page
 // family chosen on selection, against the simulated fleet.
+#include "protocol/camera_network.h"
 #include "app/camera_list.h"
 #include "app/messenger.h"
 #include "app/ui/main_window.h"

@@ -1,5 +1,6 @@
 // The registration and remote-search dialogs opened from their (hidden) handlers, against
 // a simulated camera that no broadcast reaches.
+#include "protocol/camera_network.h"
 #include "app/camera_list.h"
 #include "app/ui/main_window.h"
 #include "camsim_process.h"

@@ -1,6 +1,8 @@
 #include "window_rig_helper.h"
 
+#include "app/app_options.h"
 #include "app/camera_list.h"
+#include "protocol/config_item.h"
 
 #include <QDateTime>
 #include <QFile>

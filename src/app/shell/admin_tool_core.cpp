@@ -1,5 +1,7 @@
 #include "app/shell/admin_tool_core.h"
 
+#include "protocol/camera_network.h"
+
 #include "app/messenger.h"
 #include "app/shared_routines.h"
 #include "app/string_table.h"
@@ -52,6 +54,31 @@ void AdminToolCore::init()
     m_l60.setSelectionSource([this] { return l60Selection(); });
     m_l60.setLocalNetwork(&localNetwork());
     connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
+}
+
+UdpEndpoint &AdminToolCore::endpoint()
+{
+    return m_network.endpoint();
+}
+
+ModelFilterTable &AdminToolCore::models()
+{
+    return m_network.models();
+}
+
+Discovery &AdminToolCore::discovery()
+{
+    return m_network.discovery();
+}
+
+LocalNetworkInfo &AdminToolCore::localNetwork()
+{
+    return m_network.localNetwork();
+}
+
+const AppOptions &AdminToolCore::options() const
+{
+    return m_network.options();
 }
 
 QString AdminToolCore::setUp(qint64 handle)

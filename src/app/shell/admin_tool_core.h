@@ -1,6 +1,5 @@
 #pragma once
 
-#include "protocol/camera_network.h"
 #include "protocol/command_result_sink.h"
 #include "fileconfig/camera_update.h"
 #include "fileconfig/file_pages.h"
@@ -13,9 +12,17 @@
 #include <memory>
 
 class AdapterSource;
+class CameraList;
+class CameraNetwork;
+class CameraRegistry;
 class CommandConfirmation;
 class CredentialPrompt;
+class Discovery;
+class LocalNetworkInfo;
 class Messenger;
+class ModelFilterTable;
+class UdpEndpoint;
+struct AppOptions;
 struct TConfigItem;
 
 // What the main window shows of a camera's settings. The window's page sets implement
@@ -65,21 +72,21 @@ public:
     QString oemIconPath() const;
 
     CameraNetwork &network() { return m_network; }
-    UdpEndpoint &endpoint() { return m_network.endpoint(); }
-    CameraList &list() { return m_network.list(); }
-    ModelFilterTable &models() { return m_network.models(); }
-    CameraRegistry &registry() { return m_network.registry(); }
-    Discovery &discovery() { return m_network.discovery(); }
+    UdpEndpoint &endpoint();
+    CameraList &list() { return m_list; }
+    ModelFilterTable &models();
+    CameraRegistry &registry() { return m_registry; }
+    Discovery &discovery();
     Messenger &messenger() { return m_messenger; }
     L60Pages &l60() { return m_l60; }
     FilePages &files() { return m_files; }
     CameraUpdate &update() { return m_update; }
-    LocalNetworkInfo &localNetwork() { return m_network.localNetwork(); }
+    LocalNetworkInfo &localNetwork();
     // The login dialog and the waiting dialog of commands; the window gives its own,
     // tests and tools give scripted ones.
     void setCredentialPrompt(CredentialPrompt *prompt);
     void setConfirmation(CommandConfirmation *confirmation);
-    const AppOptions &options() const { return m_network.options(); }
+    const AppOptions &options() const;
 
     void setPageHost(PageHost *host) { m_pages = host; }
 

@@ -1,3 +1,4 @@
+#include "protocol/camera_network.h"
 #include "app/ui/main_window.h"
 
 #include "app/shared_routines.h"
