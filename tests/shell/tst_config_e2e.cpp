@@ -248,6 +248,7 @@ void TestConfigE2e::refusedValueSendsNothing()
         {"stream.udp=maybe", 2, "on or off"},         // not a value of the field's kind
         {"system.version=9", 2, "shown only"},
         {"stream.nonsense=1", 2, "no field"},
+        {"camera.ch2.alias=" + QString(65, 'a'), 2, "at most 64"},
     };
     for (const Case &c : cases) {
         const int before = applies(6);

@@ -75,6 +75,13 @@ bool unitsOf(const QStringList &words, QList<Unit> *units, QString *error)
             *error = u"%1 given twice"_s.arg(key);
             return false;
         }
+        // The page's box holds no more; the file would keep what its reader cuts.
+        const QString value = word.mid(eq + 1);
+        if (field->page == u"camera"_s && field->name.endsWith(u".alias"_s)
+            && PageText::toBytes(value).size() > CameraControlSettings::AliasLimit) {
+            *error = u"%1 takes at most %2 characters"_s.arg(key).arg(CameraControlSettings::AliasLimit);
+            return false;
+        }
         seen.insert(key);
         const FileTab tab = *ConfigFields::tabOf(field->page);
         const EventSource source =
