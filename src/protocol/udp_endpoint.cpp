@@ -151,6 +151,8 @@ bool UdpEndpoint::sendCommand(const QString &host, const QByteArray &bytes, QStr
 
 void UdpEndpoint::socketTimeout()
 {
+    if (m_holds > 0)
+        return;
     setStatus(GetString(3263));
     m_socketTimer->stop();
     if (m_socket) {
@@ -158,6 +160,12 @@ void UdpEndpoint::socketTimeout()
         m_socket->deleteLater();
         m_socket = nullptr;
     }
+}
+
+void UdpEndpoint::releaseHold()
+{
+    if (--m_holds == 0 && m_socket)
+        m_socketTimer->start();
 }
 
 UdpEndpoint::Lamp UdpEndpoint::busyTick()

@@ -77,6 +77,21 @@ public:
     // To the camera port.
     bool sendCommand(const QString &host, const QByteArray &bytes, QString *error = nullptr);
 
+    // While a Hold lives the socket is never closed for its listening time: a script that
+    // waits longer for answers than that after its last send still hears them. When the
+    // last Hold goes, the listening time starts again.
+    class Hold
+    {
+    public:
+        explicit Hold(UdpEndpoint &endpoint) : m_endpoint(endpoint) { ++m_endpoint.m_holds; }
+        ~Hold() { m_endpoint.releaseHold(); }
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        UdpEndpoint &m_endpoint;
+    };
+
     bool isOpen() const;
     // Opens the socket now (it opens by itself at the first send); false with the
     // reason when the local port cannot be bound.
@@ -109,6 +124,7 @@ signals:
 
 private:
     bool open(QString *error);
+    void releaseHold();
     void readPending();
     void setStatus(const QString &text);
 
@@ -121,5 +137,6 @@ private:
     quint16 m_cameraPort = 32154;
     int m_sendCounter = 0;
     int m_receiveCounter = 0;
+    int m_holds = 0;
     QString m_status;
 };

@@ -153,6 +153,20 @@ void TestUdpEndpoint::socketLifetime()
     camera.writeDatagram(replyOfType(5), QHostAddress::LocalHost, endpoint.localPort());
     QVERIFY(!replies.wait(300));
     QCOMPARE(replies.count(), 1);
+
+    // A script's wait holds the socket open past its listening time, and the listening
+    // time starts again when the wait is over.
+    QVERIFY(endpoint.send("127.0.0.1", 9, "x"));
+    {
+        const UdpEndpoint::Hold waiting(endpoint);
+        endpoint.socketTimeout();
+        QVERIFY(endpoint.isOpen());
+        camera.writeDatagram(replyOfType(5), QHostAddress::LocalHost, endpoint.localPort());
+        QVERIFY(replies.wait(3000));
+    }
+    QVERIFY(endpoint.socketTimerActive());
+    endpoint.socketTimeout();
+    QVERIFY(!endpoint.isOpen());
 }
 
 void TestUdpEndpoint::lampLightsForFourTicks()

@@ -51,6 +51,9 @@ void TestShell::argumentsJudgedBeforeAnyScan_data()
         << QStringList{"set-hostname", mac, "x", "--parallel", "0"} + login << 2
         << "--parallel: 0 is not a number";
     QTest::newRow("no user") << QStringList{"set-hostname", mac, "x"} << 2 << "";
+    for (const char *bad : {"nan", "-nan", "inf", "-1", "1e400"})
+        QTest::newRow(qPrintable(QString("timeout %1").arg(bad)))
+            << QStringList{"scan", "--timeout", bad} << 2 << "is not a number of seconds";
     QTest::newRow("plan file missing") << QStringList{"plan check", "/nonexistent/plan.csv"} << 2
                                        << "plan.csv";
 }

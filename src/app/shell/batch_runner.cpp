@@ -56,6 +56,7 @@ QList<BatchResult> BatchRunner::run(const QList<BatchTask> &tasks)
     m_clock.start();
     startMore();
     if (!m_flights.empty()) {
+        const UdpEndpoint::Hold listening(m_network.endpoint());
         QEventLoop loop;
         m_loop = &loop;
         loop.exec();

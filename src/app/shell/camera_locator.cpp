@@ -32,6 +32,7 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
     };
     if (allFound())
         return true;
+    const UdpEndpoint::Hold listening(m_network.endpoint());
     QEventLoop loop;
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     QTimer resend;
@@ -60,6 +61,7 @@ int CameraLocator::registerCamera(const QString &host, const QString &portText,
     if (!session.start(host, portText, message))
         return -1;
     if (session.state() == RegisterCameraSession::State::Waiting) {
+        const UdpEndpoint::Hold listening(m_network.endpoint());
         QEventLoop loop;
         QObject::connect(&session, &RegisterCameraSession::finished, &loop, &QEventLoop::quit);
         loop.exec();

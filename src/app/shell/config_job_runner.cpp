@@ -28,6 +28,7 @@ QList<BatchResult> ConfigJobRunner::run(const QStringList &macs, const LoginEntr
     m_next = 0;
     m_done = 0;
     m_stopping = false;
+    const UdpEndpoint::Hold listening(m_network.endpoint());
     QEventLoop loop;
     m_loop = &loop;
     startMore();

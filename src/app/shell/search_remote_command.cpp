@@ -57,6 +57,7 @@ int SearchRemoteCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(error);
         return ExitUsage;
     }
+    const UdpEndpoint::Hold listening(context.network.endpoint());
     QEventLoop loop;
     QTimer giveUp;
     giveUp.setSingleShot(true);

@@ -14,6 +14,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 std::optional<ShellCommon::Format> ShellCommon::formatOf(const ShellArguments &p, QString *error)
@@ -31,7 +33,7 @@ std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *erro
         return 3000;
     bool ok = false;
     const double s = p.value(u"--timeout"_s).toDouble(&ok);
-    if (!ok || s < 0 || s > 3600) {
+    if (!ok || !std::isfinite(s) || s < 0 || s > 3600) {
         *error = u"--timeout: %1 is not a number of seconds (0..3600)"_s.arg(p.value(u"--timeout"_s));
         return std::nullopt;
     }
