@@ -1,11 +1,13 @@
 // zoractl's commands without the process: the argument rules, the console and the
 // statuses for trouble on this computer.
+#include "app/shell/camera_record_format.h"
 #include "app/shell/shell_arguments.h"
 #include "app/shell/shell_commands.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
 #include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "test_support.h"
 
 #include <QBuffer>
@@ -21,6 +23,8 @@ private slots:
     void argumentsJudgedBeforeAnyScan_data();
     void argumentsJudgedBeforeAnyScan();
     void statusLineOnlyOnATerminal();
+    void cameraTextPrintedSafely_data();
+    void cameraTextPrintedSafely();
     void localPortInUse();
 };
 
@@ -103,6 +107,37 @@ void TestShell::statusLineOnlyOnATerminal()
                                                    "\r\x1b[Jcam 1 40%\ncam 2 10%\r\x1b[1A\x1b[J")
                                       : QByteArray());
     }
+}
+
+void TestShell::cameraTextPrintedSafely_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("csv");
+    QTest::newRow("line feed fakes a camera") << QByteArray("cam\nL80\t00:0A:1B:00:00:99")
+                                               << "cam\\x0aL80\\x0900:0A:1B:00:00:99"
+                                               << "\"cam\nL80\\x0900:0A:1B:00:00:99\"";
+    QTest::newRow("terminal escape") << QByteArray("cam\x1b[2J") << "cam\\x1b[2J" << "cam\\x1b[2J";
+    QTest::newRow("C1 control") << QByteArray("cam\x9b" "31m") << "cam\\x9b31m" << "cam\\x9b31m";
+    QTest::newRow("NUL") << QByteArray("ab\0cd", 5) << "ab\\x00cd" << "ab\\x00cd";
+    QTest::newRow("quote and comma") << QByteArray("a,\"b\"") << "a,\"b\"" << "\"a,\"\"b\"\"\"";
+    QTest::newRow("8-bit text kept") << QByteArray("caf\xe9") << QString::fromLatin1("caf\xe9")
+                                     << QString::fromLatin1("caf\xe9");
+}
+
+void TestShell::cameraTextPrintedSafely()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(QString, plain);
+    QFETCH(QString, csv);
+    TConfigItem camera;
+    camera.HostName = host;
+    camera.Address = "127.0.0.5";
+    const QStringList columns = CameraRecordFormat::textLine(camera).split('\t');
+    QCOMPARE(columns.size(), 4);
+    QCOMPARE(columns.last(), plain);
+    QVERIFY(!CameraRecordFormat::textLine(camera).contains('\n'));
+    QCOMPARE(CameraRecordFormat::csvField(camera.hostNameText()), csv);
 }
 
 void TestShell::localPortInUse()

@@ -1,5 +1,7 @@
 #include "app/shell/camera_record_format.h"
 
+#include "app/shell/shell_common.h"
+
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 
@@ -76,8 +78,8 @@ QString CameraRecordFormat::networkTypeName(quint8 networkTypeByte)
 
 QString CameraRecordFormat::textLine(const TConfigItem &camera)
 {
-    return QStringList{camera.modelNameText(), camera.macText(), camera.Address,
-                       camera.hostNameText()}
+    return QStringList{ShellCommon::escaped(camera.modelNameText()), camera.macText(), camera.Address,
+                       ShellCommon::escaped(camera.hostNameText())}
         .join(QLatin1Char('\t'));
 }
 
@@ -137,13 +139,22 @@ QString CameraRecordFormat::csvHeader(bool showSecrets)
 
 QString CameraRecordFormat::csvField(const QString &text)
 {
+    // Line breaks stay (quoted, as RFC 4180 has them); every other control character is
+    // written \xNN, so none reaches a terminal or cuts a record.
+    QString t;
+    t.reserve(text.size());
+    for (QChar c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            t += c;
+        else
+            t += ShellCommon::escaped(QString(c));
+    }
     static const QString special = QStringLiteral(",\"\r\n");
     bool quote = false;
-    for (QChar c : text)
+    for (QChar c : t)
         quote = quote || special.contains(c);
     if (!quote)
-        return text;
-    QString t = text;
+        return t;
     t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + t + QLatin1Char('"');
 }

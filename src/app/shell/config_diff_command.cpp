@@ -2,6 +2,7 @@
 
 #include "app/shell/config_shell.h"
 #include "app/shell/config_view.h"
+#include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
@@ -84,9 +85,9 @@ int ConfigDiffCommand::run(ShellContext &context, const ShellArguments &p)
                                    .toJson(QJsonDocument::Indented));
     } else {
         for (const ConfigView::Difference &d : diffs)
-            context.console.out(ConfigShell::escaped(ConfigView::text(d)));
+            context.console.out(ShellCommon::escaped(ConfigView::text(d)));
         for (const ConfigView::LineChange &l : lines)
-            context.console.out(u"%1: %2 %3"_s.arg(l.file, l.added ? u"+"_s : u"-"_s, ConfigShell::escaped(l.line)));
+            context.console.out(u"%1: %2 %3"_s.arg(l.file, l.added ? u"+"_s : u"-"_s, ShellCommon::escaped(l.line)));
     }
     return diffs.isEmpty() && lines.isEmpty() ? kSame : kDifferent;
 }

@@ -159,8 +159,8 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
     const TConfigItem &camera = context.network.registry().record(record);
     if (camera.modelCode() != backup->modelCode) {
         context.console.err(u"the backup is of a %1 (model code %2), the camera a %3 (model code %4): "
-                            u"refused"_s.arg(ConfigShell::escaped(backup->model)).arg(backup->modelCode)
-                                .arg(ConfigShell::escaped(camera.modelNameText())).arg(camera.modelCode()));
+                            u"refused"_s.arg(ShellCommon::escaped(backup->model)).arg(backup->modelCode)
+                                .arg(ShellCommon::escaped(camera.modelNameText())).arg(camera.modelCode()));
         return ExitUsage;
     }
     auto wanted = [&pages](const QString &page) { return pages->isEmpty() || pages->contains(page); };
@@ -197,7 +197,7 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
     if (p.has(u"--json"_s))
         return ConfigShell::report(context, {result}, u"restored"_s, true, interrupted);
     const QString line = u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac),
-                                         ConfigShell::escaped(ShellCommon::oneLine(result.text)));
+                                         ShellCommon::escaped(ShellCommon::oneLine(result.text)));
     if (result.status == ExitOk)
         context.console.out(line);
     else

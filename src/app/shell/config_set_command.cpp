@@ -397,7 +397,7 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
         for (const QString &mac : *macs) {
             for (const ConfigView::LineChange &l : log->value(mac)) {
                 context.console.out(u"%1 %2: %3 %4"_s.arg(mac, l.file, l.added ? u"+"_s : u"-"_s,
-                                                          ConfigShell::escaped(l.line)));
+                                                          ShellCommon::escaped(l.line)));
             }
         }
     }

@@ -144,7 +144,7 @@ QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &
     if (macs.size() > 1) {
         QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [&context](int, const BatchResult &r) {
             context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac), r.verdict,
-                                                   escaped(ShellCommon::oneLine(r.text))));
+                                                   ShellCommon::escaped(ShellCommon::oneLine(r.text))));
         });
     }
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -260,7 +260,7 @@ int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results
         context.console.out(row.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
         for (const BatchResult &r : results) {
             context.console.out(row.arg(r.mac, -17).arg(r.verdict, -21).arg(r.address, -15)
-                                    .arg(escaped(ShellCommon::oneLine(r.text))));
+                                    .arg(ShellCommon::escaped(ShellCommon::oneLine(r.text))));
         }
         context.console.out(u"%1 of %2 cameras %3"_s.arg(results.size() - failed).arg(results.size()).arg(done));
     }
@@ -269,17 +269,4 @@ int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results
     if (results.size() == 1)
         return results.first().status;
     return failed ? ExitBatch : ExitOk;
-}
-
-QString ConfigShell::escaped(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += u"\\x%1"_s.arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
 }

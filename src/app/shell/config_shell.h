@@ -71,6 +71,4 @@ public:
     // JSON array) and the status that stands for the whole run.
     static int report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
                       bool json, bool interrupted);
-    // Text from a camera, printable on one line: control characters as \xNN.
-    static QString escaped(const QString &text);
 };

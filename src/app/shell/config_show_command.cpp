@@ -2,6 +2,7 @@
 
 #include "app/shell/config_shell.h"
 #include "app/shell/config_view.h"
+#include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
@@ -72,10 +73,10 @@ int ConfigShowCommand::show(ShellContext &context, const ShellArguments &p)
         context.console.outRaw(QJsonDocument(doc).toJson(QJsonDocument::Indented));
         return ExitOk;
     }
-    context.console.out(u"# %1 %2 %3"_s.arg(folder->mac, ConfigShell::escaped(folder->model),
-                                          ConfigShell::escaped(folder->softwareVersion)).trimmed());
+    context.console.out(u"# %1 %2 %3"_s.arg(folder->mac, ShellCommon::escaped(folder->model),
+                                          ShellCommon::escaped(folder->softwareVersion)).trimmed());
     for (const ConfigView::Value &v : values)
-        context.console.out(v.key + u'=' + ConfigShell::escaped(ConfigView::shown(v)));
+        context.console.out(v.key + u'=' + ShellCommon::escaped(ConfigView::shown(v)));
     return ExitOk;
 }
 

@@ -358,9 +358,9 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
         for (const QString &mac : found) {
             const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
             if (!TConfigItem::isFileConfigured(c.modelCode()))
-                protocolFamily << u"%1 (%2)"_s.arg(mac, ConfigShell::escaped(c.modelNameText()));
+                protocolFamily << u"%1 (%2)"_s.arg(mac, ShellCommon::escaped(c.modelNameText()));
             else if (c.modelCode() != first.modelCode() || c.modelNameText() != first.modelNameText())
-                others << u"%1 (%2)"_s.arg(mac, ConfigShell::escaped(c.modelNameText()));
+                others << u"%1 (%2)"_s.arg(mac, ShellCommon::escaped(c.modelNameText()));
         }
         if (!protocolFamily.isEmpty()) {
             return fail(u"these cameras take no firmware upload from this tool; nothing was sent: %1"_s.arg(
@@ -368,7 +368,7 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
         }
         if (!others.isEmpty()) {
             return fail(u"the list mixes models: these are not %1 like %2; nothing was sent: %3"_s.arg(
-                ConfigShell::escaped(first.modelNameText()), found.first(), others.join(u", "_s)));
+                ShellCommon::escaped(first.modelNameText()), found.first(), others.join(u", "_s)));
         }
     }
 
@@ -406,9 +406,9 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
             const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
             context.console.out(row.arg(canaries.contains(mac) ? u"canary"_s : u"then"_s, -6)
                                     .arg(mac, -17)
-                                    .arg(ConfigShell::escaped(c.modelNameText()), -8)
+                                    .arg(ShellCommon::escaped(c.modelNameText()), -8)
                                     .arg(c.Address, -15)
-                                    .arg(ConfigShell::escaped(c.hostNameText())));
+                                    .arg(ShellCommon::escaped(c.hostNameText())));
         }
         return ExitOk;
     }
@@ -431,7 +431,7 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [&](int, const BatchResult &r) {
         shown.setCounts(++ended, all);
         context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(network, r.mac), r.verdict,
-                                               ConfigShell::escaped(ShellCommon::oneLine(r.text))));
+                                               ShellCommon::escaped(ShellCommon::oneLine(r.text))));
     });
     auto folderOf = [&scratch](const QString &mac) {
         const QString path = QDir(scratch.path()).filePath(CameraBackup::folderName(mac));

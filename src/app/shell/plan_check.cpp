@@ -1,5 +1,7 @@
 #include "app/shell/plan_check.h"
 
+#include "app/shell/shell_common.h"
+
 #include <QHash>
 #include <QSet>
 #include <QJsonArray>
@@ -244,6 +246,9 @@ QString PlanCheck::text() const
                  .arg(errors == 1 ? u"error"_s : u"errors"_s)
                  .arg(warnings)
                  .arg(warnings == 1 ? u"warning"_s : u"warnings"_s);
+    // Each entry is one line whatever the cameras' names hold.
+    for (QString &line : lines)
+        line = ShellCommon::escaped(line);
     return lines.join(u'\n') + u'\n';
 }
 

@@ -174,7 +174,21 @@ QString ShellCommon::cameraName(CameraNetwork &network, const QString &mac)
 {
     const int record = network.recordOfMac(mac);
     const QString host = record >= 0 ? network.registry().record(record).hostNameText() : QString();
-    return host.isEmpty() ? mac : u"%1 (%2)"_s.arg(mac, host);
+    return host.isEmpty() ? mac : u"%1 (%2)"_s.arg(mac, escaped(host));
+}
+
+QString ShellCommon::escaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            out += u"\\x%1"_s.arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 QString ShellCommon::oneLine(QString text)

@@ -47,6 +47,10 @@ public:
     // A camera named for messages: "MAC (host)".
     static QString cameraName(CameraNetwork &network, const QString &mac);
     static QString oneLine(QString text);
+    // Text from a camera made safe to print: every control character (C0, DEL and C1,
+    // which terminals act on) as \xNN, so a name cannot fake a line, a column or a
+    // terminal command.
+    static QString escaped(const QString &text);
     // A batch runner with the context's intervals, whose status line the console shows
     // and which Ctrl-C stops.
     static void prepare(BatchRunner &runner, ShellContext &context);
