@@ -12,4 +12,10 @@ public:
     static bool loopbackOnly();
     // Empty when the destination may be used; otherwise the reason it may not.
     static QString refusal(const QHostAddress &destination);
+    // A typed destination before anything is done with it: a numeric form other than
+    // dotted decimal ("127.0.0.030", "0x7f.0.0.1", "127.1") is refused rather than read
+    // as octal, hex or short; under ZORA_LOOPBACK_ONLY a name other than "localhost" is
+    // refused before any lookup, which would itself leave the machine. Empty when the
+    // host may be used (then looked up when it is a name).
+    static QString hostRefusal(const QString &host);
 };

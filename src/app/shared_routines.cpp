@@ -60,17 +60,35 @@ QString LocalHostAddress()
     return last;
 }
 
+std::optional<quint32> DottedDecimal(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const QString &part : parts) {
+        // Decimal only: "030" would be octal and "0x1e" hex to the C library.
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part.front() == QLatin1Char('0')))
+            return std::nullopt;
+        int n = 0;
+        for (QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return std::nullopt;
+            n = n * 10 + (c.unicode() - u'0');
+        }
+        if (n > 255)
+            return std::nullopt;
+        value = (value << 8) | quint32(n);
+    }
+    return value;
+}
+
 quint32 InetAddr(const QString &dotted, bool *ok)
 {
-    // inet_addr accepts only the dotted forms; QHostAddress is stricter about
-    // shorthand forms, which is what the fields of the tool want anyway.
-    QHostAddress address;
-    bool good = address.setAddress(dotted.trimmed())
-                && address.protocol() == QAbstractSocket::IPv4Protocol
-                && dotted.count(QLatin1Char('.')) == 3;
+    const std::optional<quint32> value = DottedDecimal(dotted.trimmed());
     if (ok)
-        *ok = good;
-    return good ? address.toIPv4Address() : 0xFFFFFFFFu;
+        *ok = value.has_value();
+    return value.value_or(0xFFFFFFFFu);
 }
 
 bool IsValidIP(const QString &dotted)

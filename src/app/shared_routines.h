@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 class QAbstractSocket;
@@ -32,4 +34,8 @@ bool FlashImageValid(const QString &path);
 
 // The standard address conversion: dotted text to the four bytes in network order as a
 // host-order number; INADDR_NONE (0xFFFFFFFF) for text that does not convert.
+// Four decimal numbers 0..255 with dots between and nothing else (no leading zeros but a
+// lone "0", no octal, hex or shortened forms), as a host-order value.
+std::optional<quint32> DottedDecimal(const QString &text);
+// The same for a typed field (surrounding blanks allowed); 0xFFFFFFFF when not an address.
 quint32 InetAddr(const QString &dotted, bool *ok = nullptr);

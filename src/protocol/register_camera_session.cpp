@@ -1,5 +1,7 @@
 #include "protocol/register_camera_session.h"
 
+#include "app/send_guard.h"
+
 #include "app/string_table.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"
@@ -35,6 +37,11 @@ void RegisterCameraSession::attachTimer(QTimer *timer)
 
 QList<QHostAddress> RegisterCameraSession::systemResolve(const QString &name, QString *error)
 {
+    if (const QString refused = SendGuard::hostRefusal(name); !refused.isEmpty()) {
+        if (error)
+            *error = refused;
+        return {};
+    }
     const QHostInfo info = QHostInfo::fromName(name);
     QList<QHostAddress> out;
     for (const QHostAddress &a : info.addresses()) {

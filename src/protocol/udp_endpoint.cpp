@@ -115,6 +115,10 @@ bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &byte
     QHostAddress destination;
     if (host.isEmpty() || host == QLatin1String("255.255.255.255")) {
         destination = m_broadcast;
+    } else if (const QString refused = SendGuard::hostRefusal(host); !refused.isEmpty()) {
+        if (error)
+            *error = refused;
+        return false;
     } else if (!destination.setAddress(host)) {
         const QHostInfo info = QHostInfo::fromName(host);
         for (const QHostAddress &a : info.addresses()) {

@@ -173,7 +173,13 @@ std::optional<CheckFailure> CheckNetwork(const L60NetworkSettings &s, bool remot
                                           GetString(3187, QStringLiteral("MTU Value is required")),
                                           QStringLiteral("pppL60MTU")))
             return f;
-        return requireInteger(s.pppMtu, "pppL60MTU");
+        if (auto f = requireInteger(s.pppMtu, "pppL60MTU"))
+            return f;
+        // A tab, line feed or terminal escape would reach the camera as it is.
+        return Checks::RejectUnstorable({
+            {s.pppUser, GetString(3033, QStringLiteral("User ID")), QStringLiteral("pppL60UserID")},
+            {s.pppService, GetString(3035, QStringLiteral("Service Name")), QStringLiteral("pppL60Service")},
+        });
     }
     return std::nullopt;
 }
@@ -184,8 +190,13 @@ std::optional<CheckFailure> CheckHost(const L60HostSettings &s)
     if (auto f = Checks::RequireField(s.host,
                                       GetString(3193, QStringLiteral("Host Name is required")), field))
         return f;
-    return Checks::RejectBlanks(s.host, GetString(3194, QStringLiteral("Host Name has blanks")),
-                                field);
+    if (auto f = Checks::RejectBlanks(s.host, GetString(3194, QStringLiteral("Host Name has blanks")),
+                                      field))
+        return f;
+    return Checks::RejectUnstorable({
+        {s.host, GetString(3046, QStringLiteral("Camera Host Name")), field},
+        {s.domain, GetString(3047, QStringLiteral("Domain Name")), QStringLiteral("editL60Domain")},
+    });
 }
 
 std::optional<CheckFailure> CheckPageAccount(const L60AccountSettings &s)

@@ -156,6 +156,16 @@ void TestL60Settings::networkChecks_data()
                          << "pppL60MTU";
     QTest::newRow("mtu not a number") << ppp([](auto &s) { s.pppMtu = "15x"; }) << false
                                       << "'15x' is not a valid integer value" << "pppL60MTU";
+    QTest::newRow("user with a line feed") << ppp([](auto &s) { s.pppUser = "user\nroot"; }) << false
+                                           << "User ID holds a character the camera cannot store."
+                                           << "pppL60UserID";
+    QTest::newRow("service with an escape") << ppp([](auto &s) { s.pppService = "isp\x1b"; }) << false
+                                            << "Service Name holds a character the camera cannot store."
+                                            << "pppL60Service";
+    QTest::newRow("octal address") << with([](auto &s) { s.ip = "127.0.0.030"; }) << false
+                                   << "IP Address is Invalid" << "editL60IPAddr";
+    QTest::newRow("hex address") << with([](auto &s) { s.gateway = "0x7f.0.0.1"; }) << false
+                                 << "Gatway Address is Invalid" << "editL60Gateway";
 }
 
 void TestL60Settings::networkChecks()
@@ -182,6 +192,9 @@ void TestL60Settings::hostChecks_data()
     QTest::newRow("fine") << "cam1" << "";
     QTest::newRow("empty") << "" << "Host Name is required";
     QTest::newRow("blank") << "cam 1" << "Host Name has blanks";
+    for (const char *bad : {"cam\t1", "cam\n1", "cam\x1b[2J"})
+        QTest::newRow(qPrintable(QString("control character %1").arg(QString(bad).toUtf8().toHex())))
+            << bad << "Camera Host Name holds a character the camera cannot store.";
 }
 
 void TestL60Settings::hostChecks()

@@ -1,7 +1,10 @@
 // zoractl's commands without the process: the argument rules, the console and the
 // statuses for trouble on this computer.
+#include "app/send_guard.h"
+#include "app/shared_routines.h"
 #include "app/shell/camera_record_format.h"
 #include "app/shell/shell_arguments.h"
+#include "app/shell/shell_common.h"
 #include "app/shell/shell_commands.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
@@ -23,6 +26,8 @@ private slots:
     void argumentsJudgedBeforeAnyScan_data();
     void argumentsJudgedBeforeAnyScan();
     void statusLineOnlyOnATerminal();
+    void typedHosts_data();
+    void typedHosts();
     void cameraTextPrintedSafely_data();
     void cameraTextPrintedSafely();
     void localPortInUse();
@@ -106,6 +111,46 @@ void TestShell::statusLineOnlyOnATerminal()
         QCOMPARE(err.data(), terminal ? QByteArray("\r\x1b[J3/50 done, 8 in flight, 0 failed"
                                                    "\r\x1b[Jcam 1 40%\ncam 2 10%\r\x1b[1A\x1b[J")
                                       : QByteArray());
+    }
+}
+
+void TestShell::typedHosts_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("address");  // a dotted decimal address
+    QTest::addColumn<QString>("refusal"); // under ZORA_LOOPBACK_ONLY=1
+    QTest::newRow("address") << "127.0.0.30" << true << "";
+    QTest::newRow("zero") << "127.0.0.0" << true << "";
+    QTest::newRow("octal") << "127.0.0.030" << false << "not an address";
+    QTest::newRow("hex") << "0x7f.0.0.30" << false << "not an address";
+    QTest::newRow("short") << "127.1" << false << "not an address";
+    QTest::newRow("one number") << "2130706433" << false << "not an address";
+    QTest::newRow("too large") << "127.0.0.256" << false << "not an address";
+    QTest::newRow("trailing dot") << "127.0.0.1." << false << "not an address";
+    QTest::newRow("localhost") << "localhost" << false << "";
+    QTest::newRow("a name") << "camera.example" << false << "Refused to look up camera.example";
+}
+
+void TestShell::typedHosts()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, address);
+    QFETCH(QString, refusal);
+    QCOMPARE(ShellCommon::isDottedIPv4(host), address);
+    bool ok = false;
+    InetAddr(host, &ok);
+    QCOMPARE(ok, address);
+    qputenv("ZORA_LOOPBACK_ONLY", "1");
+    const QString why = SendGuard::hostRefusal(host);
+    QCOMPARE(why.isEmpty(), refusal.isEmpty());
+    QVERIFY2(why.contains(refusal), qPrintable(why));
+    // Nothing leaves for a refused host, not even a name lookup.
+    if (!refusal.isEmpty()) {
+        UdpEndpoint endpoint;
+        endpoint.setLocalPort(0);
+        QString error;
+        QVERIFY(!endpoint.send(host, 9, "x", &error));
+        QVERIFY2(error.contains(refusal), qPrintable(error));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/shell/shell_common.h"
 
+#include "app/shared_routines.h"
+
 #include "app/send_guard.h"
 #include "app/shell/batch_runner.h"
 #include "app/shell/camera_record_format.h"
@@ -107,20 +109,7 @@ std::optional<LoginEntry> ShellCommon::credentials(const ShellArguments &p,
 
 bool ShellCommon::isDottedIPv4(const QString &text)
 {
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 3)
-            return false;
-        for (QChar c : part) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return false;
-        }
-        if (part.toInt() > 255)
-            return false;
-    }
-    return true;
+    return DottedDecimal(text).has_value();
 }
 
 QString ShellCommon::localTrouble(CameraNetwork &network)

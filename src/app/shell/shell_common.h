@@ -34,7 +34,7 @@ public:
     // --user with --password-file, $ZORA_PASSWORD or a typed password.
     static std::optional<LoginEntry> credentials(const ShellArguments &p, const ShellContext &context,
                                                  QString *error);
-    // Four numbers 0..255 with dots between and nothing else.
+    // Four decimal numbers 0..255 with dots between and nothing else (DottedDecimal).
     static bool isDottedIPv4(const QString &text);
     // Trouble on this computer that would make every send fail: the local port taken, or
     // a broadcast address the loopback guard refuses. Empty when there is none.
