@@ -213,7 +213,7 @@ int ConfigFetchSession::offer(const ReceivedDatagram &d)
     // Only the apply answer of this run's camera: anything earlier or from another camera
     // belongs to the later receivers.
     if (m_state != State::AwaitingApply || !m_transfer.camera
-        || !d.reply.isFrom(m_transfer.camera->mac()))
+        || !d.reply.isFrom(m_transfer.camera->mac()) || d.senderText() != m_transfer.ftp.host)
         return 0;
     const quint8 type = d.reply.type;
     switch (type) {

@@ -199,6 +199,9 @@ bool FilePages::enterFilePage(const Selection &sel)
     if (tab == FileTab::Audio && !traits.audio)
         return false;
 
+    // The login must not go to an address that may be another device's.
+    if (!Commands::ChooseAddress(camera, &m_messenger))
+        return false;
     if (!camera.FtpSettings)
         camera.FtpSettings = FtpConnectionSetting();
     if (!m_prompt || !RequireCredentials(camera, *m_prompt, &*camera.FtpSettings, &m_messenger))
@@ -325,7 +328,7 @@ void FilePages::submitCommand(const Selection &sel, const CommandBytes &command)
         return;
     const CommandOutcome outcome =
         Commands::Submit(*sel.camera, sel.record, L60::Unicast(*sel.camera), command.bytes,
-                         Commands::kCapacity, *m_confirmation);
+                         Commands::kCapacity, *m_confirmation, &m_messenger);
     if (outcome == CommandOutcome::Success)
         markSaved();
 }

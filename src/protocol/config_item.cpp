@@ -94,3 +94,9 @@ void TConfigItem::updateFromReply(const Zora::DiscoveryReply &reply, const QStri
         PppoeBlock = reply.pppoeBlock;
     takeOptionalBytes(reply);
 }
+
+QString TConfigItem::conflictText() const
+{
+    return QStringLiteral("%1 answered from %2 within one scan: another device may be using its MAC")
+        .arg(macText(), ConflictAddresses.join(QStringLiteral(" and ")));
+}

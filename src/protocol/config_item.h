@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -53,8 +54,15 @@ struct TConfigItem {
     // when a reply leaves their tag out).
     quint8 TagsAnnounced = 0;
     std::optional<FtpConnectionSetting> FtpSettings;
+    // Addresses this MAC answered from within one scan when there was more than one:
+    // another device may be using the camera's MAC. Nothing goes to the camera (no
+    // command, no login) until one address is chosen; empty when there is no doubt.
+    QStringList ConflictAddresses;
 
     bool isFree() const { return Address.isEmpty(); }
+    bool addressInDoubt() const { return !ConflictAddresses.isEmpty(); }
+    // "00:0A:1B:2C:3D:4E answered from 127.0.0.5 and 127.0.0.9 within one scan"
+    QString conflictText() const;
     void zero() { *this = TConfigItem(); }
 
     quint8 modelCode() const { return Header ? quint8(Header->at(8)) : 0; }

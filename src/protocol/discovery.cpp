@@ -22,6 +22,8 @@ void Discovery::attach()
 
 bool Discovery::sendRequest(const QString &host, quint16 port, QString *error)
 {
+    if (host.isEmpty())
+        m_scanAddresses.clear();
     const QByteArray request =
         Zora::BuildDiscoveryRequest(m_registry.models().selectedCode(), !host.isEmpty());
     return m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, error);
@@ -40,18 +42,33 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
 
     CameraList &list = m_registry.list();
     const QString mac = reply->macText();
+    const QString firstAddress = m_scanAddresses.value(mac);
+    if (firstAddress.isEmpty())
+        m_scanAddresses.insert(mac, sender);
     if (const int row = list.rowOfMac(mac); row >= 0) {
         TConfigItem *item = m_registry.recordOfRow(row);
+        // One MAC from two addresses in one scan: the row still follows the last sender,
+        // as a camera that changed address does, but nothing is sent to it until the
+        // user picks one.
+        if (item && !firstAddress.isEmpty() && firstAddress != sender) {
+            for (const QString &a : {firstAddress, sender}) {
+                if (!item->ConflictAddresses.contains(a))
+                    item->ConflictAddresses << a;
+            }
+        }
         list.setText(row, CameraList::ColIp, sender);
         list.setIcon(row, CameraList::Present);
         list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
         if (item)
             item->updateFromReply(*reply, sender);
-        // Registered by its address: a camera listed before is remote from now on.
+        // Registered by its address: a camera listed before is remote from now on, and
+        // the address the user named is the one it is reached at.
         if (remote) {
             list.setCounter(row, CameraList::ColKind, int(Connection::Remote));
-            if (item)
+            if (item) {
                 item->ConnectionKind = Connection::Remote;
+                item->ConflictAddresses.clear();
+            }
         }
         emit rowAnswered(row, false);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -52,4 +53,8 @@ private:
     qint32 m_ftpPort = 21;
     QStringList m_addressQueue;
     QSet<QString> m_queued;
+    // MAC -> the address it first answered the last broadcast request from. A camera
+    // that comes back at another address answers a later request; two addresses for
+    // one request are two devices.
+    QHash<QString, QString> m_scanAddresses;
 };

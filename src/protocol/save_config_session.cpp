@@ -65,6 +65,7 @@ bool SaveConfigSession::setRequest(const QByteArray &bytes, int capacity, int le
 
 bool SaveConfigSession::prepare(const ConfirmRequest &request)
 {
+    m_cameraAddress = request.address;
     setTarget(request.unicast, request.address);
     setExpectedMac(request.mac);
     setRow(request.recordIndex);
@@ -145,8 +146,9 @@ void SaveConfigSession::showMessage(const QString &text)
 int SaveConfigSession::offer(const ReceivedDatagram &d)
 {
     m_endpoint.markReceive();
-    // A reply too short to carry a MAC cannot be the camera's answer.
-    if (!d.reply.isFrom(m_mac))
+    // A reply too short to carry a MAC cannot be the camera's answer, nor one from another
+    // address than the camera was last seen at (a device answering with its MAC).
+    if (!d.reply.isFrom(m_mac) || (!m_cameraAddress.isEmpty() && d.senderText() != m_cameraAddress))
         return 0;
     setTimer(false);
     const quint8 type = d.reply.type;

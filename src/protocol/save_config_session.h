@@ -95,6 +95,7 @@ private:
     quint16 m_port = 32154;
     bool m_unicast = false;
     QString m_address;
+    QString m_cameraAddress;   // where the camera was last seen; only its replies count
     QByteArray m_mac;
     int m_row = -1;
     int m_ticks = 0;

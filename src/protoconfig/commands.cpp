@@ -274,9 +274,24 @@ CommandBytes ControlCommand(const TConfigItem &camera, const QString &rowKind, q
     return w.finish();
 }
 
-CommandOutcome Submit(const TConfigItem &camera, int recordIndex, bool unicast,
-                      const QByteArray &bytes, int capacity, CommandConfirmation &confirmation)
+bool ChooseAddress(TConfigItem &camera, Messenger *messenger)
 {
+    if (!camera.addressInDoubt())
+        return true;
+    if (!messenger
+        || !messenger->ask(camera.conflictText() + QStringLiteral(".\n\nSend to %1, where it answered last?")
+                                                       .arg(camera.Address),
+                           GetString(3169, QStringLiteral("Warning"))))
+        return false;
+    camera.ConflictAddresses.clear();
+    return true;
+}
+
+CommandOutcome Submit(TConfigItem &camera, int recordIndex, bool unicast, const QByteArray &bytes,
+                      int capacity, CommandConfirmation &confirmation, Messenger *messenger)
+{
+    if (!ChooseAddress(camera, messenger))
+        return CommandOutcome::NotSent;
     ConfirmRequest request;
     request.unicast = unicast;
     request.address = camera.Address;
@@ -316,7 +331,7 @@ CommandOutcome SendResetToDefaults(TConfigItem *camera, int recordIndex, const Q
     }
     return Commands::Submit(*camera, recordIndex,
                             Commands::UnicastTarget(*camera, unicastWhenLocal), c.bytes,
-                            Commands::kResetCapacity, env.confirmation);
+                            Commands::kResetCapacity, env.confirmation, &env.messenger);
 }
 
 bool IssueControlCommand(const TConfigItem *camera, const QString &rowKind, UdpEndpoint &endpoint,

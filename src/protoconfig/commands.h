@@ -87,8 +87,13 @@ CommandBytes ControlCommand(const TConfigItem &camera, const QString &rowKind, q
                             quint8 argument, const CommandSources &sources);
 
 // Hands a built command to the confirmation step: target, MAC (offsets 9..14), row, bytes.
-CommandOutcome Submit(const TConfigItem &camera, int recordIndex, bool unicast,
-                      const QByteArray &bytes, int capacity, CommandConfirmation &confirmation);
+// A camera whose address is in doubt (its MAC answered from two addresses) gets nothing
+// unless the user, asked through messenger, takes the address it answered from last.
+CommandOutcome Submit(TConfigItem &camera, int recordIndex, bool unicast, const QByteArray &bytes,
+                      int capacity, CommandConfirmation &confirmation, Messenger *messenger = nullptr);
+// The question for a camera whose address is in doubt; true when the user took the last
+// address (the doubt is then over), false without a messenger.
+bool ChooseAddress(TConfigItem &camera, Messenger *messenger);
 
 } // namespace Commands
 

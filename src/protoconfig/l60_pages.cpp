@@ -485,7 +485,7 @@ void L60Pages::submit(TConfigItem &camera, int record, const CommandBytes &comma
     if (!m_confirmation)
         return;
     Commands::Submit(camera, record, L60::Unicast(camera), command.bytes, Commands::kCapacity,
-                     *m_confirmation);
+                     *m_confirmation, &m_messenger);
 }
 
 void L60Pages::btnL60SaveClick()

@@ -50,6 +50,7 @@ private slots:
     void refusedValuesSendNothing_data();
     void refusedValuesSendNothing();
     void remoteCameraByRegistration();
+    void spoofedMacSendsNothing();
 };
 
 void TestZoractl::scanFormats_data()
@@ -409,6 +410,28 @@ void TestZoractl::remoteCameraByRegistration()
     r = tool.run({"search-remote", "127.0.0.71", "--port", "70000"});
     QCOMPARE(r.status, 2);
     QVERIFY2(r.err.contains("Port must be beteen 1 to 65535"), qPrintable(r.err));
+}
+
+void TestZoractl::spoofedMacSendsNothing()
+{
+    // A second device answers every scan with camera a's MAC: no command and no login
+    // goes anywhere until an address is named.
+    CamSimProcess sim;
+    QVERIFY2(sim.start(QJsonArray{plainCamera("a", kMacA, "127.0.0.71"),
+                                  plainCamera("spoof", kMacA, "127.0.0.79")}),
+             qPrintable(sim.errorString()));
+    Tool tool(sim);
+    Run r = tool.run(QStringList{"set-hostname", kMacA, "taken"} + tool.login());
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains("answered from 127.0.0.7") && r.err.contains("--remote"), qPrintable(r.err));
+    r = tool.run(QStringList{"config", "show", kMacA} + tool.login());
+    QVERIFY(r.status != 0);
+    QCOMPARE(commandsLogged(sim, "a") + commandsLogged(sim, "spoof"), 0);
+    // Named by its address, the camera is reached there and only there.
+    r = tool.run(QStringList{"set-hostname", kMacA, "mine", "--remote", "127.0.0.71"} + tool.login());
+    QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+    QCOMPARE(commandsLogged(sim, "a"), 1);
+    QCOMPARE(commandsLogged(sim, "spoof"), 0);
 }
 
 QTEST_GUILESS_MAIN(TestZoractl)

@@ -129,6 +129,13 @@ void BatchRunner::startStep(Flight &f)
         endStep(f, QStringLiteral("failed"), f.result.text);
         return;
     }
+    if (camera.addressInDoubt()) {
+        f.result.verdict = QStringLiteral("address in doubt");
+        f.result.text = camera.conflictText() + QStringLiteral("; nothing was sent (name the camera's address with --remote IP)");
+        f.result.status = ExitError;
+        endStep(f, QStringLiteral("failed"), f.result.text);
+        return;
+    }
     const QString rowKind = m_network.list().column(row, CameraList::ColKind);
     const CameraChange::Built built = step.change.build(camera, rowKind, CommandSources{});
     if (built.refused) {

@@ -40,10 +40,16 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
         QObject::connect(&resend, &QTimer::timeout, &loop, [this] { m_network.discovery().scan(); });
         resend.start(resendMs);
     }
+    // Once every camera looked for answered, a moment more: a second device answering
+    // with one of their MACs answers the same request about as fast, and its reply puts
+    // that camera's address in doubt before anything is sent to it.
+    QTimer grace;
+    grace.setSingleShot(true);
+    QObject::connect(&grace, &QTimer::timeout, &loop, &QEventLoop::quit);
     const auto answered = QObject::connect(&m_network.discovery(), &Discovery::rowAnswered, &loop,
-                                           [&loop, allFound] {
-                                               if (allFound())
-                                                   loop.quit();
+                                           [&grace, allFound] {
+                                               if (allFound() && !grace.isActive())
+                                                   grace.start(kAnswerGraceMs);
                                            });
     loop.exec();
     QObject::disconnect(answered);

@@ -12,10 +12,13 @@ class CameraNetwork;
 class CameraLocator final
 {
 public:
+    // How long a scan still listens after the last camera looked for answered.
+    static constexpr int kAnswerGraceMs = 250;
+
     explicit CameraLocator(CameraNetwork &network);
 
     // One broadcast discovery request, then waits timeoutMs, or less when every MAC of
-    // wanted (MAC text) has answered. With resendMs the request goes again that often
+    // wanted (MAC text) has answered (and kAnswerGraceMs more). With resendMs the request goes again that often
     // while a wanted camera is missing (one busy restarting misses a single request).
     // False with the send error.
     bool scan(int timeoutMs, const QStringList &wanted = {}, QString *error = nullptr,

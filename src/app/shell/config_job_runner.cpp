@@ -68,6 +68,17 @@ void ConfigJobRunner::startMore()
             record(index, r);
             continue;
         }
+        const TConfigItem &camera = m_network.registry().record(recordIndex);
+        if (camera.addressInDoubt()) {
+            // No login goes to an address that may be another device's.
+            BatchResult r;
+            r.mac = mac;
+            r.verdict = QStringLiteral("address in doubt");
+            r.text = camera.conflictText() + QStringLiteral("; nothing was sent");
+            r.status = ExitError;
+            record(index, r);
+            continue;
+        }
         auto job = std::make_unique<ConfigJob>(m_network, recordIndex, m_login, m_folderOf(mac));
         ConfigJob *raw = job.get();
         connect(raw, &ConfigJob::ended, this, [this, index] {
