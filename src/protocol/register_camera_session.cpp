@@ -1,6 +1,7 @@
 #include "protocol/register_camera_session.h"
 
 #include "app/send_guard.h"
+#include "app/shared_routines.h"
 
 #include "app/string_table.h"
 #include "protocol/datagram.h"
@@ -107,8 +108,16 @@ QList<QHostAddress> RegisterCameraSession::resolve(QString *error)
 {
     QHostAddress address;
     QList<QHostAddress> found;
-    if (address.setAddress(m_target) && address.protocol() == QAbstractSocket::IPv4Protocol) {
-        found << address;
+    bool letters = false;
+    for (QChar c : m_target)
+        letters = letters || c.isLetter();
+    const bool numeric = !letters || (address.setAddress(m_target) && address.protocol() == QAbstractSocket::IPv4Protocol);
+    if (const std::optional<quint32> dotted = DottedDecimal(m_target)) {
+        found << QHostAddress(*dotted);
+    } else if (numeric) {
+        // "127.0.0.030" would be octal to the address parser: refused, not guessed at.
+        if (error)
+            *error = SendGuard::hostRefusal(m_target);
     } else {
         QString why;
         found = m_resolver ? m_resolver(m_target, &why) : QList<QHostAddress>();

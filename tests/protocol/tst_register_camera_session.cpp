@@ -37,6 +37,8 @@ private slots:
     void schedule();
     void portTexts_data();
     void portTexts();
+    void oddAddressesRefused_data();
+    void oddAddressesRefused();
     void replies_data();
     void replies();
     void unresolvableName();
@@ -114,6 +116,26 @@ void TestRegisterCameraSession::portTexts()
         QCOMPARE(f.sent.first().port, quint16(port.toUInt()));
     else
         QCOMPARE(f.session.state(), RegisterCameraSession::State::Idle);
+}
+
+void TestRegisterCameraSession::oddAddressesRefused_data()
+{
+    // Read as octal, hex or short, each would reach another address than the one typed.
+    QTest::addColumn<QString>("target");
+    QTest::newRow("octal") << "127.0.0.030";
+    QTest::newRow("hex") << "0x7f.0.0.1";
+    QTest::newRow("short") << "127.1";
+}
+
+void TestRegisterCameraSession::oddAddressesRefused()
+{
+    QFETCH(QString, target);
+    Fixture f;
+    QString said;
+    QVERIFY(!f.session.start(target, "32154", &said));
+    QVERIFY2(said.contains("is not an address"), qPrintable(said));
+    QCOMPARE(f.sent.size(), 0);
+    QCOMPARE(f.session.state(), RegisterCameraSession::State::Idle);
 }
 
 void TestRegisterCameraSession::replies_data()
