@@ -1,5 +1,7 @@
 #include "app/shell/site_plan.h"
 
+#include "app/shared_routines.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -185,24 +187,7 @@ QString SitePlan::normalMac(const QString &text)
 
 std::optional<quint32> SitePlan::ipv4(const QString &text)
 {
-    const QStringList parts = text.split(u'.');
-    if (parts.size() != 4)
-        return std::nullopt;
-    quint32 address = 0;
-    for (const QString &p : parts) {
-        // A leading zero reads as octal to some parsers: refused rather than guessed.
-        if (p.isEmpty() || p.size() > 3 || (p.size() > 1 && p.startsWith(u'0')))
-            return std::nullopt;
-        for (QChar c : p) {
-            if (!isDigit(c))
-                return std::nullopt;
-        }
-        const uint n = p.toUInt();
-        if (n > 255)
-            return std::nullopt;
-        address = (address << 8) | n;
-    }
-    return address;
+    return DottedDecimal(text);
 }
 
 QString SitePlan::ipv4Text(quint32 a)
