@@ -1,8 +1,13 @@
 #include "app/profile_file.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
 #include <QSaveFile>
+#include <QSet>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -120,6 +125,28 @@ Place locate(const QByteArray &data, const QList<Line> &lines, QByteArrayView se
     return place;
 }
 
+// Text that cannot change where the file's lines begin and end.
+bool plainText(QByteArrayView text)
+{
+    return !text.contains('\n') && !text.contains('\r');
+}
+
+// A section name that the header written for it gives back.
+bool plainSection(QByteArrayView section)
+{
+    return plainText(section) && !section.contains(']');
+}
+
+// A key whose line is a key line of that key alone, compared the same with any case
+// rule: ASCII, no '=', not empty and not starting like a section header.
+bool plainKey(QByteArrayView key)
+{
+    const QByteArrayView k = key.trimmed();
+    if (k.isEmpty() || k.startsWith('[') || k.contains('=') || !plainText(k))
+        return false;
+    return std::all_of(k.begin(), k.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 } // namespace
 
 ProfileFile::ProfileFile(QString path)
@@ -134,10 +161,34 @@ bool ProfileFile::exists() const
 
 QByteArray ProfileFile::load() const
 {
+    return contents().value_or(QByteArray());
+}
+
+std::optional<QByteArray> ProfileFile::contents(QString *error) const
+{
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return QByteArray();
+    // Checked before opening: a FIFO would block the read until someone writes to it.
+    if (!info.isFile()) {
+        if (error)
+            *error = info.isDir() ? QStringLiteral("it is a directory")
+                                  : QStringLiteral("it is not a regular file");
+        return std::nullopt;
+    }
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 QByteArray ProfileFile::readString(QByteArrayView section, QByteArrayView key,
@@ -162,15 +213,28 @@ bool ProfileFile::hasKey(QByteArrayView section, QByteArrayView key) const
 
 bool ProfileFile::writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
-    QByteArray updated = update(load(), section, key, value);
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(updated) != updated.size()) {
-        file.cancelWriting();
+    return writeStrings(section, {{key.toByteArray(), value.toByteArray()}});
+}
+
+bool ProfileFile::writeStrings(QByteArrayView section, const Entries &entries)
+{
+    // Writing what an unreadable file was taken to hold would replace all of it with
+    // the few keys being set.
+    QString why;
+    std::optional<QByteArray> updated = contents(&why);
+    if (!updated) {
+        m_error = QStringLiteral("Cannot read %1: %2; it was left as it is").arg(m_path, why);
         return false;
     }
-    return file.commit();
+    *updated = updateAll(*updated, section, entries);
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*updated) != updated->size()
+        || !file.commit()) {
+        m_error = QStringLiteral("Cannot write %1: %2").arg(m_path, file.errorString());
+        return false;
+    }
+    m_error.clear();
+    return true;
 }
 
 QByteArray ProfileFile::lookup(const QByteArray &contents, QByteArrayView section,
@@ -220,6 +284,113 @@ QByteArray ProfileFile::update(const QByteArray &contents, QByteArrayView sectio
     if (!result.isEmpty() && !result.endsWith('\n'))
         result += eol;
     result += '[' + section.toByteArray() + ']' + eol + entry;
+    return result;
+}
+
+QByteArray ProfileFile::updateAll(const QByteArray &contents, QByteArrayView section,
+                                  const Entries &entries)
+{
+    // update() splits and searches the whole file for each key: seconds for a hundred
+    // keys of a 20 MB file. Names and values without line breaks (and keys that are
+    // ASCII words) leave the lines of the file in place, so one pass finds every key
+    // and the new lines form one block after the section's last entry.
+    const auto sequential = [&] {
+        QByteArray result = contents;
+        for (const auto &[key, value] : entries)
+            result = update(result, section, key, value);
+        return result;
+    };
+    if (entries.isEmpty())
+        return contents;
+    if (!plainSection(section))
+        return sequential();
+    QSet<QByteArray> wanted;
+    for (const auto &[key, value] : entries) {
+        if (!plainKey(key) || !plainText(value))
+            return sequential();
+        wanted.insert(key.trimmed().toLower());
+    }
+
+    const QList<Line> lines = splitLines(contents);
+    const QByteArray eol = lineBreakOf(contents);
+    qsizetype header = -1;
+    qsizetype last = -1;
+    QHash<QByteArray, qsizetype> found; // the first line of each wanted key
+    QByteArray probe; // reused: no allocation a line
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArrayView text = textOf(contents, lines[i]);
+        QByteArrayView name;
+        if (sectionName(text, &name)) {
+            if (header >= 0)
+                break;
+            if (sameName(name, section))
+                header = last = i;
+            continue;
+        }
+        if (header < 0)
+            continue;
+        if (!text.trimmed().isEmpty())
+            last = i;
+        QByteArrayView k, v;
+        if (!keyLine(text, &k, &v))
+            continue;
+        probe.resize(k.size());
+        for (qsizetype c = 0; c < k.size(); ++c)
+            probe[c] = (k[c] >= 'A' && k[c] <= 'Z') ? char(k[c] - 'A' + 'a') : k[c];
+        if (wanted.contains(probe) && !found.contains(probe))
+            found.insert(probe, i);
+    }
+    // A last line without a break that ends in CR: where its CR goes depends on the order
+    // of the writes.
+    if (header >= 0 && lines[last].end == lines[last].textEnd
+        && textOf(contents, lines[last]).endsWith('\r'))
+        return sequential();
+
+    // Each changed or added line as the part up to its '=' and the value.
+    struct Entry {
+        QByteArray prefix;
+        QByteArray value;
+    };
+    QMap<qsizetype, Entry> changed; // by line, in file order
+    QList<Entry> added;
+    QHash<QByteArray, qsizetype> addedAt;
+    for (const auto &[key, value] : entries) {
+        const QByteArray name = key.trimmed().toLower();
+        if (const auto line = found.constFind(name); line != found.constEnd()) {
+            const QByteArrayView text = textOf(contents, lines[*line]);
+            changed[*line] = {text.first(text.indexOf('=') + 1).toByteArray(), value};
+        } else if (const auto at = addedAt.constFind(name); at != addedAt.constEnd()) {
+            added[*at].value = value;
+        } else {
+            addedAt.insert(name, added.size());
+            added.append({key + '=', value});
+        }
+    }
+
+    QByteArray block;
+    for (const Entry &e : added)
+        block += e.prefix + e.value + eol;
+    if (header < 0) {
+        QByteArray result = contents;
+        if (!result.isEmpty() && !result.endsWith('\n'))
+            result += eol;
+        return result + '[' + section.toByteArray() + ']' + eol + block;
+    }
+    QByteArray result;
+    result.reserve(contents.size() + block.size() + eol.size());
+    qsizetype copied = 0;
+    for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
+        const Line &line = lines[it.key()];
+        result.append(contents.constData() + copied, line.begin - copied);
+        result += it->prefix + it->value;
+        copied = line.textEnd;
+    }
+    const Line &after = lines[last];
+    result.append(contents.constData() + copied, after.end - copied);
+    if (!block.isEmpty() && after.end == after.textEnd)
+        result += eol;
+    result += block;
+    result.append(contents.constData() + after.end, contents.size() - after.end);
     return result;
 }
 

@@ -2,7 +2,11 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
+
+#include <optional>
+#include <utility>
 
 // Private-profile ("ini") files as the cameras and the tool's own settings use them:
 // sections in brackets, key=value lines, section and key names compared without regard
@@ -28,18 +32,34 @@ public:
     bool hasKey(QByteArrayView section, QByteArrayView key) const;
 
     // Sets one key, creating the file, the section and the key as needed. The file is
-    // written beside and renamed over, so a failed write leaves the old one whole.
+    // written beside and renamed over, so a failed write leaves the old one whole. A file
+    // that exists but cannot be read is never written: false, with errorString() saying
+    // which file and why.
     bool writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value);
+    // Several keys of one section in one rewrite: the same bytes as writing them one
+    // after another with writeString.
+    using Entries = QList<std::pair<QByteArray, QByteArray>>;
+    bool writeStrings(QByteArrayView section, const Entries &entries);
+    // The reason of the last failed write.
+    const QString &errorString() const { return m_error; }
+
+    // The bytes of the file, empty when there is none; nothing, with the reason, when it
+    // exists but is no regular file or cannot be read.
+    std::optional<QByteArray> contents(QString *error = nullptr) const;
 
     // The same operations on file contents, for callers that hold the bytes.
     static QByteArray lookup(const QByteArray &contents, QByteArrayView section,
                              QByteArrayView key, QByteArrayView fallback, bool *found = nullptr);
     static QByteArray update(const QByteArray &contents, QByteArrayView section,
                              QByteArrayView key, QByteArrayView value);
+    // update() for each entry in turn, in one pass over the contents.
+    static QByteArray updateAll(const QByteArray &contents, QByteArrayView section,
+                                const Entries &entries);
     static int toInt(QByteArrayView value);
 
 private:
     QByteArray load() const;
 
     QString m_path;
+    QString m_error;
 };

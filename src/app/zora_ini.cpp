@@ -1,6 +1,5 @@
 #include "app/zora_ini.h"
 
-#include <QFile>
 #include <QSaveFile>
 
 namespace {
@@ -66,7 +65,7 @@ QString ZoraIni::appName(bool writeBack)
     if (name.size() < 3) {
         name = kDefaultName;
         if (writeBack)
-            m_file.writeString("ZORA", "APPNAME", name.toUtf8());
+            write("APPNAME", name.toUtf8());
     }
     return name;
 }
@@ -81,15 +80,21 @@ QString ZoraIni::guardAppName() const
 
 void ZoraIni::writeHandle(qint64 handle)
 {
-    m_file.writeString("ZORA", "HANDLE", QByteArray::number(handle));
+    write("HANDLE", QByteArray::number(handle));
+}
+
+void ZoraIni::write(QByteArrayView key, QByteArrayView value)
+{
+    // Start-up writes two keys; one message about the same file is enough.
+    if (!m_file.writeString("ZORA", key, value) && m_problem.isEmpty()) {
+        m_problem = m_file.errorString();
+        qWarning("%s", qUtf8Printable(m_problem));
+    }
 }
 
 QList<QString> ZoraIni::models() const
 {
-    QFile file(m_file.path());
-    QByteArray contents;
-    if (file.open(QIODevice::ReadOnly))
-        contents = file.readAll();
+    const QByteArray contents = m_file.contents().value_or(QByteArray());
     QList<QString> names;
     for (int n = 0; n < kMaxModelKeys; ++n) {
         const QByteArray name =

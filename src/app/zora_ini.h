@@ -6,7 +6,9 @@
 #include <QString>
 
 // zora.ini in the application directory: the model table, the OEM icon and the
-// application name.
+// application name. A file that exists but cannot be read is left alone: the writes
+// fail and the first failure is reported (qWarning, once a ZoraIni) with the file and
+// the reason.
 class ZoraIni final
 {
 public:
@@ -32,6 +34,12 @@ public:
     QString oemIcon() const;
     QString oemAppName() const;
 
+    // The first write that failed, with the file and the reason; empty when none did.
+    const QString &problem() const { return m_problem; }
+
 private:
+    void write(QByteArrayView key, QByteArrayView value);
+
     ProfileFile m_file;
+    QString m_problem;
 };

@@ -65,31 +65,103 @@ void CameraRegistry::addSavedRow(const QString &address)
     m_list.appendRow(SavedRow(*this, address));
 }
 
+namespace {
+
+// A saved line is an address or a host name; anything longer is no camera.
+constexpr qsizetype kMaxSavedLine = 255;
+
+struct SavedLine {
+    QByteArray text;
+    bool tooLong = false;
+};
+
+// The lines of a file without their line breaks (CR LF, or a bare LF), read in blocks
+// into one buffer: a line of any length costs no more memory than a block.
+class SavedLineReader
+{
+public:
+    explicit SavedLineReader(QIODevice &file) : m_file(file) {}
+
+    // False at the end of the file.
+    bool next(SavedLine *out)
+    {
+        SavedLine line;
+        bool any = false;
+        for (;;) {
+            if (m_pos == m_size) {
+                m_pos = 0;
+                m_size = qMax<qint64>(0, m_file.read(m_block, sizeof m_block));
+                if (m_size == 0)
+                    break;
+            }
+            any = true;
+            const char *start = m_block + m_pos;
+            const qsizetype nl = QByteArrayView(start, m_size - m_pos).indexOf('\n');
+            const qint64 n = nl >= 0 ? nl : m_size - m_pos;
+            // One byte more than the longest line: room for the CR of a CR LF.
+            if (line.tooLong || line.text.size() + n > kMaxSavedLine + 1) {
+                line.tooLong = true;
+                line.text.clear();
+            } else {
+                line.text.append(start, n);
+            }
+            m_pos += n + (nl >= 0 ? 1 : 0);
+            if (nl >= 0)
+                break;
+        }
+        if (!any)
+            return false;
+        if (line.text.endsWith('\r'))
+            line.text.chop(1);
+        if (line.text.size() > kMaxSavedLine) {
+            line.tooLong = true;
+            line.text.clear();
+        }
+        *out = std::move(line);
+        return true;
+    }
+
+private:
+    QIODevice &m_file;
+    char m_block[16384];
+    qint64 m_pos = 0;
+    qint64 m_size = 0;
+};
+
+} // namespace
+
 void CameraRegistry::loadSavedList(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return;
-    const QByteArray data = file.readAll();
-    // Lines end in CR LF; a bare LF is taken as well.
-    QList<QByteArray> lines = data.split('\n');
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    // Lines end in CR LF; a bare LF is taken as well. A line too long to be an address
+    // keeps its place among the lines but gives no row.
+    QList<SavedLine> lines;
+    qsizetype skipped = 0;
+    SavedLineReader reader(file);
+    SavedLine next;
+    while (reader.next(&next)) {
+        skipped += next.tooLong ? 1 : 0;
+        lines.append(std::move(next));
     }
-    // A final line break leaves one empty piece after it, which is no line; and the
-    // last line read is taken only when it is not empty.
-    if (!lines.isEmpty() && data.endsWith('\n'))
+    const auto empty = [](const SavedLine &line) { return !line.tooLong && line.text.isEmpty(); };
+    // The last line read is taken only when it is not empty.
+    if (lines.size() > 1 && empty(lines.last()))
         lines.removeLast();
-    if (lines.size() > 1 && lines.last().isEmpty())
-        lines.removeLast();
-    if (lines.isEmpty() || lines.first().isEmpty())
+    if (lines.isEmpty() || empty(lines.first()))
         return;
+    if (skipped > 0) {
+        qWarning("%s: %lld line(s) longer than %lld bytes skipped", qUtf8Printable(path),
+                 static_cast<long long>(skipped), static_cast<long long>(kMaxSavedLine));
+    }
     // Thousands of saved rows reach the view as one insertion.
     QList<CameraList::Row> rows;
-    rows.reserve(lines.size());
-    for (const QByteArray &line : lines)
-        rows.append(SavedRow(*this, QString::fromLatin1(line)));
+    rows.reserve(lines.size() - skipped);
+    for (const SavedLine &line : lines) {
+        if (!line.tooLong)
+            rows.append(SavedRow(*this, QString::fromLatin1(line.text)));
+    }
     m_list.appendRows(rows);
 }
 

@@ -1,7 +1,12 @@
 #include "app/profile_file.h"
 #include "test_support.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestProfileFile : public QObject
 {
@@ -12,9 +17,13 @@ private slots:
     void lookup();
     void update_data();
     void update();
+    void updateAllMatchesOneByOne_data();
+    void updateAllMatchesOneByOne();
     void toInt_data();
     void toInt();
     void missingFileReadsDefaultsAndWriteCreatesIt();
+    void unreadableFileIsLeftAlone_data();
+    void unreadableFileIsLeftAlone();
 };
 
 void TestProfileFile::lookup_data()
@@ -104,6 +113,56 @@ void TestProfileFile::update()
     QCOMPARE(ProfileFile::lookup(result, section, key, "missing"), value);
 }
 
+void TestProfileFile::updateAllMatchesOneByOne_data()
+{
+    // Entries are "key|value".
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArrayList>("entries");
+    QTest::newRow("found, empty and added keys")
+        << QByteArray("; c\r\n[Language]\r\n3008=A\r\n3010=\r\n\r\n[Other]\r\n3013=z\r\n")
+        << QByteArray("Language")
+        << QByteArrayList{"3010|X", "3013|Exit", "3008|B", "3014|Model", "3013|Again"};
+    QTest::newRow("case and spaces of keys and section")
+        << QByteArray("[language]\r\n  Key = old\r\n") << QByteArray("LANGUAGE")
+        << QByteArrayList{"key|1", "KEY |2", "new|3", " NEW|4"};
+    QTest::newRow("first of duplicate sections and keys")
+        << QByteArray("[L]\r\nk=1\r\nk=2\r\n[L]\r\nn=9\r\n") << QByteArray("L")
+        << QByteArrayList{"k|3", "n|4"};
+    QTest::newRow("comment is the last entry")
+        << QByteArray("[L]\r\nk=1\r\n; note\r\n\r\n") << QByteArray("L") << QByteArrayList{"n|2"};
+    QTest::newRow("empty section before another")
+        << QByteArray("[L]\r\n\r\n[M]\r\nk=v\r\n") << QByteArray("L") << QByteArrayList{"k|1", "m|2"};
+    QTest::newRow("LF file without a final break")
+        << QByteArray("[L]\nk=v") << QByteArray("L") << QByteArrayList{"k|1", "n|2", "k|3"};
+    QTest::newRow("no final break after CR, changed first")
+        << QByteArray("[L]\nk=v\r") << QByteArray("L") << QByteArrayList{"k|1", "n|2"};
+    QTest::newRow("no final break after CR, added first")
+        << QByteArray("[L]\nk=v\r") << QByteArray("L") << QByteArrayList{"n|2", "k|1"};
+    QTest::newRow("no section, no final break")
+        << QByteArray("[A]\r\nk=v") << QByteArray("L") << QByteArrayList{"x|1", "y|2", "X|3"};
+    QTest::newRow("value with a line break")
+        << QByteArray("[L]\r\na=1\r\n") << QByteArray("L")
+        << QByteArrayList{"a|x\r\n[L]\r\nb=2", "b|3"};
+    QTest::newRow("key like a section header")
+        << QByteArray("[L]\r\n") << QByteArray("L") << QByteArrayList{"[M|1", "k|2"};
+}
+
+void TestProfileFile::updateAllMatchesOneByOne()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArrayList, entries);
+    ProfileFile::Entries pairs;
+    QByteArray oneByOne = before;
+    for (const QByteArray &e : entries) {
+        const qsizetype bar = e.indexOf('|');
+        pairs.append({e.first(bar), e.sliced(bar + 1)});
+        oneByOne = ProfileFile::update(oneByOne, section, pairs.last().first, pairs.last().second);
+    }
+    QCOMPARE(ProfileFile::updateAll(before, section, pairs), oneByOne);
+}
+
 void TestProfileFile::toInt_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -131,6 +190,67 @@ void TestProfileFile::missingFileReadsDefaultsAndWriteCreatesIt()
     QCOMPARE(file.readInt("A", "k", 17), 17);
     QVERIFY(file.writeString("A", "k", "v"));
     QCOMPARE(dir.read(QStringLiteral("x.ini")), QByteArray("[A]\r\nk=v\r\n"));
+}
+
+enum class Unreadable { WriteOnly, Directory, Fifo };
+
+void TestProfileFile::unreadableFileIsLeftAlone_data()
+{
+    QTest::addColumn<Unreadable>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("write-only file") << Unreadable::WriteOnly << "Permission denied";
+    QTest::newRow("directory") << Unreadable::Directory << "it is a directory";
+    QTest::newRow("FIFO") << Unreadable::Fifo << "it is not a regular file";
+}
+
+void TestProfileFile::unreadableFileIsLeftAlone()
+{
+    QFETCH(Unreadable, kind);
+    QFETCH(QString, reason);
+    TestSupport::AppDir dir;
+    const QString path = dir.file("zora.ini");
+    const QByteArray settings = "[ZORA]\r\nAPPNAME=Site A\r\n\r\n[OEM]\r\nICON=site.ico\r\n";
+    QProcess writer;
+    switch (kind) {
+    case Unreadable::WriteOnly:
+        QVERIFY(dir.write("zora.ini", settings));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        if (QFile probe(path); probe.open(QIODevice::ReadOnly))
+            QSKIP("this user reads a write-only file (root); the FIFO row covers it");
+        break;
+    case Unreadable::Directory:
+        QVERIFY(QDir().mkdir(path));
+        break;
+    case Unreadable::Fifo:
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        // A reader that opens the FIFO gets the settings and an end rather than blocking,
+        // and would take them for the file.
+        writer.start("/bin/sh", {"-c", "printf '%s' \"$1\" > \"$0\"", path,
+                                 QString::fromLatin1(settings)});
+        QVERIFY(writer.waitForStarted());
+        break;
+    }
+
+    ProfileFile file(path);
+    QVERIFY(!file.writeString("ZORA", "HANDLE", "42"));
+    QCOMPARE(file.errorString(),
+             QString("Cannot read %1: %2; it was left as it is").arg(path, reason));
+
+    const QFileInfo after(path);
+    switch (kind) {
+    case Unreadable::WriteOnly:
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(dir.read("zora.ini"), settings);
+        break;
+    case Unreadable::Directory:
+        QVERIFY(after.isDir());
+        break;
+    case Unreadable::Fifo:
+        QVERIFY(after.exists() && !after.isFile() && !after.isDir());
+        writer.kill();
+        writer.waitForFinished();
+        break;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProfileFile)

@@ -10,8 +10,11 @@
 #include "app/zora_ini.h"
 #include "test_support.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +32,9 @@ private slots:
     void stringTableOffWritesNothing_data();
     void stringTableOffWritesNothing();
     void stringTableFillsLanguageFile();
+    void languageFileWrittenOnce_data();
+    void languageFileWrittenOnce();
+    void unreadableIniReportedOnce();
     void defaultsTable();
     void sendGuard_data();
     void sendGuard();
@@ -148,12 +154,84 @@ void TestStartup::stringTableFillsLanguageFile()
     QCOMPARE(GetString(3010), QStringLiteral("Clear List"));
     QCOMPARE(GetString(3013), QStringLiteral("Exit"));
     QCOMPARE(GetString(4000, QStringLiteral("outside")), QStringLiteral("outside"));
+    TMultiLang::Free();
     const ProfileFile lang(dir.file(QStringLiteral("VXRLanguage.ini")));
     QCOMPARE(lang.readString("Language", "3010"), QByteArray("Clear List"));
     QCOMPARE(lang.readString("Language", "3013"), QByteArray("Exit"));
     QCOMPARE(lang.readString("Language", "4000"), QByteArray("outside"));
     QCOMPARE(lang.readString("Language", "3008"), QByteArray("Kameras suchen"));
+}
+
+void TestStartup::languageFileWrittenOnce_data()
+{
+    // Each asked text is "id" (its default) or "id=fallback"; `written` lists, in order,
+    // the texts that were written into the file one at a time as they were asked for.
+    QTest::addColumn<QByteArray>("before"); // null: no language file
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QStringList>("written");
+    QTest::newRow("no language file")
+        << QByteArray() << QStringList{"3008", "3010", "3013"}
+        << QStringList{"3008=Scan Cameras", "3010=Clear List", "3013=Exit"};
+    QTest::newRow("translations kept, empty and missing ones written")
+        << QByteArray("[Language]\r\n3008=Kameras suchen\r\n3010=\r\n")
+        << QStringList{"3008", "3010", "3013", "4000=outside"}
+        << QStringList{"3010=Clear List", "3013=Exit", "4000=outside"};
+    QTest::newRow("asked again, the last fallback wins")
+        << QByteArray("[Language]\r\n")
+        << QStringList{"3013", "3014=Model", "3010", "3013", "3014=Modell"}
+        << QStringList{"3013=Exit", "3014=Model", "3010=Clear List", "3013=Exit", "3014=Modell"};
+}
+
+void TestStartup::languageFileWrittenOnce()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, asked);
+    QFETCH(QStringList, written);
+    TestSupport::AppDir dir;
+    const QString path = dir.file("VXRLanguage.ini");
+    dir.write("VXRManager.ini", "[MultiLang]\r\nEnableMultiLang=1\r\n");
+    if (!before.isNull())
+        dir.write("VXRLanguage.ini", before);
+
+    QByteArray expected = before; // what writing the texts one by one gave
+    for (const QString &w : written) {
+        const QStringList idText = w.split('=');
+        expected = ProfileFile::update(expected, "Language", idText[0].toUtf8(), idText[1].toUtf8());
+    }
+
+    TMultiLang::Load(3000, 306);
+    for (const QString &a : asked) {
+        const QStringList idText = a.split('=');
+        if (idText.size() == 2)
+            GetString(idText[0].toInt(), idText[1]);
+        else
+            GetString(idText[0].toInt());
+    }
+    // Nothing is written before the event loop is idle again, then everything at once.
+    QCOMPARE(QFile::exists(path), !before.isNull());
+    QCOMPARE(dir.read("VXRLanguage.ini"), before);
+    QCoreApplication::processEvents();
+    QCOMPARE(TMultiLang::current()->fileWrites(), 1);
+    QCOMPARE(dir.read("VXRLanguage.ini"), expected);
     TMultiLang::Free();
+    QCOMPARE(dir.read("VXRLanguage.ini"), expected);
+}
+
+void TestStartup::unreadableIniReportedOnce()
+{
+    TestSupport::AppDir dir;
+    const QString path = dir.file("zora.ini");
+    QVERIFY(QDir().mkdir(path));
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QString("Cannot read %1: it is a directory; it was left as it is")
+                                        .arg(path)));
+    QTest::failOnWarning(QRegularExpression("."));
+    // The writes of a start-up.
+    ZoraIni ini(dir.path());
+    QVERIFY(ini.ensureExists());
+    ini.writeHandle(1234);
+    QCOMPARE(ini.appName(true), QStringLiteral("ZORA 2.0"));
+    QVERIFY(QFileInfo(path).isDir());
 }
 
 void TestStartup::defaultsTable()

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QUdpSocket>
 
+#include <sys/resource.h>
+
 namespace {
 
 struct Fixture {
@@ -54,6 +56,8 @@ class TestPresence : public QObject
 private slots:
     void savedListLoading_data();
     void savedListLoading();
+    void savedListLongLines_data();
+    void savedListLongLines();
     void saveAsksOnlyForAnEmptyList();
     void clearZeroesRecordsForReuse();
     void sortingTogglesDirection();
@@ -101,6 +105,52 @@ void TestPresence::savedListLoading()
         QCOMPARE(counters, QStringList({"1", "3", "0", "3", "0"}));
         QCOMPARE(f.registry.recordOfRow(r)->Address, rows[r]);
     }
+}
+
+void TestPresence::savedListLongLines_data()
+{
+    // A line is an address or a host name: one longer than 255 bytes is skipped, keeping
+    // its place among the lines for the empty-line rules.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("skipped");
+    const QByteArray longest(255, 'x');
+    const QByteArray over(256, 'y');
+    QTest::newRow("255 bytes kept") << longest + "\r\nB\r\n" << QStringList{longest, "B"} << 0;
+    QTest::newRow("256 bytes skipped") << "A\r\n" + over + "\r\nB\r\n" << QStringList{"A", "B"} << 1;
+    QTest::newRow("256 bytes before a bare LF") << "A\n" + over + "\n" << QStringList{"A"} << 1;
+    QTest::newRow("empty line before a long last line is a row")
+        << "A\r\n\r\n" + over << QStringList{"A", ""} << 1;
+    QTest::newRow("10 MB line between addresses")
+        << "A\r\n" + QByteArray(10'000'000, 'z') + "\r\nB" << QStringList{"A", "B"} << 1;
+}
+
+void TestPresence::savedListLongLines()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, rows);
+    QFETCH(int, skipped);
+    TestSupport::AppDir dir;
+    dir.write("CameraList.cfg", file);
+    Fixture f;
+    if (skipped > 0) {
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QString("%1: %2 line(s) longer than 255 bytes skipped")
+                                            .arg(dir.file("CameraList.cfg"))
+                                            .arg(skipped)));
+    }
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    f.registry.loadSavedList(dir.file("CameraList.cfg"));
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    QCOMPARE(f.list.count(), rows.size());
+    for (int r = 0; r < rows.size(); ++r)
+        QCOMPARE(f.list.column(r, CameraList::ColIp), rows[r]);
+    // Read in pieces: the peak memory does not grow by the length of a line (ru_maxrss
+    // is in KiB).
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 4096,
+             qPrintable(QString("peak grew by %1 KiB").arg(after.ru_maxrss - before.ru_maxrss)));
 }
 
 void TestPresence::saveAsksOnlyForAnEmptyList()

@@ -72,6 +72,8 @@ class TestZoractlCore : public QObject
 private slots:
     void passwordPrompt_data();
     void passwordPrompt();
+    void secretFileBounded_data();
+    void secretFileBounded();
     void changes_data();
     void changes();
     void csvField_data();
@@ -131,6 +133,34 @@ void TestZoractlCore::passwordPrompt()
         QVERIFY(entry);
         QCOMPARE(entry->id, QString("root"));
         QCOMPARE(entry->password, password);
+    }
+}
+
+void TestZoractlCore::secretFileBounded_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("4096 bytes") << QByteArray(4095, 'p') + '\n' << true;
+    QTest::newRow("4097 bytes") << QByteArray(4097, 'p') << false;
+}
+
+void TestZoractlCore::secretFileBounded()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, accepted);
+    QTemporaryDir dir;
+    QFile f(dir.filePath("pw"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(contents);
+    f.close();
+    QString error;
+    const std::optional<QString> secret = ScriptCredentials::readSecretFile(f.fileName(), &error);
+    QCOMPARE(bool(secret), accepted);
+    if (accepted) {
+        QCOMPARE(secret->size(), 4095);
+    } else {
+        QCOMPARE(error, QString("%1 is longer than 4096 bytes; it should hold only the password")
+                            .arg(f.fileName()));
     }
 }
 

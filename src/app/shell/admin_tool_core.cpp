@@ -96,6 +96,9 @@ QString AdminToolCore::setUp(qint64 handle)
     for (int n = 0; n < names.size(); ++n)
         models().add(names[n] + QStringLiteral(" Model Only"), quint8(n));
     m_appName = ini.appName(true);
+    // The user's settings file was left as it was: say which and why.
+    if (!ini.problem().isEmpty())
+        m_messenger.tell(ini.problem(), GetString(3169, QStringLiteral("Warning")), Messenger::Style::Error);
     return m_appName;
 }
 

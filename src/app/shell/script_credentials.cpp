@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr qint64 kMaxSecretFile = 4096;
+
 // Keeps the text of the first message the login checks show.
 class FirstMessage final : public Messenger
 {
@@ -37,7 +39,21 @@ std::optional<QString> ScriptCredentials::readSecretFile(const QString &path, QS
             *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
+    // Passwords are a few characters: a device that never ends (/dev/zero) or a file
+    // named by mistake is refused after one byte more than the bound, never read whole.
+    QByteArray bytes = file.read(kMaxSecretFile + 1);
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    if (bytes.size() > kMaxSecretFile) {
+        if (error)
+            *error = QStringLiteral("%1 is longer than %2 bytes; it should hold only the password")
+                         .arg(path)
+                         .arg(kMaxSecretFile);
+        return std::nullopt;
+    }
     if (bytes.endsWith('\n')) {
         bytes.chop(1);
         if (bytes.endsWith('\r'))
