@@ -40,6 +40,25 @@ int SetOf(FileTab tab, quint8 modelCode)
     }
 }
 
+const QList<FileTab> &FileTabs()
+{
+    static const QList<FileTab> tabs = {FileTab::Ddns,         FileTab::WebServer,     FileTab::StreamServer,
+                                        FileTab::EventServer,  FileTab::InitialVideo,  FileTab::CameraControl,
+                                        FileTab::SystemInfo,   FileTab::Security,      FileTab::Audio};
+    return tabs;
+}
+
+std::optional<FileTab> TabOfSet(int set)
+{
+    if (set == ConfigFileSet::EventWithoutMotion)
+        return FileTab::EventServer;
+    for (FileTab tab : FileTabs()) {
+        if (SetOf(tab, 0) == set)
+            return tab;
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 template <typename Settings, typename Reader>

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,11 @@ namespace PageFiles {
 bool HasMotionDetection(quint8 modelCode);
 // The file set of a tab; -1 for tabs shown from the discovery data.
 int SetOf(FileTab tab, quint8 modelCode);
+// The tabs shown from camera files, in page order (Ddns .. Audio).
+const QList<FileTab> &FileTabs();
+// The tab whose files a set holds (both event sets are the Event Server's); nothing for
+// the sets of no page.
+std::optional<FileTab> TabOfSet(int set);
 // The tab's settings read from the local files. listing: the daemon folder's listing of
 // the fetch (Camera Control); source: the event file shown. On error `out` is unchanged.
 ConfigError Read(FileTab tab, const QString &folder, const QStringList &listing,

@@ -49,7 +49,7 @@ void FirmwareUploadSession::show(const FlashJob &job, Kind kind)
     m_job = job;
     m_kind = kind;
     if (kind != Picture)
-        m_job.finalReplyMs = clearingTicks() * kTickMs + kFinalReplyMarginMs;
+        m_job.finalReplyMs = finalReplyMs(kind);
     m_phase = Phase::Connecting;
     m_maximum = 100;
     m_position = 0;

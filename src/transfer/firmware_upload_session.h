@@ -40,6 +40,13 @@ public:
     // firmware store, so a camera still writing its flash is never cut off.
     static constexpr int kFinalReplyMarginMs = 30000;
 
+    // How long the worker waits for the camera's answer to a firmware store: as long as
+    // the window counts the flash being cleared and written, and the margin beyond.
+    static constexpr int finalReplyMs(Kind kind)
+    {
+        return (kind == UpdateAll ? kAllTicks : kKernelTicks) * kTickMs + kFinalReplyMarginMs;
+    }
+
     explicit FirmwareUploadSession(QObject *parent = nullptr);
     // Waits for every worker still running; one whose image is with the camera gets the
     // camera's answer first.

@@ -59,13 +59,10 @@ QList<int> CameraBackup::setsOf(quint8 modelCode, bool audio)
     if (!TConfigItem::isFileConfigured(modelCode))
         return {};
     QList<int> sets;
-    for (FileTab tab : {FileTab::Ddns, FileTab::WebServer, FileTab::StreamServer,
-                        FileTab::EventServer, FileTab::InitialVideo, FileTab::CameraControl,
-                        FileTab::SystemInfo, FileTab::Security}) {
-        sets << PageFiles::SetOf(tab, modelCode);
+    for (FileTab tab : PageFiles::FileTabs()) {
+        if (tab != FileTab::Audio || audio)
+            sets << PageFiles::SetOf(tab, modelCode);
     }
-    if (audio)
-        sets << ConfigFileSet::Audio;
     return sets;
 }
 

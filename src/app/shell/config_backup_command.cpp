@@ -1,7 +1,6 @@
 #include "app/shell/config_backup_command.h"
 
 #include "app/shell/config_shell.h"
-#include "app/shell/interrupt_watch.h"
 #include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
@@ -58,6 +57,5 @@ int ConfigBackupCommand::run(ShellContext &context, const ShellArguments &p)
     if (const auto trouble = ConfigShell::locate(context, *macs, all, how->timeoutMs))
         return *trouble;
     const QList<BatchResult> results = ConfigShell::fetch(context, *macs, how->login, out, how->parallel);
-    const bool interrupted = context.interrupts && context.interrupts->interrupted();
-    return ConfigShell::report(context, results, u"backed up"_s, p.has(u"--json"_s), interrupted);
+    return ConfigShell::report(context, results, u"backed up"_s, p.has(u"--json"_s));
 }

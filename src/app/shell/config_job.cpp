@@ -55,10 +55,8 @@ void ConfigJob::transfer(int set, TransferMode mode, Then then)
 void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResult &)> then)
 {
     FlashJob j = job;
-    // As long as the upload window waits for the flash to be cleared and written, and
-    // the worker's margin beyond that.
-    const int ticks = j.kernelOnly ? FirmwareUploadSession::kKernelTicks : FirmwareUploadSession::kAllTicks;
-    j.finalReplyMs = ticks * FirmwareUploadSession::kTickMs + FirmwareUploadSession::kFinalReplyMarginMs;
+    j.finalReplyMs = FirmwareUploadSession::finalReplyMs(j.kernelOnly ? FirmwareUploadSession::KernelOnly
+                                                                      : FirmwareUploadSession::UpdateAll);
     auto *worker = new TFlashThread(++m_flashRuns, j, this);
     connect(worker, &TFlashThread::progress, this,
             [this](quint64, qint64 done, qint64 total) { emit flashProgress(done, total); });
@@ -93,11 +91,8 @@ void ConfigJob::transferEach(QList<int> sets, TransferMode mode, std::function<v
 
 QString ConfigJob::pageNameOf(int set)
 {
-    for (int t = int(FileTab::Ddns); t < kFileTabCount; ++t) {
-        if (PageFiles::SetOf(FileTab(t), 0) == set || PageFiles::SetOf(FileTab(t), 2) == set)
-            return ConfigFields::pageOf(FileTab(t));
-    }
-    return QString::number(set);
+    const std::optional<FileTab> tab = PageFiles::TabOfSet(set);
+    return tab ? ConfigFields::pageOf(*tab) : QString::number(set);
 }
 
 void ConfigJob::sessionFinished(ConfigFetchSession::Result result)

@@ -1,11 +1,14 @@
 #include "app/shell/config_job_runner.h"
 
 #include "app/camera_list.h"
+#include "app/shell/camera_backup.h"
 #include "app/shell/config_job.h"
 #include "app/shell/restart_follower.h"
 #include "app/shell/shell_exit.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+
+#include <QDir>
 
 ConfigJobRunner::ConfigJobRunner(CameraNetwork &network, QObject *parent)
     : QObject(parent)
@@ -17,12 +20,10 @@ ConfigJobRunner::ConfigJobRunner(CameraNetwork &network, QObject *parent)
 
 ConfigJobRunner::~ConfigJobRunner() = default;
 
-QList<BatchResult> ConfigJobRunner::run(const QStringList &macs, const LoginEntry &login,
-                                        const FolderOf &folderOf, const Start &start)
+QList<BatchResult> ConfigJobRunner::run(const QStringList &macs, const LoginEntry &login, const Start &start)
 {
     m_macs = macs;
     m_login = login;
-    m_folderOf = folderOf;
     m_start = start;
     m_out = QList<BatchResult>(macs.size());
     m_next = 0;
@@ -79,7 +80,10 @@ void ConfigJobRunner::startMore()
             record(index, r);
             continue;
         }
-        auto job = std::make_unique<ConfigJob>(m_network, recordIndex, m_login, m_folderOf(mac));
+        const QString folder = QDir(m_scratch.path()).filePath(CameraBackup::folderName(mac));
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        auto job = std::make_unique<ConfigJob>(m_network, recordIndex, m_login, folder);
         ConfigJob *raw = job.get();
         connect(raw, &ConfigJob::ended, this, [this, index] {
             // The job may still be inside its own call stack: it goes on the next turn.

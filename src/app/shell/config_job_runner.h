@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -18,8 +19,8 @@ class CameraNetwork;
 class ConfigJob;
 
 // Runs one configuration job a camera, at most `parallel` at once, on one event loop.
-// Every camera gets its own job and local folder; start() sets the job going, and the
-// job says when it is over. Nothing here prints; the signals say what happens.
+// Every camera gets its own job and its own scratch folder, gone with the runner;
+// start() sets the job going, and the job says when it is over. Nothing here prints; the signals say what happens.
 class ConfigJobRunner final : public QObject
 {
     Q_OBJECT
@@ -28,7 +29,6 @@ class ConfigJobRunner final : public QObject
 public:
     static constexpr int kClockMs = 500;
     using Start = std::function<void(ConfigJob &job)>;
-    using FolderOf = std::function<QString(const QString &mac)>;
 
     explicit ConfigJobRunner(CameraNetwork &network, QObject *parent = nullptr);
     ~ConfigJobRunner() override;
@@ -42,8 +42,7 @@ public:
     void follow(ConfigJob &job, std::function<void(bool back)> then);
 
     // One result a MAC, in the list's order; a MAC no camera answered for is "not found".
-    QList<BatchResult> run(const QStringList &macs, const LoginEntry &login, const FolderOf &folderOf,
-                           const Start &start);
+    QList<BatchResult> run(const QStringList &macs, const LoginEntry &login, const Start &start);
     // No new camera starts; the cameras in flight finish.
     void stop();
     bool stopping() const { return m_stopping; }
@@ -63,8 +62,8 @@ private:
     bool m_stopping = false;
     QStringList m_macs;
     LoginEntry m_login;
-    FolderOf m_folderOf;
     Start m_start;
+    QTemporaryDir m_scratch;
     QList<BatchResult> m_out;
     int m_next = 0;
     int m_done = 0;

@@ -50,6 +50,25 @@ std::optional<CameraChange> ConfigNetworkRestore::networkChange(const QJsonObjec
     return change;
 }
 
+QList<BatchStep> ConfigNetworkRestore::steps(const TConfigItem &camera, const std::optional<QJsonObject> &host,
+                                            const std::optional<QJsonObject> &network)
+{
+    QList<BatchStep> out;
+    if (host) {
+        if (const auto change = hostChange(*host, camera))
+            out << BatchStep{u"host"_s, *change, false, {}};
+    }
+    if (network) {
+        if (const auto change = networkChange(*network, camera)) {
+            const QString expect = network->value(u"type"_s).toString() == u"static"_s
+                                       ? network->value(u"ip"_s).toString()
+                                       : QString();
+            out << BatchStep{u"network"_s, *change, true, expect};
+        }
+    }
+    return out;
+}
+
 BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup::Folder &backup,
                                       const QString &mac, const LoginEntry &login, bool network, bool host,
                                       bool dryRun, const BatchResult &before)
@@ -57,26 +76,17 @@ BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup:
     const int record = context.network.recordOfMac(mac);
     if (record < 0)
         return before;
-    const TConfigItem &camera = context.network.registry().record(record);
     BatchTask task;
     task.mac = mac;
     task.login = login;
+    auto page = [&backup](bool wanted, const QString &name) {
+        return wanted ? std::optional<QJsonObject>(backup.settings.value(name).toObject()) : std::nullopt;
+    };
+    task.steps = steps(context.network.registry().record(record), page(host, u"host"_s),
+                       page(network, u"network"_s));
     QStringList pages;
-    if (host) {
-        if (const auto change = hostChange(backup.settings.value(u"host"_s).toObject(), camera)) {
-            task.steps << BatchStep{u"host"_s, *change, false, {}};
-            pages << u"host"_s;
-        }
-    }
-    if (network) {
-        const QJsonObject n = backup.settings.value(u"network"_s).toObject();
-        if (const auto change = networkChange(n, camera)) {
-            const QString expect = n.value(u"type"_s).toString() == u"static"_s ? n.value(u"ip"_s).toString()
-                                                                                : QString();
-            task.steps << BatchStep{u"network"_s, *change, true, expect};
-            pages << u"network"_s;
-        }
-    }
+    for (const BatchStep &step : task.steps)
+        pages << step.name;
     BatchResult result = before;
     if (task.steps.isEmpty())
         return result;

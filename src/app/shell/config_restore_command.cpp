@@ -4,7 +4,6 @@
 #include "app/shell/config_job_runner.h"
 #include "app/shell/config_shell.h"
 #include "app/shell/config_network_restore.h"
-#include "app/shell/interrupt_watch.h"
 #include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
@@ -18,7 +17,6 @@
 #include "protocol/datagram.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -62,12 +60,7 @@ void restoreSets(ConfigJob &job, QString backup, QList<int> sets, bool dryRun,
     }
     const int set = sets.takeFirst();
     const QString page = ConfigJob::pageNameOf(set);
-    job.transfer(set, TransferMode::Download, [=, &job](ConfigJob::Outcome outcome) {
-        if (outcome != ConfigJob::Outcome::Done) {
-            job.finish(ConfigJob::verdictOf(outcome), page + u": "_s + job.failureText(),
-                       ConfigJob::statusOf(outcome));
-            return;
-        }
+    job.transferEach({set}, TransferMode::Download, [=, &job] {
         if (sameFiles(backup, job.folder(), set)) {
             log->same << page;
             restoreSets(job, backup, sets, dryRun, log, done);
@@ -174,14 +167,12 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
         sets << ConfigFileSet::InitialVideo;
 
     const bool dryRun = p.has(u"--dry-run"_s);
-    QTemporaryDir scratch;
     ConfigJobRunner runner(context.network);
     ConfigShell::prepare(runner, context, 1);
     auto log = std::make_shared<RestoreLog>();
     const QString from = backup->path;
     const QList<BatchResult> results = runner.run(
-        macs, how->login, [&scratch](const QString &) { return scratch.path(); },
-        [&](ConfigJob &job) {
+        macs, how->login, [&](ConfigJob &job) {
             restoreSets(job, from, sets, dryRun, log, [&job, log, dryRun] {
                 job.finish(dryRun ? u"dry run"_s : u"success"_s, summary(*log, dryRun), ExitOk);
             });
@@ -193,14 +184,13 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
         result = ConfigNetworkRestore::run(context, *backup, mac, how->login, wanted(u"network"_s),
                                            wanted(u"host"_s), dryRun, result);
     }
-    const bool interrupted = context.interrupts && context.interrupts->interrupted();
     if (p.has(u"--json"_s))
-        return ConfigShell::report(context, {result}, u"restored"_s, true, interrupted);
+        return ConfigShell::report(context, {result}, u"restored"_s, true);
     const QString line = u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac),
                                          ShellCommon::escaped(ShellCommon::oneLine(result.text)));
     if (result.status == ExitOk)
         context.console.out(line);
     else
         context.console.err(line);
-    return interrupted ? int(ExitInterrupted) : result.status;
+    return ShellCommon::interrupted(context) ? int(ExitInterrupted) : result.status;
 }

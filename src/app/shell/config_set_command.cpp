@@ -20,9 +20,7 @@
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 
-#include <QDir>
 #include <QHash>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -315,26 +313,18 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
         return *trouble;
 
     const bool dryRun = p.has(u"--dry-run"_s);
-    QTemporaryDir scratch;
-    const QDir root(scratch.path());
     auto log = std::make_shared<SetLog>();
     ConfigJobRunner runner(context.network);
     ConfigShell::prepare(runner, context, how->parallel);
     QList<BatchResult> results = runner.run(
-        *macs, how->login,
-        [&root](const QString &mac) {
-            const QString path = root.filePath(CameraBackup::folderName(mac));
-            QDir().mkpath(path);
-            return path;
-        },
-        [&units, dryRun, log](ConfigJob &job) { changeCamera(job, units, dryRun, log); });
+        *macs, how->login, [&units, dryRun, log](ConfigJob &job) { changeCamera(job, units, dryRun, log); });
     context.console.clearStatus();
 
     // The network and host pages go as their commands, to the cameras whose files went well.
     const bool network = std::any_of(units.begin(), units.end(),
                                      [](const Unit &u) { return u.tab == FileTab::NetworkInfo; });
     const bool host = std::any_of(units.begin(), units.end(), [](const Unit &u) { return u.tab == FileTab::HostName; });
-    if ((network || host) && !(context.interrupts && context.interrupts->interrupted())) {
+    if ((network || host) && !ShellCommon::interrupted(context)) {
         QList<BatchTask> tasks;
         QList<int> taskResult;
         for (int i = 0; i < results.size(); ++i) {
@@ -345,6 +335,8 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
             BatchTask task;
             task.mac = results[i].mac;
             task.login = how->login;
+            // Each page as the camera announces it, with the fields given.
+            std::optional<QJsonObject> hostPage, networkPage;
             for (const Unit &unit : units) {
                 if (!isRecordPage(unit.tab))
                     continue;
@@ -352,17 +344,9 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
                                                                   : PageSettings(L60::NetworkFromRecord(camera));
                 for (const Assignment &a : unit.fields)
                     ConfigFields::set(page, a.field.name, a.value, &error);
-                const QJsonObject wanted = CameraBackup::pageObject(page);
-                if (unit.tab == FileTab::HostName) {
-                    if (const auto change = ConfigNetworkRestore::hostChange(wanted, camera))
-                        task.steps.prepend(BatchStep{u"host"_s, *change, false, {}});
-                } else if (const auto change = ConfigNetworkRestore::networkChange(wanted, camera)) {
-                    const QString expect = wanted.value(u"type"_s).toString() == u"static"_s
-                                               ? wanted.value(u"ip"_s).toString()
-                                               : QString();
-                    task.steps << BatchStep{u"network"_s, *change, true, expect};
-                }
+                (unit.tab == FileTab::HostName ? hostPage : networkPage) = CameraBackup::pageObject(page);
             }
+            task.steps = ConfigNetworkRestore::steps(camera, hostPage, networkPage);
             if (task.steps.isEmpty())
                 continue;
             tasks << task;
@@ -401,7 +385,5 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
             }
         }
     }
-    const bool interrupted = context.interrupts && context.interrupts->interrupted();
-    return ConfigShell::report(context, results, dryRun ? u"checked"_s : u"changed"_s, p.has(u"--json"_s),
-                               interrupted);
+    return ConfigShell::report(context, results, dryRun ? u"checked"_s : u"changed"_s, p.has(u"--json"_s));
 }

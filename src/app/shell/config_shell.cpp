@@ -45,9 +45,7 @@ std::optional<ConfigShell::Reach> ConfigShell::reach(ShellContext &context, cons
 {
     QString error;
     const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto parallel = !wait                      ? std::nullopt
-                          : p.has(u"--parallel"_s) ? ShellCommon::parallel(p, &error)
-                                                   : std::optional<int>(defaultParallel);
+    const auto parallel = wait ? ShellCommon::count(p, u"--parallel"_s, defaultParallel, 1, &error) : std::nullopt;
     const auto login = parallel ? ShellCommon::credentials(p, context, &error) : std::nullopt;
     if (!login) {
         context.console.err(error);
@@ -80,12 +78,22 @@ std::optional<int> ConfigShell::locate(ShellContext &context, QStringList &macs,
     return std::nullopt;
 }
 
-void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int parallel)
+void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int parallel, Progress progress)
 {
     runner.setParallel(parallel);
+    runner.setClockMs(context.clockMs);
     ShellConsole *console = &context.console;
-    QObject::connect(&runner, &ConfigJobRunner::statusChanged, &runner,
-                     [console](const QString &text) { console->status(text); });
+    if (progress != Progress::EndingsOnly) {
+        QObject::connect(&runner, &ConfigJobRunner::statusChanged, &runner,
+                         [console](const QString &text) { console->status(text); });
+    }
+    if (progress != Progress::StatusLine) {
+        CameraNetwork *network = &context.network;
+        QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [console, network](int, const BatchResult &r) {
+            console->note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(*network, r.mac), r.verdict,
+                                            ShellCommon::escaped(ShellCommon::oneLine(r.text))));
+        });
+    }
     if (context.interrupts)
         QObject::connect(context.interrupts, &InterruptWatch::interrupt, &runner, &ConfigJobRunner::stop);
 }
@@ -134,21 +142,9 @@ QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &
                                       const LoginEntry &login, const QString &root, int parallel)
 {
     ConfigJobRunner runner(context.network);
-    prepare(runner, context, parallel);
-    QTemporaryDir scratch;
-    auto folderOf = [&scratch](const QString &mac) {
-        const QString path = QDir(scratch.path()).filePath(CameraBackup::folderName(mac));
-        QDir().mkpath(path);
-        return path;
-    };
-    if (macs.size() > 1) {
-        QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [&context](int, const BatchResult &r) {
-            context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac), r.verdict,
-                                                   ShellCommon::escaped(ShellCommon::oneLine(r.text))));
-        });
-    }
+    prepare(runner, context, parallel, macs.size() > 1 ? Progress::StatusAndEndings : Progress::StatusLine);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QList<BatchResult> results = runner.run(macs, login, folderOf, [&root, now](ConfigJob &job) {
+    const QList<BatchResult> results = runner.run(macs, login, [&root, now](ConfigJob &job) {
         backUp(job, root, now, [&job](const QString &finalPath) {
             job.finish(u"success"_s, QDir::toNativeSeparators(finalPath), ExitOk);
         });
@@ -243,7 +239,7 @@ std::optional<QStringList> ConfigShell::pagesOf(ShellContext &context, const She
 }
 
 int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
-                        bool json, bool interrupted)
+                        bool json)
 {
     int failed = 0;
     for (const BatchResult &r : results)
@@ -264,7 +260,7 @@ int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results
         }
         context.console.out(u"%1 of %2 cameras %3"_s.arg(results.size() - failed).arg(results.size()).arg(done));
     }
-    if (interrupted)
+    if (ShellCommon::interrupted(context))
         return ExitInterrupted;
     if (results.size() == 1)
         return results.first().status;

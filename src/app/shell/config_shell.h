@@ -51,8 +51,15 @@ public:
     static void backUp(ConfigJob &job, const QString &root, const QDateTime &time,
                        std::function<void(const QString &finalPath)> done,
                        std::function<void(const QString &text, int status)> failed = {});
-    // A runner with the parallel count, a status line on the console, stopped by Ctrl-C.
-    static void prepare(ConfigJobRunner &runner, ShellContext &context, int parallel);
+    // How a runner shows its run on the console.
+    enum class Progress {
+        StatusLine,        // its status line
+        StatusAndEndings,  // and a line on standard error as each camera ends
+        EndingsOnly,       // the caller draws its own status
+    };
+    // A runner with the parallel count, its progress on the console, stopped by Ctrl-C.
+    static void prepare(ConfigJobRunner &runner, ShellContext &context, int parallel,
+                        Progress progress = Progress::StatusLine);
 
     // The MACs of the arguments: the positionals that are MACs, or --cameras FILE. The
     // non-MAC positionals stay in rest. Nothing, with the message printed, on a bad one.
@@ -67,8 +74,8 @@ public:
     // The page names of --page, checked; nothing with the message printed.
     static std::optional<QStringList> pagesOf(ShellContext &context, const ShellArguments &p);
 
-    // One line a camera on standard error while the run goes on, then the table (or the
-    // JSON array) and the status that stands for the whole run.
+    // The table (or the JSON array) and the status that stands for the whole run (130
+    // when Ctrl-C stopped it).
     static int report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
-                      bool json, bool interrupted);
+                      bool json);
 };

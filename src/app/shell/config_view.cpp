@@ -18,10 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const FileTab kFileTabs[] = {FileTab::Ddns,          FileTab::WebServer,    FileTab::StreamServer,
-                             FileTab::EventServer,   FileTab::InitialVideo, FileTab::CameraControl,
-                             FileTab::SystemInfo,    FileTab::Security,     FileTab::Audio};
-
 // One page as read from files: a tab, and for the event page one of its sources.
 struct PageUnit {
     FileTab tab;
@@ -31,7 +27,7 @@ struct PageUnit {
 QList<PageUnit> unitsOf(const CameraBackup::Folder &folder)
 {
     QList<PageUnit> units;
-    for (FileTab tab : kFileTabs) {
+    for (FileTab tab : PageFiles::FileTabs()) {
         if (!folder.sets.contains(PageFiles::SetOf(tab, folder.modelCode)))
             continue;
         if (tab != FileTab::EventServer) {
@@ -147,7 +143,7 @@ bool ConfigView::unknownLines(const CameraBackup::Folder &a, const CameraBackup:
         *error = u"cannot make a scratch folder"_s;
         return false;
     }
-    for (FileTab tab : kFileTabs) {
+    for (FileTab tab : PageFiles::FileTabs()) {
         const int setA = PageFiles::SetOf(tab, a.modelCode);
         const int setB = PageFiles::SetOf(tab, b.modelCode);
         if (!a.sets.contains(setA) || !b.sets.contains(setB))

@@ -3,7 +3,6 @@
 #include "app/shell/config_job.h"
 #include "app/shell/config_job_runner.h"
 #include "app/shell/config_shell.h"
-#include "app/shell/interrupt_watch.h"
 #include "app/shell/plan_log.h"
 #include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
@@ -22,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
-#include <QTemporaryDir>
 
 #include <map>
 #include <memory>
@@ -114,15 +112,20 @@ private:
     int m_all = 0;
 };
 
+// The software version general.conf in the folder gives, as the System Info page reads it.
+std::optional<QString> versionIn(const QString &folder)
+{
+    SystemInfoSettings info;
+    if (SystemInfoConfig::read(folder, info) != ConfigError::None)
+        return std::nullopt;
+    return PageText::fromBytes(info.softwareVersion);
+}
+
+// The camera's version now: general.conf fetched, then read.
 void readVersion(ConfigJob &job, std::function<void(std::optional<QString>)> then)
 {
     job.transfer(ConfigFileSet::SystemInfo, TransferMode::Download, [&job, then](ConfigJob::Outcome outcome) {
-        SystemInfoSettings info;
-        if (outcome != ConfigJob::Outcome::Done || SystemInfoConfig::read(job.folder(), info) != ConfigError::None) {
-            then(std::nullopt);
-            return;
-        }
-        then(PageText::fromBytes(info.softwareVersion));
+        then(outcome == ConfigJob::Outcome::Done ? versionIn(job.folder()) : std::nullopt);
     });
 }
 
@@ -185,32 +188,31 @@ void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, I
             });
         });
     };
-    auto versionThenUpload = [&job, &plan, &shown, end, upload, mac] {
-        shown.phase(mac, u"reading the version"_s);
-        readVersion(job, [&job, &plan, end, upload](std::optional<QString> before) {
-            if (!before) {
-                end(u"refused"_s, job.failureText(), ConfigJob::statusOf(ConfigJob::Outcome::LoginRefused));
-                return;
-            }
-            // A camera that already runs the version wanted (one that came back late
-            // from an earlier run, say) is not flashed again.
-            if (plan.expectVersion && *before == *plan.expectVersion) {
-                end(u"updated"_s, u"already at version %1; nothing was sent"_s.arg(*before), ExitOk);
-                return;
-            }
-            upload(*before);
-        });
+    auto uploadFrom = [&job, &plan, end, upload](std::optional<QString> before) {
+        if (!before) {
+            end(u"refused"_s, job.failureText(), ConfigJob::statusOf(ConfigJob::Outcome::LoginRefused));
+            return;
+        }
+        // A camera that already runs the version wanted (one that came back late from an
+        // earlier run, say) is not flashed again.
+        if (plan.expectVersion && *before == *plan.expectVersion) {
+            end(u"updated"_s, u"already at version %1; nothing was sent"_s.arg(*before), ExitOk);
+            return;
+        }
+        upload(*before);
     };
     if (plan.backupDir.isEmpty()) {
-        versionThenUpload();
+        shown.phase(mac, u"reading the version"_s);
+        readVersion(job, uploadFrom);
         return;
     }
     shown.phase(mac, u"backing up"_s);
     ConfigShell::backUp(
         job, plan.backupDir, QDateTime::currentDateTimeUtc(),
-        [log, versionThenUpload](const QString &path) {
+        [&job, log, uploadFrom](const QString &path) {
             log(u"backup"_s, u"done"_s, QDir::toNativeSeparators(path));
-            versionThenUpload();
+            // The backup fetched general.conf into the job's folder.
+            uploadFrom(versionIn(job.folder()));
         },
         [end](const QString &text, int) { end(u"skipped"_s, u"the backup failed: "_s + text, ExitError); });
 }
@@ -232,19 +234,6 @@ BatchResult skipped(const QString &mac, const QString &text, int status = ExitEr
     r.text = text;
     r.status = status;
     return r;
-}
-
-std::optional<int> count(const ShellArguments &p, const QString &option, int fallback, int least, QString *error)
-{
-    if (!p.has(option))
-        return fallback;
-    bool ok = false;
-    const int n = p.value(option).toInt(&ok);
-    if (!ok || n < least || n > 256) {
-        *error = u"%1: %2 is not a number of cameras (%3..256)"_s.arg(option, p.value(option)).arg(least);
-        return std::nullopt;
-    }
-    return n;
 }
 
 } // namespace
@@ -318,8 +307,8 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     if (macs->isEmpty() == !byModel)
         return fail(u"name the cameras: MAC..., --cameras FILE or --model NAME (one of them)"_s);
     const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto parallel = wait ? count(p, u"--parallel"_s, kDefaultParallel, 1, &error) : std::nullopt;
-    const auto canary = parallel ? count(p, u"--canary"_s, kDefaultCanary, 0, &error) : std::nullopt;
+    const auto parallel = wait ? ShellCommon::count(p, u"--parallel"_s, kDefaultParallel, 1, &error) : std::nullopt;
+    const auto canary = parallel ? ShellCommon::count(p, u"--canary"_s, kDefaultCanary, 0, &error) : std::nullopt;
     if (!canary)
         return fail(error);
     const bool dryRun = p.has(u"--dry-run"_s);
@@ -419,42 +408,30 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
             return fail(error, ExitLocal);
         plan.log = &log;
     }
-    QTemporaryDir scratch;
     ConfigJobRunner runner(network);
-    ConfigShell::prepare(runner, context, *parallel);
-    // The in-flight lines replace the runner's one-line status.
-    QObject::disconnect(&runner, &ConfigJobRunner::statusChanged, nullptr, nullptr);
-    runner.setClockMs(context.clockMs);
+    // The in-flight lines stand in for the runner's one-line status.
+    ConfigShell::prepare(runner, context, *parallel, ConfigShell::Progress::EndingsOnly);
     InFlight shown(context.console);
     int ended = 0;
     const int all = int(todo.size());
-    QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [&](int, const BatchResult &r) {
-        shown.setCounts(++ended, all);
-        context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(network, r.mac), r.verdict,
-                                               ShellCommon::escaped(ShellCommon::oneLine(r.text))));
-    });
-    auto folderOf = [&scratch](const QString &mac) {
-        const QString path = QDir(scratch.path()).filePath(CameraBackup::folderName(mac));
-        QDir().mkpath(path);
-        return path;
-    };
+    QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner,
+                     [&shown, &ended, all](int, const BatchResult &) { shown.setCounts(++ended, all); });
     auto start = [&runner, &plan, &shown](ConfigJob &job) { startCamera(job, runner, plan, shown); };
-    auto interrupted = [&context] { return context.interrupts && context.interrupts->interrupted(); };
     shown.setCounts(0, all);
     auto keep = [&results](const QList<BatchResult> &list) {
         for (const BatchResult &r : list)
             results[r.mac] = r.verdict == u"not started"_s ? skipped(r.mac, u"stopped before this camera"_s, r.status)
                                                            : r;
     };
-    const QList<BatchResult> first = runner.run(canaries, *login, folderOf, start);
+    const QList<BatchResult> first = runner.run(canaries, *login, start);
     keep(first);
     const bool canariesUpdated =
         std::all_of(first.begin(), first.end(), [](const BatchResult &r) { return r.status == ExitOk; });
     if (!canariesUpdated) {
         for (const QString &mac : rest)
             results[mac] = skipped(mac, u"not started: a canary was not updated"_s);
-    } else if (!interrupted()) {
-        keep(runner.run(rest, *login, folderOf, start));
+    } else if (!ShellCommon::interrupted(context)) {
+        keep(runner.run(rest, *login, start));
     } else {
         for (const QString &mac : rest)
             results[mac] = skipped(mac, u"stopped before this camera"_s, ExitInterrupted);
@@ -464,5 +441,5 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     QList<BatchResult> ordered;
     for (const QString &mac : *macs)
         ordered << results[mac];
-    return ConfigShell::report(context, ordered, u"updated"_s, p.has(u"--json"_s), interrupted());
+    return ConfigShell::report(context, ordered, u"updated"_s, p.has(u"--json"_s));
 }

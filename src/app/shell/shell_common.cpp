@@ -1,8 +1,7 @@
 #include "app/shell/shell_common.h"
 
-#include "app/shared_routines.h"
-
 #include "app/send_guard.h"
+#include "app/shared_routines.h"
 #include "app/shell/batch_runner.h"
 #include "app/shell/camera_record_format.h"
 #include "app/shell/interrupt_watch.h"
@@ -44,15 +43,26 @@ std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *erro
 
 std::optional<int> ShellCommon::parallel(const ShellArguments &p, QString *error)
 {
-    if (!p.has(u"--parallel"_s))
-        return 8;
+    return count(p, u"--parallel"_s, 8, 1, error);
+}
+
+std::optional<int> ShellCommon::count(const ShellArguments &p, const QString &option, int fallback, int least,
+                                      QString *error)
+{
+    if (!p.has(option))
+        return fallback;
     bool ok = false;
-    const int n = p.value(u"--parallel"_s).toInt(&ok);
-    if (!ok || n < 1 || n > 256) {
-        *error = u"--parallel: %1 is not a number of cameras (1..256)"_s.arg(p.value(u"--parallel"_s));
+    const int n = p.value(option).toInt(&ok);
+    if (!ok || n < least || n > 256) {
+        *error = u"%1: %2 is not a number of cameras (%3..256)"_s.arg(option, p.value(option)).arg(least);
         return std::nullopt;
     }
     return n;
+}
+
+bool ShellCommon::interrupted(const ShellContext &context)
+{
+    return context.interrupts && context.interrupts->interrupted();
 }
 
 std::optional<QString> ShellCommon::portText(const ShellArguments &p, const AppOptions &options,

@@ -25,6 +25,11 @@ public:
     static std::optional<int> timeoutMs(const ShellArguments &p, QString *error);
     // --parallel N (8 without it), 1..256.
     static std::optional<int> parallel(const ShellArguments &p, QString *error);
+    // A number of cameras given with option, least..256 (fallback without it).
+    static std::optional<int> count(const ShellArguments &p, const QString &option, int fallback, int least,
+                                    QString *error);
+    // Ctrl-C was pressed during this run.
+    static bool interrupted(const ShellContext &context);
     // --port N, or the camera port of the options.
     static std::optional<QString> portText(const ShellArguments &p, const AppOptions &options,
                                            QString *error);
