@@ -5,9 +5,15 @@
 #include "protocol/datagram.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <functional>
 
 namespace BenchFleet {
 
@@ -42,6 +48,45 @@ inline sockaddr_in address(const char *ip, quint16 port)
     a.sin_port = htons(port);
     inet_pton(AF_INET, ip, &a.sin_addr);
     return a;
+}
+
+// The baseline of a burst: a plain socket with the tool's 8 MiB buffer sends one
+// broadcast request and reads replies until it has `cameras` or nothing comes for a
+// second. armed() runs just before the request goes out, done() after the last read.
+// Milliseconds from the request to the last reply; `received` counts them.
+inline double bareReceiver(int cameras, quint16 cameraPort, int *received,
+                           const std::function<void()> &armed = {}, const std::function<void()> &done = {})
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    int size = 8 * 1024 * 1024;
+    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    sockaddr_in local = address("0.0.0.0", 0);
+    bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+    timeval tv{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    const QByteArray request = Zora::BuildDiscoveryRequest(255, false);
+    sockaddr_in to = address("127.255.255.255", cameraPort);
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
+    QElapsedTimer timer;
+    if (armed)
+        armed();
+    timer.start();
+    sendto(fd, request.constData(), size_t(request.size()), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    char buf[1024];
+    double last = 0;
+    *received = 0;
+    while (*received < cameras) {
+        if (recv(fd, buf, sizeof buf, 0) < 0)
+            break;
+        ++*received;
+        last = timer.nsecsElapsed() / 1e6;
+    }
+    if (done)
+        done();
+    close(fd);
+    return last;
 }
 
 } // namespace BenchFleet

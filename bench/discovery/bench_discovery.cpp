@@ -36,6 +36,7 @@ namespace {
 constexpr int kSources = 200;
 
 using BenchFleet::address;
+using BenchFleet::bareReceiver;
 using BenchFleet::replyFor;
 
 // The fleet: waits for one request on the camera port, answers it with the burst.
@@ -117,38 +118,6 @@ quint16 freeUdpPort()
     getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
     close(fd);
     return ntohs(a.sin_port);
-}
-
-// A plain socket with the same buffer, reading the burst until it has all or it stops.
-double bareReceiver(int cameras, quint16 cameraPort, int *received)
-{
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    int size = 8 * 1024 * 1024;
-    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-    sockaddr_in local = address("0.0.0.0", 0);
-    bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
-    timeval tv{1, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    const QByteArray request = Zora::BuildDiscoveryRequest(255, false);
-    sockaddr_in to = address("127.255.255.255", cameraPort);
-    int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
-    QElapsedTimer timer;
-    timer.start();
-    sendto(fd, request.constData(), size_t(request.size()), 0,
-           reinterpret_cast<sockaddr *>(&to), sizeof to);
-    char buf[1024];
-    double last = 0;
-    *received = 0;
-    while (*received < cameras) {
-        if (recv(fd, buf, sizeof buf, 0) < 0)
-            break;
-        ++*received;
-        last = timer.nsecsElapsed() / 1e6;
-    }
-    close(fd);
-    return last;
 }
 
 double toolReceiver(int cameras, quint16 cameraPort, int *listed)

@@ -57,6 +57,7 @@ constexpr int kSources = 200;
 // The simulated fleet and the bare-socket baseline.
 
 using BenchFleet::address;
+using BenchFleet::bareReceiver;
 using BenchFleet::replyFor;
 
 quint16 freeUdpPort()
@@ -165,41 +166,6 @@ private:
     std::atomic<int> m_served{0};
     std::thread m_thread;
 };
-
-// A plain socket with the tool's receive buffer, reading the burst until it has all or
-// nothing comes for a second. Runs in a thread of its own.
-double bareReceiver(Fleet &fleet, int cameras, quint16 cameraPort, int *received)
-{
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    int size = 8 * 1024 * 1024;
-    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-    sockaddr_in local = address("0.0.0.0", 0);
-    bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
-    timeval tv{1, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    const QByteArray request = Zora::BuildDiscoveryRequest(255, false);
-    sockaddr_in to = address("127.255.255.255", cameraPort);
-    int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &one, sizeof one);
-    QElapsedTimer timer;
-    fleet.arm();
-    timer.start();
-    sendto(fd, request.constData(), size_t(request.size()), 0,
-           reinterpret_cast<sockaddr *>(&to), sizeof to);
-    char buf[1024];
-    double last = 0;
-    *received = 0;
-    while (*received < cameras) {
-        if (recv(fd, buf, sizeof buf, 0) < 0)
-            break;
-        ++*received;
-        last = timer.nsecsElapsed() / 1e6;
-    }
-    fleet.disarm();
-    close(fd);
-    return last;
-}
 
 // ---------------------------------------------------------------------------------------
 // Event-loop helpers.
@@ -431,7 +397,7 @@ BurstResult bareBurst(Fleet &fleet, quint16 cameraPort, int cameras)
     GapMeter gap;
     gap.start();
     std::thread t([&] {
-        ms = bareReceiver(fleet, cameras, cameraPort, &got);
+        ms = bareReceiver(cameras, cameraPort, &got, [&fleet] { fleet.arm(); }, [&fleet] { fleet.disarm(); });
         done = true;
     });
     const bool finished = waitFor([&] { return done.load(); }, 60000);
