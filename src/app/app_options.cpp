@@ -64,6 +64,14 @@ bool AppOptions::take(QStringList &args, QString *error)
                 return false;
             }
             broadcast = address;
+        } else if (a == QLatin1String("--adapter")) {
+            if (!takeValue(args, i, &value, error))
+                return false;
+            if (value.isEmpty() || value.size() > 15 || value.contains(QLatin1Char('/'))) {
+                *error = QStringLiteral("--adapter: %1 is not an adapter name").arg(value);
+                return false;
+            }
+            adapter = value;
         } else if (a == QLatin1String("--camera-port") || a == QLatin1String("--local-port")
                    || a == QLatin1String("--ftp-port")) {
             if (!takeValue(args, i, &value, error))
@@ -86,7 +94,10 @@ QString AppOptions::usage()
         "  --app-dir DIR        application directory (zora.ini, temp/); default: the\n"
         "                       executable's directory, or ~/.local/share/zora when that\n"
         "                       is not writable\n"
-        "  --broadcast ADDR     discovery broadcast address (default 255.255.255.255)\n"
+        "  --broadcast ADDR     discovery broadcast address (default 255.255.255.255,\n"
+        "                       sent out of every adapter that is up; a directed\n"
+        "                       broadcast such as 192.168.10.255 goes by routing)\n"
+        "  --adapter NAME       broadcast through this adapter only (eth2, wlan0)\n"
         "  --camera-port N      UDP port of the cameras (default 32154)\n"
         "  --local-port N       local UDP port replies come to (default 32153)\n"
         "  --ftp-port N         default FTP port of new cameras (default 21)\n"

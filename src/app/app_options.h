@@ -9,6 +9,7 @@
 struct AppOptions {
     QString appDir;                      // empty: beside the executable
     QHostAddress broadcast{QStringLiteral("255.255.255.255")};
+    QString adapter;                     // --adapter: broadcasts through this adapter only
     quint16 cameraPort = 32154;
     quint16 localPort = 32153;
     quint16 ftpPort = 21;

@@ -45,7 +45,21 @@ QVariant CameraList::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DecorationRole && index.column() == 0 && m_iconProvider)
         return m_iconProvider(r.icon);
+    if (role == Qt::ToolTipRole && !r.remark.isEmpty())
+        return r.remark;
+    if (role == Qt::ForegroundRole && r.warning)
+        return m_warningForeground;
     return {};
+}
+
+void CameraList::setRemark(int r, const QString &remark, bool warning)
+{
+    Row &row = m_rows[r];
+    if (row.remark == remark && row.warning == warning)
+        return;
+    row.remark = remark;
+    row.warning = warning;
+    emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1), {Qt::ToolTipRole, Qt::ForegroundRole});
 }
 
 QVariant CameraList::headerData(int section, Qt::Orientation orientation, int role) const

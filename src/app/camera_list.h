@@ -33,6 +33,8 @@ public:
         int record = -1;
         std::array<int, 5> counters{};   // columns 4..8
         int icon = Present;
+        QString remark;                  // the row's tooltip: adapter, address problems
+        bool warning = false;            // drawn in the warning colour
     };
 
     explicit CameraList(QObject *parent = nullptr);
@@ -44,6 +46,10 @@ public:
 
     void setHeaderTitles(const QStringList &titles);
     void setIconProvider(std::function<QVariant(int state)> provider);
+    // The foreground of rows with a warning (a brush from the window).
+    void setWarningForeground(const QVariant &brush) { m_warningForeground = brush; }
+    // Tooltip and warning mark of a row; views hear of it only when it changed.
+    void setRemark(int r, const QString &remark, bool warning);
 
     int count() const { return int(m_rows.size()); }
     const Row &row(int r) const { return m_rows.at(r); }
@@ -99,4 +105,5 @@ private:
     QStringList m_titles;
     std::array<bool, kVisibleColumns> m_sortFlags{};
     std::function<QVariant(int)> m_iconProvider;
+    QVariant m_warningForeground;
 };

@@ -1,15 +1,28 @@
 #pragma once
 
 #include <QHostAddress>
+#include <QList>
+#include <QPair>
 #include <QString>
+
+class NetworkAdapters;
 
 // The one check every outgoing datagram and connection passes. With the environment
 // variable ZORA_LOOPBACK_ONLY=1 (set by the test and demo scripts) any destination
 // outside 127.0.0.0/8 is refused, so that a test can never reach a real network.
+// ZORA_ALLOWED_NETS=CIDR[,CIDR...] lets destinations in those nets through as well (the
+// site test bed sets it inside its own network namespace), and a limited broadcast
+// (255.255.255.255) passes only while every adapter that is up is loopback or lies
+// inside those nets.
 class SendGuard final
 {
 public:
     static bool loopbackOnly();
+    // The nets of ZORA_ALLOWED_NETS as (address, prefix length); malformed entries are
+    // left out.
+    static QList<QPair<quint32, int>> allowedNets();
+    // refusal() with the adapters given rather than the system's.
+    static QString refusal(const QHostAddress &destination, const NetworkAdapters &adapters);
     // Empty when the destination may be used; otherwise the reason it may not.
     static QString refusal(const QHostAddress &destination);
     // A typed destination before anything is done with it: a numeric form other than

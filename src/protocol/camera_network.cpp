@@ -14,6 +14,7 @@ CameraNetwork::CameraNetwork(const AppOptions &options, QObject *parent,
     m_endpoint.setLocalPort(options.localPort);
     m_endpoint.setCameraPort(options.cameraPort);
     m_endpoint.setBroadcastAddress(options.broadcast);
+    m_endpoint.setAdapterName(options.adapter);
     m_discovery.setDefaultFtpPort(options.ftpPort);
     m_discovery.attach();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/config_item.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,6 +14,22 @@ struct ConfirmRequest {
     int recordIndex = -1;      // the row's record, -1 for none
     QByteArray bytes;          // the datagram, its length at offsets 5..6
     int capacity = 1023;
+    int adapterIndex = 0;      // a broadcast leaves through this adapter (0: every one)
+
+    // The request for a command to camera (record recordIndex).
+    static ConfirmRequest to(const TConfigItem &camera, int recordIndex, bool unicast,
+                             const QByteArray &bytes, int capacity)
+    {
+        ConfirmRequest r;
+        r.unicast = unicast;
+        r.address = camera.Address;
+        r.mac = bytes.mid(9, 6);
+        r.recordIndex = recordIndex;
+        r.bytes = bytes;
+        r.capacity = capacity;
+        r.adapterIndex = camera.AdapterIndex;
+        return r;
+    }
 };
 
 // How a confirmed command ended.

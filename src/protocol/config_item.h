@@ -58,6 +58,9 @@ struct TConfigItem {
     // another device may be using the camera's MAC. Nothing goes to the camera (no
     // command, no login) until one address is chosen; empty when there is no doubt.
     QStringList ConflictAddresses;
+    // The adapter (interface number) the camera's last reply came in on; 0 unknown.
+    // Broadcasts meant for this camera leave through it.
+    int AdapterIndex = 0;
 
     bool isFree() const { return Address.isEmpty(); }
     bool addressInDoubt() const { return !ConflictAddresses.isEmpty(); }

@@ -20,13 +20,13 @@ void Discovery::attach()
     connect(&m_endpoint, &UdpEndpoint::discoveryReply, this, &Discovery::handleReply);
 }
 
-bool Discovery::sendRequest(const QString &host, quint16 port, QString *error)
+bool Discovery::sendRequest(const QString &host, quint16 port, QString *error, int adapterIndex)
 {
     if (host.isEmpty())
         m_scanAddresses.clear();
     const QByteArray request =
         Zora::BuildDiscoveryRequest(m_registry.models().selectedCode(), !host.isEmpty());
-    return m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, error);
+    return m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, error, adapterIndex);
 }
 
 void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sender,
@@ -59,8 +59,10 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         list.setText(row, CameraList::ColIp, sender);
         list.setIcon(row, CameraList::Present);
         list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
-        if (item)
+        if (item) {
             item->updateFromReply(*reply, sender);
+            item->AdapterIndex = datagram.adapterIndex;
+        }
         // Registered by its address: a camera listed before is remote from now on, and
         // the address the user named is the one it is reached at.
         if (remote) {
@@ -108,6 +110,7 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
     TConfigItem &item = m_registry.record(index);
     item.fillFromReply(*reply, sender, m_ftpPort);
     item.ConnectionKind = kind;
+    item.AdapterIndex = datagram.adapterIndex;
     list.setRecord(row, index);
     list.announceRow(row);
     emit rowAnswered(row, created);
@@ -126,15 +129,22 @@ void Discovery::pollTick()
     // Every row's counters move as before; the requests they ask for are gathered and
     // each distinct one goes out once, so one broadcast a tick serves every waiting row.
     // Requests to single addresses go out a few a tick.
-    QStringList targets;
-    QSet<QString> seen;
-    auto ask = [&targets, &seen](const QString &host) {
-        if (!seen.contains(host)) {
-            seen.insert(host);
-            targets << host;
+    // A broadcast is asked for by adapter: the camera's own when it was heard before,
+    // every adapter (0) when not. An address request has no adapter.
+    QList<QPair<QString, int>> targets;
+    QSet<QPair<QString, int>> seen;
+    auto ask = [&targets, &seen](const QString &host, int adapter = 0) {
+        const QPair<QString, int> key{host, host.isEmpty() ? adapter : 0};
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            targets << key;
         }
     };
     CameraList &list = m_registry.list();
+    auto adapterOf = [this, &list](int r) {
+        const TConfigItem *item = m_registry.recordOfRow(r);
+        return item ? item->AdapterIndex : 0;
+    };
     const int rows = list.count();
     for (int r = 0; r < rows; ++r) {
         const int state = list.icon(r);
@@ -147,7 +157,7 @@ void Discovery::pollTick()
             int attempts = list.counter(r, CameraList::ColAttempts) - 1;
             if (list.counter(r, CameraList::ColKind) == int(Connection::PollAddress)) {
                 list.setCounter(r, CameraList::ColKind, int(Connection::PollBroadcast));
-                ask({});
+                ask({}, adapterOf(r));
             } else {
                 list.setCounter(r, CameraList::ColKind, int(Connection::PollAddress));
                 ask(list.row(r).ip);
@@ -176,16 +186,19 @@ void Discovery::pollTick()
             if (countdown % 20 == 0) {
                 if (state == CameraList::Updating
                     || list.counter(r, CameraList::ColKind) != int(Connection::Remote))
-                    ask({});
+                    ask({}, adapterOf(r));
                 else
                     ask(list.row(r).ip);
             }
         }
     }
-    for (const QString &host : targets) {
-        if (host.isEmpty())
-            sendRequest(host);
-        else if (!m_queued.contains(host)) {
+    // Once every adapter is asked, a request through one of them adds nothing.
+    const bool everyAdapter = seen.contains({QString(), 0});
+    for (const auto &[host, adapter] : targets) {
+        if (host.isEmpty()) {
+            if (adapter == 0 || !everyAdapter)
+                sendRequest(host, 0, nullptr, adapter);
+        } else if (!m_queued.contains(host)) {
             m_queued.insert(host);
             m_addressQueue << host;
         }

@@ -24,8 +24,10 @@ public:
     void attach();
     void setDefaultFtpPort(qint32 port) { m_ftpPort = port; }
 
-    // One discovery request to host (empty: broadcast) on port (0: the camera port).
-    bool sendRequest(const QString &host, quint16 port = 0, QString *error = nullptr);
+    // One discovery request to host (empty: broadcast) on port (0: the camera port); a
+    // broadcast through adapterIndex alone when it is not 0.
+    bool sendRequest(const QString &host, quint16 port = 0, QString *error = nullptr,
+                     int adapterIndex = 0);
     bool scan(QString *error = nullptr) { return sendRequest({}, 0, error); }
 
     void handleReply(const ReceivedDatagram &datagram, const QString &sender, quint16 length,

@@ -66,6 +66,7 @@ bool SaveConfigSession::setRequest(const QByteArray &bytes, int capacity, int le
 bool SaveConfigSession::prepare(const ConfirmRequest &request)
 {
     m_cameraAddress = request.address;
+    m_adapterIndex = request.adapterIndex;
     setTarget(request.unicast, request.address);
     setExpectedMac(request.mac);
     setRow(request.recordIndex);
@@ -125,7 +126,8 @@ void SaveConfigSession::sendStep()
     QString error;
     // The endpoint maps "255.255.255.255" to its broadcast address and enables
     // broadcasting only for it.
-    if (!m_endpoint.send(m_address, m_port, m_request.first(m_length), &error))
+    if (!m_endpoint.send(m_address, m_port, m_request.first(m_length), &error,
+                         m_unicast ? 0 : m_adapterIndex))
         m_sendError = error;
 }
 

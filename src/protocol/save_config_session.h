@@ -96,6 +96,7 @@ private:
     bool m_unicast = false;
     QString m_address;
     QString m_cameraAddress;   // where the camera was last seen; only its replies count
+    int m_adapterIndex = 0;    // the adapter it was last heard on
     QByteArray m_mac;
     int m_row = -1;
     int m_ticks = 0;

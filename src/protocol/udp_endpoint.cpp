@@ -5,12 +5,16 @@
 #include "protocol/datagram.h"
 
 #include <QHostInfo>
+#include <QNetworkDatagram>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
+
+#include <cstring>
 
 namespace {
 
@@ -82,6 +86,9 @@ bool UdpEndpoint::open(QString *error)
     int size = kReceiveBufferBytes;
     if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    // Each reply tells the adapter it came in on.
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpEndpoint::readPending);
     return true;
 }
@@ -103,7 +110,8 @@ void UdpEndpoint::markReceive()
         m_busyTimer->start();
 }
 
-bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &bytes, QString *error)
+bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &bytes, QString *error,
+                       int adapterIndex)
 {
     markSend();
     QString why;
@@ -133,24 +141,68 @@ bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &byte
             return false;
         }
     }
-    why = SendGuard::refusal(destination);
+    const NetworkAdapters adapters = m_adapterSource();
+    why = SendGuard::refusal(destination, adapters);
     if (!why.isEmpty()) {
         if (error)
             *error = why;
         return false;
     }
-    if (m_socket->writeDatagram(bytes, destination, port) != bytes.size()) {
+    if (destination != QHostAddress(QHostAddress::Broadcast))
+        return write(bytes, destination, port, 0, error);
+
+    // On Linux a limited broadcast leaves by the default route's adapter alone: one
+    // copy goes out of each adapter, or of the camera's own when it is still up.
+    const QList<NetworkAdapter> targets = broadcastAdapters(adapters, m_adapterName, adapterIndex);
+    if (targets.isEmpty()) {
+        if (!m_adapterName.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("No adapter %1 is up").arg(m_adapterName);
+            return false;
+        }
+        return write(bytes, destination, port, 0, error);
+    }
+    bool sent = false;
+    for (const NetworkAdapter &a : targets) {
+        QString failed;
+        if (write(bytes, destination, port, a.index, &failed))
+            sent = true;
+        else if (error)
+            *error = QStringLiteral("%1: %2").arg(a.name, failed);
+    }
+    return sent;
+}
+
+QList<NetworkAdapter> UdpEndpoint::broadcastAdapters(const NetworkAdapters &adapters,
+                                                     const QString &name, int adapterIndex)
+{
+    const QList<NetworkAdapter> all = adapters.broadcastTargets(name);
+    for (const NetworkAdapter &a : all) {
+        if (adapterIndex > 0 && a.index == adapterIndex)
+            return {a};
+    }
+    return all;
+}
+
+bool UdpEndpoint::write(const QByteArray &bytes, const QHostAddress &to, quint16 port,
+                        int adapterIndex, QString *error)
+{
+    QNetworkDatagram datagram(bytes, to, port);
+    if (adapterIndex > 0)
+        datagram.setInterfaceIndex(uint(adapterIndex));
+    if (m_socket->writeDatagram(datagram) != bytes.size()) {
         if (error)
             *error = m_socket->errorString();
         return false;
     }
-    emit datagramSent(destination, port, bytes);
+    emit datagramSent(to, port, bytes, adapterIndex);
     return true;
 }
 
-bool UdpEndpoint::sendCommand(const QString &host, const QByteArray &bytes, QString *error)
+bool UdpEndpoint::sendCommand(const QString &host, const QByteArray &bytes, QString *error,
+                              int adapterIndex)
 {
-    return send(host, m_cameraPort, bytes, error);
+    return send(host, m_cameraPort, bytes, error, adapterIndex);
 }
 
 void UdpEndpoint::socketTimeout()
@@ -202,6 +254,7 @@ void UdpEndpoint::readPending()
     // each round goes through the socket, which tells it the queue is empty so that it
     // reports the next datagram again; whatever that read finds is handled too.
     QByteArray data(Zora::kReceiveBuffer, Qt::Uninitialized);
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
     int read = 0;
     while (m_socket) {
         if (++read > kReadSlice) {
@@ -210,24 +263,36 @@ void UdpEndpoint::readPending()
             return;
         }
         sockaddr_in from{};
-        socklen_t len = sizeof from;
-        const ssize_t n = ::recvfrom(int(m_socket->socketDescriptor()), data.data(),
-                                     size_t(data.size()), MSG_DONTWAIT,
-                                     reinterpret_cast<sockaddr *>(&from), &len);
+        iovec io{data.data(), size_t(data.size())};
+        msghdr msg{};
+        msg.msg_name = &from;
+        msg.msg_namelen = sizeof from;
+        msg.msg_iov = &io;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        const ssize_t n = ::recvmsg(int(m_socket->socketDescriptor()), &msg, MSG_DONTWAIT);
         if (n >= 0) {
+            int adapter = 0;
+            for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+                if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                    in_pktinfo info;
+                    memcpy(&info, CMSG_DATA(c), sizeof info);
+                    adapter = info.ipi_ifindex;
+                }
+            }
             handleDatagram(QByteArray::fromRawData(data.constData(), n),
-                           QHostAddress(ntohl(from.sin_addr.s_addr)));
+                           QHostAddress(ntohl(from.sin_addr.s_addr)), adapter);
             continue;
         }
-        QHostAddress sender;
-        const qint64 m = m_socket->readDatagram(data.data(), data.size(), &sender);
-        if (m < 0)
+        const QNetworkDatagram d = m_socket->receiveDatagram(data.size());
+        if (!d.isValid())
             break;
-        handleDatagram(QByteArray::fromRawData(data.constData(), m), sender);
+        handleDatagram(d.data(), d.senderAddress(), int(d.interfaceIndex()));
     }
 }
 
-void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sender)
+void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex)
 {
     markReceive();
     ReceivedDatagram d;
@@ -235,6 +300,7 @@ void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sen
     d.count = int(qMin<qsizetype>(data.size(), Zora::kReceiveBuffer));
     d.buffer.replace(0, d.count, data.first(d.count));
     d.sender = sender;
+    d.adapterIndex = adapterIndex;
     if (d.count < 8 || !d.bytes().startsWith(Zora::kReplyMagic))
         return;
     d.reply = CommandReply::parse(d.bytes());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/network_adapters.h"
 #include "protocol/command_reply.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QList>
 
 #include <array>
+#include <functional>
 
 class QTimer;
 class QUdpSocket;
@@ -20,6 +22,7 @@ struct ReceivedDatagram {
     QByteArray buffer; // always 1024 bytes
     int count = 0;
     QHostAddress sender;
+    int adapterIndex = 0;    // the interface it arrived on, 0 when unknown
     CommandReply reply;
 
     QByteArrayView bytes() const { return QByteArrayView(buffer).first(count); }
@@ -65,6 +68,12 @@ public:
     const QHostAddress &broadcastAddress() const { return m_broadcast; }
     void setCameraPort(quint16 port) { m_cameraPort = port; }
     quint16 cameraPort() const { return m_cameraPort; }
+    // --adapter: broadcasts to 255.255.255.255 leave through this adapter only.
+    void setAdapterName(const QString &name) { m_adapterName = name; }
+    const QString &adapterName() const { return m_adapterName; }
+    // Where the adapters come from (the system's by default); for tests.
+    void setAdapterSource(std::function<NetworkAdapters()> source) { m_adapterSource = std::move(source); }
+    NetworkAdapters adapters() const { return m_adapterSource(); }
 
     // A receiver joins its stage (once; adding it again changes nothing) or leaves it.
     void addSink(Stage stage, DatagramSink *sink);
@@ -73,9 +82,19 @@ public:
     // Sends to host (dotted address or name), or broadcasts when host is empty (or is
     // "255.255.255.255", which stands for the broadcast address). False with a message
     // when the name does not resolve, the destination is refused or the send fails.
-    bool send(const QString &host, quint16 port, const QByteArray &bytes, QString *error = nullptr);
+    // A broadcast to 255.255.255.255 goes out of every adapter that can broadcast (one
+    // copy each, the adapter chosen per datagram), or of adapterIndex alone when that
+    // adapter is still up: a camera is asked on the segment it was last heard on. Any
+    // other broadcast address, a directed one or 127.255.255.255, goes by routing.
+    bool send(const QString &host, quint16 port, const QByteArray &bytes, QString *error = nullptr,
+              int adapterIndex = 0);
+    // The adapters a limited broadcast goes out of: every one that can broadcast (or the
+    // one named), narrowed to adapterIndex when that is among them.
+    static QList<NetworkAdapter> broadcastAdapters(const NetworkAdapters &adapters, const QString &name,
+                                                   int adapterIndex);
     // To the camera port.
-    bool sendCommand(const QString &host, const QByteArray &bytes, QString *error = nullptr);
+    bool sendCommand(const QString &host, const QByteArray &bytes, QString *error = nullptr,
+                     int adapterIndex = 0);
 
     // While a Hold lives the socket is never closed for its listening time: a script that
     // waits longer for answers than that after its last send still hears them. When the
@@ -111,12 +130,14 @@ public:
     const QString &statusText() const { return m_status; }
 
     // The receive handler; public so tests can hand it datagrams.
-    void handleDatagram(const QByteArray &data, const QHostAddress &sender);
+    void handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex = 0);
 
 signals:
     void statusTextChanged(const QString &text);
     // Every datagram that left, with its destination.
-    void datagramSent(const QHostAddress &to, quint16 port, const QByteArray &bytes);
+    // Every datagram that left, with its destination (and the adapter chosen, 0 when the
+    // routing chose).
+    void datagramSent(const QHostAddress &to, quint16 port, const QByteArray &bytes, int adapterIndex);
     void lampChanged(bool send, bool receive);
     // A discovery reply (type 5) that no dialog stopped. Delivered synchronously.
     void discoveryReply(const ReceivedDatagram &datagram, const QString &sender,
@@ -124,6 +145,8 @@ signals:
 
 private:
     bool open(QString *error);
+    bool write(const QByteArray &bytes, const QHostAddress &to, quint16 port, int adapterIndex,
+               QString *error);
     void releaseHold();
     void readPending();
     void setStatus(const QString &text);
@@ -133,6 +156,8 @@ private:
     QTimer *m_busyTimer = nullptr;
     std::array<SinkList, kStages> m_sinks;
     QHostAddress m_broadcast{QStringLiteral("255.255.255.255")};
+    QString m_adapterName;
+    std::function<NetworkAdapters()> m_adapterSource = &NetworkAdapters::system;
     quint16 m_localPort = 32153;
     quint16 m_cameraPort = 32154;
     int m_sendCounter = 0;

@@ -292,14 +292,7 @@ CommandOutcome Submit(TConfigItem &camera, int recordIndex, bool unicast, const 
 {
     if (!ChooseAddress(camera, messenger))
         return CommandOutcome::NotSent;
-    ConfirmRequest request;
-    request.unicast = unicast;
-    request.address = camera.Address;
-    request.mac = bytes.mid(9, 6);
-    request.recordIndex = recordIndex;
-    request.bytes = bytes;
-    request.capacity = capacity;
-    return confirmation.confirm(request);
+    return confirmation.confirm(ConfirmRequest::to(camera, recordIndex, unicast, bytes, capacity));
 }
 
 } // namespace Commands

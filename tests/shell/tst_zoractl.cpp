@@ -122,6 +122,9 @@ void TestZoractl::scanFormats()
         QCOMPARE(a.value("motion_sensitivity").toInt(), 40);
         QCOMPARE(a.value("output_source").toString(), QString("input"));
         QCOMPARE(a.value("connection_kind").toString(), QString("local"));
+        QCOMPARE(a.value("adapter").toString(), QString("lo"));
+        QCOMPARE(a.value("in_subnet").toBool(), true);
+        QCOMPARE(a.value("conflicts").toArray().size(), 0);
         // Absent blocks are null, not empty values that look like settings.
         QVERIFY(b.value("domain_name").isNull());
         QVERIFY(b.value("pppoe").isNull());
@@ -139,16 +142,16 @@ void TestZoractl::scanFormats()
     const QStringList header = lines.first().split(',');
     QCOMPARE(header.contains("pppoe_password"), secrets);
     QCOMPARE(header.first(), QString("model_code"));
-    QCOMPARE(header.last(), QString("connection_kind"));
+    QCOMPARE(header.last(), QString("adapter"));
     const QString lineA = lines.at(1).contains(kMacA) ? lines.at(1) : lines.at(2);
     const QString lineB = lines.at(1).contains(kMacA) ? lines.at(2) : lines.at(1);
     QVERIFY(lineA.startsWith("1,L60," + kMacA + ",127.0.0.71,lobby,site.lan,static,63,127.0.0.71,"
                              "255.0.0.0,127.0.0.1,127.0.0.53,isp,svc,1492,manual,127.0.0.9,"));
     // The password's comma and quote are quoted as CSV asks, and it is there only on request.
     QCOMPARE(lineA.contains("\"se,\"\"cret\""), secrets);
-    QVERIFY(lineA.endsWith(",true,true,40,input,local"));
+    QVERIFY(lineA.endsWith(",true,true,40,input,local,lo"));
     QCOMPARE(lineB.count(',') + 1, header.size());
-    QVERIFY2(lineB.endsWith(",,,,,local"), qPrintable(lineB));
+    QVERIFY2(lineB.endsWith(",,,,,local,lo"), qPrintable(lineB));
 }
 
 void TestZoractl::staticAddressFollowedThroughRestart()

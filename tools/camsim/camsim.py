@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Simulated ZORA cameras on loopback addresses.
+"""Simulated ZORA cameras on loopback addresses (or, inside a network
+namespace of a test's own, on the networks ZORA_ALLOWED_NETS names).
 
 Every camera owns a UDP socket on its own 127.0.0.x address (so the tool sees
 the camera's address as the sender of its replies) and, for the
@@ -196,7 +197,7 @@ class Camera:
         if not isinstance(self.behaviour["unicast_only"], bool):
             raise ValueError("camera %s: unicast_only must be true or false" % self.id)
         self.settings["ip"] = ip
-        check_loopback(ip)
+        check_address(ip)
         wire.discovery_reply(self.settings)        # refuse an entry that cannot be encoded
         self.initial = copy.deepcopy(self.settings)
         self.sock = None
@@ -314,7 +315,7 @@ class Camera:
                              self.settings["admin_password"], self.root,
                              faults=dict(self.behaviour.get("ftp_faults") or {}),
                              log_path=os.path.join(self.state_dir, "ftp.log"),
-                             firmware=self.firmware_upload)
+                             firmware=self.firmware_upload, allowed_nets=ALLOWED_NETS)
         self.ftp.start()
         self.ftp_port_bound = self.ftp.port
 
@@ -484,7 +485,7 @@ class Camera:
         """Change settings or behaviour; used by the control interface and by
         after_restart.  A new address is checked before anything changes."""
         if "ip" in fields:
-            check_loopback(fields["ip"])
+            check_address(fields["ip"])
         for key in fields:
             if key not in SETTING_KEYS and key not in BEHAVIOUR_DEFAULTS:
                 raise ValueError("unknown field %r" % key)
@@ -786,12 +787,38 @@ class Mismatch(Exception):
     pass
 
 
-def check_loopback(ip):
+# Networks besides loopback a camera may have its address in (ZORA_ALLOWED_NETS),
+# for runs inside a network namespace of the test's own; set by main().
+ALLOWED_NETS = ()
+
+
+def parse_allowed_nets(text):
+    """"10.10.0.0/24,10.20.0.0/24" -> networks; an empty text allows none."""
+    nets = []
+    for part in (text or "").split(","):
+        part = part.strip()
+        if not part:
+            continue
+        try:
+            nets.append(ipaddress.IPv4Network(part, strict=False))
+        except ValueError:
+            raise ValueError("ZORA_ALLOWED_NETS: %r is not an IPv4 network" % part)
+    return tuple(nets)
+
+
+def check_address(ip, nets=None):
+    """A camera address: in 127.0.0.0/8 or one of the allowed networks (nets,
+    default ALLOWED_NETS; () for loopback only), and not ending in .0 or .255."""
     try:
         addr = ipaddress.IPv4Address(ip)
     except ValueError:
         raise ValueError("not an IPv4 address: %r" % ip)
-    if not addr.is_loopback:
+    if nets is None:
+        nets = ALLOWED_NETS
+    if not addr.is_loopback and not any(addr in net for net in nets):
+        if nets:
+            raise ValueError("%s is outside 127.0.0.0/8 and ZORA_ALLOWED_NETS (%s)"
+                             % (ip, ",".join(str(n) for n in nets)))
         raise ValueError("%s is outside 127.0.0.0/8; the simulator binds loopback only" % ip)
     if int(addr) & 0xFF in (0, 255):
         raise ValueError("%s ends in .0 or .255; the simulator leaves those alone" % ip)
@@ -799,8 +826,9 @@ def check_loopback(ip):
 
 def nth_address(base, i):
     """The i-th usable address from base (0: base itself), stepping over
-    every .0 and .255, so a fleet runs on from 127.0.0.254 to 127.0.1.1."""
-    check_loopback(base)
+    every .0 and .255, so a fleet runs on from 127.0.0.254 to 127.0.1.1.
+    Generated addresses stay on loopback whatever ZORA_ALLOWED_NETS says."""
+    check_address(base, nets=())
     n = int(ipaddress.IPv4Address(base))
     pos = (n >> 8) * 254 + (n & 0xFF) - 1 + i
     ip = str(ipaddress.IPv4Address(((pos // 254) << 8) | (pos % 254 + 1)))
@@ -811,7 +839,7 @@ def nth_address(base, i):
 
 def usable_address(ip):
     try:
-        check_loopback(ip)
+        check_address(ip)
     except ValueError:
         return False
     return True
@@ -941,7 +969,7 @@ def parse_body(data, cam):
                 ch = Change("static IP")
                 ip = rd.ip("IP address")
                 try:
-                    check_loopback(ip)
+                    check_address(ip)
                 except ValueError as exc:
                     raise Mismatch("new address refused: %s" % exc)
                 ch.fields.update({"network_type": high | wire.NET_STATIC, "ip": ip,
@@ -1077,6 +1105,8 @@ class Simulator:
         self.camera_port = args.camera_port
         self.default_ftp_port = args.ftp_port
         self.no_ftp = args.no_ftp
+        self.drop_broadcasts = args.drop_broadcasts
+        self.broadcasts_dropped = 0
         self.seed_dir = args.seed_dir
         self._seed_tree = None
         self.own_state_dir = args.state_dir is None
@@ -1230,12 +1260,21 @@ class Simulator:
             return
         # The destination address (IP_PKTINFO) tells a broadcast from a unicast
         # to a restarting camera, whose own socket is closed: camera addresses
-        # never end in .255.
+        # never end in .255, and 255.255.255.255 does.
         dest = None
         for level, ctype, cdata in anc:
             if level == socket.IPPROTO_IP and ctype == IP_PKTINFO and len(cdata) >= 12:
                 dest = socket.inet_ntoa(cdata[8:12])
         if dest is None or dest.endswith(".255"):
+            if self.broadcasts_dropped < self.drop_broadcasts:
+                # A lossy switch: the broadcast never reaches any camera.
+                self.broadcasts_dropped += 1
+                self.global_log.append({"time": round(time.time(), 3), "sender": "%s:%d" % sender,
+                                        "dest": dest, "hex": data.hex(),
+                                        "verdict": "broadcast dropped (%d of %d)"
+                                                   % (self.broadcasts_dropped, self.drop_broadcasts)})
+                del self.global_log[:-LOG_LIMIT]
+                return
             for cam in self.cameras:
                 cam.handle(data, sender, "broadcast")
             return
@@ -1353,6 +1392,7 @@ def load_defaults(text):
 
 
 def main(argv=None):
+    global ALLOWED_NETS
     p = argparse.ArgumentParser(description="Simulated ZORA cameras on loopback.")
     src = p.add_mutually_exclusive_group(required=True)
     src.add_argument("--fleet", help="JSON fleet file")
@@ -1365,12 +1405,16 @@ def main(argv=None):
     p.add_argument("--ftp-port", type=int, default=0,
                    help="FTP port for cameras without ftp_port (0: a free port each)")
     p.add_argument("--no-ftp", action="store_true")
+    p.add_argument("--drop-broadcasts", type=int, default=0, metavar="N",
+                   help="drop the first N broadcasts the wildcard socket receives")
     p.add_argument("--state-dir", help="per-camera FTP roots and logs (default: a temporary dir)")
     p.add_argument("--bind-base", default="127.0.0.11",
                    help="address of the first camera without an ip; the next get +1")
     p.add_argument("--seed-dir", default=DEFAULT_SEED,
                    help="tree copied into each new FTP root (default tests/data/camfiles)")
     args = p.parse_args(argv)
+    if args.drop_broadcasts < 0:
+        p.error("--drop-broadcasts must be 0 or more")
     # Every FTP command is in the camera's ftp.log; the server's own session chatter on
     # standard error would only bury the tool's output.
     logging.basicConfig(level=logging.WARNING)
@@ -1382,7 +1426,8 @@ def main(argv=None):
     signal.signal(signal.SIGINT, on_term)
     sim = None
     try:
-        check_loopback(args.bind_base)
+        ALLOWED_NETS = parse_allowed_nets(os.environ.get("ZORA_ALLOWED_NETS"))
+        check_address(args.bind_base, nets=())
         if args.demo:
             fleet = demo_fleet()
         elif args.count is not None:

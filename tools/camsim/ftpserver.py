@@ -68,12 +68,12 @@ def _number(value):
         return float(text)
 
 
-def _check_loopback(host):
+def _check_loopback(host, allowed_nets=()):
     try:
         addr = ipaddress.ip_address(host)
     except ValueError:
         raise ValueError("not an IP address: %r" % host)
-    if addr.version != 4 or not addr.is_loopback:
+    if addr.version != 4 or not (addr.is_loopback or any(addr in n for n in allowed_nets)):
         raise ValueError("only 127.0.0.0/8 addresses are served: %s" % host)
 
 
@@ -297,8 +297,8 @@ class CameraFtp:
     ``port`` is the bound port (0 asks for a free one)."""
 
     def __init__(self, host, port, user, password, root_dir, faults=None, log_path=None,
-                 firmware=None):
-        _check_loopback(host)
+                 firmware=None, allowed_nets=()):
+        _check_loopback(host, allowed_nets)
         unknown = set(faults or {}) - set(FAULT_NAMES)
         if unknown:
             raise ValueError("unknown FTP faults: %s" % ", ".join(sorted(unknown)))

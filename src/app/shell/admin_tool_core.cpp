@@ -1,5 +1,7 @@
 #include "app/shell/admin_tool_core.h"
 
+#include "protocol/address_review.h"
+
 #include "protocol/camera_network.h"
 
 #include "app/messenger.h"
@@ -246,6 +248,9 @@ void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
 void AdminToolCore::onRowAnswered(int row, bool created)
 {
     Q_UNUSED(created);
+    m_remarksDirty = true;
+    if (const TConfigItem *item = m_registry.recordOfRow(row))
+        m_scanSummary.answered(m_list.row(row).mac, item->AdapterIndex);
     if (row != m_selectedRow)
         return;
     TConfigItem *camera = m_registry.recordOfRow(row);
@@ -358,6 +363,8 @@ void AdminToolCore::rediscover()
 bool AdminToolCore::scan()
 {
     QString error;
+    m_scanSummary.started();
+    emit scanStatus(m_scanSummary.text());
     if (discovery().scan(&error))
         return true;
     m_messenger.tell(error, QStringLiteral("ERROR"), Messenger::Style::Error);
@@ -407,7 +414,17 @@ QString AdminToolCore::clockTick(const QDateTime &now)
     const QString text = clockText(now);
     emit statusClock(text);
     discovery().pollTick();
+    if (m_scanSummary.tick())
+        emit scanStatus(m_scanSummary.text());
+    if (m_remarksDirty)
+        refreshRemarks();
     return text;
+}
+
+void AdminToolCore::refreshRemarks()
+{
+    m_remarksDirty = false;
+    AddressReview::mark(m_registry, m_network.endpoint().adapters());
 }
 
 QStringList AdminToolCore::workingFileNames()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/scan_summary.h"
 #include "protocol/command_result_sink.h"
 #include "fileconfig/camera_update.h"
 #include "fileconfig/file_pages.h"
@@ -133,8 +134,15 @@ public:
     void removeWorkingFiles();
     static QStringList workingFileNames();
 
+    const ScanSummary &scanSummary() const { return m_scanSummary; }
+    // The rows' tooltips and warning marks (adapter, shared addresses) brought up to
+    // date; the clock does it when a reply came since.
+    void refreshRemarks();
+
 signals:
     void statusClock(const QString &text);
+    // The scan summary changed ("12 cameras answered on 2 adapters").
+    void scanStatus(const QString &text);
     void selectionCleared();
 
 private:
@@ -156,6 +164,8 @@ private:
     FilePages m_files;
     CameraUpdate m_update;
     int m_selectedRow = -1;
+    ScanSummary m_scanSummary;
+    bool m_remarksDirty = false;
     bool m_fileChanged = false;
     bool m_resetPending = false;
     PageHost::Family m_shownFamily = PageHost::Family::L60;

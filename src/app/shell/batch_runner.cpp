@@ -152,13 +152,8 @@ void BatchRunner::startStep(Flight &f)
         endStep(f, QStringLiteral("would send"), {});
         return;
     }
-    ConfirmRequest request;
-    request.unicast = built.unicast;
-    request.address = camera.Address;
-    request.mac = built.command.bytes.mid(9, 6);
-    request.recordIndex = f.record;
-    request.bytes = built.command.bytes;
-    request.capacity = built.capacity;
+    const ConfirmRequest request =
+        ConfirmRequest::to(camera, f.record, built.unicast, built.command.bytes, built.capacity);
     f.phase = Flight::Phase::Confirming;
     f.stallExpired = false;
     f.session = std::make_unique<SaveConfigSession>(m_network.endpoint(), &m_results);

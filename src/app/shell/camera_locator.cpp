@@ -6,6 +6,7 @@
 #include "protocol/register_camera_session.h"
 
 #include <QEventLoop>
+#include <QSet>
 #include <QTimer>
 
 CameraLocator::CameraLocator(CameraNetwork &network)
@@ -53,6 +54,61 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
                                            });
     loop.exec();
     QObject::disconnect(answered);
+    return true;
+}
+
+bool CameraLocator::survey(int timeoutMs, int rounds, int intervalMs, Coverage *coverage, QString *error)
+{
+    Discovery &discovery = m_network.discovery();
+    CameraList &list = m_network.list();
+    QSet<QString> seen;
+    int round = 0;
+    Coverage found;
+    auto note = [&](int row) {
+        if (row < 0 || row >= list.count() || seen.contains(list.row(row).mac))
+            return;
+        seen.insert(list.row(row).mac);
+        const TConfigItem *item = m_network.registry().recordOfRow(row);
+        QList<int> &added = found.added[item ? NetworkAdapters::nameOf(item->AdapterIndex) : QString()];
+        added.resize(rounds);
+        ++added[round - 1];
+    };
+    // Every adapter the request went out of is listed, even one where nobody answered.
+    if (m_network.endpoint().broadcastAddress() == QHostAddress(QHostAddress::Broadcast)) {
+        const NetworkAdapters adapters = m_network.endpoint().adapters();
+        for (const NetworkAdapter &a : adapters.broadcastTargets(m_network.endpoint().adapterName()))
+            found.added[a.name].resize(rounds);
+    }
+    const UdpEndpoint::Hold listening(m_network.endpoint());
+    QString why;
+    ++round;
+    if (!discovery.scan(&why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    QEventLoop loop;
+    const auto answered = QObject::connect(&discovery, &Discovery::rowAnswered, &loop,
+                                           [&note](int row) { note(row); });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer again;
+    QObject::connect(&again, &QTimer::timeout, &loop, [&] {
+        if (round >= rounds || round * intervalMs >= timeoutMs) {
+            again.stop();
+            return;
+        }
+        ++round;
+        discovery.scan();
+    });
+    if (rounds > 1)
+        again.start(intervalMs);
+    loop.exec();
+    QObject::disconnect(answered);
+    found.rounds = round;
+    for (QList<int> &added : found.added)
+        added.resize(round);
+    if (coverage)
+        *coverage = found;
     return true;
 }
 

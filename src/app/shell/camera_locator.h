@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,17 @@ public:
     // False with the send error.
     bool scan(int timeoutMs, const QStringList &wanted = {}, QString *error = nullptr,
               int resendMs = 0);
+
+    // What a scan in rounds found: for each adapter (by name; "" when the system did not
+    // say), how many cameras each round added.
+    struct Coverage {
+        QMap<QString, QList<int>> added;
+        int rounds = 0;
+    };
+    // rounds broadcast requests intervalMs apart (those that fit into timeoutMs), then
+    // listens until timeoutMs. A camera that missed one request answers the next. False
+    // with the send error of the first request.
+    bool survey(int timeoutMs, int rounds, int intervalMs, Coverage *coverage, QString *error = nullptr);
 
     // The unicast discovery of the registration: requests at 0, 3, 9 and 15 s until the
     // camera at host answers. The record index of the camera, or -1 with the message

@@ -4,10 +4,12 @@
 
 struct ShellContext;
 
-// zoractl scan: one broadcast discovery, every camera that answered.
+// zoractl scan: broadcast discovery in rounds, every camera that answered.
 class ScanCommand final
 {
 public:
+    static constexpr int kRounds = 3;
+    static constexpr int kRoundIntervalMs = 300;
     static CommandSyntax syntax();
     static int run(ShellContext &context, const ShellArguments &args);
 };

@@ -149,6 +149,7 @@ void ShellCommon::printCameras(ShellContext &context, const QList<int> &records,
                                bool secrets)
 {
     CameraRegistry &registry = context.network.registry();
+    const QHash<int, AddressReview::Remark> remarks = addressRemarks(context.network);
     switch (format) {
     case Format::Text:
         for (int r : records)
@@ -156,16 +157,70 @@ void ShellCommon::printCameras(ShellContext &context, const QList<int> &records,
         break;
     case Format::Json: {
         QJsonArray array;
-        for (int r : records)
-            array.append(CameraRecordFormat::toJson(registry.record(r), secrets));
+        for (int r : records) {
+            const TConfigItem &camera = registry.record(r);
+            QJsonObject o = CameraRecordFormat::toJson(camera, secrets);
+            const AddressReview::Remark remark = remarks.value(r);
+            o[u"adapter"_s] = remark.adapter.isEmpty() ? QJsonValue() : QJsonValue(remark.adapter);
+            o[u"in_subnet"_s] = remark.inSubnet ? QJsonValue(*remark.inSubnet) : QJsonValue();
+            QJsonArray conflicts;
+            if (!remark.sharedWith.isEmpty())
+                conflicts.append(QJsonObject{{u"kind"_s, u"shared_address"_s},
+                                             {u"with"_s, QJsonArray::fromStringList(remark.sharedWith)}});
+            if (remark.ownAddress)
+                conflicts.append(QJsonObject{{u"kind"_s, u"own_address"_s}});
+            if (camera.addressInDoubt())
+                conflicts.append(QJsonObject{
+                    {u"kind"_s, u"mac_from_two_addresses"_s},
+                    {u"addresses"_s, QJsonArray::fromStringList(camera.ConflictAddresses)}});
+            o[u"conflicts"_s] = conflicts;
+            array.append(o);
+        }
         context.console.outRaw(QJsonDocument(array).toJson(QJsonDocument::Indented));
         break;
     }
     case Format::Csv:
-        context.console.out(CameraRecordFormat::csvHeader(secrets));
+        context.console.out(CameraRecordFormat::csvHeader(secrets) + u",adapter"_s);
         for (int r : records)
-            context.console.out(CameraRecordFormat::csvLine(registry.record(r), secrets));
+            context.console.out(CameraRecordFormat::csvLine(registry.record(r), secrets) + u',' +
+                                CameraRecordFormat::csvField(remarks.value(r).adapter));
         break;
+    }
+}
+
+QHash<int, AddressReview::Remark> ShellCommon::addressRemarks(CameraNetwork &network)
+{
+    const QList<int> all = network.records();
+    QList<AddressReview::Camera> cameras;
+    for (int r : all)
+        cameras << AddressReview::of(network.registry().record(r));
+    const QList<AddressReview::Remark> remarks =
+        AddressReview::review(cameras, network.endpoint().adapters());
+    QHash<int, AddressReview::Remark> out;
+    for (qsizetype i = 0; i < all.size(); ++i)
+        out.insert(all[i], remarks[i]);
+    return out;
+}
+
+void ShellCommon::warnAddresses(ShellContext &context)
+{
+    CameraNetwork &network = context.network;
+    const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
+    for (int r : network.records()) {
+        const TConfigItem &camera = network.registry().record(r);
+        const AddressReview::Remark &remark = remarks[r];
+        for (const QString &mac : remark.sharedWith) {
+            // Each pair once.
+            if (camera.macText() < mac)
+                context.console.err(u"warning: %1 and %2 both answer from %3"_s.arg(camera.macText(), mac,
+                                                                                   camera.Address));
+        }
+        if (remark.ownAddress)
+            context.console.err(u"warning: %1 answers from %2, an address of this computer"_s.arg(
+                camera.macText(), camera.Address));
+        if (remark.inSubnet == false)
+            context.console.err(u"note: %1 at %2 is not in %3 of %4"_s.arg(camera.macText(), camera.Address,
+                                                                          remark.subnet, remark.adapter));
     }
 }
 

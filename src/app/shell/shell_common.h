@@ -2,7 +2,9 @@
 
 #include "app/shell/shell_arguments.h"
 #include "protoconfig/credentials.h"
+#include "protocol/address_review.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -49,6 +51,11 @@ public:
 
     static void printCameras(ShellContext &context, const QList<int> &records, Format format,
                              bool secrets);
+    // The address remarks of every listed camera, by record.
+    static QHash<int, AddressReview::Remark> addressRemarks(CameraNetwork &network);
+    // A line on standard error for each camera sharing an address, answering from one
+    // of this computer's own addresses or outside its adapter's subnet.
+    static void warnAddresses(ShellContext &context);
     // A camera named for messages: "MAC (host)".
     static QString cameraName(CameraNetwork &network, const QString &mac);
     static QString oneLine(QString text);

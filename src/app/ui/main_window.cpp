@@ -28,6 +28,8 @@
 #include <QHBoxLayout>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QBrush>
+#include <QColor>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -98,6 +100,7 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
     connect(&udp, &UdpEndpoint::statusTextChanged, m_socketPanel, &QLabel::setText);
     connect(&udp, &UdpEndpoint::lampChanged, m_lamp, &BusyLamp::setLit);
     connect(m_core.get(), &AdminToolCore::statusClock, m_clockPanel, &QLabel::setText);
+    connect(m_core.get(), &AdminToolCore::scanStatus, m_scanPanel, &QLabel::setText);
 
     m_clockTimer = new QTimer(this);
     m_clockTimer->setObjectName(QStringLiteral("ClockTimer"));
@@ -148,6 +151,8 @@ void TAdminToolDlg::buildLayout()
         const QIcon icon = CameraStateIcon(state);
         return icon.isNull() ? QVariant() : QVariant(icon);
     });
+    // Cameras sharing an address, or answering from this computer's own.
+    m_core->list().setWarningForeground(QBrush(QColor(0xb0, 0x3a, 0x00)));
     connect(m_list->header(), &QHeaderView::sectionClicked, this,
             &TAdminToolDlg::CameraListColumnClick);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -181,8 +186,11 @@ void TAdminToolDlg::buildLayout()
     m_socketPanel = new QLabel(this);
     m_socketPanel->setObjectName(QStringLiteral("StatusSocket"));
     m_socketPanel->setMinimumWidth(500);
+    m_scanPanel = new QLabel(this);
+    m_scanPanel->setObjectName(QStringLiteral("StatusScan"));
     m_lamp = new BusyLamp(this);
     statusBar()->addWidget(m_clockPanel);
+    statusBar()->addWidget(m_scanPanel);
     statusBar()->addWidget(m_socketPanel, 1);
     statusBar()->addPermanentWidget(m_lamp);
     resize(1100, 620);

@@ -119,6 +119,7 @@ private:
     QAction *m_popupFtp = nullptr;
     QAction *m_popupSearch = nullptr;
     QLabel *m_clockPanel = nullptr;
+    QLabel *m_scanPanel = nullptr;
     QLabel *m_socketPanel = nullptr;
     BusyLamp *m_lamp = nullptr;
     QTimer *m_clockTimer = nullptr;

@@ -154,7 +154,7 @@ def read_file(root, rel):
 
 
 class Sim:
-    def __init__(self, fleet, extra_args=()):
+    def __init__(self, fleet, extra_args=(), extra_env=None):
         """fleet None starts the built-in demo fleet, or the generated one
         when extra_args hold --count."""
         self.dir = tempfile.mkdtemp(prefix="camsim-test-")
@@ -166,6 +166,8 @@ class Sim:
                 json.dump({"cameras": fleet}, f)
             source = ["--fleet", path]
         env = dict(os.environ, ZORA_LOOPBACK_ONLY="1")
+        env.pop("ZORA_ALLOWED_NETS", None)
+        env.update(extra_env or {})
         self.proc = subprocess.Popen(
             [PYTHON, os.path.join(CAMSIM_DIR, "camsim.py")] + source + ["--camera-port",
              str(self.port), "--state-dir", os.path.join(self.dir, "state")] + list(extra_args),
@@ -998,6 +1000,60 @@ class FleetTest(unittest.TestCase):
         log = self.sim.wait_for(lambda: self.sim.ctl(cmd="log")["log"][before:], "wildcard log")
         self.assertEqual([p for p in self.sim.pending() if p[1][0] == ip], [])
         return log[-1]
+
+
+class NetworkOptionsTest(unittest.TestCase):
+    """ZORA_ALLOWED_NETS and --drop-broadcasts, for the multi-adapter harness
+    of tests/site; here on loopback only."""
+
+    def start(self, fleet, args=(), env=None):
+        sim = Sim(fleet, ["--no-ftp"] + list(args), env)
+        self.addCleanup(sim.close)
+        return sim
+
+    def test_allowed_nets_widen_what_a_camera_may_move_to(self):
+        cases = [  # (why, new address, reply)
+            ("first allowed net", "10.10.0.5", wire.REPLY_SUCCESS),
+            ("second allowed net", "192.168.77.50", wire.REPLY_SUCCESS),
+            ("outside every allowed net", "10.30.0.5", wire.REPLY_MISMATCH),
+            ("allowed net but ending in .255", "10.10.0.255", wire.REPLY_MISMATCH),
+        ]
+        cams = [camera(0x62 + i) for i in range(len(cases))]
+        sim = self.start(cams, env={"ZORA_ALLOWED_NETS": "10.10.0.0/24, 192.168.77.0/24"})
+        self.assertTrue(sim.ready["ready"], sim.ready)
+        for cam, (why, ip, reply) in zip(cams, cases):
+            with self.subTest(why):
+                last = int(cam["mac"][-2:], 16)
+                body = socket.inet_aton(ip) + socket.inet_aton("255.255.255.0") + socket.inet_aton("127.0.0.1")
+                sim.send(command(4, mac(last), 1, body), cam["ip"])
+                self.assertEqual(sim.recv_from(cam["ip"]).hex(), cmd_reply(mac(last), reply, 0).hex())
+        answer = sim.ctl(cmd="set", id=cams[-1]["id"], fields={"ip": "10.30.0.5"})
+        self.assertFalse(answer["ok"])
+        self.assertIn("outside 127.0.0.0/8 and ZORA_ALLOWED_NETS", answer["error"])
+        # without the variable the same address is refused as before
+        plain = self.start([camera(0x6A)])
+        self.assertIn("loopback only", plain.ctl(cmd="set", id="c6a", fields={"ip": "10.10.0.5"})["error"])
+        bad = self.start([camera(0x6B)], env={"ZORA_ALLOWED_NETS": "10.10.0.0/33"})
+        self.assertFalse(bad.ready["ready"])
+        self.assertIn("ZORA_ALLOWED_NETS", bad.ready["error"])
+
+    def test_drop_broadcasts_loses_only_the_first_ones(self):
+        sim = self.start([camera(0x6C)], ["--drop-broadcasts", "1"])
+        ip = "127.0.0.208"
+        disc = wire.discovery_request()
+
+        def wild_log(count):
+            return sim.wait_for(lambda: sim.ctl(cmd="log")["log"][count:], "wildcard log")
+        # a unicast to no camera reaches the wildcard socket and is not dropped
+        sim.send(disc, "127.0.0.9")
+        self.assertEqual(wild_log(0)[-1]["verdict"], "no camera at this address")
+        sim.send(disc)
+        self.assertEqual(wild_log(1)[-1]["verdict"], "broadcast dropped (1 of 1)")
+        self.assertEqual(sim.pending(), [])
+        self.assertEqual(sim.state("c6c")["requests"]["broadcast"], 0)
+        sim.send(disc)
+        self.assertEqual(sim.recv_from(ip)[9:15], mac(0x6C))
+        self.assertEqual(len(sim.ctl(cmd="log")["log"]), 2)
 
 
 class LifecycleTest(unittest.TestCase):

@@ -1,0 +1,78 @@
+#include "protocol/address_review.h"
+
+#include "app/shared_routines.h"
+#include "app/camera_list.h"
+#include "protocol/camera_registry.h"
+#include "protocol/config_item.h"
+
+#include <QHash>
+
+QList<AddressReview::Remark> AddressReview::review(const QList<Camera> &cameras,
+                                                   const NetworkAdapters &adapters)
+{
+    QHash<QString, QStringList> macsAt;
+    for (const Camera &c : cameras) {
+        QStringList &macs = macsAt[c.address];
+        if (!macs.contains(c.mac))
+            macs << c.mac;
+    }
+    QList<Remark> out;
+    out.reserve(cameras.size());
+    for (const Camera &c : cameras) {
+        Remark r;
+        const NetworkAdapter *adapter = adapters.byIndex(c.adapterIndex);
+        r.adapter = adapter ? adapter->name : NetworkAdapters::nameOf(c.adapterIndex);
+        for (const QString &mac : macsAt.value(c.address)) {
+            if (mac != c.mac)
+                r.sharedWith << mac;
+        }
+        const auto address = DottedDecimal(c.address);
+        r.ownAddress = address && adapters.isOwnAddress(*address);
+        if (adapter && address && !c.remote && !adapter->subnets.isEmpty()) {
+            r.inSubnet = adapter->subnetOf(*address) != nullptr;
+            r.subnet = adapter->subnets.first().text();
+        }
+        out << r;
+    }
+    return out;
+}
+
+AddressReview::Camera AddressReview::of(const TConfigItem &item)
+{
+    return {item.macText(), item.Address, item.AdapterIndex, item.ConnectionKind == Connection::Remote};
+}
+
+QStringList AddressReview::Remark::lines(const QString &address) const
+{
+    QStringList out;
+    if (!adapter.isEmpty())
+        out << QStringLiteral("answered on %1").arg(adapter);
+    if (inSubnet == false)
+        out << QStringLiteral("not in %1 of %2").arg(subnet, adapter);
+    for (const QString &mac : sharedWith)
+        out << QStringLiteral("%1 is also the address of %2").arg(address, mac);
+    if (ownAddress)
+        out << QStringLiteral("%1 is an address of this computer").arg(address);
+    return out;
+}
+
+void AddressReview::mark(CameraRegistry &registry, const NetworkAdapters &adapters)
+{
+    CameraList &list = registry.list();
+    QList<int> rows;
+    QList<Camera> cameras;
+    for (int r = 0; r < list.count(); ++r) {
+        if (const TConfigItem *item = registry.recordOfRow(r); item && !item->isFree() && list.row(r).mac.size() >= 3) {
+            rows << r;
+            cameras << of(*item);
+        }
+    }
+    const QList<Remark> remarks = review(cameras, adapters);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const TConfigItem &item = *registry.recordOfRow(rows[i]);
+        QStringList lines = remarks[i].lines(item.Address);
+        if (item.addressInDoubt())
+            lines << item.conflictText();
+        list.setRemark(rows[i], lines.join(QLatin1Char('\n')), remarks[i].warning() || item.addressInDoubt());
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// What the window's status bar says about the last scan: how many cameras answered it
+// within its reply window, and on how many adapters. Driven by the 500 ms clock.
+class ScanSummary final
+{
+public:
+    static constexpr int kReplyWindowTicks = 6; // 3 s
+
+    // The user scanned: counting starts again.
+    void started();
+    // A camera answered (counted while the reply window is open).
+    void answered(const QString &mac, int adapterIndex);
+    // One clock tick; true when the text changed since the last tick.
+    bool tick();
+    bool listening() const { return m_ticksLeft > 0; }
+    int cameras() const { return int(m_adapterOf.size()); }
+    int adapters() const;
+    // "12 cameras answered on 2 adapters"; empty before the first scan.
+    QString text() const;
+
+private:
+    QHash<QString, int> m_adapterOf;
+    int m_ticksLeft = 0;
+    bool m_scanned = false;
+    QString m_shown;
+};
