@@ -1,5 +1,8 @@
 #include "app/camera_list.h"
 
+#include "app/shared_routines.h"
+
+
 #include <algorithm>
 #include <numeric>
 
@@ -45,11 +48,54 @@ QVariant CameraList::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DecorationRole && index.column() == 0 && m_iconProvider)
         return m_iconProvider(r.icon);
-    if (role == Qt::ToolTipRole && !r.remark.isEmpty())
-        return r.remark;
+    if (role == Qt::ToolTipRole && index.column() == 0 && r.icon != Present) {
+        const QString rest = data(this->index(index.row(), 1), role).toString();
+        return rest.isEmpty() ? stateText(r.icon) : stateText(r.icon) + QLatin1Char('\n') + rest;
+    }
+    if (role == Qt::ToolTipRole && !(r.remark.isEmpty() && r.silence.isEmpty())) {
+        if (r.silence.isEmpty() || r.remark.isEmpty())
+            return QString(r.silence + r.remark);
+        return QString(r.silence + QLatin1Char('\n') + r.remark);
+    }
     if (role == Qt::ForegroundRole && r.warning)
         return m_warningForeground;
+    if (role == Qt::ForegroundRole && !r.silence.isEmpty())
+        return m_silentForeground;
     return {};
+}
+
+QString CameraList::stateText(int state)
+{
+    switch (state) {
+    case Present: return QStringLiteral("Answering");
+    case Waiting: return QStringLiteral("Saved camera, being asked whether it is there");
+    case Restarting: return QStringLiteral("Restarting after a change; asked every 10 s");
+    case Lost: return QStringLiteral("Did not come back after its restart");
+    case NotFound: return QStringLiteral("Saved camera that never answered");
+    case Upgrading: return QStringLiteral("Firmware upload in progress");
+    case Updating: return QStringLiteral("Updating its software; asked every 10 s");
+    default: return {};
+    }
+}
+
+bool CameraList::rowMatches(int r, const QString &text) const
+{
+    if (text.isEmpty())
+        return true;
+    const Row &row = m_rows.at(r);
+    for (const QString *field : {&row.caption, &row.mac, &row.ip, &row.host, &row.remark, &row.silence}) {
+        if (field->contains(text, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+void CameraList::setSilence(int r, const QString &text)
+{
+    if (m_rows[r].silence == text)
+        return;
+    m_rows[r].silence = text;
+    emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1), {Qt::ToolTipRole, Qt::ForegroundRole});
 }
 
 void CameraList::setRemark(int r, const QString &remark, bool warning)
@@ -258,6 +304,39 @@ bool CameraList::ipShared(int r) const
     return false;
 }
 
+int CameraList::naturalCompare(const QString &a, const QString &b)
+{
+    // Runs of digits compare by their value, everything else case-insensitively.
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei] == QLatin1Char('0'))
+                ++ei;
+            while (ej < b.size() && b[ej] == QLatin1Char('0'))
+                ++ej;
+            qsizetype di = ei, dj = ej;
+            while (di < a.size() && a[di].isDigit())
+                ++di;
+            while (dj < b.size() && b[dj].isDigit())
+                ++dj;
+            if (di - ei != dj - ej)
+                return di - ei < dj - ej ? -1 : 1;
+            if (const int c = QStringView(a).sliced(ei, di - ei).compare(QStringView(b).sliced(ej, dj - ej)))
+                return c < 0 ? -1 : 1;
+            i = di;
+            j = dj;
+            continue;
+        }
+        const QChar x = a[i].toCaseFolded(), y = b[j].toCaseFolded();
+        if (x != y)
+            return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    return (a.size() - i) < (b.size() - j) ? -1 : (a.size() - i) > (b.size() - j) ? 1 : 0;
+}
+
 void CameraList::sortByColumn(int listColumn)
 {
     if (listColumn < 0 || listColumn >= kVisibleColumns)
@@ -270,12 +349,28 @@ void CameraList::sortByColumn(int listColumn)
         default: return row.host;
         }
     };
+    // Addresses by their value (127.0.0.9 before 127.0.0.10), host names naturally (cam2
+    // before cam10); a row without an address (typed, not answered) goes last.
+    auto compare = [&](const Row &a, const Row &b) {
+        if (listColumn == 2) {
+            const auto x = DottedDecimal(a.ip), y = DottedDecimal(b.ip);
+            if (x && y)
+                return *x < *y ? -1 : *x > *y ? 1 : 0;
+            if (x || y)
+                return x ? -1 : 1;
+        }
+        if (listColumn == 3)
+            return naturalCompare(a.host, b.host);
+        return key(a).compare(key(b), Qt::CaseInsensitive);
+    };
     const bool reversed = m_sortFlags[listColumn];
+    m_sortColumn = listColumn;
+    m_sortDescending = reversed;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QList<int> order(m_rows.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = key(m_rows[a]).compare(key(m_rows[b]), Qt::CaseInsensitive);
+        const int c = compare(m_rows[a], m_rows[b]);
         return reversed ? c > 0 : c < 0;
     });
     QList<Row> sorted;

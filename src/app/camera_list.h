@@ -35,6 +35,7 @@ public:
         int icon = Present;
         QString remark;                  // the row's tooltip: adapter, address problems
         bool warning = false;            // drawn in the warning colour
+        QString silence;                 // "no answer to the scan at 14:02"; drawn greyed
     };
 
     explicit CameraList(QObject *parent = nullptr);
@@ -46,8 +47,18 @@ public:
 
     void setHeaderTitles(const QStringList &titles);
     void setIconProvider(std::function<QVariant(int state)> provider);
+    // What a state icon means, in a few words (the icon's tooltip and the legend).
+    static QString stateText(int state);
+    // cam2 before cam10: digit runs by value, the rest case-insensitively.
+    static int naturalCompare(const QString &a, const QString &b);
+    static QList<int> states() { return {Present, Waiting, Restarting, Lost, NotFound, Upgrading, Updating}; }
+    // The row shows text (in any column, its tooltip included): the list's filter box.
+    bool rowMatches(int r, const QString &text) const;
     // The foreground of rows with a warning (a brush from the window).
     void setWarningForeground(const QVariant &brush) { m_warningForeground = brush; }
+    void setSilentForeground(const QVariant &brush) { m_silentForeground = brush; }
+    // A row that did not answer the last scan (empty text: it answered).
+    void setSilence(int r, const QString &text);
     // Tooltip and warning mark of a row; views hear of it only when it changed.
     void setRemark(int r, const QString &remark, bool warning);
 
@@ -86,6 +97,10 @@ public:
     // Sort by the list column clicked (0 caption, k text column k-1), case-insensitive,
     // reversed when that column's direction flag is set; the flag then toggles.
     void sortByColumn(int listColumn);
+    // The column of the last sort (-1 none) and whether it ran descending, for the
+    // header's indicator.
+    int sortColumn() const { return m_sortColumn; }
+    bool sortDescending() const { return m_sortDescending; }
 
     // Rows changed without a view refresh (the presence poll) are announced together.
     void announceRow(int r);
@@ -104,6 +119,9 @@ private:
     int m_unanswered = 0;
     QStringList m_titles;
     std::array<bool, kVisibleColumns> m_sortFlags{};
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
     std::function<QVariant(int)> m_iconProvider;
     QVariant m_warningForeground;
+    QVariant m_silentForeground;
 };

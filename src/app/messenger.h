@@ -10,7 +10,9 @@
 class Messenger
 {
 public:
-    enum class Style { Ok, YesNoWarning, Error, Information };
+    // YesNoDestructive: a question whose Yes cannot be undone (a reset, clearing edits);
+    // No is the default button, so Return never answers Yes.
+    enum class Style { Ok, YesNoWarning, Error, Information, YesNoDestructive };
     // Answers as the platform numbered them; callers compare with Yes and No.
     enum Answer { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
 
@@ -20,6 +22,10 @@ public:
     bool ask(const QString &text, const QString &caption)
     {
         return show(text, caption, Style::YesNoWarning) == AnswerYes;
+    }
+    bool askDestructive(const QString &text, const QString &caption)
+    {
+        return show(text, caption, Style::YesNoDestructive) == AnswerYes;
     }
     void tell(const QString &text, const QString &caption = {}, Style style = Style::Ok)
     {

@@ -176,7 +176,7 @@ void CameraUpdate::forgetCredentials(int record)
 void CameraUpdate::startFirmware(const FilePages::Selection &sel)
 {
     TConfigItem &camera = *sel.camera;
-    if (!m_messenger.ask(GetString(3240, QStringLiteral("This work will cause the camera to work improperly"))
+    if (!m_messenger.askDestructive(GetString(3240, QStringLiteral("This work will cause the camera to work improperly"))
                              + QStringLiteral("\n\n") + GetString(3168, QStringLiteral("Are you sure?")),
                          warningCaption()))
         return;
@@ -309,8 +309,8 @@ void CameraUpdate::btnDeleteDaemonClick()
 {
     if (m_selectedDaemon < 0 || m_selectedDaemon >= m_daemons.size())
         return;
-    if (!m_messenger.ask(GetString(3168, QStringLiteral("Are you Sure?")),
-                         GetString(3252, QStringLiteral("Confirm"))))
+    if (!m_messenger.askDestructive(GetString(3168, QStringLiteral("Are you Sure?")),
+                                    GetString(3252, QStringLiteral("Confirm"))))
         return;
     FilePages::Selection sel;
     if (!cameraWithCredentials(false, &sel))

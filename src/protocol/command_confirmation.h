@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // One command handed to the confirmation step, with what it needs to send and to match
 // the camera's answer.
@@ -15,6 +16,7 @@ struct ConfirmRequest {
     QByteArray bytes;          // the datagram, its length at offsets 5..6
     int capacity = 1023;
     int adapterIndex = 0;      // a broadcast leaves through this adapter (0: every one)
+    QString cameraName;        // "L80 cam1 (00:0A:1B:2C:3D:4E)", for window titles
 
     // The request for a command to camera (record recordIndex).
     static ConfirmRequest to(const TConfigItem &camera, int recordIndex, bool unicast,
@@ -28,6 +30,9 @@ struct ConfirmRequest {
         r.bytes = bytes;
         r.capacity = capacity;
         r.adapterIndex = camera.AdapterIndex;
+        QStringList name{camera.modelNameText(), camera.hostNameText()};
+        name.removeAll(QString());
+        r.cameraName = QStringLiteral("%1 (%2)").arg(name.join(QLatin1Char(' ')), camera.macText()).trimmed();
         return r;
     }
 };

@@ -79,6 +79,12 @@ QString SaveConfigSession::caption() const
     return GetString(3291, QStringLiteral("Save Configuration"));
 }
 
+QString SaveConfigSession::noAnswerText()
+{
+    return QStringLiteral("No answer from the camera after ten tries: nothing was changed.\n"
+                          "The edit is still on the page; Save sends it again.");
+}
+
 QString SaveConfigSession::waitingText() const
 {
     return GetString(3292, QStringLiteral("Now updating changes... Please wait..."));
@@ -117,7 +123,16 @@ void SaveConfigSession::sendStep()
 {
     ++m_ticks;
     if (m_ticks > kMaxSends) {
-        close(CommandOutcome::NoAnswer);
+        if (!m_holdsNoAnswer) {
+            close(CommandOutcome::NoAnswer);
+            return;
+        }
+        // The window says so and waits for OK: a dialog that just vanished would leave
+        // the user believing the change was made.
+        setTimer(false);
+        m_state = State::Failed;
+        m_outcome = CommandOutcome::NoAnswer;
+        showMessage(noAnswerText());
         return;
     }
     m_endpoint.markSend();
@@ -199,7 +214,9 @@ void SaveConfigSession::pressButton()
     if (m_state == State::Hidden)
         return;
     setTimer(false);
-    reportAuthFailure();
+    // The camera never answered: nothing says its credentials were wrong.
+    if (m_outcome != CommandOutcome::NoAnswer || m_state != State::Failed)
+        reportAuthFailure();
     close(m_state == State::Failed ? m_outcome : CommandOutcome::Cancelled);
 }
 

@@ -41,6 +41,10 @@ public:
     // False (and no request stored) when length exceeds the bytes or the capacity.
     bool setRequest(const QByteArray &bytes, int capacity, int length);
     // All four setters from one request.
+    // Ten sends without an answer: with this set (the window's dialog) the session shows
+    // noAnswerText() and waits for the button; without it (scripts) it ends at once.
+    void setHoldsNoAnswer(bool on) { m_holdsNoAnswer = on; }
+    static QString noAnswerText();
     bool prepare(const ConfirmRequest &request);
 
     // The dialog appears: first send, timer on, waiting texts.
@@ -97,6 +101,7 @@ private:
     QString m_address;
     QString m_cameraAddress;   // where the camera was last seen; only its replies count
     int m_adapterIndex = 0;    // the adapter it was last heard on
+    bool m_holdsNoAnswer = false;
     QByteArray m_mac;
     int m_row = -1;
     int m_ticks = 0;

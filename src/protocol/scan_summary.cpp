@@ -2,8 +2,9 @@
 
 #include <QSet>
 
-void ScanSummary::started()
+void ScanSummary::started(const QString &when)
 {
+    m_when = when;
     m_adapterOf.clear();
     m_ticksLeft = kReplyWindowTicks;
     m_scanned = true;
@@ -17,6 +18,7 @@ void ScanSummary::answered(const QString &mac, int adapterIndex)
 
 bool ScanSummary::tick()
 {
+    m_justClosed = m_ticksLeft == 1;
     if (m_ticksLeft > 0)
         --m_ticksLeft;
     const QString now = text();

@@ -10,12 +10,17 @@ class ScanSummary final
 public:
     static constexpr int kReplyWindowTicks = 6; // 3 s
 
-    // The user scanned: counting starts again.
-    void started();
+    // The user scanned (at the time given, shown as hh:mm): counting starts again.
+    void started(const QString &when = {});
     // A camera answered (counted while the reply window is open).
     void answered(const QString &mac, int adapterIndex);
     // One clock tick; true when the text changed since the last tick.
     bool tick();
+    // True once, at the tick that closed the reply window.
+    bool justClosed() const { return m_justClosed; }
+    bool answeredScan(const QString &mac) const { return m_adapterOf.contains(mac); }
+    // "no answer to the scan at 14:02"
+    QString silenceText() const { return QStringLiteral("no answer to the scan at %1").arg(m_when); }
     bool listening() const { return m_ticksLeft > 0; }
     int cameras() const { return int(m_adapterOf.size()); }
     int adapters() const;
@@ -26,5 +31,7 @@ private:
     QHash<QString, int> m_adapterOf;
     int m_ticksLeft = 0;
     bool m_scanned = false;
+    bool m_justClosed = false;
+    QString m_when;
     QString m_shown;
 };

@@ -73,9 +73,16 @@ bool UdpEndpoint::open(QString *error)
     m_socket = new QUdpSocket(this);
     m_socket->setObjectName(QStringLiteral("UDPServer"));
     if (!m_socket->bind(QHostAddress::AnyIPv4, m_localPort)) {
+        // Named with the port and what to do about it: a second copy of a tool on the
+        // same port is the usual cause.
+        const QString why =
+            QStringLiteral("Cannot use local UDP port %1 (%2): another copy of the tool or another "
+                           "program holds it. Close it, or start with --local-port N.")
+                .arg(m_localPort)
+                .arg(m_socket->errorString());
         if (error)
-            *error = m_socket->errorString();
-        setStatus(m_socket->errorString());
+            *error = why;
+        setStatus(why);
         delete m_socket;
         m_socket = nullptr;
         return false;

@@ -310,7 +310,7 @@ CommandOutcome SendResetToDefaults(TConfigItem *camera, int recordIndex, const Q
     else
         question = GetString(3260, QStringLiteral("Reset this Configuration to default"))
                    + QStringLiteral("\n") + sure;
-    if (!env.messenger.ask(question, GetString(3169, QStringLiteral("Warning"))))
+    if (!env.messenger.askDestructive(question, GetString(3169, QStringLiteral("Warning"))))
         return CommandOutcome::NotSent;
     if (!camera || recordIndex < 0)
         return CommandOutcome::NotSent;

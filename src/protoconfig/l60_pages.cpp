@@ -1,5 +1,7 @@
 #include "protoconfig/l60_pages.h"
 
+#include <QScopedValueRollback>
+
 #include "app/messenger.h"
 #include "app/string_table.h"
 #include "protocol/config_item.h"
@@ -208,6 +210,20 @@ void L60Pages::L60CategoryChange(int page)
 {
     if (page == MiscPage && !m_miscAttached)
         page = NetworkPage;
+    // Leaving a page with edits: they are offered for saving to this camera first, as
+    // leaving the camera does; refilling the page itself asks nothing.
+    if (m_changed && page != m_page && !m_leavingPage) {
+        const QScopedValueRollback<bool> leaving(m_leavingPage, true);
+        const int target = page;
+        page = m_page;
+        view().setCurrentPage(page);
+        if (m_messenger.ask(GetString(3171, QStringLiteral("Camera Property Changed")) + QStringLiteral("\n\n")
+                                + GetString(3172, QStringLiteral("Save the changes?")),
+                            GetString(3169, QStringLiteral("Warning"))))
+            savePending();
+        m_changed = false;
+        page = target;
+    }
     m_page = page;
     view().setCurrentPage(page);
     const Selection sel = selection();
@@ -232,10 +248,9 @@ void L60Pages::L60CategoryChange(int page)
     case MiscPage:
         tabL60MiscellanousShow();
         arrangeMisc(upgrade ? L60MiscArrangement::Upgrade : L60MiscArrangement::Settings);
-        // Settings edited here are sent by the leave-camera question's Save.
-        if (!upgrade)
-            return;
-        view().setStartUpdateEnabled(false);
+        // The settings get the page-wide Save and Restore, as every other page.
+        if (upgrade)
+            view().setStartUpdateEnabled(false);
         break;
     default:
         break;
@@ -484,8 +499,16 @@ void L60Pages::submit(TConfigItem &camera, int record, const CommandBytes &comma
     }
     if (!m_confirmation)
         return;
-    Commands::Submit(camera, record, L60::Unicast(camera), command.bytes, Commands::kCapacity,
-                     *m_confirmation, &m_messenger);
+    const CommandOutcome outcome = Commands::Submit(camera, record, L60::Unicast(camera), command.bytes,
+                                                    Commands::kCapacity, *m_confirmation, &m_messenger);
+    // Nothing reached the camera: the edit stays, marked, to be saved again.
+    if (outcome == CommandOutcome::NoAnswer) {
+        if (m_page == AccountPage)
+            setAccountSaveRestoreEnabled(true);
+        else
+            setSaveRestoreEnabled(true);
+        m_changed = true;
+    }
 }
 
 void L60Pages::btnL60SaveClick()
@@ -601,6 +624,8 @@ void L60Pages::btnL60RestoreClick()
             return;
         sel.camera->AdminPassword.clear();
         tabL60AccountShow();
+    } else if (m_page == MiscPage) {
+        tabL60MiscellanousShow();
     }
     disableAllButtons();
     m_changed = false;

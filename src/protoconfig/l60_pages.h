@@ -128,6 +128,7 @@ private:
     int m_page = NetworkPage;
     int m_saveButtonsPage = NetworkPage;
     bool m_miscAttached = false;
+    bool m_leavingPage = false;
     L60MiscArrangement m_arrangement = L60MiscArrangement::Settings;
     bool m_changed = false;
     bool m_guestTouched = false;

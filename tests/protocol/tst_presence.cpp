@@ -209,11 +209,14 @@ void TestPresence::sortingTogglesDirection()
         return out;
     };
     f.list.sortByColumn(2);
-    QCOMPARE(ips(), QStringList({"10.0.0.10", "10.0.0.2", "10.0.0.9"})); // as text
+    QCOMPARE(ips(), QStringList({"10.0.0.2", "10.0.0.9", "10.0.0.10"})); // by value
+    QCOMPARE(f.list.sortColumn(), 2);
+    QVERIFY(!f.list.sortDescending());
     f.list.sortByColumn(2);
-    QCOMPARE(ips(), QStringList({"10.0.0.9", "10.0.0.2", "10.0.0.10"}));
+    QCOMPARE(ips(), QStringList({"10.0.0.10", "10.0.0.9", "10.0.0.2"}));
+    QVERIFY(f.list.sortDescending());
     // Rows keep their records through a sort.
-    QCOMPARE(f.registry.recordOfRow(0)->Address, QString("10.0.0.9"));
+    QCOMPARE(f.registry.recordOfRow(0)->Address, QString("10.0.0.10"));
 }
 
 void TestPresence::waitingRowSchedule()

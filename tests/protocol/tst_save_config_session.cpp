@@ -136,6 +136,11 @@ void TestSaveConfigSession::script_data()
         ten << "t";
     QTest::newRow("ten unanswered sends close silently") << ten << 10 << hidden << none << none
         << 66 << "Cancel" << "" << 0;
+    const QString noAnswer = SaveConfigSession::noAnswerText();
+    QTest::newRow("in the window ten unanswered sends say so") << (QStringList{"hold"} << ten) << 10
+        << failed << none << none << 117 << "OK" << noAnswer << 0;
+    QTest::newRow("and OK closes without blaming the credentials")
+        << (QStringList{"hold"} << ten << "p") << 10 << hidden << none << none << 117 << "OK" << noAnswer << 0;
     QTest::newRow("nothing heard once closed") << (QStringList(ten) << "r0" << "t") << 10 << hidden
         << none << none << 66 << "Cancel" << "" << 0;
 }
@@ -166,6 +171,8 @@ void TestSaveConfigSession::script()
     for (const QString &step : steps) {
         if (step == "t") {
             s.tick();
+        } else if (step == "hold") {
+            s.setHoldsNoAnswer(true);
         } else if (step == "p") {
             s.pressButton();
         } else if (step == "short") {

@@ -69,6 +69,8 @@ private slots:
     void miscPageAttach();
     void sensitivityClamps_data();
     void sensitivityClamps();
+    void leavingAnEditedPageAsks_data();
+    void leavingAnEditedPageAsks();
     void changePasswordCancelledKeepsPassword();
     void saveStopsAtFirstFailureAndKeepsInput();
     void accountSaveStoresNewPassword();
@@ -388,11 +390,57 @@ void TestL60Settings::miscPageAttach()
         QCOMPARE(f.view.misc, (L60MiscSettings{"42", 2}));
         QVERIFY(f.view.miscFieldsEnabled);
         QCOMPARE(f.view.arrangement, L60MiscArrangement::Settings);
-        // The settings arrangement carries no Save: the buttons stay on page 0.
-        QCOMPARE(f.view.saveButtonsPage, int(L60Pages::NetworkPage));
+        // The settings have Save and Restore of their own page, as every other page.
+        QCOMPARE(f.view.saveButtonsPage, int(L60Pages::MiscPage));
     }
     QVERIFY(!f.pages.changed());
     QVERIFY(!f.view.button(L60Button::Save));
+}
+
+void TestL60Settings::leavingAnEditedPageAsks_data()
+{
+    QTest::addColumn<int>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("sent");
+    QTest::newRow("host edit saved") << int(L60Pages::HostPage) << int(Messenger::AnswerYes) << 1;
+    QTest::newRow("host edit dropped") << int(L60Pages::HostPage) << int(Messenger::AnswerNo) << 0;
+    QTest::newRow("misc edit saved") << int(L60Pages::MiscPage) << int(Messenger::AnswerYes) << 1;
+    // The camera never answered the save: the edit stays marked and is asked about again.
+    QTest::newRow("unanswered save keeps the edit") << int(L60Pages::HostPage) << int(Messenger::AnswerYes) << -1;
+}
+
+void TestL60Settings::leavingAnEditedPageAsks()
+{
+    QFETCH(int, edited);
+    QFETCH(int, answer);
+    QFETCH(int, sent);
+    Fixture f{0x1C, 1};
+    (*f.camera.Header)[4] = char(2);
+    f.camera.AdminId = "root";
+    f.camera.AdminPassword = "pass";
+    f.pages.FillL60Pages();
+    f.pages.setChanged(false);   // as selecting the camera leaves it
+    f.pages.L60CategoryChange(edited);
+    if (edited == L60Pages::HostPage)
+        f.view.host.host = "renamed";
+    else
+        f.view.misc.sensitivity = "77";
+    f.pages.L60ConfigChanged();
+    if (sent < 0)
+        f.confirmation.answer = CommandOutcome::NoAnswer;
+    f.messenger.queueAnswers({answer, Messenger::AnswerYes});
+    if (sent < 0) {
+        f.pages.btnL60SaveClick();
+        QCOMPARE(f.confirmation.requests.size(), 1);
+        QVERIFY(f.pages.changed());
+        QVERIFY(f.view.button(L60Button::Save));
+        return;
+    }
+    f.pages.L60CategoryChange(L60Pages::NetworkPage);
+    QCOMPARE(f.messenger.shown().first().text, QString("Camera Property Changed\n\nSave the changes?"));
+    QCOMPARE(f.confirmation.requests.size(), sent);
+    QCOMPARE(f.pages.currentPage(), int(L60Pages::NetworkPage));
+    QVERIFY(!f.pages.changed());
 }
 
 void TestL60Settings::sensitivityClamps_data()

@@ -59,8 +59,7 @@ struct Fleet {
     }
     void submit(const QByteArray &bytes)
     {
-        session->prepare({false, record->Address, bytes.mid(9, 6), core->list().row(0).record,
-                          bytes, 1023});
+        session->prepare(ConfirmRequest::to(*record, core->list().row(0).record, false, bytes, 1023));
         session->show();
     }
     // One tick of the 2000 ms timer after giving the camera time to answer the last send.

@@ -11,6 +11,11 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
@@ -28,6 +33,7 @@ private slots:
     void clockText_data();
     void clockText();
     void scanAndSelect();
+    void listMarksAndClearAsks();
     void closingRemovesWorkingFiles();
 
 private:
@@ -58,7 +64,10 @@ void TestMainWindow::startUpFilesAndCaptions()
     auto *list = window.findChild<QTreeView *>("CameraList");
     QVERIFY(list);
     QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QString("Mac Address"));
-    QCOMPARE(list->header()->sectionSize(0), 125);
+    // A MAC and an address fit whole at the platform's font.
+    const QFontMetrics fm(list->font());
+    QVERIFY(list->header()->sectionSize(1) > fm.horizontalAdvance("00:0A:1B:2C:3D:4E"));
+    QVERIFY(list->header()->sectionSize(2) > fm.horizontalAdvance("255.255.255.255"));
     // The model table of zora.ini feeds the hidden filter.
     auto *filter = window.findChild<QComboBox *>("cboCameraModel");
     QCOMPARE(filter->count(), 8);
@@ -169,6 +178,90 @@ void TestMainWindow::scanAndSelect()
     window.findChild<QToolButton *>("BtnClearList")->click();
     QCOMPARE(list.count(), 0);
     QVERIFY(messenger.shown().isEmpty());
+}
+
+void TestMainWindow::listMarksAndClearAsks()
+{
+    CamSimProcess sim;
+    QJsonArray fleet;
+    for (const char *host : {"cam10", "cam2", "cam9"})
+        fleet.append(QJsonObject{{"id", host}, {"mac", QString("00:0A:1B:2C:3E:%1").arg(QString(host).mid(3).toInt(), 2, 10, QChar('0'))},
+                                 {"model", 1}, {"model_name", "L60"}, {"host_name", host}});
+    QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
+    ScriptedMessenger messenger;
+    AppOptions options;
+    options.appDir = m_dir->path();
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = sim.cameraPort();
+    options.localPort = CamSimProcess::freeUdpPort();
+    TAdminToolDlg window(options, &messenger);
+    window.setUp();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CameraList &list = window.core().list();
+    auto scanned = [&](int answering) {
+        window.findChild<QToolButton *>("BtnScanCamera")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.core().scanSummary().cameras(), answering, 5000);
+        for (int i = 0; i < ScanSummary::kReplyWindowTicks; ++i)
+            window.ClockTimerTimer();
+    };
+    scanned(3);
+    QCOMPARE(window.findChild<QLabel *>("StatusScan")->text(), QString("3 cameras answered on 1 adapter"));
+    QVERIFY(list.data(list.index(0, 1), Qt::ToolTipRole).toString().startsWith("answered on lo"));
+
+    // Host names sort naturally, with the header's indicator.
+    emit window.cameraList()->header()->sectionClicked(3);
+    QStringList hosts;
+    for (int r = 0; r < list.count(); ++r)
+        hosts << list.row(r).host;
+    QCOMPARE(hosts, QStringList({"cam2", "cam9", "cam10"}));
+    QVERIFY(window.cameraList()->header()->isSortIndicatorShown());
+    QCOMPARE(window.cameraList()->header()->sortIndicatorSection(), 3);
+
+    // The filter narrows the rows by any column.
+    auto *filter = window.findChild<QLineEdit *>("CameraFilter");
+    filter->setText("3E:09");
+    QCOMPARE(window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:09"), {}), false);
+    QCOMPARE(window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:02"), {}), true);
+    filter->clear();
+    QVERIFY(!window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:02"), {}));
+
+    // A camera that keeps silent through a scan is greyed, with the time of the scan.
+    QVERIFY(sim.set("cam9", QJsonObject{{"silent", true}}));
+    scanned(2);
+    const int silent = list.rowOfMac("00:0A:1B:2C:3E:09");
+    QVERIFY(list.data(list.index(silent, 2), Qt::ForegroundRole).isValid());
+    QVERIFY(list.data(list.index(silent, 2), Qt::ToolTipRole).toString().startsWith("no answer to the scan at "));
+    QVERIFY(!list.data(list.index(list.rowOfMac("00:0A:1B:2C:3E:02"), 2), Qt::ForegroundRole).isValid());
+
+    // Export: the fields of zoractl scan --json.
+    QVERIFY(window.exportList(m_dir->file("list.json")));
+    const QJsonArray exported = QJsonDocument::fromJson(m_dir->read("list.json")).array();
+    QCOMPARE(exported.size(), 3);
+    QCOMPARE(exported.at(0).toObject().value("adapter").toString(), QString("lo"));
+
+    // Clear List with an unsaved edit asks first, No by default, and then shows no camera.
+    const int row = list.rowOfMac("00:0A:1B:2C:3E:02");
+    window.cameraList()->selectionModel()->select(list.index(row, 0),
+                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QVERIFY(window.l60Category()->isVisible());
+    window.l60Category()->setCurrentIndex(L60Pages::HostPage);
+    QTest::keyClicks(window.l60Category()->findChild<QLineEdit *>("editL60HostName"), "x");
+    QVERIFY(window.core().l60Changed());
+    messenger.clear();
+    messenger.queueAnswers({Messenger::AnswerNo});
+    window.findChild<QToolButton *>("BtnClearList")->click();
+    QCOMPARE(messenger.shown().size(), 1);
+    QCOMPARE(messenger.shown().first().style, Messenger::Style::YesNoDestructive);
+    QCOMPARE(list.count(), 0);
+    QVERIFY(!window.l60Category()->isVisible());
+    QVERIFY(window.findChild<QLabel *>("NoCameraHint")->isVisible());
+
+    // The layout goes to a file of the window's own; zora.ini is left alone.
+    const QByteArray ini = m_dir->read("zora.ini");
+    window.saveLayout();
+    QVERIFY(QFileInfo::exists(TAdminToolDlg::layoutFile()));
+    QCOMPARE(m_dir->read("zora.ini"), ini);
 }
 
 void TestMainWindow::closingRemovesWorkingFiles()

@@ -130,25 +130,18 @@ void AdminToolCore::rowSelected(int row)
     if (row < 0 || row >= m_list.count())
         return;
     if (m_list.caption(row).isEmpty()) {
-        if (m_pages)
+        // A saved row that has not answered: nothing to show, and the pages must not
+        // keep showing the camera selected before.
+        offerPendingSave(false);
+        m_files.clear();
+        if (m_pages) {
             m_pages->setPageSetsEnabled(false, false);
+            m_pages->showFamily(PageHost::Family::L60, nullptr);
+        }
         m_l60.disableNetworkChoices();
         return;
     }
-    const QString question = GetString(3171) + QStringLiteral("\n\n") + GetString(3172);
-    if (fileChanged()) {
-        if (m_messenger.ask(question, GetString(3169, QStringLiteral("Warning"))) && m_pages)
-            m_pages->savePending(PageHost::Family::FileConfigured);
-        m_fileChanged = false;
-        if (m_pages)
-            m_pages->disableSaveRestore();
-    } else if (m_l60.changed()) {
-        // Still the camera being left: the save goes to it.
-        if (m_messenger.ask(question, GetString(3169, QStringLiteral("Warning"))))
-            m_l60.savePending();
-        m_l60.setChanged(false);
-        disableSaveRestore();
-    }
+    offerPendingSave(false);
     // Whatever was not saved is gone with the camera being left.
     m_files.clear();
 
@@ -179,6 +172,28 @@ void AdminToolCore::rowSelected(int row)
     disableSaveRestore();
     m_fileChanged = false;
     m_l60.setChanged(false);
+}
+
+void AdminToolCore::offerPendingSave(bool noByDefault)
+{
+    const QString question = GetString(3171) + QStringLiteral("\n\n") + GetString(3172);
+    const QString caption = GetString(3169, QStringLiteral("Warning"));
+    auto yes = [&] {
+        return noByDefault ? m_messenger.askDestructive(question, caption) : m_messenger.ask(question, caption);
+    };
+    if (fileChanged()) {
+        if (yes() && m_pages)
+            m_pages->savePending(PageHost::Family::FileConfigured);
+        m_fileChanged = false;
+        if (m_pages)
+            m_pages->disableSaveRestore();
+    } else if (m_l60.changed()) {
+        // Still the camera being left: the save goes to it.
+        if (yes())
+            m_l60.savePending();
+        m_l60.setChanged(false);
+        disableSaveRestore();
+    }
 }
 
 void AdminToolCore::rowDeselected()
@@ -251,6 +266,8 @@ void AdminToolCore::onRowAnswered(int row, bool created)
     m_remarksDirty = true;
     if (const TConfigItem *item = m_registry.recordOfRow(row))
         m_scanSummary.answered(m_list.row(row).mac, item->AdapterIndex);
+    if (row >= 0 && row < m_list.count())
+        m_list.setSilence(row, {});
     if (row != m_selectedRow)
         return;
     TConfigItem *camera = m_registry.recordOfRow(row);
@@ -363,7 +380,7 @@ void AdminToolCore::rediscover()
 bool AdminToolCore::scan()
 {
     QString error;
-    m_scanSummary.started();
+    m_scanSummary.started(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")));
     emit scanStatus(m_scanSummary.text());
     if (discovery().scan(&error))
         return true;
@@ -373,9 +390,12 @@ bool AdminToolCore::scan()
 
 void AdminToolCore::clearList()
 {
-    m_registry.clearList();
+    // The edits are offered to the camera they belong to while it is still listed.
     if (m_selectedRow >= 0)
-        rowDeselected();
+        offerPendingSave(true);
+    m_files.clear();
+    m_registry.clearList();
+    rowDeselected();
 }
 
 bool AdminToolCore::saveList()
@@ -416,6 +436,14 @@ QString AdminToolCore::clockTick(const QDateTime &now)
     discovery().pollTick();
     if (m_scanSummary.tick())
         emit scanStatus(m_scanSummary.text());
+    // The scan's reply window closed: the rows that kept silent are greyed until they
+    // answer again.
+    if (m_scanSummary.justClosed()) {
+        for (int r = 0; r < m_list.count(); ++r) {
+            if (!m_scanSummary.answeredScan(m_list.row(r).mac))
+                m_list.setSilence(r, m_scanSummary.silenceText());
+        }
+    }
     if (m_remarksDirty)
         refreshRemarks();
     return text;

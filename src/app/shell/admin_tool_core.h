@@ -148,6 +148,8 @@ signals:
 private:
     void init();
     void onRowAnswered(int row, bool created);
+    // Unsaved edits of the selected camera: the question, and on Yes the save to it.
+    void offerPendingSave(bool noByDefault);
     PageHost::Family familyOf(int row, const TConfigItem &camera) const;
     void showFamily(PageHost::Family family, TConfigItem &camera);
     void disableSaveRestore();

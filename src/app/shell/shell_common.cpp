@@ -127,10 +127,7 @@ QString ShellCommon::localTrouble(CameraNetwork &network)
     UdpEndpoint &endpoint = network.endpoint();
     QString why;
     if (!endpoint.ensureOpen(&why))
-        return u"cannot use local UDP port %1 (%2): another copy of the tool or another program "
-               u"holds it; close it, or choose another port with --local-port"_s
-            .arg(endpoint.localPort())
-            .arg(why);
+        return why;
     why = SendGuard::refusal(endpoint.broadcastAddress());
     if (!why.isEmpty())
         return u"broadcast address %1 refused: %2"_s.arg(endpoint.broadcastAddress().toString(), why);
@@ -149,43 +146,54 @@ void ShellCommon::printCameras(ShellContext &context, const QList<int> &records,
                                bool secrets)
 {
     CameraRegistry &registry = context.network.registry();
-    const QHash<int, AddressReview::Remark> remarks = addressRemarks(context.network);
     switch (format) {
     case Format::Text:
         for (int r : records)
             context.console.out(CameraRecordFormat::textLine(registry.record(r)));
         break;
-    case Format::Json: {
-        QJsonArray array;
-        for (int r : records) {
-            const TConfigItem &camera = registry.record(r);
-            QJsonObject o = CameraRecordFormat::toJson(camera, secrets);
-            const AddressReview::Remark remark = remarks.value(r);
-            o[u"adapter"_s] = remark.adapter.isEmpty() ? QJsonValue() : QJsonValue(remark.adapter);
-            o[u"in_subnet"_s] = remark.inSubnet ? QJsonValue(*remark.inSubnet) : QJsonValue();
-            QJsonArray conflicts;
-            if (!remark.sharedWith.isEmpty())
-                conflicts.append(QJsonObject{{u"kind"_s, u"shared_address"_s},
-                                             {u"with"_s, QJsonArray::fromStringList(remark.sharedWith)}});
-            if (remark.ownAddress)
-                conflicts.append(QJsonObject{{u"kind"_s, u"own_address"_s}});
-            if (camera.addressInDoubt())
-                conflicts.append(QJsonObject{
-                    {u"kind"_s, u"mac_from_two_addresses"_s},
-                    {u"addresses"_s, QJsonArray::fromStringList(camera.ConflictAddresses)}});
-            o[u"conflicts"_s] = conflicts;
-            array.append(o);
-        }
-        context.console.outRaw(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    case Format::Json:
+        context.console.outRaw(camerasJson(context.network, records, secrets));
         break;
-    }
     case Format::Csv:
-        context.console.out(CameraRecordFormat::csvHeader(secrets) + u",adapter"_s);
-        for (int r : records)
-            context.console.out(CameraRecordFormat::csvLine(registry.record(r), secrets) + u',' +
-                                CameraRecordFormat::csvField(remarks.value(r).adapter));
+        context.console.outRaw(camerasCsv(context.network, records, secrets));
         break;
     }
+}
+
+QByteArray ShellCommon::camerasJson(CameraNetwork &network, const QList<int> &records, bool secrets)
+{
+    CameraRegistry &registry = network.registry();
+    const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
+    QJsonArray array;
+    for (int r : records) {
+        const TConfigItem &camera = registry.record(r);
+        QJsonObject o = CameraRecordFormat::toJson(camera, secrets);
+        const AddressReview::Remark remark = remarks.value(r);
+        o[u"adapter"_s] = remark.adapter.isEmpty() ? QJsonValue() : QJsonValue(remark.adapter);
+        o[u"in_subnet"_s] = remark.inSubnet ? QJsonValue(*remark.inSubnet) : QJsonValue();
+        QJsonArray conflicts;
+        if (!remark.sharedWith.isEmpty())
+            conflicts.append(QJsonObject{{u"kind"_s, u"shared_address"_s},
+                                         {u"with"_s, QJsonArray::fromStringList(remark.sharedWith)}});
+        if (remark.ownAddress)
+            conflicts.append(QJsonObject{{u"kind"_s, u"own_address"_s}});
+        if (camera.addressInDoubt())
+            conflicts.append(QJsonObject{{u"kind"_s, u"mac_from_two_addresses"_s},
+                                         {u"addresses"_s, QJsonArray::fromStringList(camera.ConflictAddresses)}});
+        o[u"conflicts"_s] = conflicts;
+        array.append(o);
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+QByteArray ShellCommon::camerasCsv(CameraNetwork &network, const QList<int> &records, bool secrets)
+{
+    const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
+    QString out = CameraRecordFormat::csvHeader(secrets) + u",adapter\n"_s;
+    for (int r : records)
+        out += CameraRecordFormat::csvLine(network.registry().record(r), secrets) + u',' +
+               CameraRecordFormat::csvField(remarks.value(r).adapter) + u'\n';
+    return out.toUtf8();
 }
 
 QHash<int, AddressReview::Remark> ShellCommon::addressRemarks(CameraNetwork &network)

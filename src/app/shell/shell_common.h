@@ -51,6 +51,9 @@ public:
 
     static void printCameras(ShellContext &context, const QList<int> &records, Format format,
                              bool secrets);
+    // The cameras of records as zoractl scan --json / --csv prints them.
+    static QByteArray camerasJson(CameraNetwork &network, const QList<int> &records, bool secrets);
+    static QByteArray camerasCsv(CameraNetwork &network, const QList<int> &records, bool secrets);
     // The address remarks of every listed camera, by record.
     static QHash<int, AddressReview::Remark> addressRemarks(CameraNetwork &network);
     // A line on standard error for each camera sharing an address, answering from one

@@ -1,6 +1,9 @@
 #include "protocol/camera_network.h"
 #include "app/ui/main_window.h"
 
+#include "app/shell/shell_common.h"
+#include "app/shared_routines.h"
+
 #include "app/shared_routines.h"
 #include "app/string_table.h"
 #include "app/ui/about_dlg.h"
@@ -27,10 +30,21 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QGridLayout>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QBrush>
 #include <QColor>
 #include <QLabel>
+#include <QSettings>
+#include <QSaveFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QDir>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -132,7 +146,18 @@ TAdminToolDlg::~TAdminToolDlg()
 void TAdminToolDlg::buildLayout()
 {
     auto *splitter = new QSplitter(this);
-    m_list = new QTreeView(splitter);
+    m_splitter = splitter;
+    splitter->setObjectName(QStringLiteral("MainSplitter"));
+    auto *left = new QWidget(splitter);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    m_filter = new QLineEdit(left);
+    m_filter->setObjectName(QStringLiteral("CameraFilter"));
+    m_filter->setPlaceholderText(tr("Filter the list (Ctrl+F): model, MAC, address, host, adapter"));
+    m_filter->setClearButtonEnabled(true);
+    leftLayout->addWidget(m_filter);
+    m_list = new QTreeView(left);
+    leftLayout->addWidget(m_list, 1);
     m_list->setObjectName(QStringLiteral("CameraList"));
     m_list->setModel(&m_core->list());
     m_list->setRootIsDecorated(false);
@@ -142,17 +167,32 @@ void TAdminToolDlg::buildLayout()
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setAllColumnsShowFocus(true);
     m_list->header()->setSectionsClickable(true);
-    m_list->header()->setStretchLastSection(false);
-    const int widths[] = {125, 109, 93, 120};
+    // Widths for the platform's font: a MAC and an address always whole, the host name
+    // taking what is left.
+    m_list->header()->setStretchLastSection(true);
+    const QFontMetrics fm(m_list->font());
+    const int pad = fm.horizontalAdvance(QLatin1Char('M')) * 2;
+    const int widths[] = {fm.horizontalAdvance(QStringLiteral("RX80K-W ")) + pad + 20,
+                          fm.horizontalAdvance(QStringLiteral("00:0A:1B:2C:3D:4E")) + pad,
+                          fm.horizontalAdvance(QStringLiteral("255.255.255.255")) + pad,
+                          fm.horizontalAdvance(QStringLiteral("camera-name-10")) + pad};
     for (int c = 0; c < 4; ++c)
         m_list->header()->resizeSection(c, widths[c]);
-    m_list->setMinimumWidth(460);
+    m_list->setMinimumWidth(300);
+    connect(m_filter, &QLineEdit::textChanged, this, [this] { applyFilter(0, m_core->list().count() - 1); });
+    CameraList *model = &m_core->list();
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { applyFilter(first, last); });
+    const auto all = [this] { applyFilter(0, m_core->list().count() - 1); };
+    connect(model, &QAbstractItemModel::modelReset, this, all);
+    connect(model, &QAbstractItemModel::layoutChanged, this, all);
     m_core->list().setIconProvider([](int state) -> QVariant {
         const QIcon icon = CameraStateIcon(state);
         return icon.isNull() ? QVariant() : QVariant(icon);
     });
     // Cameras sharing an address, or answering from this computer's own.
     m_core->list().setWarningForeground(QBrush(QColor(0xb0, 0x3a, 0x00)));
+    m_core->list().setSilentForeground(palette().brush(QPalette::Disabled, QPalette::Text));
     connect(m_list->header(), &QHeaderView::sectionClicked, this,
             &TAdminToolDlg::CameraListColumnClick);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -175,9 +215,18 @@ void TAdminToolDlg::buildLayout()
     stack->setContentsMargins(0, 0, 0, 0);
     stack->addWidget(m_category, 0, 0);
     stack->addWidget(m_l60Category, 0, 0);
+    m_noCamera = new QLabel(tr("Select a camera in the list to see and change its settings.\n"
+                               "Scan (F5) finds the cameras on every network adapter."),
+                            m_pagesArea);
+    m_noCamera->setObjectName(QStringLiteral("NoCameraHint"));
+    m_noCamera->setAlignment(Qt::AlignCenter);
+    m_noCamera->setWordWrap(true);
+    stack->addWidget(m_noCamera, 0, 0);
     rightLayout->addWidget(m_pagesArea, 1);
-    splitter->addWidget(m_list);
+    splitter->addWidget(left);
     splitter->addWidget(right);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
     setCentralWidget(splitter);
 
     m_clockPanel = new QLabel(this);
@@ -243,14 +292,26 @@ void TAdminToolDlg::buildActions()
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    item(file, "ScanCameras1", [core] { core->scan(); });
+    item(file, "ScanCameras1", [core] { core->scan(); })->setShortcut(QKeySequence(Qt::Key_F5));
     item(file, "ClearList1", [core] { core->clearList(); });
     item(file, "SaveCameraList1", [core] { core->saveList(); })->setVisible(false);
+    QAction *exportList = item(file, "ExportList1", [this] { ExportList1Click(); });
+    exportList->setText(tr("&Export list..."));
     file->addSeparator();
-    item(file, "Exit1", [this] { close(); });
+    item(file, "Exit1", [this] { close(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu *help = menuBar()->addMenu(QString());
     help->setObjectName(QStringLiteral("Help1"));
+    QAction *legend = item(help, "IconLegend1", [this] { showIconLegend(); });
+    legend->setText(tr("&Icons of the camera list"));
     item(help, "AboutZORA1", [this] { BtnAboutClick(); });
+    auto *find = new QAction(this);
+    find->setObjectName(QStringLiteral("FindCamera"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        m_filter->setFocus();
+        m_filter->selectAll();
+    });
+    addAction(find);
 
     // The context menu is attached to no control; it exists for the FTP settings.
     m_popup = new QMenu(this);
@@ -314,6 +375,88 @@ void TAdminToolDlg::setUp()
         }
     }
     ClockTimerTimer();
+    restoreLayout();
+}
+
+QString TAdminToolDlg::layoutFile()
+{
+    // A small file of the window's own: zora.ini stays as the installation wrote it.
+    return ApplicationPath() + QStringLiteral("zora-window.ini");
+}
+
+void TAdminToolDlg::saveLayout()
+{
+    if (ApplicationPath().isEmpty())
+        return;
+    QSettings layout(layoutFile(), QSettings::IniFormat);
+    layout.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    layout.setValue(QStringLiteral("window/splitter"), m_splitter->saveState());
+    layout.setValue(QStringLiteral("window/columns"), m_list->header()->saveState());
+}
+
+void TAdminToolDlg::restoreLayout()
+{
+    if (ApplicationPath().isEmpty() || !QFileInfo::exists(layoutFile()))
+        return;
+    const QSettings layout(layoutFile(), QSettings::IniFormat);
+    restoreGeometry(layout.value(QStringLiteral("window/geometry")).toByteArray());
+    m_splitter->restoreState(layout.value(QStringLiteral("window/splitter")).toByteArray());
+    m_list->header()->restoreState(layout.value(QStringLiteral("window/columns")).toByteArray());
+}
+
+void TAdminToolDlg::applyFilter(int first, int last)
+{
+    const QString text = m_filter->text().trimmed();
+    const CameraList &list = m_core->list();
+    for (int r = qMax(0, first); r <= last && r < list.count(); ++r)
+        m_list->setRowHidden(r, {}, !list.rowMatches(r, text));
+}
+
+bool TAdminToolDlg::exportList(const QString &path)
+{
+    CameraNetwork &network = m_core->network();
+    const QList<int> records = network.records();
+    const QByteArray bytes = path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)
+                                 ? ShellCommon::camerasJson(network, records, false)
+                                 : ShellCommon::camerasCsv(network, records, false);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_core->messenger().tell(tr("Could not write %1: %2").arg(path, file.errorString()),
+                                 GetString(3169, QStringLiteral("Warning")), Messenger::Style::Error);
+        return false;
+    }
+    return true;
+}
+
+void TAdminToolDlg::ExportList1Click()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export the camera list"), QDir::homePath(),
+                                                      tr("CSV (*.csv);;JSON (*.json)"));
+    if (!path.isEmpty())
+        exportList(path);
+}
+
+void TAdminToolDlg::showIconLegend()
+{
+    QDialog legend(this);
+    legend.setObjectName(QStringLiteral("IconLegend"));
+    legend.setWindowTitle(tr("Icons of the camera list"));
+    auto *form = new QFormLayout(&legend);
+    for (int state : CameraList::states()) {
+        auto *icon = new QLabel(&legend);
+        const QIcon i = CameraStateIcon(state);
+        if (!i.isNull())
+            icon->setPixmap(i.pixmap(16, 16));
+        form->addRow(icon, new QLabel(CameraList::stateText(state), &legend));
+    }
+    form->addRow(new QLabel(tr("Greyed"), &legend),
+                 new QLabel(tr("Did not answer the last scan (the tooltip says when)"), &legend));
+    form->addRow(new QLabel(tr("Warning colour"), &legend),
+                 new QLabel(tr("Shares its address with another camera, or uses this computer's"), &legend));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &legend);
+    connect(buttons, &QDialogButtonBox::accepted, &legend, &QDialog::accept);
+    form->addRow(buttons);
+    legend.exec();
 }
 
 QTabWidget *TAdminToolDlg::category() const
@@ -391,7 +534,11 @@ void TAdminToolDlg::CameraListSelectItem()
 
 void TAdminToolDlg::CameraListColumnClick(int column)
 {
-    m_core->list().sortByColumn(column);
+    CameraList &list = m_core->list();
+    list.sortByColumn(column);
+    m_list->header()->setSortIndicatorShown(list.sortColumn() >= 0);
+    m_list->header()->setSortIndicator(list.sortColumn(),
+                                       list.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TAdminToolDlg::BtnAboutClick()
@@ -414,8 +561,7 @@ void TAdminToolDlg::showEvent(QShowEvent *event)
     m_core->l60().DisableL60Category();
     setPageSetsEnabled(false, false);
     placeL60OverFilePages();
-    m_l60Category->hide();
-    m_category->show();
+    showFamily(Family::L60, nullptr);
 }
 
 void TAdminToolDlg::closeEvent(QCloseEvent *event)
@@ -423,6 +569,7 @@ void TAdminToolDlg::closeEvent(QCloseEvent *event)
     // Edits of a file-configured page are offered for saving before the window goes.
     m_core->files().leavePage();
     m_core->removeWorkingFiles();
+    saveLayout();
     QMainWindow::closeEvent(event);
 }
 
@@ -440,11 +587,12 @@ void TAdminToolDlg::showFirstPages()
 
 void TAdminToolDlg::showFamily(Family family, TConfigItem *camera)
 {
-    Q_UNUSED(camera);
     placeL60OverFilePages();
+    // No camera: a hint rather than empty pages, and never the last camera's values.
     const bool l60 = family == Family::L60;
-    m_l60Category->setVisible(l60);
-    m_category->setVisible(!l60);
+    m_noCamera->setVisible(!camera);
+    m_l60Category->setVisible(camera && l60);
+    m_category->setVisible(camera && !l60);
 }
 
 void TAdminToolDlg::disableSaveRestore()

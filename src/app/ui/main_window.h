@@ -23,6 +23,8 @@ class TLoginDlg;
 class TSaveConfigDlg;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QSplitter;
 class QMenu;
 class QTabWidget;
 class QTimer;
@@ -84,6 +86,16 @@ public:
     void BtnNewCameraClick();
     void SearchRemoteCamera1Click();
     TRegCamDlg *registerDialog() const { return m_regCam; }
+    // File > Export list: the listed cameras as zoractl scan prints them, JSON for a
+    // ".json" name and CSV otherwise. False (after the message) when it cannot be written.
+    bool exportList(const QString &path);
+    void ExportList1Click();
+    // Help > the meaning of the list's icons and colours.
+    void showIconLegend();
+    // Window geometry, splitter and columns, in a file of the window's own.
+    static QString layoutFile();
+    void saveLayout();
+    void restoreLayout();
     TSrchRemoteCamDlg *remoteSearchDialog() const { return m_srchRemote; }
 
 protected:
@@ -102,7 +114,12 @@ private:
     std::unique_ptr<WidgetMessenger> m_ownMessenger;
     std::unique_ptr<AdminToolCore> m_core;
     QTreeView *m_list = nullptr;
+    void applyFilter(int first, int last);
+
     QWidget *m_pagesArea = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QLineEdit *m_filter = nullptr;
+    QLabel *m_noCamera = nullptr;
     FileCategory *m_category = nullptr;
     L60Category *m_l60Category = nullptr;
     LocalNetworkGroup *m_localGroup = nullptr;

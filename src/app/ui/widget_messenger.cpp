@@ -5,9 +5,11 @@
 int WidgetMessenger::show(const QString &text, const QString &caption, Style style)
 {
     switch (style) {
-    case Style::YesNoWarning: {
-        const auto answer = QMessageBox::warning(m_owner, caption, text,
-                                                 QMessageBox::Yes | QMessageBox::No);
+    case Style::YesNoWarning:
+    case Style::YesNoDestructive: {
+        const auto answer = QMessageBox::warning(
+            m_owner, caption, text, QMessageBox::Yes | QMessageBox::No,
+            style == Style::YesNoDestructive ? QMessageBox::No : QMessageBox::Yes);
         return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
     }
     case Style::Error:

@@ -19,6 +19,7 @@ TSaveConfigDlg::TSaveConfigDlg(UdpEndpoint &endpoint, CommandResultSink *results
     , m_timer1(new QTimer(this))
 {
     setWindowTitle(m_session.caption());
+    m_session.setHoldsNoAnswer(true);
     m_staticText1->setObjectName(QStringLiteral("StaticText1"));
     m_stcErrorMsg->setObjectName(QStringLiteral("stcErrorMsg"));
     m_button1->setObjectName(QStringLiteral("Button1"));
@@ -46,6 +47,9 @@ CommandOutcome TSaveConfigDlg::confirm(const ConfirmRequest &request)
 {
     if (!m_session.prepare(request))
         return CommandOutcome::NotSent;
+    // Its texts stay as they are; the title says which camera it waits for.
+    setWindowTitle(request.cameraName.isEmpty() ? m_session.caption()
+                                                : m_session.caption() + QStringLiteral(" — ") + request.cameraName);
     m_session.show();
     if (m_session.visible())
         exec();
