@@ -11,6 +11,7 @@
 #include "protocol/config_item.h"
 
 #include <QApplication>
+#include <QSize>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <QMessageBox>
@@ -83,7 +84,7 @@ void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
     });
 }
 
-int run(QApplication &app, const AppOptions &options, const QString &screenshot)
+int run(QApplication &app, const AppOptions &options, const QString &screenshot, const QSize &size)
 {
     TMultiLang::Load(3000, 306);
 
@@ -102,6 +103,8 @@ int run(QApplication &app, const AppOptions &options, const QString &screenshot)
     window.setUp();
     if (!title.isEmpty())
         QApplication::setApplicationDisplayName(title);
+    if (size.isValid())
+        window.resize(size);
     window.show();
     if (!screenshot.isEmpty())
         scheduleScreenshot(window, screenshot);
@@ -135,6 +138,14 @@ int main(int argc, char *argv[])
         screenshot = args.at(at + 1);
         args.remove(at, 2);
     }
+    // The pictures are taken at given window sizes ("1100x640").
+    QSize size;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot-size")); at >= 0 && at + 1 < args.size()) {
+        const QStringList wh = args.at(at + 1).split(QLatin1Char('x'));
+        if (wh.size() == 2)
+            size = QSize(wh[0].toInt(), wh[1].toInt());
+        args.remove(at, 2);
+    }
     AppOptions options;
     QString error;
     if (!options.take(args, &error) || !args.isEmpty()) {
@@ -150,7 +161,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zora: the program's directory is not writable; using %s\n",
                      qPrintable(ApplicationPath()));
     try {
-        return run(app, options, screenshot);
+        return run(app, options, screenshot, size);
     } catch (const std::exception &e) {
         QMessageBox::critical(nullptr, QStringLiteral("Caption"),
                               QStringLiteral("Program is terminating via ")

@@ -227,6 +227,12 @@ void TAdminToolDlg::buildLayout()
     splitter->addWidget(right);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
+    splitter->setChildrenCollapsible(false);
+    // The list starts wide enough for its four columns; the pages take the rest.
+    int listWidth = 24;
+    for (int c = 0; c < CameraList::kVisibleColumns; ++c)
+        listWidth += m_list->header()->sectionSize(c);
+    splitter->setSizes({listWidth, 600});
     setCentralWidget(splitter);
 
     m_clockPanel = new QLabel(this);
