@@ -27,7 +27,10 @@ void CameraControlConfig::readText(const QByteArray &contents, const QStringList
         const quint16 number = found ? quint16(ProfileFile::toInt(id)) : 0;
         channel.id = QByteArray::number(number);
         const QByteArray daemon = ProfileFile::lookup(contents, section, "control_deamon", "none");
-        channel.daemonIndex = FindListSuffix(daemons, QString::fromLatin1(daemon));
+        // "none" is no daemon, also beside a daemon of that name (whose value is its path).
+        channel.daemonIndex = KeyEquals(daemon, "none")
+                                  ? 0
+                                  : FindListSuffix(daemons, QString::fromLatin1(daemon));
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 // One command handed to the confirmation step, with what it needs to send and to match
 // the camera's answer.
@@ -30,9 +29,7 @@ struct ConfirmRequest {
         r.bytes = bytes;
         r.capacity = capacity;
         r.adapterIndex = camera.AdapterIndex;
-        QStringList name{camera.modelNameText(), camera.hostNameText()};
-        name.removeAll(QString());
-        r.cameraName = QStringLiteral("%1 (%2)").arg(name.join(QLatin1Char(' ')), camera.macText()).trimmed();
+        r.cameraName = camera.displayName();
         return r;
     }
 };

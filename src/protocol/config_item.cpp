@@ -100,3 +100,11 @@ QString TConfigItem::conflictText() const
     return QStringLiteral("%1 answered from %2 within one scan: another device may be using its MAC")
         .arg(macText(), ConflictAddresses.join(QStringLiteral(" and ")));
 }
+
+QString TConfigItem::displayName() const
+{
+    QStringList name{modelNameText(), hostNameText()};
+    name.removeAll(QString());
+    name << QStringLiteral("(%1)").arg(macText());
+    return name.join(QLatin1Char(' '));
+}

@@ -66,6 +66,8 @@ struct TConfigItem {
     bool addressInDoubt() const { return !ConflictAddresses.isEmpty(); }
     // "00:0A:1B:2C:3D:4E answered from 127.0.0.5 and 127.0.0.9 within one scan"
     QString conflictText() const;
+    // "L80 cam1 (00:0A:1B:2C:3D:4E)": the camera as window titles name it.
+    QString displayName() const;
     void zero() { *this = TConfigItem(); }
 
     quint8 modelCode() const { return Header ? quint8(Header->at(8)) : 0; }

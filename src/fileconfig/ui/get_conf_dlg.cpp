@@ -45,6 +45,8 @@ TGetConfDlg::~TGetConfDlg()
 int TGetConfDlg::run(const ConfigTransfer &transfer)
 {
     m_session.configure(transfer);
+    // The title names the camera; the texts inside stay as they are.
+    setWindowTitle(transfer.camera ? transfer.camera->displayName() : QString());
     m_session.show();
     if (m_session.visible())
         exec();
