@@ -72,6 +72,11 @@ void TConfigItem::fillFromReply(const Zora::DiscoveryReply &reply, const QString
 
 void TConfigItem::updateFromReply(const Zora::DiscoveryReply &reply, const QString &address)
 {
+    // The camera answers from another address now: a re-addressed camera, or another
+    // device using its MAC. The password typed for the old address does not go along;
+    // the next command asks for it again.
+    if (!Address.isEmpty() && address != Address)
+        AdminPassword.clear();
     Address = address;
     Header = reply.header;
     if (reply.modelName != ModelName)

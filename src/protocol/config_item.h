@@ -93,7 +93,7 @@ struct TConfigItem {
     void fillFromReply(const Zora::DiscoveryReply &reply, const QString &address,
                        qint32 defaultFtpPort = 21);
     // A listed camera answering again: settings refreshed, credentials, connection kind
-    // and FTP settings kept.
+    // and FTP settings kept (the password only while the address stays the same).
     void updateFromReply(const Zora::DiscoveryReply &reply, const QString &address);
 
 private:

@@ -22,8 +22,11 @@ void Discovery::attach()
 
 bool Discovery::sendRequest(const QString &host, quint16 port, QString *error, int adapterIndex)
 {
-    if (host.isEmpty())
+    if (host.isEmpty()) {
         m_scanAddresses.clear();
+        if (m_registry.list().count() < kMaxRows)
+            m_fullReported = false;
+    }
     const QByteArray request =
         Zora::BuildDiscoveryRequest(m_registry.models().selectedCode(), !host.isEmpty());
     return m_endpoint.send(host, port ? port : m_endpoint.cameraPort(), request, error, adapterIndex);
@@ -78,6 +81,13 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
 
     int row = list.firstCandidate(sender);
     const bool created = row < 0;
+    if (created && list.count() >= kMaxRows) {
+        if (!m_fullReported) {
+            m_fullReported = true;
+            emit listFull(listFullText());
+        }
+        return;
+    }
     const QString modelName = Zora::WireText(reply->modelName);
     models.add(modelName + QStringLiteral(" Only"), reply->modelCode());
 
@@ -114,6 +124,12 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
     list.setRecord(row, index);
     list.announceRow(row);
     emit rowAnswered(row, created);
+}
+
+QString Discovery::listFullText()
+{
+    return QStringLiteral("The list holds %L1 cameras, the most it keeps: further cameras are not listed")
+        .arg(kMaxRows);
 }
 
 void Discovery::startCountdown(int row, int state)

@@ -36,6 +36,10 @@ public:
     // and each address once, for the next ticks, so a long saved list never floods the
     // network however many of its rows ask at once.
     static constexpr int kAddressRequestsPerTick = 8;
+    // Rows the list holds at most: far past any site, and a bound on what a host on the
+    // LAN sending replies with ever new MACs can make the tool keep.
+    static constexpr int kMaxRows = 65536;
+    static QString listFullText();
 
     // One tick of the presence poll over every row.
     void pollTick();
@@ -48,6 +52,8 @@ signals:
     // A reply refreshed row (created it when `created`); the main window refills the
     // pages when it is the selected row.
     void rowAnswered(int row, bool created);
+    // Once, the first time a new camera could not be listed because the list is full.
+    void listFull(const QString &text);
 
 private:
     UdpEndpoint &m_endpoint;
@@ -59,4 +65,5 @@ private:
     // that comes back at another address answers a later request; two addresses for
     // one request are two devices.
     QHash<QString, QString> m_scanAddresses;
+    bool m_fullReported = false;
 };

@@ -56,6 +56,7 @@ void AdminToolCore::init()
     m_l60.setSelectionSource([this] { return l60Selection(); });
     m_l60.setLocalNetwork(&localNetwork());
     connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
+    connect(&discovery(), &Discovery::listFull, this, &AdminToolCore::scanStatus);
 }
 
 UdpEndpoint &AdminToolCore::endpoint()

@@ -6,6 +6,7 @@
 #include "app/shell/shell_context.h"
 #include "app/shell/shell_exit.h"
 #include "protocol/camera_network.h"
+#include "protocol/discovery.h"
 
 using namespace Qt::StringLiterals;
 
@@ -39,6 +40,8 @@ int ScanCommand::run(ShellContext &context, const ShellArguments &p)
         return ExitLocal;
     CameraLocator locator(context.network);
     context.console.status(u"waiting %1 s for the cameras' answers"_s.arg(*wait / 1000.0));
+    QObject::connect(&context.network.discovery(), &Discovery::listFull, &context.network,
+                     [&context](const QString &text) { context.console.err(u"warning: "_s + text); });
     CameraLocator::Coverage coverage;
     if (!locator.survey(*wait, *rounds, kRoundIntervalMs, &coverage, &error)) {
         context.console.err(error);

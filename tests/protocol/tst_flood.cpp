@@ -1,0 +1,95 @@
+// What any host on the LAN can send at the tool: floods of random bytes and of replies
+// with ever new MACs, and replies carrying a listed camera's MAC from elsewhere. Bounded
+// in count, handed to the endpoint's receive handler directly.
+#include "network_fixture_helper.h"
+
+#include "protocol/config_item.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestFlood : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void randomDatagramsListNothingFalse();
+    void theListStopsAtItsBound();
+    void aMovedCameraLeavesItsPasswordBehind();
+};
+
+void TestFlood::randomDatagramsListNothingFalse()
+{
+    NetworkFixture f;
+    QRandomGenerator random(20261209);
+    const QByteArray valid = SmallReply(1, "cam");
+    for (int i = 0; i < 200000; ++i) {
+        QByteArray d(int(random.bounded(1100)), Qt::Uninitialized);
+        for (char &c : d)
+            c = char(random.bounded(256));
+        switch (i % 4) {
+        case 0: // a reply's start, then noise: every length field whatever it happens to be
+            d.replace(0, qMin<qsizetype>(valid.size(), d.size()), valid.first(qMin<qsizetype>(9, d.size())));
+            break;
+        case 1: // a valid reply cut short, or with its length field at the maximum
+            d = valid.first(int(random.bounded(valid.size())));
+            if (i % 8 == 1 && d.size() >= 7)
+                Zora::PutLe16(d, 5, 0xFFFF);
+            break;
+        default:
+            break;
+        }
+        f.endpoint.handleDatagram(d, QHostAddress(quint32(0x7F000000 | random.bounded(1, 0xFFFFFF))));
+    }
+    // Noise that happens to parse is a camera with a random MAC (a reply carries nothing
+    // else to tell it by); the list stays within its bound, and a real camera is still
+    // heard and listed.
+    QVERIFY(f.list.count() <= Discovery::kMaxRows);
+    f.endpoint.handleDatagram(SmallReply(0x77, "real"), QHostAddress("127.0.0.77"));
+    QCOMPARE(f.list.rowOfMac("00:0A:1B:2C:3D:77") >= 0, true);
+}
+
+void TestFlood::theListStopsAtItsBound()
+{
+    NetworkFixture f;
+    QSignalSpy full(&f.discovery, &Discovery::listFull);
+    QByteArray d = SmallReply(0, "x");
+    const int extra = 3000;
+    for (int i = 0; i < Discovery::kMaxRows + extra; ++i) {
+        d[12] = char(i >> 16);
+        d[13] = char(i >> 8);
+        d[14] = char(i);
+        f.endpoint.handleDatagram(d, QHostAddress(quint32(0x7F000000 | (i + 1))));
+    }
+    QCOMPARE(f.list.count(), Discovery::kMaxRows);
+    QCOMPARE(full.size(), 1);
+    QCOMPARE(full.first().first().toString(), Discovery::listFullText());
+    // Listed cameras still answer and are refreshed.
+    d[12] = 0;
+    d[13] = 0;
+    d[14] = 5;
+    f.endpoint.handleDatagram(d, QHostAddress("127.0.0.6"));
+    QCOMPARE(f.list.row(f.list.rowOfMac("00:0A:1B:00:00:05")).ip, QString("127.0.0.6"));
+}
+
+void TestFlood::aMovedCameraLeavesItsPasswordBehind()
+{
+    NetworkFixture f;
+    f.endpoint.handleDatagram(SmallReply(0x11, "cam"), QHostAddress("127.0.0.11"));
+    TConfigItem *camera = f.registry.recordOfRow(0);
+    QVERIFY(camera);
+    camera->AdminId = "root";
+    camera->AdminPassword = "pass";
+    // The same address again keeps the login; another address (a device using the MAC,
+    // or the camera re-addressed) does not take it along.
+    f.endpoint.handleDatagram(SmallReply(0x11, "cam"), QHostAddress("127.0.0.11"));
+    QCOMPARE(camera->AdminPassword, QString("pass"));
+    f.endpoint.handleDatagram(SmallReply(0x11, "cam"), QHostAddress("127.0.0.99"));
+    QCOMPARE(f.list.row(0).ip, QString("127.0.0.99"));
+    QCOMPARE(camera->AdminPassword, QString());
+    QCOMPARE(camera->AdminId, QString("root"));
+}
+
+QTEST_GUILESS_MAIN(TestFlood)
+#include "tst_flood.moc"
