@@ -2,6 +2,7 @@
 
 #include "app/send_guard.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QSaveFile>
@@ -9,7 +10,9 @@
 
 #include <curl/curl.h>
 
+#include <cctype>
 #include <mutex>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -694,9 +697,45 @@ void FtpClient::noteSocket(int fd)
 
 int FtpClient::closeSocket(int fd)
 {
-    QMutexLocker lock(&m_socketMutex);
-    m_sockets.remove(fd);
-    if (fd == m_controlSocket)
-        m_controlSocket = -1;
+    bool control = false;
+    {
+        QMutexLocker lock(&m_socketMutex);
+        m_sockets.remove(fd);
+        control = fd == m_controlSocket;
+        if (control)
+            m_controlSocket = -1;
+    }
+    // The control connection goes while a transfer failed (the server reset the data
+    // connection, say): its final reply ("452 disk full") may be on the way or unread in
+    // the socket. It is read for a bounded moment, so the user learns the server's reason
+    // rather than only "Send failure".
+    if (control && m_transfer && !m_aborted.load())
+        drainFinalReply(fd);
     return ::close(fd);
+}
+
+void FtpClient::drainFinalReply(int fd)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray pending = m_replyLine;
+    char buffer[1024];
+    while (clock.elapsed() < kFinalReplyDrainMs) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, int(kFinalReplyDrainMs - clock.elapsed())) <= 0)
+            break;
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n <= 0)
+            break;
+        pending.append(buffer, n);
+        if (pending.size() > 8192)
+            break;
+    }
+    for (const QByteArray &raw : pending.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        // A final reply: three digits and a space.
+        if (line.size() >= 4 && std::isdigit(uchar(line[0])) && std::isdigit(uchar(line[1]))
+            && std::isdigit(uchar(line[2])) && line[3] == ' ')
+            m_lastReply = QString::fromLatin1(line);
+    }
 }

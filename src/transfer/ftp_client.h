@@ -100,6 +100,9 @@ private:
 
     int openSocket(int purpose, const void *address, int family, int type, int protocol);
     void noteSocket(int fd);
+    // Reads what the server still says on a closing control connection (bounded).
+    void drainFinalReply(int fd);
+    static constexpr int kFinalReplyDrainMs = 250;
     int closeSocket(int fd);
 
     QString m_host;
