@@ -22,6 +22,20 @@
 #include <QToolButton>
 #include <QTreeView>
 
+namespace {
+
+// The simulator's fleet on loopback.
+AppOptions loopbackOptions(const CamSimProcess &sim)
+{
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = sim.cameraPort();
+    options.localPort = CamSimProcess::freeUdpPort();
+    return options;
+}
+
+} // namespace
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -129,11 +143,7 @@ void TestMainWindow::scanAndSelect()
     };
     QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
     ScriptedMessenger messenger;
-    AppOptions options;
-    options.broadcast = QHostAddress("127.255.255.255");
-    options.cameraPort = sim.cameraPort();
-    options.localPort = CamSimProcess::freeUdpPort();
-    TAdminToolDlg window(options, &messenger);
+    TAdminToolDlg window(loopbackOptions(sim), &messenger);
     window.setUp();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -189,11 +199,8 @@ void TestMainWindow::listMarksAndClearAsks()
                                  {"model", 1}, {"model_name", "L60"}, {"host_name", host}});
     QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
     ScriptedMessenger messenger;
-    AppOptions options;
+    AppOptions options = loopbackOptions(sim);
     options.appDir = m_dir->path();
-    options.broadcast = QHostAddress("127.255.255.255");
-    options.cameraPort = sim.cameraPort();
-    options.localPort = CamSimProcess::freeUdpPort();
     TAdminToolDlg window(options, &messenger);
     window.setUp();
     window.show();
