@@ -54,6 +54,45 @@ QList<QHostAddress> RegisterCameraSession::systemResolve(const QString &name, QS
     return out;
 }
 
+bool RegisterCameraSession::needsLookup(const QString &target) const
+{
+    const QString name = target.trimmed();
+    bool letters = false;
+    for (QChar c : name)
+        letters = letters || c.isLetter();
+    QHostAddress numeric;
+    return m_systemResolver && letters && !DottedDecimal(name)
+           && !(numeric.setAddress(name) && numeric.protocol() == QAbstractSocket::IPv4Protocol);
+}
+
+void RegisterCameraSession::lookUp(const QString &target, std::function<void(const QString &)> done)
+{
+    abortLookup();
+    const QString name = target.trimmed();
+    if (const QString refused = SendGuard::hostRefusal(name); !refused.isEmpty()) {
+        done(refused);
+        return;
+    }
+    m_lookupId = QHostInfo::lookupHost(name, this, [this, name, done](const QHostInfo &info) {
+        m_lookupId = -1;
+        QList<QHostAddress> found;
+        for (const QHostAddress &a : info.addresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol)
+                found << a;
+        }
+        m_lookedUpName = name;
+        m_lookedUp = found;
+        done(found.isEmpty() ? info.errorString() : QString());
+    });
+}
+
+void RegisterCameraSession::abortLookup()
+{
+    if (m_lookupId >= 0)
+        QHostInfo::abortHostLookup(m_lookupId);
+    m_lookupId = -1;
+}
+
 std::optional<quint16> RegisterCameraSession::portOf(const QString &text, QString *message)
 {
     bool ok = false;
@@ -120,7 +159,11 @@ QList<QHostAddress> RegisterCameraSession::resolve(QString *error)
             *error = SendGuard::hostRefusal(m_target);
     } else {
         QString why;
-        found = m_resolver ? m_resolver(m_target, &why) : QList<QHostAddress>();
+        // The window looked the name up in the background already.
+        if (m_systemResolver && m_target == m_lookedUpName && !m_lookedUp.isEmpty())
+            found = m_lookedUp;
+        else
+            found = m_resolver ? m_resolver(m_target, &why) : QList<QHostAddress>();
         if (found.isEmpty() && error)
             *error = why.isEmpty() ? QStringLiteral("%1: no address").arg(m_target) : why;
     }

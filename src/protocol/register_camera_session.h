@@ -37,8 +37,21 @@ public:
 
     void attachTimer(QTimer *timer);
     // The name lookup (the system's by default); tests give their own.
-    void setResolver(Resolver resolver) { m_resolver = std::move(resolver); }
+    void setResolver(Resolver resolver)
+    {
+        m_resolver = std::move(resolver);
+        m_systemResolver = false;
+    }
     static QList<QHostAddress> systemResolve(const QString &name, QString *error);
+    // A window looks a name up before start() without blocking: true when target is a
+    // name the system's resolver would be asked for (not an address, no test resolver).
+    bool needsLookup(const QString &target) const;
+    // The lookup in the background; done gets the reason it failed, or an empty text, and
+    // start() then uses what was found without asking the resolver again. A name the
+    // loopback guard refuses is refused at once, before any lookup.
+    void lookUp(const QString &target, std::function<void(const QString &error)> done);
+    // A lookup still running is dropped (its done is never called).
+    void abortLookup();
     // The port as typed: nothing with "Port must be a NUMBER" or the range message.
     static std::optional<quint16> portOf(const QString &text, QString *message);
 
@@ -84,6 +97,11 @@ private:
     QTimer *m_timer = nullptr;
     QString m_target;
     Resolver m_resolver = &RegisterCameraSession::systemResolve;
+    bool m_systemResolver = true;
+    // The last background lookup: its name and addresses.
+    QString m_lookedUpName;
+    QList<QHostAddress> m_lookedUp;
+    int m_lookupId = -1;
     // Every address the target resolved to during this use: the reply may come from any.
     QList<QHostAddress> m_addresses;
     quint16 m_port = 0;

@@ -42,6 +42,8 @@ private slots:
     void replies_data();
     void replies();
     void unresolvableName();
+    void backgroundLookup_data();
+    void backgroundLookup();
 };
 
 void TestRegisterCameraSession::schedule_data()
@@ -236,3 +238,43 @@ void TestRegisterCameraSession::unresolvableName()
 
 QTEST_GUILESS_MAIN(TestRegisterCameraSession)
 #include "tst_register_camera_session.moc"
+
+void TestRegisterCameraSession::backgroundLookup_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("needed");
+    QTest::addColumn<QString>("error");   // what the lookup reports; "-" when it is not run
+    QTest::newRow("address") << "127.0.0.77" << false << "-";
+    QTest::newRow("odd numeric form") << "0x7f.0.0.1" << false << "-";
+    QTest::newRow("localhost") << "localhost" << true << "";
+    QTest::newRow("a name under the guard: refused before any lookup")
+        << "cam.example" << true << "Refused to look up cam.example";
+}
+
+void TestRegisterCameraSession::backgroundLookup()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, needed);
+    QFETCH(QString, error);
+    qputenv("ZORA_LOOPBACK_ONLY", "1");
+    Fixture f;
+    QCOMPARE(f.session.needsLookup(target), needed);
+    if (error == "-")
+        return;
+    std::optional<QString> reported;
+    f.session.lookUp(target, [&reported](const QString &e) { reported = e; });
+    QTRY_VERIFY_WITH_TIMEOUT(reported.has_value(), 5000);
+    if (!error.isEmpty()) {
+        QVERIFY2(reported->startsWith(error), qPrintable(*reported));
+        return;
+    }
+    QVERIFY2(reported->isEmpty(), qPrintable(*reported));
+    // start() then takes what was found: the request goes to it at once.
+    QString message;
+    QVERIFY2(f.session.start(target, "9", &message), qPrintable(message));
+    QTRY_COMPARE_WITH_TIMEOUT(f.sent.size(), 1, 5000);
+    QCOMPARE(f.sent.first().to, QString("127.0.0.1"));
+    // A test's resolver is asked directly.
+    f.session.setResolver([](const QString &, QString *) { return QList<QHostAddress>(); });
+    QVERIFY(!f.session.needsLookup(target));
+}

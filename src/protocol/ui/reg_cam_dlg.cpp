@@ -117,6 +117,28 @@ bool TRegCamDlg::eventFilter(QObject *watched, QEvent *event)
 void TRegCamDlg::BtnOKClick()
 {
     const QString target = m_radioIp->isChecked() ? m_ipEdit->text() : m_editDomain->text();
+    // A name is looked up in the background first: a slow resolver never freezes the
+    // window.
+    if (!RegisterCameraSession::portOf(m_editPort->text(), nullptr) || !m_session.needsLookup(target)) {
+        startSession(target);
+        return;
+    }
+    setBusy(true);
+    m_btnCancel->setEnabled(true);   // a slow lookup can be given up
+    m_session.lookUp(target, [this, target](const QString &error) {
+        if (!error.isEmpty()) {
+            setBusy(false);
+            m_editPort->setEnabled(true);
+            m_messenger.tell(error);
+            return;
+        }
+        setBusy(false);
+        startSession(target);
+    });
+}
+
+void TRegCamDlg::startSession(const QString &target)
+{
     QString message;
     if (!m_session.start(target, m_editPort->text(), &message)) {
         m_messenger.tell(message);
@@ -159,6 +181,7 @@ void TRegCamDlg::Return(int result)
 
 void TRegCamDlg::reject()
 {
+    m_session.abortLookup();
     // While waiting the session's end returns the dialog.
     if (m_session.state() == RegisterCameraSession::State::Waiting)
         m_session.cancel();

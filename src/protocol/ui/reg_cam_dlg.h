@@ -33,6 +33,7 @@ public:
     void RadioDomainAddressClick();
     void EditDomainNameEnter();
     void BtnOKClick();
+    void startSession(const QString &target);
     void timerTimer();
     void Return(int result);
     // The endpoint's offer while the dialog waits: -1 not a reply, 1 the camera's answer.
