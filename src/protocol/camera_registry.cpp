@@ -6,6 +6,7 @@
 #include "app/string_table.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 CameraRegistry::CameraRegistry(CameraList &list, ModelFilterTable &models, QObject *parent)
@@ -132,6 +133,10 @@ private:
 
 void CameraRegistry::loadSavedList(const QString &path)
 {
+    // Only a plain file: a named pipe or a device put in its place would hold the
+    // window's start until someone writes to it.
+    if (!QFileInfo(path).isFile())
+        return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return;

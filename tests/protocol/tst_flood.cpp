@@ -5,9 +5,13 @@
 
 #include "protocol/config_item.h"
 
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class TestFlood : public QObject
 {
@@ -17,6 +21,7 @@ private slots:
     void randomDatagramsListNothingFalse();
     void theListStopsAtItsBound();
     void aMovedCameraLeavesItsPasswordBehind();
+    void aPipeAsTheSavedListIsPassedOver();
 };
 
 void TestFlood::randomDatagramsListNothingFalse()
@@ -89,6 +94,17 @@ void TestFlood::aMovedCameraLeavesItsPasswordBehind()
     QCOMPARE(f.list.row(0).ip, QString("127.0.0.99"));
     QCOMPARE(camera->AdminPassword, QString());
     QCOMPARE(camera->AdminId, QString("root"));
+}
+
+void TestFlood::aPipeAsTheSavedListIsPassedOver()
+{
+    // Opening a pipe for reading would wait for a writer that never comes.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("CameraList.cfg");
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    NetworkFixture f;
+    f.registry.loadSavedList(path);
+    QCOMPARE(f.list.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestFlood)
