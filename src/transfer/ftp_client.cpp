@@ -533,6 +533,8 @@ bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
     if (!sink.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("Retrieve failed: cannot write \"%1\": %2")
                         .arg(localPath, sink.errorString()));
+    // A camera's files hold its passwords (DDNS, PPPoE, accounts): for this user alone.
+    sink.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     Transfer transfer;
     transfer.direction = Direction::Read;

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -118,6 +119,9 @@ void TestFtpClient::operations()
     QVERIFY2(client.retrieve(QStringLiteral("/etc/ddns.conf"), download),
              qPrintable(client.errorString()));
     QCOMPARE(readFile(download), content);
+    // A fetched camera file is for this user alone (it holds the camera's passwords).
+    QCOMPARE(QFileInfo(download).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+             QFileDevice::Permissions());
     QVERIFY2(client.site(QStringLiteral("chmod 755 /etc/ddns.conf")),
              qPrintable(client.errorString()));
     QVERIFY(client.changeDirectory(QStringLiteral("etc")));
