@@ -48,6 +48,7 @@ private slots:
     void clockText();
     void scanAndSelect();
     void listMarksAndClearAsks();
+    void keysLegendAndLayout();
     void closingRemovesWorkingFiles();
 
 private:
@@ -269,6 +270,40 @@ void TestMainWindow::listMarksAndClearAsks()
     window.saveLayout();
     QVERIFY(QFileInfo::exists(TAdminToolDlg::layoutFile()));
     QCOMPARE(m_dir->read("zora.ini"), ini);
+}
+
+void TestMainWindow::keysLegendAndLayout()
+{
+    ScriptedMessenger messenger;
+    AppOptions options;
+    options.appDir = m_dir->path();
+    auto window = std::make_unique<TAdminToolDlg>(options, &messenger);
+    window->setUp();
+    window->show();
+    QCOMPARE(window->findChild<QAction *>("ScanCameras1")->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(window->findChild<QAction *>("Exit1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QCOMPARE(window->findChild<QAction *>("FindCamera")->shortcut(), QKeySequence(QKeySequence::Find));
+    // No camera selected: the hint, not a lone pair of disabled buttons.
+    QVERIFY(window->findChild<QLabel *>("NoCameraHint")->isVisible());
+    QVERIFY(!window->category()->isVisible());
+    // Every state icon says what it means.
+    CameraList &list = window->core().list();
+    for (int state : CameraList::states())
+        QVERIFY2(!CameraList::stateText(state).isEmpty(), qPrintable(QString::number(state)));
+    CameraList::Row row;
+    row.caption = "L60";
+    row.ip = "127.0.0.9";
+    row.icon = CameraList::Lost;
+    list.appendRow(row);
+    QCOMPARE(list.data(list.index(0, 0), Qt::ToolTipRole).toString(), CameraList::stateText(CameraList::Lost));
+    // The layout comes back at the next start.
+    window->resize(1234, 700);
+    window->cameraList()->header()->resizeSection(3, 211);
+    window->close();
+    window = std::make_unique<TAdminToolDlg>(options, &messenger);
+    window->setUp();
+    QCOMPARE(window->size(), QSize(1234, 700));
+    QCOMPARE(window->cameraList()->header()->sectionSize(3) >= 211, true);
 }
 
 void TestMainWindow::closingRemovesWorkingFiles()
