@@ -135,9 +135,10 @@ void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Resul
         setSendRebootTimer(true);
         return;
     case 2: {
-        // Closed first: the message boxes run their own event loops, and a time-out
-        // arriving meanwhile must find the run already over.
-        close(Cancel);
+        // Over first: the message boxes run their own event loops, and a time-out
+        // arriving meanwhile must find the run already over. The end is announced after
+        // the messages, so whoever hears it finds them (a script reports them).
+        close(Cancel, false);
         if (!result.errorText.isEmpty())
             m_messenger.tell(result.errorText, messageCaption(), Messenger::Style::Error);
         m_messenger.tell(GetString(3245, QStringLiteral("Connection Failure")) + QLatin1Char('\n')
@@ -145,10 +146,11 @@ void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Resul
                          messageCaption(), Messenger::Style::Error);
         m_credentialsRejected = true;
         emit loginRejected(m_transfer.row);
+        emit finished(Cancel);
         return;
     }
     default: {
-        close(Cancel);
+        close(Cancel, false);
         QString text = GetString(3280, QStringLiteral("Failed on Transfering File"));
         // The camera now runs without this file: the administrator has to know which.
         if (!result.lackingOnCamera.isEmpty())
@@ -156,6 +158,7 @@ void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Resul
         else if (!result.missingLocal.isEmpty())
             text += QLatin1Char('\n') + result.missingLocal;
         m_messenger.tell(text, messageCaption(), Messenger::Style::Error);
+        emit finished(Cancel);
         return;
     }
     }
@@ -197,7 +200,7 @@ void ConfigFetchSession::abandonWorker()
     m_worker = nullptr;
 }
 
-void ConfigFetchSession::close(Result result)
+void ConfigFetchSession::close(Result result, bool announce)
 {
     setTimeoutTimer(false);
     setSendRebootTimer(false);
@@ -205,7 +208,8 @@ void ConfigFetchSession::close(Result result)
     m_modalResult = result;
     m_progressVisible = false;
     emit changed();
-    emit finished(result);
+    if (announce)
+        emit finished(result);
 }
 
 int ConfigFetchSession::offer(const ReceivedDatagram &d)

@@ -96,7 +96,9 @@ private:
     void setTimeoutTimer(bool on);
     void setSendRebootTimer(bool on);
     void abandonWorker();
-    void close(Result result);
+    // The run is over; finished() follows unless announce is false (then the caller
+    // emits it once its messages are out).
+    void close(Result result, bool announce = true);
 
     UdpEndpoint &m_endpoint;
     Messenger &m_messenger;

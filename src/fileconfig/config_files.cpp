@@ -2,6 +2,7 @@
 
 #include "app/profile_file.h"
 #include "fileconfig/config_parser.h"
+#include "fileconfig/config_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +89,16 @@ bool quietLine(QByteArrayView text)
     return t.isEmpty() || t.startsWith('#') || t.startsWith('%');
 }
 
+// Both lines hold one entry with the same key and value.
+bool sameEntry(QByteArrayView x, QByteArrayView y)
+{
+    ConfigTable a, b;
+    if (ParseConfigText(x, a) != 1 || ParseConfigText(y, b) != 1)
+        return false;
+    const ConfigEntry &p = a.entries[0], &q = b.entries[0];
+    return p.keyText() == q.keyText() && p.valueText() == q.valueText();
+}
+
 } // namespace
 
 QByteArray keepUntouchedLines(const QByteArray &before, const QByteArray &after)
@@ -133,10 +144,14 @@ QByteArray keepUntouchedLines(const QByteArray &before, const QByteArray &after)
         }
         qsizetype next = hunkB;
         for (qsizetype k = hunkA; k < i; ++k) {
-            if (quietLine(a[k].text))
+            if (quietLine(a[k].text)) {
                 put(a[k].raw);
-            else if (next < j)
-                put(b[next++].raw);
+            } else if (next < j) {
+                // Respelled but saying the same (`var title = "x";` as `var title = "x"`):
+                // the camera's own line stays.
+                put(sameEntry(a[k].text, b[next].text) ? a[k].raw : b[next].raw);
+                ++next;
+            }
         }
         while (next < j)
             put(b[next++].raw);

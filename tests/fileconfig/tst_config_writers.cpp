@@ -285,6 +285,12 @@ void TestConfigWriters::keepUntouchedLines_data()
     QTest::newRow("lines added at the end")
         << QByteArray("a=1") << QByteArray("a=1\nb=2\n") << QByteArray("a=1\nb=2\n");
     QTest::newRow("nothing before") << QByteArray() << QByteArray("a=1\n") << QByteArray("a=1\n");
+    QTest::newRow("a line respelled with the same value stays as it was")
+        << QByteArray("var title = \"Cam\";\nport=80\n") << QByteArray("var title = \"Cam\"\nport=8081\n")
+        << QByteArray("var title = \"Cam\";\nport=8081\n");
+    QTest::newRow("a respelled line with a new value is the new one")
+        << QByteArray("var title = \"Cam\";\n") << QByteArray("var title = \"Gate\"\n")
+        << QByteArray("var title = \"Gate\"\n");
 }
 
 void TestConfigWriters::keepUntouchedLines()

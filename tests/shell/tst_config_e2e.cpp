@@ -123,6 +123,10 @@ void TestConfigE2e::backupOfTen()
         const QJsonObject r = v.toObject();
         const bool failing = r.value("mac").toString() == macOf(kFailing);
         QCOMPARE(r.value("result").toString(), failing ? QString("authentication failed") : QString("success"));
+        // The camera's own reason goes with the result.
+        if (failing)
+            QVERIFY2(r.value("message").toString().contains("Connection Failure"),
+                     qPrintable(r.value("message").toString()));
     }
     QStringList names = QDir(m_backup.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     QCOMPARE(names.size(), kCameras - 1);
