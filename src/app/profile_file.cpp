@@ -142,7 +142,8 @@ bool plainSection(QByteArrayView section)
 bool plainKey(QByteArrayView key)
 {
     const QByteArrayView k = key.trimmed();
-    if (k.isEmpty() || k.startsWith('[') || k.contains('=') || !plainText(k))
+    // The line break test on the whole key: trimming would hide one at either end.
+    if (k.isEmpty() || k.startsWith('[') || k.contains('=') || !plainText(key))
         return false;
     return std::all_of(k.begin(), k.end(), [](char c) { return uchar(c) < 0x80; });
 }

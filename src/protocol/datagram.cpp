@@ -78,6 +78,11 @@ std::optional<std::array<quint8, 6>> ParseMac(const QString &text)
     t.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
     if (t.size() != 12)
         return std::nullopt;
+    // Hex digits only: toUInt alone would take "+E", " E" or "E\0" for a pair.
+    for (const QChar c : t) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')))
+            return std::nullopt;
+    }
     std::array<quint8, 6> mac{};
     for (int i = 0; i < 6; ++i) {
         bool ok = false;
