@@ -3,16 +3,13 @@
 #include "app/network_adapters.h"
 #include "app/shared_routines.h"
 
+#include <algorithm>
+
 namespace {
 
-bool inside(quint32 address, const QList<QPair<quint32, int>> &nets)
+bool inside(quint32 address, const QList<AdapterSubnet> &nets)
 {
-    for (const auto &[net, prefix] : nets) {
-        const quint32 mask = prefix <= 0 ? 0u : ~0u << (32 - prefix);
-        if ((address & mask) == (net & mask))
-            return true;
-    }
-    return false;
+    return std::any_of(nets.cbegin(), nets.cend(), [address](const AdapterSubnet &n) { return n.contains(address); });
 }
 
 } // namespace
@@ -26,14 +23,9 @@ QString SendGuard::hostRefusal(const QString &host)
 {
     if (host.isEmpty() || DottedDecimal(host))
         return {};
-    bool letters = false;
-    for (QChar c : host)
-        letters = letters || c.isLetter();
-    QHostAddress numeric;
-    const bool parsesAsV4 = numeric.setAddress(host) && numeric.protocol() == QAbstractSocket::IPv4Protocol;
     // Digits and dots that are not four decimal numbers, or a form the address parser
     // would read as octal, hex or short: never guessed at.
-    if (parsesAsV4 || !letters)
+    if (numericForm(host))
         return QStringLiteral("%1 is not an address: four decimal numbers 0..255 with dots between").arg(host);
     if (loopbackOnly() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
         return QStringLiteral("Refused to look up %1: ZORA_LOOPBACK_ONLY=1 allows only 127.0.0.0/8 and localhost")
@@ -41,9 +33,16 @@ QString SendGuard::hostRefusal(const QString &host)
     return {};
 }
 
-QList<QPair<quint32, int>> SendGuard::allowedNets()
+bool SendGuard::numericForm(const QString &host)
 {
-    QList<QPair<quint32, int>> nets;
+    const bool letters = std::any_of(host.cbegin(), host.cend(), [](QChar c) { return c.isLetter(); });
+    QHostAddress numeric;
+    return !letters || (numeric.setAddress(host) && numeric.protocol() == QAbstractSocket::IPv4Protocol);
+}
+
+QList<AdapterSubnet> SendGuard::allowedNets()
+{
+    QList<AdapterSubnet> nets;
     const QString text = qEnvironmentVariable("ZORA_ALLOWED_NETS");
     for (const QString &entry : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList parts = entry.trimmed().split(QLatin1Char('/'));
@@ -61,7 +60,9 @@ QString SendGuard::refusal(const QHostAddress &destination)
 {
     if (!loopbackOnly())
         return {};
-    return refusal(destination, NetworkAdapters::system());
+    // Only a limited broadcast needs the adapters.
+    const bool limited = destination == QHostAddress(QHostAddress::Broadcast);
+    return refusal(destination, limited ? NetworkAdapters::system() : NetworkAdapters());
 }
 
 QString SendGuard::refusal(const QHostAddress &destination, const NetworkAdapters &adapters)

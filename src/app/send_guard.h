@@ -1,11 +1,10 @@
 #pragma once
 
+#include "app/network_adapters.h"
+
 #include <QHostAddress>
 #include <QList>
-#include <QPair>
 #include <QString>
-
-class NetworkAdapters;
 
 // The one check every outgoing datagram and connection passes. With the environment
 // variable ZORA_LOOPBACK_ONLY=1 (set by the test and demo scripts) any destination
@@ -18,9 +17,8 @@ class SendGuard final
 {
 public:
     static bool loopbackOnly();
-    // The nets of ZORA_ALLOWED_NETS as (address, prefix length); malformed entries are
-    // left out.
-    static QList<QPair<quint32, int>> allowedNets();
+    // The nets of ZORA_ALLOWED_NETS; malformed entries are left out.
+    static QList<AdapterSubnet> allowedNets();
     // refusal() with the adapters given rather than the system's.
     static QString refusal(const QHostAddress &destination, const NetworkAdapters &adapters);
     // Empty when the destination may be used; otherwise the reason it may not.
@@ -31,4 +29,7 @@ public:
     // refused before any lookup, which would itself leave the machine. Empty when the
     // host may be used (then looked up when it is a name).
     static QString hostRefusal(const QString &host);
+    // The host is written as a number (no letters, or a form the address parser takes
+    // for IPv4, "0x7f.0.0.1" among them) rather than as a name to look up.
+    static bool numericForm(const QString &host);
 };

@@ -543,10 +543,7 @@ void FilePages::leavePage()
     if (m_leaving || !changed())
         return;
     m_leaving = true;
-    const QString question = GetString(3171, QStringLiteral("Camera Property Changed"))
-                             + QStringLiteral("\n\n")
-                             + GetString(3172, QStringLiteral("Save the changes?"));
-    if (m_messenger.ask(question, warningCaption()))
+    if (m_messenger.ask(UnsavedChangesQuestion(), warningCaption()))
         saveEdits();
     m_loaded.reset();
     m_accountButtons = false;

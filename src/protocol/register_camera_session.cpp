@@ -57,12 +57,7 @@ QList<QHostAddress> RegisterCameraSession::systemResolve(const QString &name, QS
 bool RegisterCameraSession::needsLookup(const QString &target) const
 {
     const QString name = target.trimmed();
-    bool letters = false;
-    for (QChar c : name)
-        letters = letters || c.isLetter();
-    QHostAddress numeric;
-    return m_systemResolver && letters && !DottedDecimal(name)
-           && !(numeric.setAddress(name) && numeric.protocol() == QAbstractSocket::IPv4Protocol);
+    return m_systemResolver && !SendGuard::numericForm(name);
 }
 
 void RegisterCameraSession::lookUp(const QString &target, std::function<void(const QString &)> done)
@@ -145,15 +140,10 @@ bool RegisterCameraSession::start(const QString &target, const QString &portText
 
 QList<QHostAddress> RegisterCameraSession::resolve(QString *error)
 {
-    QHostAddress address;
     QList<QHostAddress> found;
-    bool letters = false;
-    for (QChar c : m_target)
-        letters = letters || c.isLetter();
-    const bool numeric = !letters || (address.setAddress(m_target) && address.protocol() == QAbstractSocket::IPv4Protocol);
     if (const std::optional<quint32> dotted = DottedDecimal(m_target)) {
         found << QHostAddress(*dotted);
-    } else if (numeric) {
+    } else if (SendGuard::numericForm(m_target)) {
         // "127.0.0.030" would be octal to the address parser: refused, not guessed at.
         if (error)
             *error = SendGuard::hostRefusal(m_target);

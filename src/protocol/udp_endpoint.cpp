@@ -148,14 +148,17 @@ bool UdpEndpoint::send(const QString &host, quint16 port, const QByteArray &byte
             return false;
         }
     }
-    const NetworkAdapters adapters = m_adapterSource();
+    // The adapters matter to a limited broadcast alone: every other send goes without
+    // asking the system for them.
+    const bool limited = destination == QHostAddress(QHostAddress::Broadcast);
+    const NetworkAdapters adapters = limited ? m_adapterSource() : NetworkAdapters();
     why = SendGuard::refusal(destination, adapters);
     if (!why.isEmpty()) {
         if (error)
             *error = why;
         return false;
     }
-    if (destination != QHostAddress(QHostAddress::Broadcast))
+    if (!limited)
         return write(bytes, destination, port, 0, error);
 
     // On Linux a limited broadcast leaves by the default route's adapter alone: one

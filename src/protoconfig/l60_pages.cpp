@@ -214,15 +214,11 @@ void L60Pages::L60CategoryChange(int page)
     // leaving the camera does; refilling the page itself asks nothing.
     if (m_changed && page != m_page && !m_leavingPage) {
         const QScopedValueRollback<bool> leaving(m_leavingPage, true);
-        const int target = page;
-        page = m_page;
-        view().setCurrentPage(page);
-        if (m_messenger.ask(GetString(3171, QStringLiteral("Camera Property Changed")) + QStringLiteral("\n\n")
-                                + GetString(3172, QStringLiteral("Save the changes?")),
-                            GetString(3169, QStringLiteral("Warning"))))
+        // The save reads the page being left: it is shown again while asked.
+        view().setCurrentPage(m_page);
+        if (m_messenger.ask(UnsavedChangesQuestion(), GetString(3169, QStringLiteral("Warning"))))
             savePending();
         m_changed = false;
-        page = target;
     }
     m_page = page;
     view().setCurrentPage(page);

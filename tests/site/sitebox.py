@@ -162,34 +162,34 @@ class _Lines:
 
 
 class _Segment:
-    def __init__(self, spec):
-        unknown = set(spec) - SEGMENT_KEYS
+    def __init__(self, layout):
+        unknown = set(layout) - SEGMENT_KEYS
         if unknown:
             raise SiteBoxError("unknown segment keys %s" % sorted(unknown))
-        self.name = spec["name"]
+        self.name = layout["name"]
         if not NAME.match(self.name):
             raise SiteBoxError("segment name %r: a-z0-9, at most 14, starting with a letter"
                                % self.name)
         self.adapter = self.name + "0"
-        self.tool = ipaddress.IPv4Interface(spec["tool_address"])
-        if "/" not in spec["tool_address"] or not 8 <= self.tool.network.prefixlen <= 24:
+        self.tool = ipaddress.IPv4Interface(layout["tool_address"])
+        if "/" not in layout["tool_address"] or not 8 <= self.tool.network.prefixlen <= 24:
             # camsim tells a broadcast by its destination ending in .255, so a
             # longer prefix would make the subnet's broadcast look like a unicast.
             raise SiteBoxError("%s: tool_address needs a prefix length of 8..24" % self.name)
         self.prefix = self.tool.network.prefixlen
-        self.cameras = [dict(c) for c in spec.get("cameras", [])]
+        self.cameras = [dict(c) for c in layout.get("cameras", [])]
         for cam in self.cameras:
             if "ip" not in cam:
                 raise SiteBoxError("%s: every camera needs its own ip" % self.name)
             own = ipaddress.IPv4Interface("%s/%d" % (cam["ip"], self.prefix)).network
             cam.setdefault("mask", str(own.netmask))
             cam.setdefault("gateway", str(own.broadcast_address - 1))
-        self.default_route = bool(spec.get("default_route", False))
-        self.gateway = spec.get("gateway") or str(self.tool.network.broadcast_address - 1)
-        self.drop_broadcasts = int(spec.get("drop_broadcasts", 0))
-        self.ftp = bool(spec.get("ftp", False))
-        self.camsim_args = list(spec.get("camsim_args", []))
-        wanted = [c["ip"] for c in self.cameras] + list(spec.get("extra_addresses", []))
+        self.default_route = bool(layout.get("default_route", False))
+        self.gateway = layout.get("gateway") or str(self.tool.network.broadcast_address - 1)
+        self.drop_broadcasts = int(layout.get("drop_broadcasts", 0))
+        self.ftp = bool(layout.get("ftp", False))
+        self.camsim_args = list(layout.get("camsim_args", []))
+        wanted = [c["ip"] for c in self.cameras] + list(layout.get("extra_addresses", []))
         if self.default_route:
             wanted.append(self.gateway)
         self.camera_side = list(dict.fromkeys(str(ipaddress.IPv4Address(a)) for a in wanted))
@@ -212,8 +212,8 @@ def _close_all():
 class SiteBox:
     def __init__(self, segments):
         self.segments = {}
-        for spec in segments:
-            seg = _Segment(spec)
+        for layout in segments:
+            seg = _Segment(layout)
             if seg.name in self.segments:
                 raise SiteBoxError("two segments named %r" % seg.name)
             self.segments[seg.name] = seg

@@ -177,7 +177,7 @@ void AdminToolCore::rowSelected(int row)
 
 void AdminToolCore::offerPendingSave(bool noByDefault)
 {
-    const QString question = GetString(3171) + QStringLiteral("\n\n") + GetString(3172);
+    const QString question = UnsavedChangesQuestion();
     const QString caption = GetString(3169, QStringLiteral("Warning"));
     auto yes = [&] {
         return noByDefault ? m_messenger.askDestructive(question, caption) : m_messenger.ask(question, caption);
