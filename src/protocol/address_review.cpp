@@ -6,15 +6,28 @@
 #include "protocol/config_item.h"
 
 #include <QHash>
+#include <QSet>
 
 QList<AddressReview::Remark> AddressReview::review(const QList<Camera> &cameras,
                                                    const NetworkAdapters &adapters)
 {
-    QHash<QString, QStringList> macsAt;
+    // Per address: how many distinct MACs answer from it, and the first few of them
+    // (one more than a remark names, as a camera leaves itself out).
+    struct Sharing {
+        int count = 0;
+        QStringList first;
+    };
+    QHash<QString, Sharing> at;
+    QSet<QString> seen;
     for (const Camera &c : cameras) {
-        QStringList &macs = macsAt[c.address];
-        if (!macs.contains(c.mac))
-            macs << c.mac;
+        const QString key = c.address + QLatin1Char('\n') + c.mac;
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        Sharing &s = at[c.address];
+        ++s.count;
+        if (s.first.size() <= kNamedShares)
+            s.first << c.mac;
     }
     QList<Remark> out;
     out.reserve(cameras.size());
@@ -22,8 +35,10 @@ QList<AddressReview::Remark> AddressReview::review(const QList<Camera> &cameras,
         Remark r;
         const NetworkAdapter *adapter = adapters.byIndex(c.adapterIndex);
         r.adapter = adapter ? adapter->name : NetworkAdapters::nameOf(c.adapterIndex);
-        for (const QString &mac : macsAt.value(c.address)) {
-            if (mac != c.mac)
+        const Sharing &s = at[c.address];
+        r.sharedCount = s.count - 1;
+        for (const QString &mac : s.first) {
+            if (mac != c.mac && r.sharedWith.size() < kNamedShares)
                 r.sharedWith << mac;
         }
         const auto address = DottedDecimal(c.address);
@@ -51,6 +66,8 @@ QStringList AddressReview::Remark::lines(const QString &address) const
         out << QStringLiteral("not in %1 of %2").arg(subnet, adapter);
     for (const QString &mac : sharedWith)
         out << QStringLiteral("%1 is also the address of %2").arg(address, mac);
+    if (const qsizetype more = sharedCount - sharedWith.size(); more > 0)
+        out << QStringLiteral("… and of %1 more cameras").arg(more);
     if (ownAddress)
         out << QStringLiteral("%1 is an address of this computer").arg(address);
     return out;

@@ -17,12 +17,3 @@ NetworkFixture::NetworkFixture()
                          sent.append({to.toString(), port, bytes});
                      });
 }
-
-QByteArray SmallReply(quint8 macLast, const QByteArray &host, quint8 type, int lengthDelta)
-{
-    QByteArray d = QByteArray("ZORA") + char(1) + QByteArray(2, '\0') + char(type) + char(1)
-                   + QByteArray::fromHex("000A1B2C3D") + char(macLast) + char(1) + char(0);
-    d += char(3) + QByteArray("L60") + char(host.size()) + host;
-    Zora::PutLe16(d, 5, quint16(d.size() + lengthDelta));
-    return d;
-}

@@ -5,6 +5,7 @@
 #include "protocol/camera_registry.h"
 #include "protocol/discovery.h"
 #include "protocol/udp_endpoint.h"
+#include "test_support.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,7 +29,3 @@ struct NetworkFixture {
     Discovery discovery{endpoint, registry};
     QList<Sent> sent;
 };
-
-// The smallest discovery reply (version 1: model name and host name only) of the camera
-// whose MAC ends in macLast, or another reply type; lengthDelta spoils the length field.
-QByteArray SmallReply(quint8 macLast, const QByteArray &host, quint8 type = 5, int lengthDelta = 0);

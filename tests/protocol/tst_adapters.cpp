@@ -83,6 +83,19 @@ void TestAdapters::review_data()
         << QStringList{"00:0A:1B:00:00:01 10.20.0.12 3", "00:0A:1B:00:00:02 10.20.0.12 2",
                        "00:0A:1B:00:00:03 10.20.0.13 3"}
         << QStringList{"answered on yard0", "10.20.0.12 is also the address of 00:0A:1B:00:00:02"} << true;
+    {
+        // A host answering with many MACs: the first few named, the rest counted.
+        QStringList crowd;
+        QStringList lines{"answered on yard0"};
+        for (int i = 1; i <= 40; ++i) {
+            const QString mac = QString("00:0A:1B:00:01:%1").arg(i, 2, 16, QChar('0')).toUpper();
+            crowd << mac + " 10.20.0.12 3";
+            if (i > 1 && i <= 1 + AddressReview::kNamedShares)
+                lines << "10.20.0.12 is also the address of " + mac;
+        }
+        lines << QString("… and of %1 more cameras").arg(39 - AddressReview::kNamedShares);
+        QTest::newRow("forty cameras on one address") << crowd << lines << true;
+    }
     QTest::newRow("one camera heard twice is no conflict")
         << QStringList{"00:0A:1B:00:00:01 10.20.0.12 3", "00:0A:1B:00:00:01 10.20.0.12 3"}
         << QStringList{"answered on yard0"} << false;

@@ -1,6 +1,7 @@
 // What any host on the LAN can send at the tool: floods of random bytes and of replies
 // with ever new MACs, and replies carrying a listed camera's MAC from elsewhere. Bounded
 // in count, handed to the endpoint's receive handler directly.
+#include "flood_sender.h"
 #include "network_fixture_helper.h"
 
 #include "protocol/config_item.h"
@@ -28,23 +29,8 @@ void TestFlood::randomDatagramsListNothingFalse()
 {
     NetworkFixture f;
     QRandomGenerator random(20261209);
-    const QByteArray valid = SmallReply(1, "cam");
     for (int i = 0; i < 200000; ++i) {
-        QByteArray d(int(random.bounded(1100)), Qt::Uninitialized);
-        for (char &c : d)
-            c = char(random.bounded(256));
-        switch (i % 4) {
-        case 0: // a reply's start, then noise: every length field whatever it happens to be
-            d.replace(0, qMin<qsizetype>(valid.size(), d.size()), valid.first(qMin<qsizetype>(9, d.size())));
-            break;
-        case 1: // a valid reply cut short, or with its length field at the maximum
-            d = valid.first(int(random.bounded(valid.size())));
-            if (i % 8 == 1 && d.size() >= 7)
-                Zora::PutLe16(d, 5, 0xFFFF);
-            break;
-        default:
-            break;
-        }
+        const QByteArray d = FloodSender::noise(random, i);
         f.endpoint.handleDatagram(d, QHostAddress(quint32(0x7F000000 | random.bounded(1, 0xFFFFFF))));
     }
     // Noise that happens to parse is a camera with a random MAC (a reply carries nothing

@@ -1,6 +1,9 @@
 // zoractl end to end: the real binary against the simulated fleet on loopback.
 #include "camsim_process.h"
+#include "flood_sender.h"
 #include "zoractl_helper.h"
+
+#include "protocol/discovery.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,6 +54,7 @@ private slots:
     void refusedValuesSendNothing();
     void remoteCameraByRegistration();
     void spoofedMacSendsNothing();
+    void scanThroughAFlood();
 };
 
 void TestZoractl::scanFormats_data()
@@ -435,6 +439,38 @@ void TestZoractl::spoofedMacSendsNothing()
     QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
     QCOMPARE(commandsLogged(sim, "a"), 1);
     QCOMPARE(commandsLogged(sim, "spoof"), 0);
+}
+
+void TestZoractl::scanThroughAFlood()
+{
+    // While zoractl listens, a host floods its port with noise, replies with ever new
+    // MACs and camera a's MAC from another address: the scan ends on time, lists the
+    // real camera and at most the list's bound, and says once that the list is full.
+    CamSimProcess sim;
+    QVERIFY2(sim.start(QJsonArray{plainCamera("a", kMacA, "127.0.0.71")}), qPrintable(sim.errorString()));
+    Tool tool(sim);
+    QProcess p;
+    tool.start(p, {"scan", "--timeout", "8"});
+    FloodSender::Plan plan;
+    plan.noise = 200000;
+    plan.distinctMacs = 50000;
+    plan.spoofs = 100;
+    plan.spoofMac = 0x71;
+    plan.spoofFrom = QHostAddress("127.0.0.79");
+    FloodSender flood(tool.lastLocalPort(), plan);
+    flood.start();
+    const Run r = Tool::finish(p, 60000);
+    flood.stop();
+    flood.finish();
+    qInfo("flood: %lld datagrams sent while zoractl listened", flood.sent());
+    QCOMPARE(flood.drops(), 0);
+    QVERIFY2(r.status == 0, qPrintable(r.err.right(2000)));
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() >= 1 && lines.size() <= Discovery::kMaxRows, qPrintable(QString::number(lines.size())));
+    QVERIFY(r.out.contains(kMacA));
+    QVERIFY(r.err.count(Discovery::listFullText()) <= 1);
+    // Thousands of MACs from a few addresses are a line an address, not a line a pair.
+    QVERIFY2(r.err.count('\n') < 500, qPrintable(r.err.left(2000)));
 }
 
 QTEST_GUILESS_MAIN(TestZoractl)

@@ -30,9 +30,10 @@ void Tool::start(QProcess &p, const QStringList &args, const QHash<QString, QStr
     p.setProcessEnvironment(e);
     // Standard input is not a terminal: the tool must never wait for a typed password.
     p.setStandardInputFile(QProcess::nullDevice());
+    m_lastLocalPort = CamSimProcess::freeUdpPort();
     const QStringList shared = {"--broadcast", "127.255.255.255", "--camera-port",
                                 QString::number(m_port), "--local-port",
-                                QString::number(CamSimProcess::freeUdpPort()), "--app-dir",
+                                QString::number(m_lastLocalPort), "--app-dir",
                                 m_dir.filePath("app")};
     p.start(QStringLiteral(ZORA_BINARY_DIR "/bin/zoractl"), args + shared);
 }

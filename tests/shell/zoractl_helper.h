@@ -31,10 +31,13 @@ public:
     void start(QProcess &p, const QStringList &args, const QHash<QString, QString> &env = {}) const;
     static Run finish(QProcess &p, int timeoutMs = 60000);
     Run run(const QStringList &args, const QHash<QString, QString> &env = {}) const;
+    // The local UDP port the last start() gave zoractl.
+    quint16 lastLocalPort() const { return m_lastLocalPort; }
 
 private:
     QTemporaryDir m_dir;
     quint16 m_port;
+    mutable quint16 m_lastLocalPort = 0;
     QString m_passwordFile;
 };
 

@@ -2,11 +2,70 @@
 
 #include "test_support.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
-#include <QTcpServer>
-#include <QUdpSocket>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <mutex>
+
+namespace {
+
+bool bindable(int type, quint16 port)
+{
+    const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// A port for a program the test starts, UDP and TCP alike. It comes from below the
+// system's ephemeral range, where no program gets a port without naming it, and a lock
+// file holds it for as long as this test program runs: neither another test program nor
+// any program's unnamed bind can take it before the program meant for it binds it,
+// however late that is.
+quint16 reservedPort()
+{
+    static std::mutex guard;
+    const std::lock_guard lock(guard);
+    int low = 32768;
+    QFile range(QStringLiteral("/proc/sys/net/ipv4/ip_local_port_range"));
+    if (range.open(QIODevice::ReadOnly))
+        low = range.readAll().simplified().split(' ').value(0).toInt();
+    const int first = qMax(1024, low / 2);
+    const int count = low - first;
+    if (count < 256)
+        return 0;
+    const QString dir = QDir::tempPath() + QStringLiteral("/zora-test-ports");
+    QDir().mkpath(dir);
+    const int start = int(QRandomGenerator::global()->bounded(count));
+    for (int i = 0; i < count; ++i) {
+        const quint16 port = quint16(first + (start + i) % count);
+        const QByteArray path = QFile::encodeName(dir + QStringLiteral("/%1").arg(port));
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0)
+            return 0;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && bindable(SOCK_DGRAM, port)
+            && bindable(SOCK_STREAM, port))
+            return port; // the descriptor stays open: the lock lasts until the program ends
+        ::close(fd);
+    }
+    return 0;
+}
+
+} // namespace
 
 CamSimProcess::CamSimProcess() = default;
 
@@ -23,16 +82,12 @@ CamSimProcess::~CamSimProcess()
 
 quint16 CamSimProcess::freeUdpPort()
 {
-    QUdpSocket s;
-    s.bind(QHostAddress::LocalHost, 0);
-    return s.localPort();
+    return reservedPort();
 }
 
 quint16 CamSimProcess::freeTcpPort()
 {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
+    return reservedPort();
 }
 
 bool CamSimProcess::start(const QJsonValue &fleet, const QStringList &extraArgs)
@@ -51,7 +106,9 @@ bool CamSimProcess::start(const QJsonValue &fleet, const QStringList &extraArgs)
 
 bool CamSimProcess::launch(const QStringList &args)
 {
-    m_cameraPort = freeUdpPort();
+    // The simulator picks its port itself and says which in its ready line: a port
+    // picked here could be taken by another program before the simulator binds it.
+    m_cameraPort = 0;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(TestSupport::pythonPath(),
                     QStringList{TestSupport::sourcePath(QStringLiteral("tools/camsim/camsim.py")),
@@ -92,7 +149,8 @@ bool CamSimProcess::waitReady(int timeoutMs)
         return false;
     }
     m_cameras = ready.value(QStringLiteral("cameras")).toArray();
-    return true;
+    m_cameraPort = quint16(ready.value(QStringLiteral("camera_port")).toInt());
+    return m_cameraPort != 0;
 }
 
 QJsonObject CamSimProcess::command(const QJsonObject &cmd, int timeoutMs)

@@ -29,6 +29,8 @@ public:
     bool set(const QString &id, const QJsonObject &fields);
     QJsonArray log(const QString &id);
 
+    // A port no other program holds or can take until this test program ends (0 when
+    // none is left).
     static quint16 freeUdpPort();
     static quint16 freeTcpPort();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -26,3 +27,7 @@ QString sourcePath(const QString &relative);
 QString pythonPath();
 
 } // namespace TestSupport
+
+// The smallest discovery reply (version 1: model name and host name only) of the camera
+// whose MAC ends in macLast, or another reply type; lengthDelta spoils the length field.
+QByteArray SmallReply(quint8 macLast, const QByteArray &host, quint8 type = 5, int lengthDelta = 0);

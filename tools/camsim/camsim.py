@@ -1147,6 +1147,9 @@ class Simulator:
         self.wild.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.wild.setsockopt(socket.IPPROTO_IP, IP_PKTINFO, 1)
         self.wild.bind(("0.0.0.0", self.camera_port))
+        # Port 0: the system picks one, and the cameras take the same; held from here
+        # on, no other program can take it between the choice and the binding.
+        self.camera_port = self.wild.getsockname()[1]
         self.wild.setblocking(False)
         self.sel.register(self.wild, selectors.EVENT_READ, ("wild", None))
         for cam in self.cameras:
@@ -1401,7 +1404,8 @@ def main(argv=None):
                      help="generated fleet of N cameras cam1..camN")
     p.add_argument("--defaults", metavar="JSON",
                    help="JSON object (inline or a file) merged under every camera entry")
-    p.add_argument("--camera-port", type=int, default=32154)
+    p.add_argument("--camera-port", type=int, default=32154,
+                   help="UDP port of every camera (0: a free one, given in the ready line)")
     p.add_argument("--ftp-port", type=int, default=0,
                    help="FTP port for cameras without ftp_port (0: a free port each)")
     p.add_argument("--no-ftp", action="store_true")

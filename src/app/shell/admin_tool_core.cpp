@@ -56,7 +56,10 @@ void AdminToolCore::init()
     m_l60.setSelectionSource([this] { return l60Selection(); });
     m_l60.setLocalNetwork(&localNetwork());
     connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
-    connect(&discovery(), &Discovery::listFull, this, &AdminToolCore::scanStatus);
+    connect(&discovery(), &Discovery::listFull, this, [this](const QString &text) {
+        m_listFullNote = text;
+        emit scanStatus(scanStatusText());
+    });
 }
 
 UdpEndpoint &AdminToolCore::endpoint()
@@ -382,7 +385,7 @@ bool AdminToolCore::scan()
 {
     QString error;
     m_scanSummary.started(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")));
-    emit scanStatus(m_scanSummary.text());
+    emit scanStatus(scanStatusText());
     if (discovery().scan(&error))
         return true;
     m_messenger.tell(error, QStringLiteral("ERROR"), Messenger::Style::Error);
@@ -412,6 +415,16 @@ void AdminToolCore::modelFilterChanged(int slot)
     m_registry.refilter();
 }
 
+QString AdminToolCore::scanStatusText() const
+{
+    // The note stays next to the counts that the clock keeps rewriting, for as long as
+    // the list is full; clearing the list, or rows going, ends it.
+    const QString summary = m_scanSummary.text();
+    if (m_listFullNote.isEmpty() || m_list.count() < Discovery::kMaxRows)
+        return summary;
+    return summary.isEmpty() ? m_listFullNote : summary + QStringLiteral(" — ") + m_listFullNote;
+}
+
 QString AdminToolCore::clockText(const QDateTime &now)
 {
     static const char *const weekdays[] = {"Monday", "Tuesday", "Wednesday", "Thursday",
@@ -436,7 +449,7 @@ QString AdminToolCore::clockTick(const QDateTime &now)
     emit statusClock(text);
     discovery().pollTick();
     if (m_scanSummary.tick())
-        emit scanStatus(m_scanSummary.text());
+        emit scanStatus(scanStatusText());
     // The scan's reply window closed: the rows that kept silent are greyed until they
     // answer again.
     if (m_scanSummary.justClosed()) {

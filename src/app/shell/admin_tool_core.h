@@ -135,13 +135,16 @@ public:
     static QStringList workingFileNames();
 
     const ScanSummary &scanSummary() const { return m_scanSummary; }
+    // The status bar's scan text: the summary, and while the list is full, that it is.
+    QString scanStatusText() const;
     // The rows' tooltips and warning marks (adapter, shared addresses) brought up to
     // date; the clock does it when a reply came since.
     void refreshRemarks();
 
 signals:
     void statusClock(const QString &text);
-    // The scan summary changed ("12 cameras answered on 2 adapters").
+    // The scan summary changed ("12 cameras answered on 2 adapters"), or the list
+    // filled up.
     void scanStatus(const QString &text);
     void selectionCleared();
 
@@ -167,6 +170,8 @@ private:
     CameraUpdate m_update;
     int m_selectedRow = -1;
     ScanSummary m_scanSummary;
+    // Said by discovery when a camera could not be listed for the list being full.
+    QString m_listFullNote;
     bool m_remarksDirty = false;
     bool m_fileChanged = false;
     bool m_resetPending = false;

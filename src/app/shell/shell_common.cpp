@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 #include <cmath>
 
@@ -172,9 +173,14 @@ QByteArray ShellCommon::camerasJson(CameraNetwork &network, const QList<int> &re
         o[u"adapter"_s] = remark.adapter.isEmpty() ? QJsonValue() : QJsonValue(remark.adapter);
         o[u"in_subnet"_s] = remark.inSubnet ? QJsonValue(*remark.inSubnet) : QJsonValue();
         QJsonArray conflicts;
-        if (!remark.sharedWith.isEmpty())
-            conflicts.append(QJsonObject{{u"kind"_s, u"shared_address"_s},
-                                         {u"with"_s, QJsonArray::fromStringList(remark.sharedWith)}});
+        if (remark.sharedCount > 0) {
+            QJsonObject shared{{u"kind"_s, u"shared_address"_s},
+                               {u"with"_s, QJsonArray::fromStringList(remark.sharedWith)}};
+            // Past the MACs named, only how many more.
+            if (const qsizetype more = remark.sharedCount - remark.sharedWith.size(); more > 0)
+                shared[u"more"_s] = int(more);
+            conflicts.append(shared);
+        }
         if (remark.ownAddress)
             conflicts.append(QJsonObject{{u"kind"_s, u"own_address"_s}});
         if (camera.addressInDoubt())
@@ -214,14 +220,24 @@ void ShellCommon::warnAddresses(ShellContext &context)
 {
     CameraNetwork &network = context.network;
     const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
+    QSet<QString> crowded;
     for (int r : network.records()) {
         const TConfigItem &camera = network.registry().record(r);
         const AddressReview::Remark &remark = remarks[r];
-        for (const QString &mac : remark.sharedWith) {
-            // Each pair once.
-            if (camera.macText() < mac)
-                context.console.err(u"warning: %1 and %2 both answer from %3"_s.arg(camera.macText(), mac,
-                                                                                   camera.Address));
+        if (remark.sharedCount > remark.sharedWith.size()) {
+            // Too many to name in pairs: one line for the address.
+            if (!crowded.contains(camera.Address)) {
+                crowded.insert(camera.Address);
+                context.console.err(u"warning: %1 cameras answer from %2"_s.arg(remark.sharedCount + 1)
+                                        .arg(camera.Address));
+            }
+        } else {
+            for (const QString &mac : remark.sharedWith) {
+                // Each pair once.
+                if (camera.macText() < mac)
+                    context.console.err(u"warning: %1 and %2 both answer from %3"_s.arg(
+                        camera.macText(), mac, camera.Address));
+            }
         }
         if (remark.ownAddress)
             context.console.err(u"warning: %1 answers from %2, an address of this computer"_s.arg(
