@@ -262,11 +262,11 @@ class FtpFaultSoak(unittest.TestCase):
         fleet_file = os.path.join(cls.work, "fleet.json")
         with open(fleet_file, "w") as f:
             json.dump([cam for cam, _k, _v in cls.fleet], f)
-        cls.camera_port = free_port(socket.SOCK_DGRAM)
         cls.ftp_port = free_port(socket.SOCK_STREAM)
         env = dict(os.environ, ZORA_LOOPBACK_ONLY="1")
         cls.sim = subprocess.Popen(
-            [PYTHON, CAMSIM, "--fleet", fleet_file, "--camera-port", str(cls.camera_port),
+            # Camera port 0: the simulator binds a free one and names it when ready.
+            [PYTHON, CAMSIM, "--fleet", fleet_file, "--camera-port", "0",
              "--ftp-port", str(cls.ftp_port), "--state-dir", os.path.join(cls.work, "state")],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, env=env)
         ready = json.loads(cls.sim.stdout.readline() or "{}")
@@ -274,6 +274,7 @@ class FtpFaultSoak(unittest.TestCase):
             cls.sim.kill()
             cls.sim.wait()
             raise RuntimeError("camsim did not start: %s" % ready)
+        cls.camera_port = ready["camera_port"]
         cls.roots = {cam["mac"]: cls.control({"cmd": "get", "id": cam["id"]})["state"]["root"]
                      for cam, _k, _v in cls.fleet}
         cls.app_dir = os.path.join(cls.work, "app")

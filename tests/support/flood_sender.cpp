@@ -19,7 +19,7 @@ namespace {
 
 // Well under the 8 MB the tool asks for (the kernel counts each datagram's buffer, not
 // its payload, against it).
-constexpr qint64 kQueueRoom = 3 * 1024 * 1024;
+constexpr qint64 kRootQueueRoom = 3 * 1024 * 1024;
 constexpr int kCheckEvery = 64;
 constexpr int kSources = 64;
 // The receiving port may close and open again (the tool closes its socket a while after
@@ -47,6 +47,15 @@ std::optional<FloodSender::Queue> FloodSender::queueOf(quint16 port)
         return q;
     }
     return std::nullopt;
+}
+
+qint64 FloodSender::queueRoom()
+{
+    if (::geteuid() == 0)
+        return kRootQueueRoom;
+    QFile f(QStringLiteral("/proc/sys/net/core/rmem_max"));
+    const qint64 max = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+    return qMin(kRootQueueRoom, max / 2);
 }
 
 QByteArray FloodSender::noise(QRandomGenerator &random, int i)
@@ -99,12 +108,13 @@ bool FloodSender::finish()
 
 bool FloodSender::waitForRoom()
 {
+    static const qint64 room = queueRoom();
     const auto gaveUp = std::chrono::steady_clock::now() + kPortPatience;
     while (!m_stop) {
         if (const auto q = queueOf(m_port)) {
             if (q->drops > m_drops)
                 m_drops = q->drops;
-            if (!m_plan.paced || q->bytes < kQueueRoom)
+            if (!m_plan.paced || q->bytes < room)
                 return true;
         } else if (std::chrono::steady_clock::now() > gaveUp) {
             return false;

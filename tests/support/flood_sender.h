@@ -36,6 +36,9 @@ public:
         qint64 drops = 0;
     };
     static std::optional<Queue> queueOf(quint16 port);
+    // The most the flood lets wait in the receiving queue: well inside the tool's receive
+    // buffer, which is 8 MB as root and net.core.rmem_max (doubled) otherwise.
+    static qint64 queueRoom();
 
     // Datagram number i of a noise flood: random bytes, a reply's start followed by
     // noise, a reply cut short or with its length field at the maximum or inconsistent.

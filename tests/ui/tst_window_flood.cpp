@@ -44,6 +44,9 @@ qint64 residentKb()
 
 void TestWindowFlood::floodWhileTheWindowListens()
 {
+    // The burst below waits whole in the receive buffer.
+    if (FloodSender::queueRoom() < 3 * 1024 * 1024)
+        QSKIP("needs a receive buffer of 8 MB: run as root, or raise net.core.rmem_max");
     WindowRig rig;
     QJsonObject real = WindowRig::fileCamera("cam", 0x51, 1);
     real["model_name"] = "L60";
@@ -103,7 +106,8 @@ void TestWindowFlood::floodWhileTheWindowListens()
     flood.start();
     QVERIFY(QTest::qWaitFor([&] { return flood.done(); }, 170000));
     QVERIFY(flood.finish());
-    QVERIFY(QTest::qWaitFor([&] { return FloodSender::queueOf(port).value_or(FloodSender::Queue{}).bytes == 0; }));
+    QVERIFY(QTest::qWaitFor([&] { return FloodSender::queueOf(port).value_or(FloodSender::Queue{}).bytes == 0; },
+                            60000));
     QCoreApplication::processEvents();
     rescan.stop();
     QCOMPARE(flood.drops(), 0);

@@ -1144,11 +1144,15 @@ class Simulator:
             self.cameras.append(cam)
             self.by_id[cam.id] = cam
         self.wild = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        self.wild.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.wild.setsockopt(socket.IPPROTO_IP, IP_PKTINFO, 1)
+        if self.camera_port:
+            self.wild.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.wild.bind(("0.0.0.0", self.camera_port))
-        # Port 0: the system picks one, and the cameras take the same; held from here
-        # on, no other program can take it between the choice and the binding.
+        # Port 0: the system picks one that no socket holds (address reuse is allowed
+        # only once it is bound, so the pick cannot be a port another simulator shares
+        # out), and the cameras take the same; held from here on, no other program can
+        # take it between the choice and the binding.
+        self.wild.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.camera_port = self.wild.getsockname()[1]
         self.wild.setblocking(False)
         self.sel.register(self.wild, selectors.EVENT_READ, ("wild", None))

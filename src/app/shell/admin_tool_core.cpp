@@ -268,6 +268,7 @@ void AdminToolCore::onRowAnswered(int row, bool created)
 {
     Q_UNUSED(created);
     m_remarksDirty = true;
+    m_answeredSinceTick = true;
     if (const TConfigItem *item = m_registry.recordOfRow(row))
         m_scanSummary.answered(m_list.row(row).mac, item->AdapterIndex);
     if (row >= 0 && row < m_list.count())
@@ -458,14 +459,22 @@ QString AdminToolCore::clockTick(const QDateTime &now)
                 m_list.setSilence(r, m_scanSummary.silenceText());
         }
     }
-    if (m_remarksDirty)
-        refreshRemarks();
+    // Every row's remark is worked out again, which a long list pays for with each
+    // tick: there it waits for a tick without replies (a flood of them cannot keep the
+    // window busy with remarks), and for a few seconds at most.
+    if (m_remarksDirty) {
+        const bool quiet = !m_answeredSinceTick;
+        if (m_list.count() <= kRemarkEagerRows || quiet || ++m_remarkWaitTicks >= kRemarkWaitTicks)
+            refreshRemarks();
+    }
+    m_answeredSinceTick = false;
     return text;
 }
 
 void AdminToolCore::refreshRemarks()
 {
     m_remarksDirty = false;
+    m_remarkWaitTicks = 0;
     AddressReview::mark(m_registry, m_network.endpoint().adapters());
 }
 

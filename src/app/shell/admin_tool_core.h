@@ -173,6 +173,12 @@ private:
     // Said by discovery when a camera could not be listed for the list being full.
     QString m_listFullNote;
     bool m_remarksDirty = false;
+    bool m_answeredSinceTick = false;
+    int m_remarkWaitTicks = 0;
+    // Up to this many rows the remarks follow every tick that follows a reply; a longer
+    // list waits for a quiet tick, or this many ticks.
+    static constexpr int kRemarkEagerRows = 4096;
+    static constexpr int kRemarkWaitTicks = 10;
     bool m_fileChanged = false;
     bool m_resetPending = false;
     PageHost::Family m_shownFamily = PageHost::Family::L60;

@@ -30,14 +30,6 @@ REPO_CAMFILES = os.path.join(os.path.dirname(os.path.dirname(CAMSIM_DIR)), "test
 PASS_BLOCK = bytes.fromhex("34" * 12 + "47 47 55 44 3E 34 9C F4 12 34")
 
 
-def free_udp_port():
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.bind(("0.0.0.0", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
 def mac(last):
     return bytes([0x00, 0x0A, 0x1B, 0x2C, 0x3D, last])
 
@@ -158,7 +150,6 @@ class Sim:
         """fleet None starts the built-in demo fleet, or the generated one
         when extra_args hold --count."""
         self.dir = tempfile.mkdtemp(prefix="camsim-test-")
-        self.port = free_udp_port()
         source = [] if "--count" in extra_args else ["--demo"]
         if fleet is not None:
             path = os.path.join(self.dir, "fleet.json")
@@ -169,10 +160,12 @@ class Sim:
         env.pop("ZORA_ALLOWED_NETS", None)
         env.update(extra_env or {})
         self.proc = subprocess.Popen(
+            # Port 0: the simulator binds a free port and names it in its ready line.
             [PYTHON, os.path.join(CAMSIM_DIR, "camsim.py")] + source + ["--camera-port",
-             str(self.port), "--state-dir", os.path.join(self.dir, "state")] + list(extra_args),
+             "0", "--state-dir", os.path.join(self.dir, "state")] + list(extra_args),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, env=env)
         self.ready = json.loads(self.proc.stdout.readline())
+        self.port = self.ready.get("camera_port", 0)
         self.ctl_lock = threading.Lock()
         self.tool = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.tool.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
