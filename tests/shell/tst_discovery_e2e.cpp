@@ -3,6 +3,7 @@
 #include "app/messenger.h"
 #include "app/shell/admin_tool_core.h"
 #include "protocol/camera_network.h"
+#include "protocol/udp_endpoint.h"
 #include "camsim_process.h"
 #include "protocol/config_item.h"
 #include "test_support.h"
@@ -48,6 +49,7 @@ private slots:
     void cameraComingBackElsewhereKeepsItsRow();
     void savedRowIsFilledInPlace();
     void junkDatagramsAreDropped();
+    void longListRemarksWaitForAQuietTick();
 
 private:
     std::unique_ptr<TestSupport::AppDir> m_dir;
@@ -161,6 +163,40 @@ void TestDiscoveryE2E::junkDatagramsAreDropped()
     QTRY_COMPARE_WITH_TIMEOUT(replies.count(), 1, 5000);
     QCOMPARE(tool.core->list().count(), 1);
     QCOMPARE(tool.core->list().column(0, CameraList::ColIp), QString("127.0.0.1"));
+}
+
+void TestDiscoveryE2E::longListRemarksWaitForAQuietTick()
+{
+    // Thousands of rows: every row's remark is worked out again on a tick without
+    // replies, or after ten ticks that all had some.
+    Tool tool(CamSimProcess::freeUdpPort());
+    tool.core->setUp(1);
+    UdpEndpoint &endpoint = tool.core->endpoint();
+    QByteArray reply = SmallReply(0, "x");
+    auto answer = [&](int mac, quint32 address) {
+        reply[12] = char(mac >> 16);
+        reply[13] = char(mac >> 8);
+        reply[14] = char(mac);
+        endpoint.handleDatagram(reply, QHostAddress(address));
+    };
+    const quint32 shared = 0x7F0000C8; // 127.0.0.200
+    for (int i = 0; i < 5000; ++i)
+        answer(i, i < 2 ? shared : 0x7F010000 + quint32(i));
+    CameraList &list = tool.core->list();
+    auto tip = [&] { return list.data(list.index(0, 1), Qt::ToolTipRole).toString(); };
+    const QDateTime now = QDateTime::currentDateTime();
+    int ticks = 0;
+    while (!tip().contains("127.0.0.200 is also the address of 00:0A:1B:00:00:01")) {
+        answer(100, 0x7F010000 + 100); // a listed camera answering again
+        tool.core->clockTick(now);
+        QVERIFY(++ticks <= 10);
+    }
+    QCOMPARE(ticks, 10);
+    answer(5000, shared);
+    tool.core->clockTick(now);
+    QVERIFY(!tip().contains("00:0A:1B:00:13:88"));
+    tool.core->clockTick(now);
+    QVERIFY2(tip().contains("127.0.0.200 is also the address of 00:0A:1B:00:13:88"), qPrintable(tip()));
 }
 
 QTEST_GUILESS_MAIN(TestDiscoveryE2E)

@@ -138,7 +138,8 @@ public:
     // The status bar's scan text: the summary, and while the list is full, that it is.
     QString scanStatusText() const;
     // The rows' tooltips and warning marks (adapter, shared addresses) brought up to
-    // date; the clock does it when a reply came since.
+    // date; the clock does it when a reply came since (for a long list, on a tick
+    // without replies).
     void refreshRemarks();
 
 signals:
