@@ -157,7 +157,7 @@ void Discovery::pollTick()
         }
     };
     CameraList &list = m_registry.list();
-    auto adapterOf = [this, &list](int r) {
+    auto adapterOf = [this](int r) {
         const TConfigItem *item = m_registry.recordOfRow(r);
         return item ? item->AdapterIndex : 0;
     };

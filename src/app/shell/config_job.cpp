@@ -60,7 +60,7 @@ void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResu
     auto *worker = new TFlashThread(++m_flashRuns, j, this);
     connect(worker, &TFlashThread::progress, this,
             [this](quint64, qint64 done, qint64 total) { emit flashProgress(done, total); });
-    connect(worker, &TFlashThread::finished, this, [this, worker, then](quint64, const TransferResult &result) {
+    connect(worker, &TFlashThread::finished, this, [worker, then](quint64, const TransferResult &result) {
         worker->deleteLater();
         then(result);
     });
