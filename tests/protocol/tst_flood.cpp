@@ -48,18 +48,14 @@ void TestFlood::theListStopsAtItsBound()
     QByteArray d = SmallReply(0, "x");
     const int extra = 3000;
     for (int i = 0; i < Discovery::kMaxRows + extra; ++i) {
-        d[12] = char(i >> 16);
-        d[13] = char(i >> 8);
-        d[14] = char(i);
+        SetReplyMac(d, i);
         f.endpoint.handleDatagram(d, QHostAddress(quint32(0x7F000000 | (i + 1))));
     }
     QCOMPARE(f.list.count(), Discovery::kMaxRows);
     QCOMPARE(full.size(), 1);
     QCOMPARE(full.first().first().toString(), Discovery::listFullText());
     // Listed cameras still answer and are refreshed.
-    d[12] = 0;
-    d[13] = 0;
-    d[14] = 5;
+    SetReplyMac(d, 5);
     f.endpoint.handleDatagram(d, QHostAddress("127.0.0.6"));
     QCOMPARE(f.list.row(f.list.rowOfMac("00:0A:1B:00:00:05")).ip, QString("127.0.0.6"));
 }

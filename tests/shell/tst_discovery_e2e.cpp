@@ -174,9 +174,7 @@ void TestDiscoveryE2E::longListRemarksWaitForAQuietTick()
     UdpEndpoint &endpoint = tool.core->endpoint();
     QByteArray reply = SmallReply(0, "x");
     auto answer = [&](int mac, quint32 address) {
-        reply[12] = char(mac >> 16);
-        reply[13] = char(mac >> 8);
-        reply[14] = char(mac);
+        SetReplyMac(reply, mac);
         endpoint.handleDatagram(reply, QHostAddress(address));
     };
     const quint32 shared = 0x7F0000C8; // 127.0.0.200

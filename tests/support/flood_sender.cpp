@@ -60,7 +60,7 @@ qint64 FloodSender::queueRoom()
 
 QByteArray FloodSender::noise(QRandomGenerator &random, int i)
 {
-    const QByteArray valid = SmallReply(1, "cam");
+    static const QByteArray valid = SmallReply(1, "cam");
     QByteArray d(int(random.bounded(1100)), Qt::Uninitialized);
     for (char &c : d)
         c = char(random.bounded(256));
@@ -165,10 +165,7 @@ void FloodSender::run()
         QByteArray d;
         int fd = sockets[size_t(i % kSources)];
         if (macs < macDue) {
-            const int mac = m_plan.firstMac + macs++;
-            reply[12] = char(mac >> 16);
-            reply[13] = char(mac >> 8);
-            reply[14] = char(mac);
+            SetReplyMac(reply, m_plan.firstMac + macs++);
             d = reply;
         } else if (spoofs < spoofDue) {
             ++spoofs;

@@ -70,3 +70,10 @@ QByteArray SmallReply(quint8 macLast, const QByteArray &host, quint8 type, int l
     Zora::PutLe16(d, 5, quint16(d.size() + lengthDelta));
     return d;
 }
+
+void SetReplyMac(QByteArray &reply, int tail)
+{
+    reply[12] = char(tail >> 16);
+    reply[13] = char(tail >> 8);
+    reply[14] = char(tail);
+}

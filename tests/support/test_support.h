@@ -31,3 +31,5 @@ QString pythonPath();
 // The smallest discovery reply (version 1: model name and host name only) of the camera
 // whose MAC ends in macLast, or another reply type; lengthDelta spoils the length field.
 QByteArray SmallReply(quint8 macLast, const QByteArray &host, quint8 type = 5, int lengthDelta = 0);
+// Gives a SmallReply the MAC 00:0A:1B followed by the three bytes of tail.
+void SetReplyMac(QByteArray &reply, int tail);
