@@ -3,6 +3,7 @@
 #include "app/profile_file.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/ini_section_name.h"
+#include "fileconfig/profile_edit.h"
 
 namespace {
 
@@ -22,13 +23,32 @@ void AudioConfig::readText(const QByteArray &contents, AudioSettings &settings)
     settings.playbackVolume = ProfileFile::lookup(contents, section, "playback_volume", "256");
 }
 
-QByteArray AudioConfig::edit(const QByteArray &contents, const AudioSettings &settings)
+namespace {
+
+// Every field when there is no `before` (a file the camera lacks), else those that differ.
+std::optional<QByteArray> apply(const QByteArray &contents, const AudioSettings *before,
+                                const AudioSettings &after)
 {
     const QByteArray section = sectionOf(contents);
-    QByteArray out = ConfigFiles::setProfileValue(contents, section, "server_port", settings.port);
-    out = ConfigFiles::setProfileValue(out, section, "max_connect", settings.maxConnect);
-    out = ConfigFiles::setProfileValue(out, section, "sampling_volume", settings.samplingVolume);
-    return ConfigFiles::setProfileValue(out, section, "playback_volume", settings.playbackVolume);
+    ProfileEdit edit(contents);
+    const auto field = [&](const char *key, QByteArray AudioSettings::*member) {
+        if (!before || before->*member != after.*member)
+            edit.set(section, key, after.*member);
+    };
+    field("server_port", &AudioSettings::port);
+    field("max_connect", &AudioSettings::maxConnect);
+    field("sampling_volume", &AudioSettings::samplingVolume);
+    field("playback_volume", &AudioSettings::playbackVolume);
+    return edit.result();
+}
+
+} // namespace
+
+std::optional<QByteArray> AudioConfig::edit(const QByteArray &contents, const AudioSettings &settings)
+{
+    AudioSettings before;
+    readText(contents, before);
+    return apply(contents, &before, settings);
 }
 
 ConfigError AudioConfig::read(const QString &folder, AudioSettings &settings)
@@ -41,8 +61,9 @@ ConfigError AudioConfig::read(const QString &folder, AudioSettings &settings)
 ConfigError AudioConfig::write(const QString &folder, const AudioSettings &settings)
 {
     const QString name = QString::fromLatin1(FileName);
-    const QByteArray contents = ConfigFiles::load(folder, name).value_or(QByteArray());
-    if (!ConfigFiles::save(folder, name, edit(contents, settings)))
+    const std::optional<QByteArray> contents = ConfigFiles::load(folder, name);
+    const auto out = contents ? edit(*contents, settings) : apply({}, nullptr, settings);
+    if (!out || (out != contents && !ConfigFiles::save(folder, name, *out)))
         return ConfigError::Write;
     return ConfigError::None;
 }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The Audio page: audio.conf (INI-style), updated key by key on save.
 struct AudioSettings {
     QByteArray port = "1853";
@@ -24,5 +26,7 @@ public:
     static ConfigError write(const QString &folder, const AudioSettings &settings);
 
     static void readText(const QByteArray &contents, AudioSettings &settings);
-    static QByteArray edit(const QByteArray &contents, const AudioSettings &settings);
+    // `contents` with the keys of the fields that differ from what it says set, every
+    // other byte kept; nothing when a value cannot be stored.
+    static std::optional<QByteArray> edit(const QByteArray &contents, const AudioSettings &settings);
 };

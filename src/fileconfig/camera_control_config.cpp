@@ -3,6 +3,7 @@
 #include "app/profile_file.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/config_parser.h"
+#include "fileconfig/profile_edit.h"
 
 namespace {
 
@@ -34,24 +35,42 @@ void CameraControlConfig::readText(const QByteArray &contents, const QStringList
     }
 }
 
-QByteArray CameraControlConfig::edit(const QByteArray &contents,
-                                     const CameraControlSettings &settings)
+namespace {
+
+// Every field when there is no `before` (a file the camera lacks), else those that differ.
+std::optional<QByteArray> apply(const QByteArray &contents, const CameraControlSettings *before,
+                                const CameraControlSettings &after)
 {
-    QByteArray out = contents;
+    ProfileEdit edit(contents);
     for (int n = 0; n < CameraControlSettings::Channels; ++n) {
         const QByteArray section = sectionOf(n);
-        const CameraChannel &channel = settings.channels[size_t(n)];
-        out = ConfigFiles::setProfileValue(out, section, "cam_alias", channel.alias);
-        out = ConfigFiles::setProfileValue(out, section, "cam_id", channel.id);
+        const CameraChannel &channel = after.channels[size_t(n)];
+        const CameraChannel *was = before ? &before->channels[size_t(n)] : nullptr;
+        if (!was || was->alias != channel.alias)
+            edit.set(section, "cam_alias", channel.alias);
+        if (!was || was->id != channel.id)
+            edit.set(section, "cam_id", channel.id);
+        if (was && was->daemonIndex == channel.daemonIndex)
+            continue;
         if (channel.daemonIndex == 0) {
-            out = ConfigFiles::setProfileValue(out, section, "control_deamon", "none");
-        } else if (channel.daemonIndex > 0 && channel.daemonIndex <= settings.daemons.size()) {
-            const QByteArray path = QByteArray(DaemonFolder)
-                                    + settings.daemons.at(channel.daemonIndex - 1).toLatin1();
-            out = ConfigFiles::setProfileValue(out, section, "control_deamon", path);
+            edit.set(section, "control_deamon", "none");
+        } else if (channel.daemonIndex > 0 && channel.daemonIndex <= after.daemons.size()) {
+            edit.set(section, "control_deamon",
+                     CameraControlConfig::DaemonFolder
+                         + after.daemons.at(channel.daemonIndex - 1).toLatin1());
         }
     }
-    return out;
+    return edit.result();
+}
+
+} // namespace
+
+std::optional<QByteArray> CameraControlConfig::edit(const QByteArray &contents,
+                                                    const CameraControlSettings &settings)
+{
+    CameraControlSettings before;
+    readText(contents, settings.daemons, before);
+    return apply(contents, &before, settings);
 }
 
 ConfigError CameraControlConfig::read(const QString &folder, const QStringList &daemons,
@@ -66,8 +85,9 @@ ConfigError CameraControlConfig::write(const QString &folder,
                                        const CameraControlSettings &settings)
 {
     const QString name = QString::fromLatin1(FileName);
-    const QByteArray contents = ConfigFiles::load(folder, name).value_or(QByteArray());
-    if (!ConfigFiles::save(folder, name, edit(contents, settings)))
+    const std::optional<QByteArray> contents = ConfigFiles::load(folder, name);
+    const auto out = contents ? edit(*contents, settings) : apply({}, nullptr, settings);
+    if (!out || (out != contents && !ConfigFiles::save(folder, name, *out)))
         return ConfigError::Write;
     return ConfigError::None;
 }

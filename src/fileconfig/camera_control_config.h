@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 // The Camera Control page: control.conf (INI-style, sections channel_1 .. channel_4)
 // and the listing of the camera's control-daemon folder.
@@ -45,5 +46,8 @@ public:
 
     static void readText(const QByteArray &contents, const QStringList &daemons,
                          CameraControlSettings &settings);
-    static QByteArray edit(const QByteArray &contents, const CameraControlSettings &settings);
+    // `contents` with the keys of the channel fields that differ from what it says set,
+    // every other byte kept; nothing when a value cannot be stored.
+    static std::optional<QByteArray> edit(const QByteArray &contents,
+                                          const CameraControlSettings &settings);
 };

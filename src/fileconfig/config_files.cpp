@@ -1,8 +1,7 @@
 #include "fileconfig/config_files.h"
 
 #include "app/profile_file.h"
-#include "fileconfig/config_parser.h"
-#include "fileconfig/config_table.h"
+#include "fileconfig/config_lines.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,136 +39,53 @@ bool save(const QString &folder, const QString &name, const QByteArray &bytes)
     return file.commit();
 }
 
-QByteArray copyEdit(const QByteArray &contents,
-                    const std::function<std::optional<QByteArray>(QByteArrayView)> &edit)
-{
-    QByteArray out;
-    out.reserve(contents.size() + 16);
-    for (QByteArrayView line : SplitConfigLines(contents)) {
-        if (line.isEmpty())
-            continue;
-        if (std::optional<QByteArray> replacement = edit(line))
-            out += *replacement;
-        else
-            out += line;
-        out += '\n';
-    }
-    return out;
-}
-
 namespace {
 
-struct RawLine {
-    QByteArrayView raw;  // with its line end
-    QByteArrayView text; // without
-};
-
-QList<RawLine> rawLines(const QByteArray &bytes)
+// A key line with a new value in the place of the old one: the blanks around it and its
+// quotes stay.
+QByteArray respelled(QByteArrayView line, QByteArrayView value)
 {
-    QList<RawLine> lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0)
-            end = bytes.size();
-        qsizetype textEnd = end;
-        while (textEnd > start && bytes.at(textEnd - 1) == '\r')
-            --textEnd;
-        lines.append({QByteArrayView(bytes).sliced(start, next - start),
-                      QByteArrayView(bytes).sliced(start, textEnd - start)});
-        start = next;
-    }
-    return lines;
-}
-
-bool quietLine(QByteArrayView text)
-{
-    const QByteArrayView t = text.trimmed();
-    return t.isEmpty() || t.startsWith('#') || t.startsWith('%');
-}
-
-// Both lines hold one entry with the same key and value.
-bool sameEntry(QByteArrayView x, QByteArrayView y)
-{
-    ConfigTable a, b;
-    if (ParseConfigText(x, a) != 1 || ParseConfigText(y, b) != 1)
-        return false;
-    const ConfigEntry &p = a.entries[0], &q = b.entries[0];
-    return p.keyText() == q.keyText() && p.valueText() == q.valueText();
+    const qsizetype eq = line.indexOf('=');
+    qsizetype begin = eq + 1, end = line.size();
+    while (begin < end && (line.at(begin) == ' ' || line.at(begin) == '\t'))
+        ++begin;
+    while (end > begin && (line.at(end - 1) == ' ' || line.at(end - 1) == '\t'))
+        --end;
+    const QByteArrayView old = line.sliced(begin, end - begin);
+    QByteArray inner = value.toByteArray();
+    if (old.size() >= 2 && (old.front() == '"' || old.front() == '\'') && old.back() == old.front()
+        && !value.contains(old.front()))
+        inner = old.front() + inner + old.front();
+    return line.first(begin).toByteArray() + inner + line.sliced(end).toByteArray();
 }
 
 } // namespace
 
-QByteArray keepUntouchedLines(const QByteArray &before, const QByteArray &after)
-{
-    const QList<RawLine> a = rawLines(before);
-    const QList<RawLine> b = rawLines(after);
-    const qsizetype n = a.size(), m = b.size();
-    constexpr qsizetype kMaxCells = 4'000'000;
-    if ((n + 1) * (m + 1) > kMaxCells)
-        return after;
-    // Longest common subsequence of the lines' texts, from the ends.
-    QList<int> lcs((n + 1) * (m + 1), 0);
-    auto at = [m](qsizetype i, qsizetype j) { return i * (m + 1) + j; };
-    for (qsizetype i = n - 1; i >= 0; --i) {
-        for (qsizetype j = m - 1; j >= 0; --j) {
-            lcs[at(i, j)] = a[i].text == b[j].text ? lcs[at(i + 1, j + 1)] + 1
-                                                   : qMax(lcs[at(i + 1, j)], lcs[at(i, j + 1)]);
-        }
-    }
-    QByteArray out;
-    out.reserve(qMax(before.size(), after.size()) + 16);
-    auto put = [&out](QByteArrayView raw) {
-        if (!out.isEmpty() && !out.endsWith('\n'))
-            out += '\n';
-        out += raw;
-    };
-    // Between two common lines lies a hunk: the lines the rewrite took out and those it
-    // put in. A line it took out gives its place to the next line put in; an empty or
-    // comment line stays in its place.
-    qsizetype i = 0, j = 0;
-    while (i < n || j < m) {
-        if (i < n && j < m && a[i].text == b[j].text) {
-            put(a[i++].raw);
-            ++j;
-            continue;
-        }
-        const qsizetype hunkA = i, hunkB = j;
-        while ((i < n || j < m) && !(i < n && j < m && a[i].text == b[j].text)) {
-            if (i < n && (j >= m || lcs[at(i + 1, j)] >= lcs[at(i, j + 1)]))
-                ++i;
-            else
-                ++j;
-        }
-        qsizetype next = hunkB;
-        for (qsizetype k = hunkA; k < i; ++k) {
-            if (quietLine(a[k].text)) {
-                put(a[k].raw);
-            } else if (next < j) {
-                // Respelled but saying the same (`var title = "x";` as `var title = "x"`):
-                // the camera's own line stays.
-                put(sameEntry(a[k].text, b[next].text) ? a[k].raw : b[next].raw);
-                ++next;
-            }
-        }
-        while (next < j)
-            put(b[next++].raw);
-    }
-    return out;
-}
-
 QByteArray setProfileValue(const QByteArray &contents, QByteArrayView section,
                            QByteArrayView key, QByteArrayView value)
 {
-    QByteArray updated = ProfileFile::update(contents, section, key, value);
+    const QByteArray updated = ProfileFile::update(contents, section, key, value);
     if (updated == contents)
         return contents;
-    // The update respells a line such as `key = "value"`; leave it when it already
-    // says the same.
     bool found = false;
     const QByteArray current = ProfileFile::lookup(contents, section, key, {}, &found);
-    return (found && current == value) ? contents : updated;
+    if (!found)
+        return updated;
+    if (current == value)
+        return contents;
+    // The update writes the key's line as `key=value`; the camera's spelling of the rest
+    // of the line is kept instead.
+    ConfigLines before(contents);
+    const ConfigLines after(updated);
+    if (before.size() != after.size())
+        return updated;
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (before.text(i) != after.text(i)) {
+            before.setText(i, respelled(before.text(i), value));
+            return before.contents();
+        }
+    }
+    return updated;
 }
 
 } // namespace ConfigFiles

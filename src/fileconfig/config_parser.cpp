@@ -53,25 +53,47 @@ bool skipped(QByteArrayView line)
 // Key and value of one line; false for a line that is not an entry.
 bool splitEntry(QByteArrayView line, QByteArrayView *key, QByteArrayView *value)
 {
-    if (skipped(line))
+    const std::optional<EntrySpan> span = LocateEntry(line);
+    if (!span)
         return false;
-    const qsizetype eq = line.indexOf('=');
-    if (eq < 0)
-        return false;
-    *key = trimmed(line.first(eq));
-    const qsizetype open = line.indexOf('"');
-    if (open >= 0) {
-        const qsizetype close = line.indexOf('"', open + 1);
-        // An unclosed quote takes the rest of the line.
-        *value = close < 0 ? line.sliced(open + 1) : line.sliced(open + 1, close - open - 1);
-    } else {
-        *value = line.sliced(eq + 1);
-    }
-    *value = trimmed(*value);
+    *key = span->key;
+    *value = line.sliced(span->valueBegin, span->valueEnd - span->valueBegin);
     return true;
 }
 
 } // namespace
+
+std::optional<EntrySpan> LocateEntry(QByteArrayView line)
+{
+    if (skipped(line))
+        return std::nullopt;
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return std::nullopt;
+    EntrySpan span;
+    span.key = trimmed(line.first(eq));
+    const qsizetype open = line.indexOf('"');
+    qsizetype begin = eq + 1;
+    qsizetype end = line.size();
+    if (open >= 0) {
+        const qsizetype close = line.indexOf('"', open + 1);
+        // An unclosed quote takes the rest of the line.
+        begin = open + 1;
+        end = close < 0 ? line.size() : close;
+    }
+    while (begin < end && isSpace(line[begin]))
+        ++begin;
+    while (end > begin && isSpace(line[end - 1]))
+        --end;
+    span.valueBegin = begin;
+    span.valueEnd = end;
+    return span;
+}
+
+QByteArrayView ReaderView(QByteArrayView line)
+{
+    return line.first(qMin(line.size(), LineLimit));
+}
 
 QList<QByteArrayView> SplitConfigLines(QByteArrayView contents)
 {
@@ -100,7 +122,7 @@ int ParseConfigText(QByteArrayView contents, ConfigTable &table)
         const qsizetype nl = contents.indexOf('\n', pos);
         const qsizetype end = nl < 0 ? contents.size() : nl;
         // A line counts with its first 255 bytes; the rest of a longer one is skipped.
-        QByteArrayView line = contents.sliced(pos, qMin(end - pos, LineLimit));
+        QByteArrayView line = ReaderView(contents.sliced(pos, end - pos));
         pos = nl < 0 ? contents.size() : nl + 1;
         QByteArrayView key, value;
         if (!splitEntry(line, &key, &value))
@@ -120,17 +142,6 @@ int ParseConfigFile(const QString &path, ConfigTable &table)
         return -1;
     const QByteArray contents = file.readAll();
     return ParseConfigText(contents, table);
-}
-
-QList<std::pair<QByteArray, QByteArray>> ParseConfigPairs(QByteArrayView contents)
-{
-    QList<std::pair<QByteArray, QByteArray>> pairs;
-    for (QByteArrayView line : SplitConfigLines(contents)) {
-        QByteArrayView key, value;
-        if (splitEntry(line, &key, &value))
-            pairs.append({key.toByteArray(), value.toByteArray()});
-    }
-    return pairs;
 }
 
 int FindListSuffix(const QStringList &list, const QString &path)

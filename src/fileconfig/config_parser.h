@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 
 struct ConfigTable;
@@ -21,9 +22,17 @@ int ParseConfigText(QByteArrayView contents, ConfigTable &table);
 // The same for a file; -1 (table untouched) when the file does not exist.
 int ParseConfigFile(const QString &path, ConfigTable &table);
 
-// Every entry of `contents`, whole: no line, key or value limit and no entry limit. For
-// writers that rebuild a file from its entries and must not lose any of them.
-QList<std::pair<QByteArray, QByteArray>> ParseConfigPairs(QByteArrayView contents);
+// Where a line's entry lies, as the readers see it: the key, and the value's bytes (the
+// text between the quotes when the line holds one, else after the '='; blanks around it
+// left out). Nothing for a line that is not an entry (comment, empty, no '=').
+struct EntrySpan {
+    QByteArrayView key;
+    qsizetype valueBegin = 0; // offsets into the line
+    qsizetype valueEnd = 0;
+};
+std::optional<EntrySpan> LocateEntry(QByteArrayView line);
+// The part of a line the readers look at (the first 255 bytes).
+QByteArrayView ReaderView(QByteArrayView line);
 
 // 1-based position of the first item equal (ASCII case ignored) to `path` or to one of
 // its tails after a '/', longest first; 0 when none matches.

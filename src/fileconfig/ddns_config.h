@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
-// The DDNS page: ddns.conf, rewritten whole on save.
+#include <optional>
+
+// The DDNS page: ddns.conf. A save edits the lines of the fields it changes; a camera
+// without the file gets one written whole.
 struct DdnsSettings {
     bool enabled = false;
     QByteArray id;
@@ -26,4 +29,7 @@ public:
 
     static void readText(QByteArrayView contents, DdnsSettings &settings);
     static QByteArray render(const DdnsSettings &settings);
+    // `contents` with the lines of the fields that differ from what it says set to
+    // `settings`, every other byte kept; nothing when a value cannot be stored.
+    static std::optional<QByteArray> edit(const QByteArray &contents, const DdnsSettings &settings);
 };

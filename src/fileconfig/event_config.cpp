@@ -3,6 +3,7 @@
 #include "app/profile_file.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/config_parser.h"
+#include "fileconfig/profile_edit.h"
 
 namespace {
 
@@ -70,29 +71,84 @@ private:
     const QByteArray &m_contents;
 };
 
+// Sets the keys of the fields that differ from `before`, or every field without one (a
+// file the camera lacks).
 class Writer
 {
 public:
-    explicit Writer(const QByteArray &contents) : m_contents(contents) {}
+    Writer(const QByteArray &contents, const EventSettings *before, const EventSettings &after)
+        : m_edit(contents), m_before(before), m_after(after)
+    {
+    }
 
-    void text(const char *section, const char *key, const QByteArray &value)
+    void text(const char *section, const char *key, QByteArray EventSettings::*field)
     {
-        m_contents = ConfigFiles::setProfileValue(m_contents, section, key, value);
+        if (changed(field))
+            m_edit.set(section, key, m_after.*field);
     }
-    void flag(const char *section, const char *key, bool value)
+    void flag(const char *section, const char *key, bool EventSettings::*field)
     {
-        text(section, key, value ? "true" : "false");
+        if (changed(field))
+            m_edit.setFlag(section, key, m_after.*field);
     }
-    void item(const char *section, const char *key, int index, int first, int items)
+    void item(const char *section, const char *key, int EventSettings::*field, int first, int items)
     {
-        if (index >= 0 && index < items)
-            text(section, key, QByteArray::number(index + first));
+        const int index = m_after.*field;
+        if (changed(field) && index >= 0 && index < items)
+            m_edit.set(section, key, QByteArray::number(index + first));
     }
-    const QByteArray &contents() const { return m_contents; }
+    ProfileEdit &edit() { return m_edit; }
 
 private:
-    QByteArray m_contents;
+    template <typename T>
+    bool changed(T EventSettings::*field) const
+    {
+        return !m_before || m_before->*field != m_after.*field;
+    }
+
+    ProfileEdit m_edit;
+    const EventSettings *m_before;
+    const EventSettings &m_after;
 };
+
+std::optional<QByteArray> apply(const QByteArray &contents, EventSource source,
+                                const EventSettings *before, const EventSettings &s)
+{
+    Writer w(contents, before, s);
+    // Saving a source is what makes it the camera's active one.
+    w.edit().set("INPUT", "enable", "true");
+    if (source == EventSource::Motion) {
+        w.item("INPUT", "detect_area", &EventSettings::areaIndex, 1, EventSettings::AreaItems);
+        w.item("INPUT", "sensitivity", &EventSettings::sensitivityIndex, 2,
+               EventSettings::SensitivityItems);
+    }
+    if (source == EventSource::Timer)
+        w.text("INPUT", "period", &EventSettings::period);
+
+    w.flag("DIO_OUTPUT", "enable", &EventSettings::outputEnabled);
+    w.text("DIO_OUTPUT", "out_time", &EventSettings::outputTime);
+
+    w.flag("FTP", "enable", &EventSettings::ftpEnabled);
+    w.text("FTP", "server", &EventSettings::ftpServer);
+    w.text("FTP", "port", &EventSettings::ftpPort);
+    w.text("FTP", "user", &EventSettings::ftpUser);
+    w.text("FTP", "user_pw", &EventSettings::ftpPassword);
+    w.text("FTP", "image_name", &EventSettings::ftpImageName);
+    w.item("FTP", "which_cam", &EventSettings::ftpCameraIndex, 1, EventSettings::CameraItems);
+
+    w.flag("EMAIL", "enable", &EventSettings::mailEnabled);
+    w.text("EMAIL", "server", &EventSettings::mailServer);
+    w.text("EMAIL", "port", &EventSettings::mailPort);
+    w.text("EMAIL", "subject", &EventSettings::mailSubject);
+    w.text("EMAIL", "from", &EventSettings::mailFrom);
+    w.text("EMAIL", "to", &EventSettings::mailTo);
+    w.item("EMAIL", "which_cam", &EventSettings::mailCameraIndex, 1, EventSettings::CameraItems);
+
+    w.flag("NOTIFY", "enable", &EventSettings::notifyEnabled);
+    w.text("NOTIFY", "server", &EventSettings::notifyServer);
+    w.item("NOTIFY", "which_cam", &EventSettings::notifyCameraIndex, 1, EventSettings::CameraItems);
+    return w.edit().result();
+}
 
 } // namespace
 
@@ -147,41 +203,11 @@ EventSettings EventConfig::readText(const QByteArray &contents, EventSource sour
     return s;
 }
 
-QByteArray EventConfig::edit(const QByteArray &contents, EventSource source,
-                             const EventSettings &s)
+std::optional<QByteArray> EventConfig::edit(const QByteArray &contents, EventSource source,
+                                            const EventSettings &settings)
 {
-    Writer w(contents);
-    w.text("INPUT", "enable", "true");
-    if (source == EventSource::Motion) {
-        w.item("INPUT", "detect_area", s.areaIndex, 1, EventSettings::AreaItems);
-        w.item("INPUT", "sensitivity", s.sensitivityIndex, 2, EventSettings::SensitivityItems);
-    }
-    if (source == EventSource::Timer)
-        w.text("INPUT", "period", s.period);
-
-    w.flag("DIO_OUTPUT", "enable", s.outputEnabled);
-    w.text("DIO_OUTPUT", "out_time", s.outputTime);
-
-    w.flag("FTP", "enable", s.ftpEnabled);
-    w.text("FTP", "server", s.ftpServer);
-    w.text("FTP", "port", s.ftpPort);
-    w.text("FTP", "user", s.ftpUser);
-    w.text("FTP", "user_pw", s.ftpPassword);
-    w.text("FTP", "image_name", s.ftpImageName);
-    w.item("FTP", "which_cam", s.ftpCameraIndex, 1, EventSettings::CameraItems);
-
-    w.flag("EMAIL", "enable", s.mailEnabled);
-    w.text("EMAIL", "server", s.mailServer);
-    w.text("EMAIL", "port", s.mailPort);
-    w.text("EMAIL", "subject", s.mailSubject);
-    w.text("EMAIL", "from", s.mailFrom);
-    w.text("EMAIL", "to", s.mailTo);
-    w.item("EMAIL", "which_cam", s.mailCameraIndex, 1, EventSettings::CameraItems);
-
-    w.flag("NOTIFY", "enable", s.notifyEnabled);
-    w.text("NOTIFY", "server", s.notifyServer);
-    w.item("NOTIFY", "which_cam", s.notifyCameraIndex, 1, EventSettings::CameraItems);
-    return w.contents();
+    const EventSettings before = readText(contents, source);
+    return apply(contents, source, &before, settings);
 }
 
 ConfigError EventConfig::read(const QString &folder, EventSource source, EventSettings &settings)
@@ -195,8 +221,10 @@ ConfigError EventConfig::write(const QString &folder, EventSource source,
                                const EventSettings &settings)
 {
     const QString name = fileName(source);
-    const QByteArray contents = ConfigFiles::load(folder, name).value_or(QByteArray());
-    if (!ConfigFiles::save(folder, name, edit(contents, source, settings)))
+    const std::optional<QByteArray> contents = ConfigFiles::load(folder, name);
+    const auto out = contents ? edit(*contents, source, settings)
+                              : apply({}, source, nullptr, settings);
+    if (!out || (out != contents && !ConfigFiles::save(folder, name, *out)))
         return ConfigError::Write;
     return ConfigError::None;
 }

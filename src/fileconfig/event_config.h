@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The Event Server page: one INI-style file per event source in /etc/event/.
 enum class EventSource { DigitalInput, Motion, Timer };
 
@@ -60,6 +62,8 @@ public:
                              const EventSettings &settings);
 
     static EventSettings readText(const QByteArray &contents, EventSource source);
-    static QByteArray edit(const QByteArray &contents, EventSource source,
-                           const EventSettings &settings);
+    // `contents` with the source marked enabled and the keys of the fields that differ
+    // from what it says set, every other byte kept; nothing when a value cannot be stored.
+    static std::optional<QByteArray> edit(const QByteArray &contents, EventSource source,
+                                          const EventSettings &settings);
 };

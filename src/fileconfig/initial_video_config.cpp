@@ -3,6 +3,7 @@
 #include "app/profile_file.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/ini_section_name.h"
+#include "fileconfig/profile_edit.h"
 
 namespace {
 
@@ -40,20 +41,35 @@ void InitialVideoConfig::readText(const QByteArray &contents, InitialVideoSettin
     settings.flickerless = readInt(contents, section, "flickerless") == 1;
 }
 
-QByteArray InitialVideoConfig::edit(const QByteArray &contents, const InitialVideoSettings &settings)
+namespace {
+
+// Every field when there is no `before` (a file the camera lacks), else those that differ.
+std::optional<QByteArray> apply(const QByteArray &contents, const InitialVideoSettings *before,
+                                const InitialVideoSettings &after)
 {
     const QByteArray section = sectionOf(contents);
-    QByteArray out = ConfigFiles::setProfileValue(contents, section, "video_type",
-                                                  settings.pal ? "1" : "0");
-    if (settings.qualityIndex >= 0 && settings.qualityIndex < InitialVideoSettings::QualityItems)
-        out = ConfigFiles::setProfileValue(out, section, "init_quality",
-                                           QByteArray::number((settings.qualityIndex + 1) * 10));
-    if (settings.resolutionIndex >= 0
-        && settings.resolutionIndex < InitialVideoSettings::ResolutionItems)
-        out = ConfigFiles::setProfileValue(out, section, "init_resolution",
-                                           QByteArray::number(settings.resolutionIndex));
-    return ConfigFiles::setProfileValue(out, section, "flickerless",
-                                        settings.flickerless ? "1" : "0");
+    ProfileEdit edit(contents);
+    if (!before || before->pal != after.pal)
+        edit.set(section, "video_type", after.pal ? "1" : "0");
+    if ((!before || before->qualityIndex != after.qualityIndex) && after.qualityIndex >= 0
+        && after.qualityIndex < InitialVideoSettings::QualityItems)
+        edit.set(section, "init_quality", QByteArray::number((after.qualityIndex + 1) * 10));
+    if ((!before || before->resolutionIndex != after.resolutionIndex) && after.resolutionIndex >= 0
+        && after.resolutionIndex < InitialVideoSettings::ResolutionItems)
+        edit.set(section, "init_resolution", QByteArray::number(after.resolutionIndex));
+    if (!before || before->flickerless != after.flickerless)
+        edit.set(section, "flickerless", after.flickerless ? "1" : "0");
+    return edit.result();
+}
+
+} // namespace
+
+std::optional<QByteArray> InitialVideoConfig::edit(const QByteArray &contents,
+                                                   const InitialVideoSettings &settings)
+{
+    InitialVideoSettings before;
+    readText(contents, before);
+    return apply(contents, &before, settings);
 }
 
 ConfigError InitialVideoConfig::read(const QString &folder, InitialVideoSettings &settings)
@@ -66,8 +82,9 @@ ConfigError InitialVideoConfig::read(const QString &folder, InitialVideoSettings
 ConfigError InitialVideoConfig::write(const QString &folder, const InitialVideoSettings &settings)
 {
     const QString name = QString::fromLatin1(FileName);
-    const QByteArray contents = ConfigFiles::load(folder, name).value_or(QByteArray());
-    if (!ConfigFiles::save(folder, name, edit(contents, settings)))
+    const std::optional<QByteArray> contents = ConfigFiles::load(folder, name);
+    const auto out = contents ? edit(*contents, settings) : apply({}, nullptr, settings);
+    if (!out || (out != contents && !ConfigFiles::save(folder, name, *out)))
         return ConfigError::Write;
     return ConfigError::None;
 }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The Initial Video page: middle.conf (INI-style), updated key by key on save.
 struct InitialVideoSettings {
     static constexpr int QualityItems = 9;    // "10" .. "90"
@@ -29,5 +31,8 @@ public:
     static ConfigError write(const QString &folder, const InitialVideoSettings &settings);
 
     static void readText(const QByteArray &contents, InitialVideoSettings &settings);
-    static QByteArray edit(const QByteArray &contents, const InitialVideoSettings &settings);
+    // `contents` with the keys of the fields that differ from what it says set, every
+    // other byte kept; nothing when a value cannot be stored.
+    static std::optional<QByteArray> edit(const QByteArray &contents,
+                                          const InitialVideoSettings &settings);
 };

@@ -155,23 +155,6 @@ ConfigError Write(const QString &folder, const PageSettings &settings)
     return std::visit(Writer{folder}, settings);
 }
 
-ConfigError WriteKeepingLines(const QString &folder, const PageSettings &settings, int set)
-{
-    const Snapshot before = Take(folder, set);
-    const ConfigError e = Write(folder, settings);
-    if (e != ConfigError::None)
-        return e;
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        const auto now = ConfigFiles::load(folder, it.key());
-        if (!it.value() || !now || *now == *it.value())
-            continue;
-        const QByteArray kept = ConfigFiles::keepUntouchedLines(*it.value(), *now);
-        if (kept != *now && !ConfigFiles::save(folder, it.key(), kept))
-            return ConfigError::Write;
-    }
-    return ConfigError::None;
-}
-
 bool CopySet(const QString &from, const QString &to, int set)
 {
     for (const QString &name : ConfigFileSet(set).localNames()) {

@@ -29,13 +29,10 @@ std::optional<FileTab> TabOfSet(int set);
 ConfigError Read(FileTab tab, const QString &folder, const QStringList &listing,
                  EventSource source, PageSettings &out);
 // Writes the settings into their local files (the event settings into their source's
-// file only).
+// file only) as an edit: the lines of the fields that differ from what a file says change,
+// every other byte stays, so the camera's own lines, comments and line ends survive. A
+// file the folder lacks is written whole where the page can write one.
 ConfigError Write(const QString &folder, const PageSettings &settings);
-
-// Writes as Write() does, then keeps every line of the set's files that the page did not
-// change as it was, empty and comment lines included (ConfigFiles::keepUntouchedLines):
-// a script's change of one field changes that field's lines only.
-ConfigError WriteKeepingLines(const QString &folder, const PageSettings &settings, int set);
 
 // Copies the set's files that exist in `from` into `to`; false when one cannot be written.
 bool CopySet(const QString &from, const QString &to, int set);

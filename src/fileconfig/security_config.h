@@ -25,5 +25,9 @@ public:
     static ConfigError write(const QString &folder, const SecuritySettings &settings);
 
     static void readText(QByteArrayView contents, SecuritySettings &settings);
+    // The script written whole, for a camera without one.
     static QByteArray render(const SecuritySettings &settings);
+    // `contents` with its level lines naming the new level's script (one added before the
+    // script's exit when there is none), every other byte kept.
+    static QByteArray edit(const QByteArray &contents, const SecuritySettings &settings);
 };

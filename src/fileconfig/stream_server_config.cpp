@@ -1,20 +1,48 @@
 #include "fileconfig/stream_server_config.h"
 
 #include "fileconfig/config_files.h"
+#include "fileconfig/config_lines.h"
 #include "fileconfig/config_parser.h"
 #include "fileconfig/config_table.h"
 
 namespace {
 
-QByteArray edit(const QByteArray &contents, const QByteArray &port, const QByteArray &max)
+bool startsServer(QByteArrayView line, const char *server)
 {
-    return ConfigFiles::copyEdit(contents, [&](QByteArrayView line) -> std::optional<QByteArray> {
-        if (KeyStartsWith(line, "server_port"))
-            return "server_port=" + port;
-        if (KeyStartsWith(line, "max_connect"))
-            return "max_connect=" + max;
+    // As readScript() takes the lines: no comment, more than two characters.
+    return line.size() > 2 && line.front() != '#' && KeyStartsWith(line, server);
+}
+
+void switchServer(ConfigLines &lines, const char *server, bool on,
+                  const std::function<bool(QByteArrayView)> &before)
+{
+    const auto starts = [server](QByteArrayView l) { return startsServer(l, server); };
+    if (!on) {
+        for (qsizetype i = lines.last(starts); i >= 0; i = lines.last(starts))
+            lines.remove(i);
+        return;
+    }
+    qsizetype at = lines.first(before);
+    if (at < 0)
+        at = lines.first(ScriptExitLine);
+    lines.insert(at < 0 ? lines.size() : at, QByteArray(server) + " &");
+}
+
+std::optional<QByteArray> edit(const QByteArray &contents, bool portChanged, const QByteArray &port,
+                               bool addPort, bool maxChanged, const QByteArray &max)
+{
+    ConfigLines lines(contents);
+    if (portChanged
+        && !SetEntryValue(
+            lines, [](QByteArrayView k) { return KeyStartsWith(k, "server_port"); }, port,
+            "server_port=" + port, addPort))
         return std::nullopt;
-    });
+    if (maxChanged
+        && !SetEntryValue(
+            lines, [](QByteArrayView k) { return KeyStartsWith(k, "max_connect"); }, max,
+            "max_connect=" + max))
+        return std::nullopt;
+    return lines.contents();
 }
 
 } // namespace
@@ -74,27 +102,37 @@ ConfigError StreamServerConfig::read(const QString &folder, StreamServerSettings
     return ConfigError::None;
 }
 
-QByteArray StreamServerConfig::editUdp(const QByteArray &contents,
-                                       const StreamServerSettings &settings)
+std::optional<QByteArray> StreamServerConfig::editUdp(const QByteArray &contents,
+                                                      const StreamServerSettings &before,
+                                                      const StreamServerSettings &after)
 {
-    return edit(contents, settings.port, settings.udpMaxConnect);
+    // The page reads the port from tcp_server.conf; the UDP server's own port line follows
+    // it where the file has one.
+    return edit(contents, before.port != after.port, after.port, false,
+                before.udpMaxConnect != after.udpMaxConnect, after.udpMaxConnect);
 }
 
-QByteArray StreamServerConfig::editTcp(const QByteArray &contents,
-                                       const StreamServerSettings &settings)
+std::optional<QByteArray> StreamServerConfig::editTcp(const QByteArray &contents,
+                                                      const StreamServerSettings &before,
+                                                      const StreamServerSettings &after)
 {
-    return edit(contents, settings.port, settings.tcpMaxConnect);
+    return edit(contents, before.port != after.port, after.port, true,
+                before.tcpMaxConnect != after.tcpMaxConnect, after.tcpMaxConnect);
 }
 
-QByteArray StreamServerConfig::renderScript(const StreamServerSettings &settings)
+QByteArray StreamServerConfig::editScript(const QByteArray &contents,
+                                          const StreamServerSettings &before,
+                                          const StreamServerSettings &after)
 {
-    QByteArray out = "#!/bin/sh\n";
-    if (settings.udpEnabled)
-        out += "/bin/udp_server &\n";
-    if (settings.tcpEnabled)
-        out += "/bin/tcp_server &\n";
-    out += "exit 0\n";
-    return out;
+    ConfigLines lines(contents);
+    // A server started anew goes before the script's exit, UDP before TCP.
+    if (before.udpEnabled != after.udpEnabled) {
+        switchServer(lines, "/bin/udp_server", after.udpEnabled,
+                     [](QByteArrayView l) { return startsServer(l, "/bin/tcp_server"); });
+    }
+    if (before.tcpEnabled != after.tcpEnabled)
+        switchServer(lines, "/bin/tcp_server", after.tcpEnabled, ScriptExitLine);
+    return lines.contents();
 }
 
 ConfigError StreamServerConfig::write(const QString &folder, const StreamServerSettings &settings)
@@ -104,11 +142,20 @@ ConfigError StreamServerConfig::write(const QString &folder, const StreamServerS
     const QString scriptName = QString::fromLatin1(ScriptFile);
     const auto udp = ConfigFiles::load(folder, udpName);
     const auto tcp = ConfigFiles::load(folder, tcpName);
-    if (!udp || !tcp || !ConfigFiles::exists(folder, scriptName))
+    const auto script = ConfigFiles::load(folder, scriptName);
+    if (!udp || !tcp || !script)
         return ConfigError::Write;
-    if (!ConfigFiles::save(folder, udpName, editUdp(*udp, settings))
-        || !ConfigFiles::save(folder, tcpName, editTcp(*tcp, settings))
-        || !ConfigFiles::save(folder, scriptName, renderScript(settings)))
+    StreamServerSettings before;
+    readScript(*script, before);
+    readText(*udp, *tcp, before);
+    const auto newUdp = editUdp(*udp, before, settings);
+    const auto newTcp = editTcp(*tcp, before, settings);
+    if (!newUdp || !newTcp)
+        return ConfigError::Write;
+    const QByteArray newScript = editScript(*script, before, settings);
+    if ((*newUdp != *udp && !ConfigFiles::save(folder, udpName, *newUdp))
+        || (*newTcp != *tcp && !ConfigFiles::save(folder, tcpName, *newTcp))
+        || (newScript != *script && !ConfigFiles::save(folder, scriptName, newScript)))
         return ConfigError::Write;
     return ConfigError::None;
 }

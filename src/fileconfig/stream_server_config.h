@@ -33,7 +33,15 @@ public:
 
     static void readScript(QByteArrayView script, StreamServerSettings &settings);
     static void readText(QByteArrayView udp, QByteArrayView tcp, StreamServerSettings &settings);
-    static QByteArray editUdp(const QByteArray &contents, const StreamServerSettings &settings);
-    static QByteArray editTcp(const QByteArray &contents, const StreamServerSettings &settings);
-    static QByteArray renderScript(const StreamServerSettings &settings);
+    // Each file with the lines of the fields that changed from `before` to `after`, every
+    // other byte kept; nothing when a value cannot be stored. rc.server gains or loses
+    // only the start lines of the servers switched on or off.
+    static std::optional<QByteArray> editUdp(const QByteArray &contents,
+                                             const StreamServerSettings &before,
+                                             const StreamServerSettings &after);
+    static std::optional<QByteArray> editTcp(const QByteArray &contents,
+                                             const StreamServerSettings &before,
+                                             const StreamServerSettings &after);
+    static QByteArray editScript(const QByteArray &contents, const StreamServerSettings &before,
+                                 const StreamServerSettings &after);
 };

@@ -1,6 +1,7 @@
 #include "fileconfig/system_info_config.h"
 
 #include "fileconfig/config_files.h"
+#include "fileconfig/config_lines.h"
 #include "fileconfig/config_parser.h"
 #include "fileconfig/config_table.h"
 
@@ -24,23 +25,22 @@ void SystemInfoConfig::readText(QByteArrayView contents, SystemInfoSettings &set
     }
 }
 
-QByteArray SystemInfoConfig::rebuild(QByteArrayView contents, const SystemInfoSettings &settings)
+std::optional<QByteArray> SystemInfoConfig::edit(const QByteArray &contents,
+                                                 const SystemInfoSettings &settings)
 {
-    QByteArray out = "[GENERAL]\n";
-    // The reader's table holds 21 entries of cut text; rebuilding from it would drop
-    // the rest of a longer file, so the writer takes every entry whole.
-    for (const auto &[key, value] : ParseConfigPairs(contents)) {
-        out += key;
-        out += '=';
-        if (KeyStartsWith(key, "install_location"))
-            out += settings.location;
-        else if (KeyStartsWith(key, "admin_email"))
-            out += settings.email;
-        else
-            out += value;
-        out += '\n';
-    }
-    return out;
+    SystemInfoSettings before;
+    readText(contents, before);
+    ConfigLines lines(contents);
+    auto set = [&lines](const char *key, const QByteArray &was, const QByteArray &value) {
+        return was == value
+               || SetEntryValue(
+                   lines, [key](QByteArrayView k) { return KeyStartsWith(k, key); }, value,
+                   QByteArray(key) + '=' + value);
+    };
+    if (!set("install_location", before.location, settings.location)
+        || !set("admin_email", before.email, settings.email))
+        return std::nullopt;
+    return lines.contents();
 }
 
 ConfigError SystemInfoConfig::read(const QString &folder, SystemInfoSettings &settings)
@@ -58,7 +58,8 @@ ConfigError SystemInfoConfig::write(const QString &folder, const SystemInfoSetti
     const auto contents = ConfigFiles::load(folder, name);
     if (!contents)
         return ConfigError::Parse;
-    if (!ConfigFiles::save(folder, name, rebuild(*contents, settings)))
+    const std::optional<QByteArray> out = edit(*contents, settings);
+    if (!out || (*out != *contents && !ConfigFiles::save(folder, name, *out)))
         return ConfigError::Write;
     return ConfigError::None;
 }

@@ -1,6 +1,7 @@
 #include "fileconfig/web_server_config.h"
 
 #include "fileconfig/config_files.h"
+#include "fileconfig/config_lines.h"
 #include "fileconfig/config_parser.h"
 #include "fileconfig/config_table.h"
 
@@ -42,40 +43,50 @@ void WebServerConfig::readText(QByteArrayView server, QByteArrayView title,
     take(titleTable, settings);
 }
 
-QByteArray WebServerConfig::editServer(const QByteArray &contents,
-                                       const WebServerSettings &settings)
+std::optional<QByteArray> WebServerConfig::editServer(const QByteArray &contents,
+                                                      const WebServerSettings &before,
+                                                      const WebServerSettings &after)
 {
-    return ConfigFiles::copyEdit(contents, [&](QByteArrayView line) -> std::optional<QByteArray> {
-        if (KeyStartsWith(line, "port"))
-            return "port=" + settings.port;
+    ConfigLines lines(contents);
+    if (before.port != after.port
+        && !SetEntryValue(
+            lines, [](QByteArrayView k) { return KeyStartsWith(k, "port"); }, after.port,
+            "port=" + after.port))
         return std::nullopt;
-    });
+    return lines.contents();
 }
 
-QByteArray WebServerConfig::editTitle(const QByteArray &contents,
-                                      const WebServerSettings &settings)
+std::optional<QByteArray> WebServerConfig::editTitle(const QByteArray &contents,
+                                                     const WebServerSettings &before,
+                                                     const WebServerSettings &after)
 {
-    return ConfigFiles::copyEdit(contents, [&](QByteArrayView line) -> std::optional<QByteArray> {
-        if (KeyStartsWith(line, "var title"))
-            return "var title = \"" + settings.title + '"';
+    ConfigLines lines(contents);
+    if (before.title != after.title
+        && !SetEntryValue(
+            lines, [](QByteArrayView k) { return KeyStartsWith(k, "var title"); }, after.title,
+            "var title = \"" + after.title + '"'))
         return std::nullopt;
-    });
+    return lines.contents();
 }
 
 ConfigError WebServerConfig::write(const QString &folder, const WebServerSettings &settings)
 {
     const QString server = QString::fromLatin1(ServerFile);
+    const QString title = QString::fromLatin1(TitleFile);
+    // Both files are the camera's own: without one there is nothing to edit.
     const auto serverText = ConfigFiles::load(folder, server);
     if (!serverText)
         return ConfigError::Write;
-    if (!ConfigFiles::save(folder, server, editServer(*serverText, settings)))
-        return ConfigError::Write;
-
-    const QString title = QString::fromLatin1(TitleFile);
     const auto titleText = ConfigFiles::load(folder, title);
+    WebServerSettings before;
+    readText(*serverText, titleText.value_or(QByteArray()), before);
+    const auto newServer = editServer(*serverText, before, settings);
+    if (!newServer || (*newServer != *serverText && !ConfigFiles::save(folder, server, *newServer)))
+        return ConfigError::Write;
     if (!titleText)
         return ConfigError::Write;
-    if (!ConfigFiles::save(folder, title, editTitle(*titleText, settings)))
+    const auto newTitle = editTitle(*titleText, before, settings);
+    if (!newTitle || (*newTitle != *titleText && !ConfigFiles::save(folder, title, *newTitle)))
         return ConfigError::Write;
     return ConfigError::None;
 }

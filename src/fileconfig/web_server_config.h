@@ -5,8 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The Web Server page: the port in thttpd.conf and the page title in html/title.js
-// (kept locally as title.js). Both files are copied and edited on save.
+// (kept locally as title.js). A save edits the lines of the fields it changes.
 struct WebServerSettings {
     QByteArray title;
     QByteArray port;
@@ -26,6 +28,12 @@ public:
     static ConfigError write(const QString &folder, const WebServerSettings &settings);
 
     static void readText(QByteArrayView server, QByteArrayView title, WebServerSettings &settings);
-    static QByteArray editServer(const QByteArray &contents, const WebServerSettings &settings);
-    static QByteArray editTitle(const QByteArray &contents, const WebServerSettings &settings);
+    // The file with the lines of the fields that changed from `before` to `after`, every
+    // other byte kept; nothing when a value cannot be stored.
+    static std::optional<QByteArray> editServer(const QByteArray &contents,
+                                                const WebServerSettings &before,
+                                                const WebServerSettings &after);
+    static std::optional<QByteArray> editTitle(const QByteArray &contents,
+                                               const WebServerSettings &before,
+                                               const WebServerSettings &after);
 };

@@ -30,7 +30,6 @@ private slots:
     void tableCapacity();
     void appendsToTable();
     void missingAndEmptyFiles();
-    void pairsKeepEverything();
     void findListSuffix_data();
     void findListSuffix();
 };
@@ -122,19 +121,6 @@ void TestConfigParser::missingAndEmptyFiles()
     QCOMPARE(ParseConfigFile(folder.file(QStringLiteral("empty.conf")), table), 0);
     QCOMPARE(ParseConfigFile(folder.file(QStringLiteral("ddns.conf")), table), 4);
     QCOMPARE(table.entries[1].valueText(), QByteArray("camuser"));
-}
-
-void TestConfigParser::pairsKeepEverything()
-{
-    QByteArray text;
-    Pairs expected;
-    for (int i = 0; i < 30; ++i) {
-        const QByteArray key = QByteArray(70, 'k') + QByteArray::number(i);
-        const QByteArray value = QByteArray(300, char('a' + i % 26));
-        text += key + " = \"" + value + "\"\n# comment\n";
-        expected.append({key, value});
-    }
-    QCOMPARE(ParseConfigPairs(text), expected);
 }
 
 void TestConfigParser::findListSuffix_data()

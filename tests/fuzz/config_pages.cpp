@@ -1,7 +1,7 @@
 // A file-configured camera's settings files through every page reader and writer.
 //
 // Input: one byte choosing the page (value % 9, in page order), the event source
-// (value / 9 % 3), the writer (value / 27 % 2: keeping untouched lines or not) and the
+// (value / 9 % 3), a spare bit (value / 27 % 2, once the writer's kind) and the
 // event file set (value / 54 % 2: with or without motion detection); then the page's
 // files in the order of their set, separated by 0x1e. A file the input leaves out is
 // missing. After the Camera Control page's file may follow the daemon folder's listing,
@@ -10,7 +10,7 @@
 // Promise checked, for well-formed files (see wellFormed) and settings the page's own
 // checks let be saved (as the window and zoractl check them before writing): what a
 // page reads, writes and reads again is what it read at first; writing that again
-// changes no byte (keeping untouched lines: reads the same again). Other inputs still
+// changes no byte. Other inputs still
 // go through every reader and writer, for the sanitizers.
 #include "fuzz_support.h"
 
@@ -127,7 +127,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int pick = data[0];
     const FileTab tab = PageFiles::FileTabs().at(pick % 9);
     const EventSource source = EventSource(pick / 9 % 3);
-    const bool keepLines = pick / 27 % 2;
     const quint8 model = pick / 54 % 2 ? 2 : 0;
     const int set = PageFiles::SetOf(tab, model);
     const QStringList names = ConfigFileSet(set).localNames();
@@ -149,10 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PageSettings first;
     if (PageFiles::Read(tab, folder(), listing, source, first) != ConfigError::None)
         return 0;
-    const auto write = [&](const PageSettings &settings) {
-        return keepLines ? PageFiles::WriteKeepingLines(folder(), settings, set)
-                         : PageFiles::Write(folder(), settings);
-    };
+    const auto write = [&](const PageSettings &settings) { return PageFiles::Write(folder(), settings); };
     // A page whose files are missing may refuse to write; that is all it may do.
     if (write(first) != ConfigError::None) {
         if (filesNow() != given)
@@ -173,18 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                        + shownFiles(given) + "\nwritten:" + shownFiles(written));
     if (write(second) != ConfigError::None)
         Fuzz::fail("config_pages", "a second write failed");
-    if (!keepLines) {
-        if (filesNow() != written)
-            Fuzz::fail("config_pages", "the page changes files it wrote itself\nwritten:"
-                                           + shownFiles(written) + "\nagain:" + shownFiles(filesNow()));
-        return 0;
-    }
-    // Keeping lines pairs the old lines with the rewrite's by their place among the lines
-    // that changed, so a second save may keep other spellings: it still reads the same.
-    PageSettings third;
-    if (PageFiles::Read(tab, folder(), listing, source, third) != ConfigError::None
-        || third != second)
-        Fuzz::fail("config_pages", "the page reads otherwise after a second write\nwritten:"
+    if (filesNow() != written)
+        Fuzz::fail("config_pages", "the page changes files it wrote itself\nwritten:"
                                        + shownFiles(written) + "\nagain:" + shownFiles(filesNow()));
     return 0;
 }

@@ -1,6 +1,7 @@
 // A site's configuration as files against a simulated site of ten cameras of both
 // families: backup, diff, restore, set and clone through the real zoractl.
 #include "camsim_process.h"
+#include "foreign_lines.h"
 #include "zoractl_helper.h"
 
 #include <QCryptographicHash>
@@ -86,6 +87,10 @@ private slots:
     void setChangesOneLineOnThreeCameras();
     void refusedValueSendsNothing();
     void cloneKeepsTheTargetsNetwork();
+    void setKeepsTheCamerasOwnLines_data();
+    void setKeepsTheCamerasOwnLines();
+    void diffTellsLinesOfEitherSide_data();
+    void diffTellsLinesOfEitherSide();
 
 private:
     QString root(int i) { return m_sim.get(idOf(i)).value("state").toObject().value("root").toString(); }
@@ -223,7 +228,8 @@ void TestConfigE2e::setChangesOneLineOnThreeCameras()
             for (int l = 0; l < was.size(); ++l) {
                 if (was[l] != now[l]) {
                     ++differing;
-                    QCOMPARE(now[l], QString("server_port=8554"));
+                    // The camera's spelling and line end stay; only the value changes.
+                    QCOMPARE(now[l], QString(was[l]).replace("5001", "8554"));
                 }
             }
             QCOMPARE(differing, 1);
@@ -297,6 +303,65 @@ void TestConfigE2e::cloneKeepsTheTargetsNetwork()
     const Run broken = zoractl({"config", "show", backupOf(1)});
     QCOMPARE(broken.status, 2);
     QVERIFY2(broken.err.contains("does not match its manifest"), qPrintable(broken.err));
+}
+
+void TestConfigE2e::setKeepsTheCamerasOwnLines_data()
+{
+    QTest::addColumn<ForeignLinesCase>("c");
+    for (const ForeignLinesCase &c : ForeignLinesCases())
+        QTest::newRow(qPrintable(c.name)) << c;
+}
+
+void TestConfigE2e::setKeepsTheCamerasOwnLines()
+{
+    QFETCH(ForeignLinesCase, c);
+    const int cam = 1;
+    const QString path = camFile(cam, c.cameraPath);
+    const QByteArray original = readAll(path);
+    writeAll(path, c.before);
+    const Run set = zoractl({"config", "set", macOf(cam), c.field + '=' + c.value});
+    const QByteArray after = readAll(path);
+    writeAll(path, original);
+    QVERIFY2(set.status == 0, qPrintable(set.out + set.err));
+    QCOMPARE(after, c.after);
+}
+
+void TestConfigE2e::diffTellsLinesOfEitherSide_data()
+{
+    QTest::addColumn<bool>("backupFirst");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("status");
+    // The backup holds a line the camera has since lost.
+    const QString lost = "ddns.conf: - DDNS_SERVER=\"members.example\"";
+    QTest::newRow("backup against camera") << true << QString() << lost << 1;
+    QTest::newRow("camera against backup") << false << QString() << QString(lost).replace(": -", ": +") << 1;
+    QTest::newRow("backup against camera, its page") << true << "ddns" << lost << 1;
+    QTest::newRow("another page") << true << "web" << QString() << 0;
+}
+
+void TestConfigE2e::diffTellsLinesOfEitherSide()
+{
+    QFETCH(bool, backupFirst);
+    QFETCH(QString, page);
+    QFETCH(QString, line);
+    QFETCH(int, status);
+    const int cam = 1;
+    const QString path = camFile(cam, "etc/ddns.conf");
+    const QByteArray original = readAll(path);
+    QTemporaryDir out;
+    writeAll(path, original + "DDNS_SERVER=\"members.example\"\n");
+    const Run backup = zoractl({"config", "backup", macOf(cam), "--out", out.path()});
+    writeAll(path, original);
+    QVERIFY2(backup.status == 0, qPrintable(backup.out + backup.err));
+    const QString folder = QDir(out.path()).filePath(folderOf(cam));
+    QStringList args = {"config", "diff"};
+    args << (backupFirst ? QStringList{folder, macOf(cam)} : QStringList{macOf(cam), folder});
+    if (!page.isEmpty())
+        args << "--page" << page;
+    const Run diff = zoractl(args);
+    QCOMPARE(diff.status, status);
+    QCOMPARE(diff.out.trimmed(), line);
 }
 
 QTEST_GUILESS_MAIN(TestConfigE2e)

@@ -12,8 +12,11 @@
 #include "protocol/ui/save_config_dlg.h"
 #include "protoconfig/credentials.h"
 #include "test_support.h"
+#include "fileconfig/config_fields.h"
+#include "foreign_lines.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -48,6 +51,8 @@ private slots:
     void passwordChangeUsedByNextLogin();
     void failedFetchDisablesPage_data();
     void failedFetchDisablesPage();
+    void saveKeepsTheCamerasOwnLines_data();
+    void saveKeepsTheCamerasOwnLines();
 
 private:
     void typeInto(const char *name, const QString &text);
@@ -258,6 +263,43 @@ void TestFilePagesEndToEnd::failedFetchDisablesPage()
     const int stores = m_rig->ftpLog("cam").filter("STOR").size();
     child<QPushButton>("btnSave")->click();
     QCOMPARE(m_rig->ftpLog("cam").filter("STOR").size(), stores);
+}
+
+void TestFilePagesEndToEnd::saveKeepsTheCamerasOwnLines_data()
+{
+    QTest::addColumn<ForeignLinesCase>("c");
+    for (const ForeignLinesCase &c : ForeignLinesCases())
+        QTest::newRow(qPrintable(c.name)) << c;
+}
+
+void TestFilePagesEndToEnd::saveKeepsTheCamerasOwnLines()
+{
+    QFETCH(ForeignLinesCase, c);
+    QVERIFY(m_rig->start({WindowRig::fileCamera("cam", 0x53)}));
+    const QString root = m_rig->sim->get("cam")["state"].toObject()["root"].toString();
+    QFile file(root + '/' + c.cameraPath);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(c.before) == c.before.size());
+    file.close();
+    m_rig->selectMac(WindowRig::macOf(0x53));
+    const auto tab = ConfigFields::tabOf(c.field.section('.', 0, 0));
+    QVERIFY(tab);
+    m_rig->enterTab(int(*tab));
+
+    const QByteArray control = c.control.toLatin1();
+    if (qobject_cast<QLineEdit *>(child<QWidget>(control))) {
+        typeInto(control, c.value);
+    } else if (auto *box = child<QComboBox>(control)) {
+        const int index = box->findText(c.value);
+        QVERIFY(index >= 0);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    } else {
+        auto *button = child<QAbstractButton>(control);
+        QVERIFY2(button, control);
+        button->click();
+    }
+    child<QPushButton>("btnSave")->click();
+    QCOMPARE(m_rig->cameraFile("cam", c.cameraPath), c.after);
 }
 
 QTEST_MAIN(TestFilePagesEndToEnd)

@@ -188,7 +188,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
         context.remote = camera.ConnectionKind == Connection::Remote;
         context.channelOneModelBox = !PageFiles::HasMotionDetection(camera.modelCode());
         QStringList secrets;
-        QList<std::pair<PageSettings, int>> written;
+        QList<PageSettings> written;
         for (const Unit &unit : units) {
             if (isRecordPage(unit.tab))
                 continue;
@@ -211,10 +211,10 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 finishRefused(job, ConfigFields::pageOf(unit.tab) + u": "_s + failure->text);
                 return;
             }
-            written << std::pair{s, PageFiles::SetOf(unit.tab, camera.modelCode())};
+            written << s;
         }
-        for (const auto &[s, set] : written) {
-            if (PageFiles::WriteKeepingLines(job.folder(), s, set) != ConfigError::None) {
+        for (const PageSettings &s : written) {
+            if (PageFiles::Write(job.folder(), s) != ConfigError::None) {
                 job.finish(u"failed"_s, u"the local copy cannot be written"_s, ExitLocal);
                 return;
             }

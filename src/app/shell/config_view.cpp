@@ -148,8 +148,9 @@ bool ConfigView::unknownLines(const CameraBackup::Folder &a, const CameraBackup:
         const int setB = PageFiles::SetOf(tab, b.modelCode);
         if (!a.sets.contains(setA) || !b.sets.contains(setB))
             continue;
-        // A's files as the page would write B's values into them: the lines that takes
-        // are the ones the fields explain.
+        // A's files as the page would write B's values into them: the lines that edit
+        // changes are the ones the fields explain; every other line of A stays, so a line
+        // only A has is still told.
         const QString x = QDir(scratch.path()).filePath(QString::number(int(tab)));
         if (!QDir().mkpath(x) || !PageFiles::CopySet(a.path, x, setA)) {
             *error = u"cannot copy the files into a scratch folder"_s;
@@ -164,7 +165,7 @@ bool ConfigView::unknownLines(const CameraBackup::Folder &a, const CameraBackup:
                 continue;
             if (!readUnit(b.path, b.daemons, unit, &s, error))
                 return false;
-            if (PageFiles::WriteKeepingLines(x, s, setA) != ConfigError::None) {
+            if (PageFiles::Write(x, s) != ConfigError::None) {
                 *error = u"the %1 page cannot be written"_s.arg(ConfigFields::pageOf(tab));
                 return false;
             }
