@@ -65,6 +65,14 @@ void TestShell::argumentsJudgedBeforeAnyScan_data()
             << QStringList{"scan", "--timeout", bad} << 2 << "is not a number of seconds";
     QTest::newRow("plan file missing") << QStringList{"plan check", "/nonexistent/plan.csv"} << 2
                                        << "plan.csv";
+    // The line break pins the end of each message.
+    QTest::newRow("config set, no such field") << QStringList{"config set", mac, "stream.nonsense=1"} + login
+                                               << 2 << "no field stream.nonsense (see zoractl config fields)\n";
+    QTest::newRow("config fields, no such page") << QStringList{"config fields", "nopage"} << 2 << "audio)\n";
+    QTest::newRow("config backup, no camera named") << QStringList{"config backup", "--out", "/nonexistent"}
+                                                    << 2 << "(one of them)\n";
+    QTest::newRow("--remote empty") << QStringList{"set-hostname", mac, "x", "--remote", ""} + login << 2
+                                    << "--remote is empty; expected the camera's IPv4 address";
 }
 
 void TestShell::argumentsJudgedBeforeAnyScan()

@@ -123,6 +123,14 @@ bool ShellCommon::isDottedIPv4(const QString &text)
     return DottedDecimal(text).has_value();
 }
 
+QString ShellCommon::emptyHostText(const QString &what, const QString &host)
+{
+    // The registration would look nothing up and fail without a word.
+    if (!host.trimmed().isEmpty())
+        return {};
+    return u"%1 is empty; expected the camera's IPv4 address (such as 192.168.10.41) or host name"_s.arg(what);
+}
+
 QString ShellCommon::localTrouble(CameraNetwork &network)
 {
     UdpEndpoint &endpoint = network.endpoint();

@@ -43,6 +43,9 @@ public:
                                                  QString *error);
     // Four decimal numbers 0..255 with dots between and nothing else (DottedDecimal).
     static bool isDottedIPv4(const QString &text);
+    // What is wrong when the camera's address typed for what (--remote, HOST) is empty,
+    // and what is expected; empty when there is an address or name to look up.
+    static QString emptyHostText(const QString &what, const QString &host);
     // Trouble on this computer that would make every send fail: the local port taken, or
     // a broadcast address the loopback guard refuses. Empty when there is none.
     static QString localTrouble(CameraNetwork &network);
