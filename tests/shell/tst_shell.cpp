@@ -176,6 +176,7 @@ void TestShell::cameraTextPrintedSafely_data()
     QTest::newRow("quote and comma") << QByteArray("a,\"b\"") << "a,\"b\"" << "\"a,\"\"b\"\"\"";
     QTest::newRow("8-bit text kept") << QByteArray("caf\xe9") << QString::fromLatin1("caf\xe9")
                                      << QString::fromLatin1("caf\xe9");
+    QTest::newRow("backslash, an escape look-alike") << QByteArray("cam\\x0a") << "cam\\x5cx0a" << "cam\\x0a";
 }
 
 void TestShell::cameraTextPrintedSafely()

@@ -269,7 +269,9 @@ QString ShellCommon::escaped(const QString &text)
     out.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+        // The backslash too: else a name holding the four characters \x0a would print
+        // as a line feed the camera sent.
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0) || u == u'\\')
             out += u"\\x%1"_s.arg(int(u), 2, 16, QLatin1Char('0'));
         else
             out += c;

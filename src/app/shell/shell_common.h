@@ -66,8 +66,8 @@ public:
     static QString cameraName(CameraNetwork &network, const QString &mac);
     static QString oneLine(QString text);
     // Text from a camera made safe to print: every control character (C0, DEL and C1,
-    // which terminals act on) as \xNN, so a name cannot fake a line, a column or a
-    // terminal command.
+    // which terminals act on) and the backslash as \xNN, so a name cannot fake a line, a
+    // column or a terminal command, and every backslash printed starts an escape.
     static QString escaped(const QString &text);
     // A batch runner with the context's intervals, whose status line the console shows
     // and which Ctrl-C stops.
