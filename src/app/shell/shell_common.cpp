@@ -39,7 +39,8 @@ std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *erro
         *error = u"--timeout: %1 is not a number of seconds (0..3600)"_s.arg(p.value(u"--timeout"_s));
         return std::nullopt;
     }
-    return int(s * 1000);
+    // Rounded: 2.03 s is 2029.99... ms as a double.
+    return int(std::lround(s * 1000));
 }
 
 std::optional<int> ShellCommon::parallel(const ShellArguments &p, QString *error)
