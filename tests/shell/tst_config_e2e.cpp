@@ -86,6 +86,7 @@ private slots:
     void diffShowsTheChangeAndRestoreUndoesIt();
     void setChangesOneLineOnThreeCameras();
     void refusedValueSendsNothing();
+    void fieldMarksPrintedAsTheyAre();
     void cloneKeepsTheTargetsNetwork();
     void setKeepsTheCamerasOwnLines_data();
     void setKeepsTheCamerasOwnLines();
@@ -270,6 +271,27 @@ void TestConfigE2e::refusedValueSendsNothing()
         QCOMPARE(applies(6), before);
         QCOMPARE(readAll(camFile(6, "etc/thttpd.conf")), web);
     }
+}
+
+void TestConfigE2e::fieldMarksPrintedAsTheyAre()
+{
+    const Run fields = m_tool->run({"config", "fields", "system"});
+    QCOMPARE(fields.status, 0);
+    QVERIFY2(fields.out.contains(" (shown only)\n"), qPrintable(fields.out));
+
+    // No camera but this one's files change here.
+    const int i = 5;
+    const QByteArray ddns = readAll(camFile(i, "etc/ddns.conf"));
+    QByteArray changed = ddns;
+    changed.replace("DDNS_PW=\"secret pw\"", "DDNS_PW=\"other pw\"");
+    QVERIFY(changed != ddns);
+    writeAll(camFile(i, "etc/ddns.conf"), changed);
+    const Run diff = zoractl({"config", "diff", backupOf(i), macOf(i), "--page", "ddns", "--json"});
+    writeAll(camFile(i, "etc/ddns.conf"), ddns);
+    QCOMPARE(diff.status, 1);
+    const QJsonArray differing = QJsonDocument::fromJson(diff.out.toUtf8()).object().value("fields").toArray();
+    const QJsonArray expected = {QJsonObject{{"field", "ddns.password"}, {"a", "(secret)"}, {"b", "(secret)"}}};
+    QVERIFY2(differing == expected, qPrintable(diff.out));
 }
 
 void TestConfigE2e::cloneKeepsTheTargetsNetwork()

@@ -14,7 +14,10 @@
 #include "test_support.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -31,6 +34,8 @@ private slots:
     void cameraTextPrintedSafely_data();
     void cameraTextPrintedSafely();
     void localPortInUse();
+    void timeoutsKeptToTheMillisecond_data();
+    void timeoutsKeptToTheMillisecond();
 };
 
 void TestShell::argumentsJudgedBeforeAnyScan_data()
@@ -65,6 +70,14 @@ void TestShell::argumentsJudgedBeforeAnyScan_data()
             << QStringList{"scan", "--timeout", bad} << 2 << "is not a number of seconds";
     QTest::newRow("plan file missing") << QStringList{"plan check", "/nonexistent/plan.csv"} << 2
                                        << "plan.csv";
+    // The line break pins the end of each message.
+    QTest::newRow("config set, no such field") << QStringList{"config set", mac, "stream.nonsense=1"} + login
+                                               << 2 << "no field stream.nonsense (see zoractl config fields)\n";
+    QTest::newRow("config fields, no such page") << QStringList{"config fields", "nopage"} << 2 << "audio)\n";
+    QTest::newRow("config backup, no camera named") << QStringList{"config backup", "--out", "/nonexistent"}
+                                                    << 2 << "(one of them)\n";
+    QTest::newRow("--remote empty") << QStringList{"set-hostname", mac, "x", "--remote", ""} + login << 2
+                                    << "--remote is empty; expected the camera's IPv4 address";
 }
 
 void TestShell::argumentsJudgedBeforeAnyScan()
@@ -168,6 +181,7 @@ void TestShell::cameraTextPrintedSafely_data()
     QTest::newRow("quote and comma") << QByteArray("a,\"b\"") << "a,\"b\"" << "\"a,\"\"b\"\"\"";
     QTest::newRow("8-bit text kept") << QByteArray("caf\xe9") << QString::fromLatin1("caf\xe9")
                                      << QString::fromLatin1("caf\xe9");
+    QTest::newRow("backslash, an escape look-alike") << QByteArray("cam\\x0a") << "cam\\x5cx0a" << "cam\\x0a";
 }
 
 void TestShell::cameraTextPrintedSafely()
@@ -204,6 +218,54 @@ void TestShell::localPortInUse()
     const QString text = QString::fromUtf8(err.data());
     QVERIFY2(text.contains(QString::number(holder.localPort())) && text.contains("--local-port"),
              qPrintable(text));
+}
+
+void TestShell::timeoutsKeptToTheMillisecond_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("scan") << QStringList{"scan"};
+    QTest::newRow("set-hostname, its camera missing")
+        << QStringList{"set-hostname", "00:0A:1B:2C:3D:4E", "x", "--user", "root"};
+    QTest::newRow("search-remote") << QStringList{"search-remote", "127.0.0.1"};
+}
+
+void TestShell::timeoutsKeptToTheMillisecond()
+{
+    QFETCH(QStringList, args);
+    QUdpSocket camera; // takes the requests, never answers
+    QVERIFY(camera.bind(QHostAddress::LocalHost, 0));
+    QTemporaryFile password;
+    QVERIFY(password.open());
+    password.write("pass");
+    password.flush();
+    if (args.contains("--user"))
+        args << "--password-file" << password.fileName();
+    // A coarse timer may end up to 5 % early, on a whole second of the monotonic clock:
+    // the time asked for ends 50 ms past one, where such a timer would end instead.
+    const qint64 ms = 2000 + (1050 - QDeadlineTimer::current().deadline() % 1000) % 1000;
+    args << "--timeout" << QString::number(ms / 1000.0, 'f', 3);
+
+    const QString command = args.takeFirst();
+    const std::optional<CommandSyntax> syntax = ShellCommands::find(command);
+    QVERIFY(syntax);
+    const auto parsed = ShellArguments::parse(*syntax, args, nullptr);
+    QVERIFY(parsed);
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    ShellConsole console(out, err, false);
+    AppOptions options;
+    options.broadcast = QHostAddress("127.255.255.255");
+    options.cameraPort = camera.localPort();
+    options.localPort = 0;
+    CameraNetwork network(options);
+    ShellContext context{network, console, options};
+    QElapsedTimer clock;
+    clock.start();
+    const int status = ShellCommands::run(context, *syntax, *parsed);
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(status, command == "scan" ? int(ExitOk) : int(ExitError));
+    QVERIFY2(elapsed >= ms, qPrintable(QString("%1 ms of %2; %3").arg(elapsed).arg(ms).arg(err.data())));
 }
 
 QTEST_GUILESS_MAIN(TestShell)

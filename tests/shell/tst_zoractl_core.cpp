@@ -340,6 +340,8 @@ void TestZoractlCore::answerAfterTheCamerasDiscoveryReply_data()
     QTest::newRow("answer still comes") << 0 << "success";
     QTest::newRow("refused after the stall") << 1 << "refused";
     QTest::newRow("no answer at all") << -1 << "no answer";
+    // An answer, though of a type no command result has: not the silence of status 7.
+    QTest::newRow("an answer of type 9") << 9 << "unknown error";
 }
 
 void TestZoractlCore::answerAfterTheCamerasDiscoveryReply()

@@ -7,6 +7,7 @@
 #include "app/shell/shell_exit.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
 #include "protocol/save_config_session.h"
 
@@ -24,6 +25,7 @@ struct BatchRunner::Flight {
     std::unique_ptr<QTimer> sendTimer;
     QElapsedTimer since;           // since the step's first send
     bool stallExpired = false;     // the wait after a stall ran out
+    bool oddAnswer = false;        // the camera answered with a type no command result has
     BatchResult result;
 };
 
@@ -156,6 +158,7 @@ void BatchRunner::startStep(Flight &f)
         ConfirmRequest::to(camera, f.record, built.unicast, built.command.bytes, built.capacity);
     f.phase = Flight::Phase::Confirming;
     f.stallExpired = false;
+    f.oddAnswer = false;
     f.session = std::make_unique<SaveConfigSession>(m_network.endpoint(), &m_results);
     f.sendTimer = std::make_unique<QTimer>();
     f.session->attachTimer(f.sendTimer.get());
@@ -183,6 +186,10 @@ void BatchRunner::sessionChanged(int task)
     if (it == m_flights.end() || !it->second->session)
         return;
     SaveConfigSession &session = *it->second->session;
+    // A discovery reply of the camera is no answer to the command; any other type stalls
+    // the session as well, but the camera did answer.
+    if (session.state() == SaveConfigSession::State::Stalled && session.replyType() != Zora::ReplyDiscovery)
+        it->second->oddAnswer = true;
     // A failure answer is acknowledged at once, as "OK" would be in the window.
     if (session.state() == SaveConfigSession::State::Failed)
         session.pressButton();
@@ -196,8 +203,9 @@ void BatchRunner::confirmed(int task, int outcomeValue)
         return;
     Flight &f = *it->second;
     auto outcome = CommandOutcome(outcomeValue);
-    // Given up after a stall: the camera never answered the command.
-    if (outcome == CommandOutcome::Cancelled && f.stallExpired)
+    // Given up after a stall: the camera never answered the command, unless it answered
+    // with a type no command result has (left cancelled: an unknown error).
+    if (outcome == CommandOutcome::Cancelled && f.stallExpired && !f.oddAnswer)
         outcome = CommandOutcome::NoAnswer;
     const CommandReport report =
         f.session ? CommandReport::of(outcome, *f.session)

@@ -35,7 +35,9 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
         return true;
     const UdpEndpoint::Hold listening(m_network.endpoint());
     QEventLoop loop;
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    // Precise: a coarse timer may end up to 5 % early on a whole second, --timeout 12.5
+    // at 12.0 s.
+    QTimer::singleShot(timeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     QTimer resend;
     if (resendMs > 0 && !wanted.isEmpty()) {
         QObject::connect(&resend, &QTimer::timeout, &loop, [this] { m_network.discovery().scan(); });
@@ -90,7 +92,7 @@ bool CameraLocator::survey(int timeoutMs, int rounds, int intervalMs, Coverage *
     QEventLoop loop;
     const auto answered = QObject::connect(&discovery, &Discovery::rowAnswered, &loop,
                                            [&note](int row) { note(row); });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     QTimer again;
     QObject::connect(&again, &QTimer::timeout, &loop, [&] {
         if (round >= rounds || round * intervalMs >= timeoutMs) {

@@ -140,11 +140,12 @@ QString CameraRecordFormat::csvHeader(bool showSecrets)
 QString CameraRecordFormat::csvField(const QString &text)
 {
     // Line breaks stay (quoted, as RFC 4180 has them); every other control character is
-    // written \xNN, so none reaches a terminal or cuts a record.
+    // written \xNN, so none reaches a terminal or cuts a record. A backslash stays as it
+    // is: CSV readers take a field's text as it stands.
     QString t;
     t.reserve(text.size());
     for (QChar c : text) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\\'))
             t += c;
         else
             t += ShellCommon::escaped(QString(c));

@@ -86,6 +86,9 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
         return usage(context, error);
     std::optional<QString> remotePort;
     if (p.has(u"--remote"_s)) {
+        const QString empty = ShellCommon::emptyHostText(u"--remote"_s, p.value(u"--remote"_s));
+        if (!empty.isEmpty())
+            return usage(context, empty);
         remotePort = ShellCommon::portText(p, context.options, &error);
         if (!remotePort)
             return usage(context, error);

@@ -39,7 +39,7 @@ int ConfigBackupCommand::run(ShellContext &context, const ShellArguments &p)
         return ExitUsage;
     const bool all = p.has(u"--all"_s);
     if (macs->isEmpty() == !all) {
-        context.console.err(u"name the cameras: MAC..., --cameras FILE or --all (one of them)x"_s);
+        context.console.err(u"name the cameras: MAC..., --cameras FILE or --all (one of them)"_s);
         return ExitUsage;
     }
     if (!p.has(u"--out"_s)) {

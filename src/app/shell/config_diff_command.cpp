@@ -71,7 +71,7 @@ int ConfigDiffCommand::run(ShellContext &context, const ShellArguments &p)
             auto side = [&d](bool present, const QString &v) {
                 if (!present)
                     return QJsonValue();
-                return QJsonValue(d.secret ? u"(secret)x"_s : v);
+                return QJsonValue(d.secret ? u"(secret)"_s : v);
             };
             fields.append(QJsonObject{{u"field"_s, d.key}, {u"a"_s, side(d.inA, d.before)},
                                       {u"b"_s, side(d.inB, d.after)}});

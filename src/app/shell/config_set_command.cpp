@@ -58,7 +58,7 @@ bool unitsOf(const QStringList &words, QList<Unit> *units, QString *error)
         const QString key = word.left(eq);
         const auto field = ConfigFields::field(key);
         if (!field) {
-            *error = u"no field %1 (see zoractl config fields)x"_s.arg(key);
+            *error = u"no field %1 (see zoractl config fields)"_s.arg(key);
             return false;
         }
         if (!field->settable) {

@@ -88,7 +88,7 @@ int ConfigShowCommand::fields(ShellContext &context, const ShellArguments &p)
     }
     const QString page = p.positional().value(0);
     if (!page.isEmpty() && !ConfigFields::pages().contains(page)) {
-        context.console.err(u"no page %1 (pages: %2)x"_s.arg(page, ConfigFields::pages().join(u", "_s)));
+        context.console.err(u"no page %1 (pages: %2)"_s.arg(page, ConfigFields::pages().join(u", "_s)));
         return ExitUsage;
     }
     const QList<ConfigField> list = ConfigFields::fields(page);
@@ -110,7 +110,7 @@ int ConfigShowCommand::fields(ShellContext &context, const ShellArguments &p)
     for (const ConfigField &f : list) {
         QString kind = f.kindText();
         if (!f.settable)
-            kind += u" (shown only)x"_s;
+            kind += u" (shown only)"_s;
         context.console.out(u"%1  %2"_s.arg(f.key(), -width).arg(kind));
     }
     return ExitOk;

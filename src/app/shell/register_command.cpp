@@ -28,6 +28,10 @@ int RegisterCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(error);
         return ExitUsage;
     }
+    if (const QString empty = ShellCommon::emptyHostText(u"HOST"_s, p.positional().at(0)); !empty.isEmpty()) {
+        context.console.err(empty);
+        return ExitUsage;
+    }
     if (!ShellCommon::localReady(context))
         return ExitLocal;
     CameraLocator locator(context.network);

@@ -61,6 +61,8 @@ int SearchRemoteCommand::run(ShellContext &context, const ShellArguments &p)
     QEventLoop loop;
     QTimer giveUp;
     giveUp.setSingleShot(true);
+    // A coarse timer may give up to 5 % early, on a whole second.
+    giveUp.setTimerType(Qt::PreciseTimer);
     QObject::connect(&giveUp, &QTimer::timeout, &loop, [&session] { session.cancel(); });
     QObject::connect(&session, &RemoteSearchSession::finished, &loop, &QEventLoop::quit);
     giveUp.start(*limit);

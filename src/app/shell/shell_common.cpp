@@ -39,7 +39,8 @@ std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *erro
         *error = u"--timeout: %1 is not a number of seconds (0..3600)"_s.arg(p.value(u"--timeout"_s));
         return std::nullopt;
     }
-    return int(s * 1000);
+    // Rounded: 2.03 s is 2029.99... ms as a double.
+    return int(std::lround(s * 1000));
 }
 
 std::optional<int> ShellCommon::parallel(const ShellArguments &p, QString *error)
@@ -121,6 +122,14 @@ std::optional<LoginEntry> ShellCommon::credentials(const ShellArguments &p,
 bool ShellCommon::isDottedIPv4(const QString &text)
 {
     return DottedDecimal(text).has_value();
+}
+
+QString ShellCommon::emptyHostText(const QString &what, const QString &host)
+{
+    // The registration would look nothing up and fail without a word.
+    if (!host.trimmed().isEmpty())
+        return {};
+    return u"%1 is empty; expected the camera's IPv4 address (such as 192.168.10.41) or host name"_s.arg(what);
 }
 
 QString ShellCommon::localTrouble(CameraNetwork &network)
@@ -261,7 +270,9 @@ QString ShellCommon::escaped(const QString &text)
     out.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+        // The backslash too: else a name holding the four characters \x0a would print
+        // as a line feed the camera sent.
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0) || u == u'\\')
             out += u"\\x%1"_s.arg(int(u), 2, 16, QLatin1Char('0'));
         else
             out += c;

@@ -43,6 +43,9 @@ public:
                                                  QString *error);
     // Four decimal numbers 0..255 with dots between and nothing else (DottedDecimal).
     static bool isDottedIPv4(const QString &text);
+    // What is wrong when the camera's address typed for what (--remote, HOST) is empty,
+    // and what is expected; empty when there is an address or name to look up.
+    static QString emptyHostText(const QString &what, const QString &host);
     // Trouble on this computer that would make every send fail: the local port taken, or
     // a broadcast address the loopback guard refuses. Empty when there is none.
     static QString localTrouble(CameraNetwork &network);
@@ -63,8 +66,8 @@ public:
     static QString cameraName(CameraNetwork &network, const QString &mac);
     static QString oneLine(QString text);
     // Text from a camera made safe to print: every control character (C0, DEL and C1,
-    // which terminals act on) as \xNN, so a name cannot fake a line, a column or a
-    // terminal command.
+    // which terminals act on) and the backslash as \xNN, so a name cannot fake a line, a
+    // column or a terminal command, and every backslash printed starts an escape.
     static QString escaped(const QString &text);
     // A batch runner with the context's intervals, whose status line the console shows
     // and which Ctrl-C stops.
