@@ -78,6 +78,8 @@ void TestShell::argumentsJudgedBeforeAnyScan_data()
                                                     << 2 << "(one of them)\n";
     QTest::newRow("--remote empty") << QStringList{"set-hostname", mac, "x", "--remote", ""} + login << 2
                                     << "--remote is empty; expected the camera's IPv4 address";
+    QTest::newRow("search-remote empty") << QStringList{"search-remote", ""} << 2
+                                         << "the address is empty; expected the camera's IPv4 address";
 }
 
 void TestShell::argumentsJudgedBeforeAnyScan()

@@ -40,7 +40,9 @@ int SearchRemoteCommand::run(ShellContext &context, const ShellArguments &p)
     }
     const QString target = p.positional().first();
     if (!ShellCommon::isDottedIPv4(target)) {
-        context.console.err(u"%1 is not an IPv4 address"_s.arg(target));
+        context.console.err(target.trimmed().isEmpty()
+                                ? u"the address is empty; expected the camera's IPv4 address (such as 192.168.10.41)"_s
+                                : u"\"%1\" is not an IPv4 address"_s.arg(ShellCommon::escaped(target)));
         return ExitUsage;
     }
     if (!ShellCommon::localReady(context))
