@@ -5,7 +5,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ConfigFiles {
 
@@ -21,22 +28,69 @@ bool exists(const QString &folder, const QString &name)
 
 std::optional<QByteArray> load(const QString &folder, const QString &name)
 {
-    QFile file(pathOf(folder, name));
-    if (!file.open(QIODevice::ReadOnly))
+    return load(folder, name, nullptr);
+}
+
+std::optional<QByteArray> load(const QString &folder, const QString &name, QString *refusal)
+{
+    using namespace Qt::StringLiterals;
+    const QString path = pathOf(folder, name);
+    auto refuse = [refusal, &path](const QString &why) -> std::optional<QByteArray> {
+        if (refusal)
+            *refusal = u"%1 %2: refused"_s.arg(QDir::toNativeSeparators(path), why);
         return std::nullopt;
-    return file.readAll();
+    };
+    // Not blocking, so that a FIFO cannot hold the open; nothing but a plain file is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        return refuse(errno == ELOOP ? u"is a link"_s
+                                     : u"cannot be read (%1)"_s.arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(u"is not a plain file"_s);
+    }
+    QByteArray bytes;
+    bool failed = false;
+    // One byte past the bound tells a file that is too large from one that just fits.
+    while (bytes.size() <= MaxFileBytes) {
+        char chunk[16384];
+        const ssize_t n = ::read(fd, chunk, size_t(qMin<qsizetype>(sizeof chunk, MaxFileBytes + 1 - bytes.size())));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        bytes.append(chunk, n);
+    }
+    ::close(fd);
+    if (failed)
+        return refuse(u"cannot be read"_s);
+    if (bytes.size() > MaxFileBytes)
+        return refuse(u"is larger than %1 bytes"_s.arg(MaxFileBytes));
+    return bytes;
 }
 
 bool save(const QString &folder, const QString &name, const QByteArray &bytes)
 {
-    QSaveFile file(pathOf(folder, name));
-    if (!file.open(QIODevice::WriteOnly))
+    const QString path = pathOf(folder, name);
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
         return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    const int fd = file.handle();
+    // For the owner alone whatever the umask: camera files hold passwords. A file system
+    // that cannot sync (EINVAL) still takes the file.
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0 || file.write(bytes) != bytes.size() || !file.flush()
+        || (::fsync(fd) != 0 && errno != EINVAL))
         return false;
-    }
-    return file.commit();
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
 namespace {

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const int kCameras = 10;
@@ -69,6 +71,12 @@ void writeAll(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
+int modeOf(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
 QStringList linesOf(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes).split('\n');
@@ -92,6 +100,8 @@ private slots:
     void setKeepsTheCamerasOwnLines();
     void diffTellsLinesOfEitherSide_data();
     void diffTellsLinesOfEitherSide();
+    void backupRefusesALinkAtAFolderName();
+    void restoreRefusesALinkedFile();
 
 private:
     QString root(int i) { return m_sim.get(idOf(i)).value("state").toObject().value("root").toString(); }
@@ -116,6 +126,8 @@ void TestConfigE2e::initTestCase()
     QVERIFY2(m_sim.start(fleet(), {"--ftp-port", QString::number(ftpPort)}), qPrintable(m_sim.errorString()));
     m_tool = std::make_unique<Tool>(m_sim);
     m_ftp = QStringList{"--ftp-port", QString::number(ftpPort)};
+    // The backups hold passwords: for the owner alone even under the usual umask.
+    ::umask(022);
     m_backupRun = zoractl({"config", "backup", "--all", "--out", m_backup.path(), "--parallel", "4", "--json"});
 }
 
@@ -140,6 +152,9 @@ void TestConfigE2e::backupOfTen()
 
     for (int i = 0; i < kCameras - 1; ++i) {
         const QDir dir(backupOf(i));
+        QCOMPARE(QString::number(modeOf(dir.path()), 8), QString("700"));
+        for (const QString &name : dir.entryList(QDir::Files))
+            QVERIFY2(modeOf(dir.filePath(name)) == 0600, qPrintable(name));
         const QJsonObject manifest = QJsonDocument::fromJson(readAll(dir.filePath("manifest.json"))).object();
         QCOMPARE(manifest.value("mac").toString(), macOf(i));
         const QJsonObject settings = QJsonDocument::fromJson(readAll(dir.filePath("settings.json"))).object();
@@ -384,6 +399,48 @@ void TestConfigE2e::diffTellsLinesOfEitherSide()
     const Run diff = zoractl(args);
     QCOMPARE(diff.status, status);
     QCOMPARE(diff.out.trimmed(), line);
+}
+
+void TestConfigE2e::backupRefusesALinkAtAFolderName()
+{
+    // That camera fails naming the link, the other is backed up, nothing outside is
+    // touched.
+    QTemporaryDir out, outside;
+    writeAll(QDir(outside.path()).filePath("keep"), "kept");
+    QVERIFY(QFile::link(outside.path(), QDir(out.path()).filePath(folderOf(3))));
+    const Run backup = zoractl({"config", "backup", macOf(0), macOf(3), "--out", out.path(), "--json"});
+    QCOMPARE(backup.status, 9);
+    QVERIFY2(backup.out.contains(folderOf(3) + " is a link: refused"), qPrintable(backup.out));
+    QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"keep"});
+    QCOMPARE(readAll(QDir(outside.path()).filePath("keep")), QByteArray("kept"));
+    QVERIFY(QFileInfo::exists(QDir(out.path()).filePath(folderOf(0) + "/manifest.json")));
+}
+
+void TestConfigE2e::restoreRefusesALinkedFile()
+{
+    // A backed-up file replaced by a link to a private local file, the manifest made to
+    // match: refused with its name, nothing is sent.
+    QTemporaryDir out, outside;
+    QCOMPARE(zoractl({"config", "backup", macOf(0), "--out", out.path()}).status, 0);
+    const QString secret = QDir(outside.path()).filePath("secret");
+    writeAll(secret, "DDNS_ENABLE=\"1\"\nDDNS_PASSWORD=\"local\"\n");
+    QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner);
+    const QDir folder(QDir(out.path()).filePath(folderOf(0)));
+    QByteArray manifest = readAll(folder.filePath("manifest.json"));
+    const QByteArray hash = QCryptographicHash::hash(readAll(folder.filePath("ddns.conf")), QCryptographicHash::Sha256);
+    QVERIFY(manifest.contains(hash.toHex()));
+    manifest.replace(hash.toHex(), QCryptographicHash::hash(readAll(secret), QCryptographicHash::Sha256).toHex());
+    writeAll(folder.filePath("manifest.json"), manifest);
+    QFile::remove(folder.filePath("ddns.conf"));
+    QVERIFY(QFile::link(secret, folder.filePath("ddns.conf")));
+
+    const QByteArray ddns = readAll(camFile(0, "etc/ddns.conf"));
+    const int before = applies(0);
+    const Run restore = zoractl({"config", "restore", macOf(0), "--from", folder.path()});
+    QCOMPARE(restore.status, 2);
+    QVERIFY2(restore.err.contains("ddns.conf is a link: refused"), qPrintable(restore.err));
+    QCOMPARE(readAll(camFile(0, "etc/ddns.conf")), ddns);
+    QCOMPARE(applies(0), before);
 }
 
 QTEST_GUILESS_MAIN(TestConfigE2e)

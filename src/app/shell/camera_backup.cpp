@@ -5,6 +5,7 @@
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/page_files.h"
+#include "fileconfig/private_folder.h"
 #include "fileconfig/system_info_config.h"
 #include "protoconfig/l60_settings.h"
 #include "protocol/config_item.h"
@@ -12,10 +13,9 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -28,9 +28,10 @@ bool writeJson(const QString &folder, const QString &name, const QJsonObject &o)
 
 std::optional<QJsonObject> readJson(const QString &folder, const QString &name, QString *error)
 {
-    const auto bytes = ConfigFiles::load(folder, name);
+    QString refusal;
+    const auto bytes = ConfigFiles::load(folder, name, &refusal);
     if (!bytes) {
-        *error = u"%1 has no %2"_s.arg(QDir::toNativeSeparators(folder), name);
+        *error = refusal.isEmpty() ? u"%1 has no %2"_s.arg(QDir::toNativeSeparators(folder), name) : refusal;
         return std::nullopt;
     }
     QJsonParseError e;
@@ -45,6 +46,45 @@ std::optional<QJsonObject> readJson(const QString &folder, const QString &name, 
 QString sha256(const QByteArray &bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+bool refused(const QString &path, QString *error)
+{
+    *error = PrivateFolder::refusal(path);
+    return !error->isEmpty();
+}
+
+// The new backup takes finalPath; the older one steps aside to .old first and goes only
+// once the new one took its name. Each name is looked at just before it is moved or
+// removed, and the folder that arrives must be the one written.
+bool moveIntoPlace(const PrivateFolder &folder, const QString &staging, const QString &finalPath,
+                   QString *error)
+{
+    const QString old = finalPath + u".old"_s;
+    if (!PrivateFolder::removeTree(old, error))
+        return false;
+    if (refused(finalPath, error))
+        return false;
+    const bool hadOld = PrivateFolder::kindOf(finalPath) == PrivateFolder::Kind::Folder;
+    if (hadOld && refused(old, error))
+        return false;
+    if (hadOld && !QDir().rename(finalPath, old)) {
+        *error = u"cannot move the older backup %1 aside"_s.arg(QDir::toNativeSeparators(finalPath));
+        return false;
+    }
+    const bool moved = folder.isAt(staging) && PrivateFolder::kindOf(finalPath) == PrivateFolder::Kind::Missing
+                       && QDir().rename(staging, finalPath);
+    if (!moved || !folder.isAt(finalPath)) {
+        if (hadOld && !moved && PrivateFolder::kindOf(finalPath) == PrivateFolder::Kind::Missing)
+            QDir().rename(old, finalPath);
+        *error = u"cannot rename %1 to %2"_s.arg(QDir::toNativeSeparators(staging),
+                                                  QDir::toNativeSeparators(finalPath));
+        return false;
+    }
+    QString ignored;
+    if (hadOld)
+        PrivateFolder::removeTree(old, &ignored);
+    return true;
 }
 
 } // namespace
@@ -132,33 +172,28 @@ QJsonObject CameraBackup::manifestOf(const TConfigItem &camera, const QString &f
     return o;
 }
 
-bool CameraBackup::commit(const QString &staging, const QString &finalPath,
-                          const QJsonObject &manifest, const QJsonObject &settings, QString *error)
+bool CameraBackup::commit(const QString &from, const QList<int> &sets, const QString &staging,
+                          const QString &finalPath, const QJsonObject &manifest, const QJsonObject &settings,
+                          QString *error)
 {
-    if (!writeJson(staging, QString::fromLatin1(SettingsName), settings)
-        || !writeJson(staging, QString::fromLatin1(ManifestName), manifest)) {
+    // Refused before anything is written.
+    if (refused(finalPath, error) || refused(finalPath + u".old"_s, error))
+        return false;
+    PrivateFolder folder;
+    if (!folder.create(staging, error))
+        return false;
+    bool written = true;
+    for (int set : sets)
+        written = written && PageFiles::CopySet(from, folder.handle(), set);
+    written = written && writeJson(folder.handle(), QString::fromLatin1(SettingsName), settings)
+              && writeJson(folder.handle(), QString::fromLatin1(ManifestName), manifest);
+    if (!written)
         *error = u"cannot write into %1"_s.arg(QDir::toNativeSeparators(staging));
-        return false;
-    }
-    // The older backup steps aside first and goes only once the new one took its name.
-    const QString old = finalPath + u".old"_s;
-    QDir().rename(old, old + u"~"_s);
-    QDir(old + u"~"_s).removeRecursively();
-    const bool hadOld = QFileInfo::exists(finalPath);
-    if (hadOld && !QDir().rename(finalPath, old)) {
-        *error = u"cannot move the older backup %1 aside"_s.arg(QDir::toNativeSeparators(finalPath));
-        return false;
-    }
-    if (!QDir().rename(staging, finalPath)) {
-        if (hadOld)
-            QDir().rename(old, finalPath);
-        *error = u"cannot rename %1 to %2"_s.arg(QDir::toNativeSeparators(staging),
-                                                  QDir::toNativeSeparators(finalPath));
-        return false;
-    }
-    if (hadOld)
-        QDir(old).removeRecursively();
-    return true;
+    if (written && moveIntoPlace(folder, staging, finalPath, error))
+        return true;
+    // Nothing is left that could pass for the camera's backup.
+    folder.discard();
+    return false;
 }
 
 std::optional<CameraBackup::Folder> CameraBackup::load(const QString &path, QString *error)
@@ -169,8 +204,15 @@ std::optional<CameraBackup::Folder> CameraBackup::load(const QString &path, QStr
     const auto settings = readJson(path, QString::fromLatin1(SettingsName), error);
     if (!settings)
         return std::nullopt;
+    auto copy = std::make_shared<QTemporaryDir>();
+    if (!copy->isValid()) {
+        *error = u"cannot make a scratch folder"_s;
+        return std::nullopt;
+    }
     Folder f;
-    f.path = path;
+    f.path = copy->path();
+    f.source = path;
+    f.copy = copy;
     f.mac = Zora::NormalMacText(manifest->value(u"mac"_s).toString());
     if (f.mac.isEmpty()) {
         *error = u"the manifest of %1 names no MAC"_s.arg(QDir::toNativeSeparators(path));
@@ -191,13 +233,18 @@ std::optional<CameraBackup::Folder> CameraBackup::load(const QString &path, QStr
     for (const QJsonValue &v : manifest->value(u"files"_s).toArray()) {
         const QJsonObject file = v.toObject();
         const QString name = file.value(u"name"_s).toString();
-        const auto bytes = name.contains(QLatin1Char('/')) ? std::nullopt : ConfigFiles::load(path, name);
+        QString refusal;
+        const auto bytes = name.contains(QLatin1Char('/')) ? std::nullopt : ConfigFiles::load(path, name, &refusal);
         if (!bytes) {
-            *error = u"%1 lacks %2"_s.arg(QDir::toNativeSeparators(path), name);
+            *error = refusal.isEmpty() ? u"%1 lacks %2"_s.arg(QDir::toNativeSeparators(path), name) : refusal;
             return std::nullopt;
         }
         if (sha256(*bytes) != file.value(u"sha256"_s).toString()) {
             *error = u"%1 in %2 does not match its manifest"_s.arg(name, QDir::toNativeSeparators(path));
+            return std::nullopt;
+        }
+        if (!ConfigFiles::save(f.path, name, *bytes)) {
+            *error = u"cannot copy %1 into a scratch folder"_s.arg(name);
             return std::nullopt;
         }
     }

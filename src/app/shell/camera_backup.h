@@ -8,8 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
+class QTemporaryDir;
 struct TConfigItem;
 
 // One camera's configuration kept as files: DIR/<MAC>/ holds the camera files of every
@@ -25,7 +27,12 @@ public:
 
     // A camera folder as read back.
     struct Folder {
+        // The files as checked against the manifest, kept in a private copy: what the
+        // pages read and restore uploads is what was checked, whatever happens to the
+        // folder meanwhile.
         QString path;
+        QString source;            // the folder as named, for messages
+        std::shared_ptr<const QTemporaryDir> copy;
         QString mac;               // "00:0A:1B:2C:3D:4E"
         quint8 modelCode = 0;
         QString model;
@@ -52,11 +59,16 @@ public:
                                   const QList<int> &sets, const QStringList &daemons,
                                   const QDateTime &utc);
 
-    // Writes the JSON files into staging and moves it to finalPath, replacing an older
-    // backup there only once the new one is in place. False with the reason.
-    static bool commit(const QString &staging, const QString &finalPath, const QJsonObject &manifest,
-                       const QJsonObject &settings, QString *error);
+    // Writes the files of the sets (from the folder `from`) and the JSON files into
+    // staging, made anew, and moves it to finalPath, replacing an older backup there only
+    // once the new one is in place. Nothing at these names (nor at finalPath's ".old") is
+    // followed: a link or other non-folder there is refused with its name. False with the
+    // reason; a failure leaves nothing at staging.
+    static bool commit(const QString &from, const QList<int> &sets, const QString &staging,
+                       const QString &finalPath, const QJsonObject &manifest, const QJsonObject &settings,
+                       QString *error);
 
-    // Reads a camera folder and checks every file against its manifest.
+    // Reads a camera folder and checks every file against its manifest. Only plain
+    // files are read; anything else is refused with its name.
     static std::optional<Folder> load(const QString &path, QString *error);
 };

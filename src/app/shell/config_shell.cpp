@@ -115,22 +115,14 @@ void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &t
         const QString name = CameraBackup::folderName(job.mac());
         const QString staging = dir.filePath(u"."_s + name + u".partial"_s);
         const QString finalPath = dir.filePath(name);
-        QDir(staging).removeRecursively();
         QString error;
-        bool copied = QDir().mkpath(staging);
-        for (int set : sets)
-            copied = copied && PageFiles::CopySet(job.folder(), staging, set);
         const QStringList daemons = FilterDirectoryListing(job.listing());
         const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, time);
-        if (!copied) {
-            error = u"cannot write into %1"_s.arg(QDir::toNativeSeparators(staging));
-        } else if (CameraBackup::commit(staging, finalPath, manifest, CameraBackup::settingsOf(job.camera()),
-                                        &error)) {
+        if (CameraBackup::commit(job.folder(), sets, staging, finalPath, manifest,
+                                 CameraBackup::settingsOf(job.camera()), &error)) {
             done(finalPath);
             return;
         }
-        // Nothing is left that could pass for the camera's backup.
-        QDir(staging).removeRecursively();
         if (failed)
             failed(error, ExitLocal);
         else

@@ -42,12 +42,11 @@ QList<PageUnit> unitsOf(const CameraBackup::Folder &folder)
     return units;
 }
 
-bool readUnit(const QString &path, const QStringList &daemons, const PageUnit &unit,
-              PageSettings *out, QString *error)
+bool readUnit(const CameraBackup::Folder &folder, const PageUnit &unit, PageSettings *out, QString *error)
 {
-    const ConfigError e = PageFiles::Read(unit.tab, path, daemons, unit.source, *out);
+    const ConfigError e = PageFiles::Read(unit.tab, folder.path, folder.daemons, unit.source, *out);
     if (e != ConfigError::None) {
-        *error = u"%1: the %2 page: %3"_s.arg(QDir::toNativeSeparators(path), ConfigFields::pageOf(unit.tab),
+        *error = u"%1: the %2 page: %3"_s.arg(QDir::toNativeSeparators(folder.source), ConfigFields::pageOf(unit.tab),
                                              ConfigErrorText(e));
         return false;
     }
@@ -104,7 +103,7 @@ bool ConfigView::values(const CameraBackup::Folder &folder, const QStringList &p
         if (!wanted(ConfigFields::pageOf(unit.tab)))
             continue;
         PageSettings s;
-        if (!readUnit(folder.path, folder.daemons, unit, &s, error))
+        if (!readUnit(folder, unit, &s, error))
             return false;
         appendValues(s, out);
     }
@@ -163,7 +162,7 @@ bool ConfigView::unknownLines(const CameraBackup::Folder &a, const CameraBackup:
             PageSettings s;
             if (unit.tab != tab || !inA)
                 continue;
-            if (!readUnit(b.path, b.daemons, unit, &s, error))
+            if (!readUnit(b, unit, &s, error))
                 return false;
             if (PageFiles::Write(x, s) != ConfigError::None) {
                 *error = u"the %1 page cannot be written"_s.arg(ConfigFields::pageOf(tab));
