@@ -63,12 +63,18 @@ QList<BatchResult> BatchRunner::run(const QList<BatchTask> &tasks)
         m_loop = nullptr;
     }
     m_clock.stop();
+    for (BatchResult &r : m_out) {
+        if (!r.started && r.verdict == QLatin1String("not started"))
+            r.status = m_stopStatus;
+    }
     updateStatus();
     return m_out;
 }
 
-void BatchRunner::stop()
+void BatchRunner::stop(int status)
 {
+    if (!m_stopping)
+        m_stopStatus = status;
     m_stopping = true;
     updateStatus();
     if (m_flights.empty() && m_loop)

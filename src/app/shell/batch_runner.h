@@ -2,6 +2,7 @@
 
 #include "app/shell/camera_change.h"
 #include "app/shell/row_results.h"
+#include "app/shell/shell_exit.h"
 #include "protoconfig/credentials.h"
 
 #include <QElapsedTimer>
@@ -65,9 +66,11 @@ public:
 
     // Runs every task to its end (or until stop()); one result a task, in the tasks' order.
     QList<BatchResult> run(const QList<BatchTask> &tasks);
-    // No new camera starts; the cameras in flight finish.
-    void stop();
+    // No new camera starts; the cameras in flight finish. The cameras never started get
+    // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
+    void stop(int status = ExitInterrupted);
     bool stopping() const { return m_stopping; }
+    int stopStatus() const { return m_stopStatus; }
 
     // What the run waits for now, in a few words.
     QString statusText() const;
@@ -103,6 +106,7 @@ private:
     int m_clockMs = kClockMs;
     bool m_dryRun = false;
     bool m_stopping = false;
+    int m_stopStatus = ExitInterrupted;
     QList<BatchTask> m_tasks;
     QList<BatchResult> m_out;
     int m_next = 0;
