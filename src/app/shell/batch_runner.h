@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <map>
@@ -40,6 +41,8 @@ struct BatchResult {
     QString text;
     int status = 0;              // the exit status this ending stands for
     bool started = false;
+    QStringList stepsDone;       // the steps the camera went through before the ending
+    QString failedStep;          // the step that ended it, when one failed
 };
 
 // Runs the changes of many cameras at once: at most `parallel` cameras in flight, each
@@ -61,7 +64,7 @@ public:
     void setConfirmIntervalMs(int ms) { m_confirmMs = ms; }
     // The presence clock of the restart watch (500 ms).
     void setClockMs(int ms) { m_clockMs = ms > 0 ? ms : kClockMs; }
-    // Builds and reports every first step's command; sends nothing.
+    // Builds and reports every step's command, a refused one too; sends nothing.
     void setDryRun(bool on) { m_dryRun = on; }
 
     // Runs every task to its end (or until stop()); one result a task, in the tasks' order.
@@ -80,7 +83,7 @@ signals:
     void commandBuilt(int task, const QString &step, const QByteArray &bytes, bool unicast,
                       const QString &address);
     // result: "sent" (the camera accepted the command), "done" (and came back when
-    // followed), "failed", "would send" (dry run).
+    // followed), "failed", "would send" and "refused" (dry run).
     void stepEnded(int task, const QString &step, const QString &result, const QString &address,
                    const QString &message);
     void taskEnded(int task, const BatchResult &result);
