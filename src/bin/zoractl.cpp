@@ -80,7 +80,11 @@ int main(int argc, char *argv[])
     // Not documented: lets the tests run the ten resends and the restart watch quickly.
     context.confirmIntervalMs = qEnvironmentVariableIntValue("ZORACTL_CONFIRM_INTERVAL_MS");
     context.clockMs = qEnvironmentVariableIntValue("ZORACTL_CLOCK_MS");
-    const int status = ShellCommands::run(context, *syntax, *parsed);
+    int status = ShellCommands::run(context, *syntax, *parsed);
+    // A run that a signal asked to end says so, as a shell does for a process the signal
+    // ended, even when what was in flight finished well.
+    if (interrupts.interrupted())
+        status = InterruptWatch::exitStatusOf(interrupts.signalNumber());
     console.clearStatus();
     TMultiLang::Free();
     return status;

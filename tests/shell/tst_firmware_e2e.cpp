@@ -1,6 +1,6 @@
 // Firmware for a simulated site through the real zoractl: a staged rollout, a failed
-// canary, a camera that never comes back, a refused list, a dry run and a rollout
-// interrupted and resumed from its log.
+// canary, a camera that never comes back, a refused list, a dry run, a rollout
+// interrupted and resumed from its log, and signals while a camera writes its flash.
 #include "camsim_process.h"
 #include "zoractl_helper.h"
 
@@ -61,9 +61,15 @@ struct Site {
         return QStringList{"firmware", "--image", image()} + more + ftp + tool->login();
     }
     Run run(const QStringList &more) { return tool->run(args(more), kQuick); }
-    int flashes(int i)
+    QJsonObject state(int i) { return sim.get(QString("f%1").arg(i)).value("state").toObject(); }
+    int flashes(int i) { return state(i).value("flashes").toArray().size(); }
+    // Writing its flash: the image is in, the final reply held back.
+    bool flashing(int i) { return state(i).value("flashing").toBool(); }
+    // Up again after the restart of a flash.
+    bool backFromFlash(int i)
     {
-        return sim.get(QString("f%1").arg(i)).value("state").toObject().value("flashes").toArray().size();
+        const QJsonObject s = state(i);
+        return s.value("restarts").toInt() > 0 && s.value("status").toString() == "up" && !s.value("flashing").toBool();
     }
     QString version(int i)
     {
@@ -89,6 +95,21 @@ QJsonArray resultsOf(const Run &r)
     return QJsonDocument::fromJson(r.out.toUtf8()).array();
 }
 
+// The log's records of one camera as "step result" words.
+QStringList logOf(const QString &path, const QString &mac)
+{
+    QFile f(path);
+    QStringList out;
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.value("mac").toString() == mac)
+            out << o.value("step").toString().section(' ', 0, 0) + ' ' + o.value("result").toString();
+    }
+    return out;
+}
+
 } // namespace
 
 class TestFirmwareE2e : public QObject
@@ -100,6 +121,9 @@ private slots:
     void failedCanaryStopsTheRest();
     void refusedBeforeAnyUpload();
     void interruptedRolloutResumes();
+    void signalWhileFlashing_data();
+    void signalWhileFlashing();
+    void killedWhileFlashingNeverFlashesTwice();
 };
 
 void TestFirmwareE2e::rolloutOfEight()
@@ -218,6 +242,85 @@ void TestFirmwareE2e::interruptedRolloutResumes()
     QVERIFY2(second.out.contains("updated by an earlier run"), qPrintable(second.out));
     for (int i = 0; i < 5; ++i)
         QCOMPARE(site.flashes(i), 1);
+}
+
+void TestFirmwareE2e::signalWhileFlashing_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << 129;
+    QTest::newRow("SIGINT") << int(SIGINT) << 130;
+}
+
+// The signal comes while the first camera writes its flash: that camera is seen through
+// to its new version and logged, no other starts, the scratch folder goes, and the
+// rerun flashes only the camera left.
+void TestFirmwareE2e::signalWhileFlashing()
+{
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    Site site;
+    // The flash is held back long enough that the signal, sent as soon as the test sees
+    // it begin, lands while it goes on.
+    QVERIFY2(site.start({camera(0, {{"flash_seconds", 3.0}}), camera(1)}), qPrintable(site.sim.errorString()));
+    const QString log = site.dir.filePath("rollout.log");
+    const QString scratch = site.dir.filePath("tmp");
+    QVERIFY(QDir().mkpath(scratch));
+    QHash<QString, QString> env = kQuick;
+    env.insert("TMPDIR", scratch);
+    const QStringList args = macs(0, 2) + QStringList{"--canary", "0", "--parallel", "1", "--log", log};
+
+    QProcess p;
+    site.tool->start(p, site.args(args), env);
+    QVERIFY(p.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(site.flashing(0), 30000);
+    ::kill(pid_t(p.processId()), signal);
+    const Run first = Tool::finish(p);
+    QVERIFY2(first.status == status, qPrintable(QString::number(first.status) + first.out + first.err));
+    QCOMPARE(logOf(log, macOf(0)), QStringList({"upload started", "upload sent", "firmware done"}));
+    QCOMPARE(logOf(log, macOf(1)), QStringList());
+    QCOMPARE(QDir(scratch).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    QCOMPARE(site.flashes(1), 0);
+
+    const Run second = site.tool->run(site.args(args), env);
+    QVERIFY2(second.status == 0, qPrintable(second.out + second.err));
+    QVERIFY2(second.out.contains("updated by an earlier run"), qPrintable(second.out));
+    QCOMPARE(site.flashes(0), 1);
+    QCOMPARE(site.flashes(1), 1);
+}
+
+// SIGKILL cannot be caught: the log's record of the upload, on the disk before the first
+// byte, is what keeps a rerun from flashing the camera again, both while it still writes
+// its flash and once it is back with the new version.
+void TestFirmwareE2e::killedWhileFlashingNeverFlashesTwice()
+{
+    Site site;
+    QVERIFY2(site.start({camera(0, {{"flash_seconds", 3.0}})}), qPrintable(site.sim.errorString()));
+    const QString before = site.version(0).section('=', 1).remove('"').trimmed();
+    const QString log = site.dir.filePath("rollout.log");
+    const QStringList args = {macOf(0), "--log", log};
+
+    QProcess p;
+    site.tool->start(p, site.args(args), kQuick);
+    QVERIFY(p.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(site.flashing(0), 30000);
+    p.kill();
+    QVERIFY(p.waitForFinished());
+    QCOMPARE(logOf(log, macOf(0)), QStringList{"upload started"});
+    QFile f(log);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QJsonObject started = QJsonDocument::fromJson(f.readAll().trimmed()).object();
+    QCOMPARE(started.value("version").toString(), before);
+
+    // Whatever the camera is doing now (writing, restarting, back), it gets nothing.
+    const Run early = site.run(args);
+    QCOMPARE(site.flashes(0), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(site.backFromFlash(0), 30000);
+    const Run late = site.run(args);
+    QVERIFY2(late.status == 0, qPrintable(early.out + early.err + late.out + late.err));
+    QVERIFY2(late.out.contains("updated by an earlier run"), qPrintable(late.out));
+    QCOMPARE(site.flashes(0), 1);
 }
 
 QTEST_GUILESS_MAIN(TestFirmwareE2e)

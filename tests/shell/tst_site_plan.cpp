@@ -1,5 +1,6 @@
 // Site network plans: reading the CSV, holding it against the cameras that answered a
-// scan, and the log that lets an interrupted apply resume.
+// scan, and the log that lets an interrupted apply (or rollout) resume.
+#include "app/shell/firmware_history.h"
 #include "app/shell/plan_check.h"
 #include "app/shell/plan_log.h"
 #include "app/shell/site_plan.h"
@@ -65,6 +66,8 @@ private slots:
     void logResults_data();
     void logResults();
     void logSurvivesTornLine();
+    void firmwareHistory_data();
+    void firmwareHistory();
 };
 
 void TestSitePlan::parseErrors_data()
@@ -333,6 +336,67 @@ void TestSitePlan::logSurvivesTornLine()
     const QJsonObject last = QJsonDocument::fromJson(lines.at(lines.size() - 2)).object();
     QCOMPARE(last.keys(), QStringList({"address", "mac", "message", "result", "step", "time"}));
     QVERIFY(QDateTime::fromString(last.value("time").toString(), Qt::ISODateWithMs).isValid());
+}
+
+void TestSitePlan::firmwareHistory_data()
+{
+    // Lines "MAC-index step result [image version]"; firmware steps are of image A.
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("versionBefore");
+    QTest::addColumn<bool>("acknowledged");
+    const int none = int(FirmwareHistory::State::None), sent = int(FirmwareHistory::State::Sent),
+              updated = int(FirmwareHistory::State::Updated);
+    QTest::newRow("nothing") << QStringList{} << none << "" << false;
+    QTest::newRow("updated") << QStringList{"1 upload started A 2.0", "1 upload sent A 2.0", "1 firmware done"}
+                             << updated << "2.0" << true;
+    QTest::newRow("begun, never ended (killed, power cut)") << QStringList{"1 upload started A 2.0"} << sent
+                                                            << "2.0" << false;
+    QTest::newRow("refused before the last byte")
+        << QStringList{"1 upload started A 2.0", "1 upload failed A 2.0", "1 firmware failed"} << none << "" << false;
+    QTest::newRow("taken, not back")
+        << QStringList{"1 upload started A 2.0", "1 upload sent A 2.0", "1 firmware failed"} << sent << "2.0" << true;
+    QTest::newRow("whole image out, no final answer")
+        << QStringList{"1 upload started A 2.0", "1 firmware failed"} << sent << "2.0" << false;
+    QTest::newRow("refused, then begun again")
+        << QStringList{"1 upload started A 1.0", "1 upload failed A 1.0", "1 upload started A 1.1"} << sent
+        << "1.1" << false;
+    QTest::newRow("another image") << QStringList{"1 upload started B 2.0"} << none << "" << false;
+    QTest::newRow("another camera") << QStringList{"2 upload started A 2.0", "2 firmware done"} << none << ""
+                                    << false;
+}
+
+// What a log says about an image on a camera decides whether the next run may send it:
+// only when no upload of it can have reached the camera.
+void TestSitePlan::firmwareHistory()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, state);
+    QFETCH(QString, versionBefore);
+    QFETCH(bool, acknowledged);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rollout.log");
+    QString error;
+    {
+        PlanLog log(path);
+        QVERIFY2(log.open(&error), qPrintable(error));
+        for (const QString &line : lines) {
+            const QStringList w = line.split(' ');
+            const QString mac = "00:0A:1B:2C:3D:0" + w.at(0);
+            const bool upload = w.at(1) == "upload";
+            QVERIFY(log.append(mac, upload ? w.at(1) : "firmware A", w.at(2), "10.0.0.1", "",
+                               upload ? FirmwareHistory::uploadFields(w.at(3), w.at(4)) : QJsonObject(),
+                               PlanLog::Durability::Synced));
+        }
+    }
+    const FirmwareHistory history = FirmwareHistory::of(PlanLog::records(path, &error), "A", "firmware A");
+    QVERIFY(error.isEmpty());
+    const FirmwareHistory::Camera c = history.camera("00:0a:1b:2c:3d:01");
+    QCOMPARE(int(c.state), state);
+    QCOMPARE(c.versionBefore, versionBefore);
+    QCOMPARE(c.acknowledged, acknowledged);
+    if (state == int(FirmwareHistory::State::Sent))
+        QVERIFY(!c.time.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSitePlan)

@@ -1,7 +1,10 @@
-// A site network plan against a simulated site: the check, a dry run, the parallel apply
-// and an interrupted apply resumed from its log.
+// A site network plan against a simulated site: the check, a dry run, the parallel apply,
+// an interrupted apply resumed from its log, host names the check refuses, a camera left
+// part-way and dry runs that keep the password to themselves.
 #include "camsim_process.h"
 #include "zoractl_helper.h"
+
+#include "protoconfig/credentials.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -53,6 +56,47 @@ QJsonObject settingsOf(CamSimProcess &sim, int i)
 
 const QHash<QString, QString> kQuick = {{"ZORACTL_CLOCK_MS", "50"}};
 
+// The bytes of each "would send" line of a dry run, and how many parts it masked.
+struct Dumped {
+    QByteArray bytes;
+    int masked = 0;
+    int size = 0;  // as the line states it
+};
+
+QList<Dumped> dumpedCommands(const QString &out)
+{
+    QList<Dumped> all;
+    static const QRegularExpression line("would send (\\d+) bytes to [^:]+: (.*)");
+    for (const QString &l : out.split('\n')) {
+        const QRegularExpressionMatch m = line.match(l);
+        if (!m.hasMatch())
+            continue;
+        Dumped d;
+        d.size = m.captured(1).toInt();
+        for (const QString &token : m.captured(2).split(' ', Qt::SkipEmptyParts)) {
+            if (token == "<credentials>")
+                ++d.masked;
+            else
+                d.bytes += QByteArray::fromHex(token.toLatin1());
+        }
+        all << d;
+    }
+    return all;
+}
+
+// Whether any 22 bytes of text unscramble to the password: what a reader of the output
+// could do with a credential block printed in hex.
+bool holdsPassword(const QByteArray &bytes, const QByteArray &password)
+{
+    for (qsizetype at = 0; at + kCredentialBlockSize <= bytes.size(); ++at) {
+        CredentialBlock block;
+        std::copy_n(bytes.constData() + at, kCredentialBlockSize, reinterpret_cast<char *>(block.data()));
+        if (UnscrambleCredential(block).text() == password)
+            return true;
+    }
+    return bytes.contains(password);
+}
+
 } // namespace
 
 class TestSitePlanE2e : public QObject
@@ -62,6 +106,11 @@ class TestSitePlanE2e : public QObject
 private slots:
     void planOfTwentyCameras();
     void interruptedApplyResumes();
+    void hostCellsTheCameraRefuses_data();
+    void hostCellsTheCameraRefuses();
+    void cameraLeftPartWay();
+    void dryRunMasksCredentials_data();
+    void dryRunMasksCredentials();
 };
 
 void TestSitePlanE2e::planOfTwentyCameras()
@@ -181,6 +230,121 @@ void TestSitePlanE2e::interruptedApplyResumes()
         // Each step reached its camera once over both runs.
         QCOMPARE(commandsLogged(sim, idOf(i)), 2);
     }
+}
+
+void TestSitePlanE2e::hostCellsTheCameraRefuses_data()
+{
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<QString>("refusal");
+    const QString unstorable = "Camera Host Name holds a character the camera cannot store.";
+    QTest::newRow("line feed") << QByteArray("\"door\n1\"") << unstorable;
+    QTest::newRow("NUL") << QByteArray("door\0" "1", 6) << unstorable;
+    QTest::newRow("leading spaces") << QByteArray("\"  door\"") << "Host Name has blanks";
+    QTest::newRow("inner space") << QByteArray("door 1") << "Host Name has blanks";
+}
+
+// The check runs the host-name check apply runs: a host the camera's page refuses is an
+// error of the plan, the dry run shows both steps, and apply sends nothing at all rather
+// than re-addressing the camera and then refusing its name.
+void TestSitePlanE2e::hostCellsTheCameraRefuses()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(QString, refusal);
+    CamSimProcess sim;
+    QVERIFY2(sim.start(fleet(1, 181)), qPrintable(sim.errorString()));
+    Tool tool(sim);
+    tool.write("plan.csv", "mac,ip,mask,gateway,host\n" + macOf(0).toLatin1() + ',' + plannedIp(70).toLatin1()
+                               + ",255.0.0.0,," + host + '\n');
+    const QStringList quickScan = {"--timeout", "1"};
+
+    const Run check = tool.run(QStringList{"plan", "check", tool.path("plan.csv")} + quickScan);
+    QVERIFY2(check.status == 1, qPrintable(check.out + check.err));
+    QVERIFY2(check.out.contains("error: line 2, " + macOf(0) + ": the host step would be refused: " + refusal),
+             qPrintable(check.out));
+
+    const QStringList apply = QStringList{"plan", "apply", tool.path("plan.csv")} + quickScan + tool.login();
+    const Run dry = tool.run(apply + QStringList{"--dry-run"});
+    QCOMPARE(dry.status, 1);
+    QVERIFY2(dry.out.contains(macOf(0) + " network: would send"), qPrintable(dry.out));
+    QVERIFY2(dry.out.contains(macOf(0) + " host: refused: " + refusal), qPrintable(dry.out));
+
+    const Run refused = tool.run(apply, kQuick);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains("nothing was sent"), qPrintable(refused.err));
+    QCOMPARE(commandsLogged(sim, idOf(0)), 0);
+    QCOMPARE(settingsOf(sim, 0).value("ip").toString(), QString("127.0.0.181"));
+}
+
+// The camera takes its new address, then refuses its name: the table says what it has
+// and what it lacks, and the run does not count it changed.
+void TestSitePlanE2e::cameraLeftPartWay()
+{
+    CamSimProcess sim;
+    QJsonArray cams = fleet(1, 185);
+    QJsonObject cam = cams.at(0).toObject();
+    cam.insert("after_restart", QJsonObject{{"reply", "fail"}});
+    cams.replace(0, cam);
+    QVERIFY2(sim.start(cams), qPrintable(sim.errorString()));
+    Tool tool(sim);
+    tool.write("plan.csv", ("mac,ip,mask,gateway,host\n" + row(0, plannedIp(80))).toUtf8());
+
+    const Run check = tool.run({"plan", "check", tool.path("plan.csv"), "--timeout", "1"});
+    QCOMPARE(check.status, 0);
+    const Run apply = tool.run(QStringList{"plan", "apply", tool.path("plan.csv"), "--log", tool.path("log"),
+                                           "--timeout", "1"}
+                                   + tool.login(),
+                               kQuick);
+    QCOMPARE(apply.status, 9);
+    const QRegularExpression partWay(macOf(0) + "\\s+part-way\\s+" + QRegularExpression::escape(plannedIp(80))
+                                     + "\\s+address changed, host name refused: FAIL");
+    QVERIFY2(apply.out.contains(partWay), qPrintable(apply.out));
+    QVERIFY2(apply.out.contains("0 changed, 1 not, of 1 planned; 1 left part-way"), qPrintable(apply.out));
+    QCOMPARE(settingsOf(sim, 0).value("ip").toString(), plannedIp(80));
+    QCOMPARE(settingsOf(sim, 0).value("host_name").toString(), QString("cam-0"));
+
+    // Run again: the camera's address is as planned now, so only the host name is sent
+    // (and refused again).
+    const Run again = tool.run(QStringList{"plan", "apply", tool.path("plan.csv"), "--log", tool.path("log"),
+                                           "--timeout", "1"}
+                                   + tool.login(),
+                               kQuick);
+    QCOMPARE(again.status, 9);
+    QVERIFY2(again.out.contains(QRegularExpression(macOf(0) + "\\s+refused\\s+\\S+\\s+FAIL")), qPrintable(again.out));
+    QCOMPARE(commandsLogged(sim, idOf(0)), 3);
+}
+
+void TestSitePlanE2e::dryRunMasksCredentials_data()
+{
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<int>("commands");
+    QTest::newRow("address and host") << "mac,ip,mask,gateway,host\n" + row(0, plannedIp(90)) << 2;
+    QTest::newRow("dhcp") << "mac,network\n" + macOf(0) + ",dhcp\n" << 1;
+    QTest::newRow("host only") << "mac,host\n" + macOf(0) + ",door-0\n" << 1;
+}
+
+// The credential block is only scrambled: printed, it is the password. Every dry-run
+// datagram shows it as <credentials>, and the rest byte for byte.
+void TestSitePlanE2e::dryRunMasksCredentials()
+{
+    QFETCH(QString, plan);
+    QFETCH(int, commands);
+    CamSimProcess sim;
+    QVERIFY2(sim.start(fleet(1, 188)), qPrintable(sim.errorString()));
+    Tool tool(sim);
+    tool.write("plan.csv", plan.toUtf8());
+
+    const Run dry = tool.run(QStringList{"plan", "apply", tool.path("plan.csv"), "--dry-run", "--timeout", "1"}
+                             + tool.login());
+    QCOMPARE(dry.status, 0);
+    const QList<Dumped> dumped = dumpedCommands(dry.out);
+    QCOMPARE(dumped.size(), commands);
+    for (const Dumped &d : dumped) {
+        QCOMPARE(d.masked, 1);
+        QCOMPARE(d.bytes.size() + kCredentialBlockSize, d.size);
+        QVERIFY2(!holdsPassword(d.bytes, "pass"), qPrintable(dry.out));
+    }
+    QVERIFY(!holdsPassword(dry.out.toLatin1(), "pass"));
+    QCOMPARE(commandsLogged(sim, idOf(0)), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSitePlanE2e)

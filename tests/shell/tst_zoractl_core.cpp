@@ -1,10 +1,12 @@
 // The pieces zoractl is made of, without the binary: the credential sources, the
-// changes built per camera, the CSV fields and the restart watch tick by tick.
+// changes built per camera, the CSV fields, the restart watch tick by tick and what a dry
+// run shows of a command.
 #include "app/camera_list.h"
 #include "protocol/camera_network.h"
 #include "app/shell/batch_runner.h"
 #include "app/shell/camera_change.h"
 #include "app/shell/camera_record_format.h"
+#include "app/shell/command_dump.h"
 #include "app/shell/restart_follower.h"
 #include "app/shell/script_credentials.h"
 #include "protocol/config_item.h"
@@ -82,6 +84,9 @@ private slots:
     void restartWatch();
     void answerAfterTheCamerasDiscoveryReply_data();
     void answerAfterTheCamerasDiscoveryReply();
+    void dryRunDump_data();
+    void dryRunDump();
+    void dryRunShowsEveryStep();
 };
 
 void TestZoractlCore::passwordPrompt_data()
@@ -384,6 +389,98 @@ void TestZoractlCore::answerAfterTheCamerasDiscoveryReply()
     const QList<BatchResult> results = runner.run({task});
     QCOMPARE(results.first().verdict, verdict);
     QCOMPARE(sends, 1);
+}
+
+void TestZoractlCore::dryRunDump_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("variant");
+    QTest::addColumn<QList<int>>("masked");   // [from, to) pairs
+    QTest::addColumn<QByteArray>("secret");   // a password the command carries besides "pass"
+    const QList<int> prefix{24, 46};
+    QTest::newRow("static network") << int(CameraChange::Kind::Network) << "static" << prefix << QByteArray();
+    QTest::newRow("host name") << int(CameraChange::Kind::Host) << "host" << prefix << QByteArray();
+    QTest::newRow("account with a new password")
+        << int(CameraChange::Kind::Account) << "abcd" << QList<int>{24, 46, 47, 69} << QByteArray("abcd");
+    // User "u", then the PPPoE password "p" in clear: length byte and byte.
+    QTest::newRow("PPPoE") << int(CameraChange::Kind::Network) << "pppoe" << QList<int>{24, 46, 48, 50}
+                           << QByteArray();
+}
+
+void TestZoractlCore::dryRunDump()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, variant);
+    QFETCH(QList<int>, masked);
+    QFETCH(QByteArray, secret);
+    TConfigItem cam = camera(1, 0x3F);
+    CameraChange change{CameraChange::Kind(kind)};
+    if (variant == "static")
+        change.setStatic("127.0.0.60", "255.0.0.0", "127.0.0.1", QString("127.0.0.53"));
+    else if (variant == "host")
+        change.setHost("door", std::nullopt);
+    else if (variant == "pppoe")
+        change.setPppoe("u", "", "1492", std::nullopt, std::nullopt);
+    else
+        change.setAccount(true, variant.isEmpty() ? std::nullopt : std::optional<QString>(variant));
+    const QByteArray bytes = change.build(cam, "2", kSources).command.bytes;
+    QVERIFY(bytes.size() >= masked.last());
+
+    QStringList expected;
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < masked.size(); i += 2) {
+        expected << QString::fromLatin1(bytes.mid(at, masked[i] - at).toHex(' ')) << "<credentials>";
+        at = masked[i + 1];
+    }
+    if (at < bytes.size())
+        expected << QString::fromLatin1(bytes.mid(at).toHex(' '));
+    const QString text = CommandDump::text(bytes);
+    QCOMPARE(text, expected.join(' '));
+    // Nothing printed unscrambles to a password.
+    QByteArray shown;
+    for (const QString &token : text.split(' ')) {
+        if (token != "<credentials>")
+            shown += QByteArray::fromHex(token.toLatin1());
+    }
+    for (qsizetype i = 0; i + kCredentialBlockSize <= shown.size(); ++i) {
+        CredentialBlock block;
+        std::copy_n(shown.constData() + i, kCredentialBlockSize, reinterpret_cast<char *>(block.data()));
+        const QByteArray recovered = UnscrambleCredential(block).text();
+        QVERIFY(recovered != "pass");
+        QVERIFY(secret.isEmpty() || recovered != secret);
+    }
+}
+
+// A dry run goes on past a step the camera's checks refuse, so that it shows every step.
+void TestZoractlCore::dryRunShowsEveryStep()
+{
+    CameraNetwork network(loopbackOptions());
+    network.endpoint().handleDatagram(reply(1, 0x0C), QHostAddress("127.0.0.55"));
+    QCOMPARE(network.list().count(), 1);
+    BatchTask task{network.registry().record(network.list().row(0).record).macText(), {"root", "pass", {}, true}, {}};
+    BatchStep host;
+    host.name = "host";
+    host.change.setHost("door 1", std::nullopt);
+    BatchStep address;
+    address.name = "network";
+    address.change = CameraChange(CameraChange::Kind::Network);
+    address.change.setStatic("127.0.0.60", "255.0.0.0", "127.0.0.1", std::nullopt);
+    task.steps << host << address;
+
+    BatchRunner runner(network);
+    runner.setDryRun(true);
+    QStringList seen;
+    QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
+                     [&seen](int, const QString &step, const QString &result) { seen << step + ' ' + result; });
+    QObject::connect(&runner, &BatchRunner::commandBuilt, &runner,
+                     [&seen](int, const QString &step) { seen << step + " built"; });
+    int sent = 0;
+    QObject::connect(&network.endpoint(), &UdpEndpoint::datagramSent, &runner, [&sent] { ++sent; });
+    const QList<BatchResult> results = runner.run({task});
+    QCOMPARE(seen, QStringList({"host refused", "network built", "network would send"}));
+    QCOMPARE(results.first().verdict, QString("refused value"));
+    QCOMPARE(results.first().status, 2);
+    QCOMPARE(sent, 0);
 }
 
 QTEST_GUILESS_MAIN(TestZoractlCore)

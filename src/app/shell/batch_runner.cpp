@@ -65,12 +65,18 @@ QList<BatchResult> BatchRunner::run(const QList<BatchTask> &tasks)
         m_loop = nullptr;
     }
     m_clock.stop();
+    for (BatchResult &r : m_out) {
+        if (!r.started && r.verdict == QLatin1String("not started"))
+            r.status = m_stopStatus;
+    }
     updateStatus();
     return m_out;
 }
 
-void BatchRunner::stop()
+void BatchRunner::stop(int status)
 {
+    if (!m_stopping)
+        m_stopStatus = status;
     m_stopping = true;
     updateStatus();
     if (m_flights.empty() && m_loop)
@@ -144,13 +150,22 @@ void BatchRunner::startStep(Flight &f)
         f.result.verdict = QStringLiteral("refused value");
         f.result.text = built.refused->text;
         f.result.status = ExitUsage;
+        if (m_dryRun) {
+            // A dry run shows every step: the ones after a refusal too.
+            emit stepEnded(f.task, step.name, QStringLiteral("refused"), camera.Address, built.refused->text);
+            ++f.step;
+            startStep(f);
+            return;
+        }
         endStep(f, QStringLiteral("failed"), built.refused->text);
         return;
     }
     emit commandBuilt(f.task, step.name, built.command.bytes, built.unicast, camera.Address);
     if (m_dryRun) {
-        f.result.verdict = QStringLiteral("dry run");
-        f.result.text = QStringLiteral("nothing sent");
+        if (f.result.status == ExitOk) {
+            f.result.verdict = QStringLiteral("dry run");
+            f.result.text = QStringLiteral("nothing sent");
+        }
         endStep(f, QStringLiteral("would send"), {});
         return;
     }
@@ -292,9 +307,12 @@ void BatchRunner::endStep(Flight &f, const QString &result, const QString &messa
     const BatchStep &step = m_tasks[f.task].steps[f.step];
     emit stepEnded(f.task, step.name, result, f.result.address, message);
     if (result == QLatin1String("failed")) {
+        f.result.failedStep = step.name;
         finishTask(f.task, f.result);
         return;
     }
+    if (result == QLatin1String("done"))
+        f.result.stepsDone << step.name;
     ++f.step;
     startStep(f);
 }

@@ -2,6 +2,7 @@
 
 #include "app/shell/camera_change.h"
 #include "app/shell/row_results.h"
+#include "app/shell/shell_exit.h"
 #include "protoconfig/credentials.h"
 
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <map>
@@ -39,6 +41,8 @@ struct BatchResult {
     QString text;
     int status = 0;              // the exit status this ending stands for
     bool started = false;
+    QStringList stepsDone;       // the steps the camera went through before the ending
+    QString failedStep;          // the step that ended it, when one failed
 };
 
 // Runs the changes of many cameras at once: at most `parallel` cameras in flight, each
@@ -60,14 +64,16 @@ public:
     void setConfirmIntervalMs(int ms) { m_confirmMs = ms; }
     // The presence clock of the restart watch (500 ms).
     void setClockMs(int ms) { m_clockMs = ms > 0 ? ms : kClockMs; }
-    // Builds and reports every first step's command; sends nothing.
+    // Builds and reports every step's command, a refused one too; sends nothing.
     void setDryRun(bool on) { m_dryRun = on; }
 
     // Runs every task to its end (or until stop()); one result a task, in the tasks' order.
     QList<BatchResult> run(const QList<BatchTask> &tasks);
-    // No new camera starts; the cameras in flight finish.
-    void stop();
+    // No new camera starts; the cameras in flight finish. The cameras never started get
+    // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
+    void stop(int status = ExitInterrupted);
     bool stopping() const { return m_stopping; }
+    int stopStatus() const { return m_stopStatus; }
 
     // What the run waits for now, in a few words.
     QString statusText() const;
@@ -77,7 +83,7 @@ signals:
     void commandBuilt(int task, const QString &step, const QByteArray &bytes, bool unicast,
                       const QString &address);
     // result: "sent" (the camera accepted the command), "done" (and came back when
-    // followed), "failed", "would send" (dry run).
+    // followed), "failed", "would send" and "refused" (dry run).
     void stepEnded(int task, const QString &step, const QString &result, const QString &address,
                    const QString &message);
     void taskEnded(int task, const BatchResult &result);
@@ -103,6 +109,7 @@ private:
     int m_clockMs = kClockMs;
     bool m_dryRun = false;
     bool m_stopping = false;
+    int m_stopStatus = ExitInterrupted;
     QList<BatchTask> m_tasks;
     QList<BatchResult> m_out;
     int m_next = 0;

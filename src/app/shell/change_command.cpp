@@ -167,6 +167,6 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
     }
     context.console.out(u"%1 of %2 cameras changed"_s.arg(results.size() - failed).arg(results.size()));
     if (runner.stopping())
-        return ExitInterrupted;
+        return runner.stopStatus();
     return failed ? ExitBatch : ExitOk;
 }

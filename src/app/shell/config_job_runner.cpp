@@ -41,14 +41,16 @@ QList<BatchResult> ConfigJobRunner::run(const QStringList &macs, const LoginEntr
             m_out[i].mac = m_macs[i];
             m_out[i].verdict = QStringLiteral("not started");
             m_out[i].text = QStringLiteral("stopped before this camera");
-            m_out[i].status = ExitInterrupted;
+            m_out[i].status = m_stopStatus;
         }
     }
     return m_out;
 }
 
-void ConfigJobRunner::stop()
+void ConfigJobRunner::stop(int status)
 {
+    if (!m_stopping)
+        m_stopStatus = status;
     m_stopping = true;
     if (m_jobs.empty() && m_loop)
         m_loop->quit();

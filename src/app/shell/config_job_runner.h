@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shell/batch_runner.h"
+#include "app/shell/shell_exit.h"
 #include "protoconfig/credentials.h"
 
 #include <QEventLoop>
@@ -43,9 +44,11 @@ public:
 
     // One result a MAC, in the list's order; a MAC no camera answered for is "not found".
     QList<BatchResult> run(const QStringList &macs, const LoginEntry &login, const Start &start);
-    // No new camera starts; the cameras in flight finish.
-    void stop();
+    // No new camera starts; the cameras in flight finish. The cameras never started get
+    // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
+    void stop(int status = ExitInterrupted);
     bool stopping() const { return m_stopping; }
+    int stopStatus() const { return m_stopStatus; }
 
 signals:
     void jobEnded(int index, const BatchResult &result);
@@ -60,6 +63,7 @@ private:
     CameraNetwork &m_network;
     int m_parallel = 8;
     bool m_stopping = false;
+    int m_stopStatus = ExitInterrupted;
     QStringList m_macs;
     LoginEntry m_login;
     Start m_start;

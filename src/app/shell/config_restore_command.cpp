@@ -192,5 +192,5 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.out(line);
     else
         context.console.err(line);
-    return ShellCommon::interrupted(context) ? int(ExitInterrupted) : result.status;
+    return ShellCommon::interrupted(context) ? ShellCommon::stoppedStatus(context) : result.status;
 }

@@ -94,8 +94,12 @@ void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int pa
                                             ShellCommon::escaped(ShellCommon::oneLine(r.text))));
         });
     }
-    if (context.interrupts)
-        QObject::connect(context.interrupts, &InterruptWatch::interrupt, &runner, &ConfigJobRunner::stop);
+    if (InterruptWatch *watch = context.interrupts) {
+        watch->arm();
+        QObject::connect(watch, &InterruptWatch::interrupt, &runner, [&runner, &context] {
+            runner.stop(ShellCommon::stoppedStatus(context));
+        });
+    }
 }
 
 void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
@@ -253,7 +257,7 @@ int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results
         context.console.out(u"%1 of %2 cameras %3"_s.arg(results.size() - failed).arg(results.size()).arg(done));
     }
     if (ShellCommon::interrupted(context))
-        return ExitInterrupted;
+        return ShellCommon::stoppedStatus(context);
     if (results.size() == 1)
         return results.first().status;
     return failed ? ExitBatch : ExitOk;

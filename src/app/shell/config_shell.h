@@ -57,7 +57,8 @@ public:
         StatusAndEndings,  // and a line on standard error as each camera ends
         EndingsOnly,       // the caller draws its own status
     };
-    // A runner with the parallel count, its progress on the console, stopped by Ctrl-C.
+    // A runner with the parallel count, its progress on the console, stopped by Ctrl-C,
+    // SIGTERM or SIGHUP.
     static void prepare(ConfigJobRunner &runner, ShellContext &context, int parallel,
                         Progress progress = Progress::StatusLine);
 
@@ -74,8 +75,8 @@ public:
     // The page names of --page, checked; nothing with the message printed.
     static std::optional<QStringList> pagesOf(ShellContext &context, const ShellArguments &p);
 
-    // The table (or the JSON array) and the status that stands for the whole run (130
-    // when Ctrl-C stopped it).
+    // The table (or the JSON array) and the status that stands for the whole run (128 +
+    // the signal when Ctrl-C, SIGTERM or SIGHUP stopped it: 130, 143, 129).
     static int report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
                       bool json);
 };

@@ -3,6 +3,8 @@
 #include "app/shell/config_job.h"
 #include "app/shell/config_job_runner.h"
 #include "app/shell/config_shell.h"
+#include "app/shell/firmware_history.h"
+#include "app/shell/firmware_in_flight.h"
 #include "app/shell/plan_log.h"
 #include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
@@ -18,7 +20,6 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 
@@ -31,7 +32,6 @@ namespace {
 
 constexpr int kDefaultParallel = 4;
 constexpr int kDefaultCanary = 1;
-constexpr int kBarWidth = 20;
 
 struct Rollout {
     QString image;
@@ -40,76 +40,9 @@ struct Rollout {
     std::optional<QString> expectVersion;
     QString backupDir;
     PlanLog *log = nullptr;
+    // Cameras an earlier run sent this image to without seeing them updated.
+    QHash<QString, FirmwareHistory::Camera> earlier;
     QString step() const { return u"firmware "_s + imageTag; }
-};
-
-// The cameras in flight as the terminal shows them: a line each with what it waits for
-// and, while the image goes out, a bar and the rate.
-class InFlight
-{
-public:
-    explicit InFlight(ShellConsole &console) : m_console(console) {}
-
-    void phase(const QString &mac, const QString &text)
-    {
-        Line &l = m_lines[mac];
-        l.phase = text;
-        draw(true);
-    }
-    void bytes(const QString &mac, qint64 done, qint64 total)
-    {
-        Line &l = m_lines[mac];
-        if (!l.since.isValid())
-            l.since.start();
-        l.done = done;
-        l.total = total;
-        draw(done == total);
-    }
-    void remove(const QString &mac)
-    {
-        m_lines.erase(mac);
-        draw(true);
-    }
-    void setCounts(int done, int all)
-    {
-        m_done = done;
-        m_all = all;
-        draw(true);
-    }
-
-private:
-    struct Line {
-        QString phase;
-        qint64 done = 0;
-        qint64 total = 0;
-        QElapsedTimer since;
-    };
-
-    void draw(bool now)
-    {
-        if (!m_console.terminal() || (!now && m_drawn.isValid() && m_drawn.elapsed() < 100))
-            return;
-        m_drawn.start();
-        QStringList lines{u"firmware: %1 of %2 cameras done, %3 in flight"_s.arg(m_done).arg(m_all).arg(m_lines.size())};
-        for (const auto &[mac, l] : m_lines) {
-            QString text = u"  %1  %2"_s.arg(mac, l.phase);
-            if (l.phase == u"uploading"_s && l.total > 0) {
-                const int filled = int(kBarWidth * l.done / l.total);
-                const double seconds = qMax<qint64>(1, l.since.elapsed()) / 1000.0;
-                text += u" [%1%2] %3% %4 MB/s"_s.arg(QString(filled, u'#'), QString(kBarWidth - filled, u'-'))
-                            .arg(100 * l.done / l.total)
-                            .arg(l.done / seconds / 1e6, 0, 'f', 1);
-            }
-            lines << text;
-        }
-        m_console.status(lines.join(u'\n'));
-    }
-
-    ShellConsole &m_console;
-    std::map<QString, Line> m_lines;
-    QElapsedTimer m_drawn;
-    int m_done = 0;
-    int m_all = 0;
 };
 
 // The software version general.conf in the folder gives, as the System Info page reads it.
@@ -135,16 +68,40 @@ QString storeFailure(const TransferResult &r)
     return text.isEmpty() ? u"the upload failed"_s : text;
 }
 
+// The camera's version now decides for a camera an earlier run may have sent the image
+// to: it is never sent twice.
+void judgeEarlier(const Rollout &plan, const FirmwareHistory::Camera &earlier, const QString &now,
+                  const std::function<void(const QString &, const QString &, int)> &end)
+{
+    const bool updated = plan.expectVersion ? now == *plan.expectVersion : now != earlier.versionBefore;
+    if (updated) {
+        end(u"updated"_s, u"updated by an earlier run: version %1 → %2"_s.arg(earlier.versionBefore, now), ExitOk);
+    } else if (earlier.acknowledged) {
+        end(u"wrong version"_s,
+            u"the camera took this image at %1 and still reports version %2; it is not sent twice"_s.arg(
+                earlier.time, now),
+            ExitRefused);
+    } else {
+        end(u"skipped"_s,
+            u"a run began sending this image at %1 and did not see the end; the camera reports version %2 "
+            u"as before and may still be writing its flash: nothing was sent. Once it has restarted and "
+            u"still reports %2, take its lines of this image out of the log to send it again"_s.arg(
+                earlier.time, now),
+            ExitError);
+    }
+}
+
 // One camera: its backup when asked, its version, the image, its restart and its
 // version again.
-void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, InFlight &shown)
+void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, FirmwareInFlight &shown)
 {
     const QString mac = job.mac();
     QObject::connect(&job, &ConfigJob::flashProgress, &job,
                      [&shown, mac](qint64 done, qint64 total) { shown.bytes(mac, done, total); });
-    auto log = [&job, &plan](const QString &step, const QString &result, const QString &message) {
-        if (plan.log)
-            plan.log->append(job.mac(), step, result, job.camera().Address, message);
+    auto log = [&job, &plan](const QString &step, const QString &result, const QString &message,
+                             const QJsonObject &extra = {},
+                             PlanLog::Durability durability = PlanLog::Durability::Written) {
+        return !plan.log || plan.log->append(job.mac(), step, result, job.camera().Address, message, extra, durability);
     };
     auto end = [&job, &plan, &shown, log, mac](const QString &verdict, const QString &text, int status) {
         log(plan.step(), status == ExitOk ? u"done"_s : u"failed"_s, verdict + u": "_s + text);
@@ -152,16 +109,36 @@ void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, I
         job.finish(verdict, text, status);
     };
     auto upload = [&job, &runner, &plan, &shown, log, end, mac](const QString &before) {
+        const QJsonObject fields = FirmwareHistory::uploadFields(plan.imageTag, before);
+        const QString uploadStep = FirmwareHistory::uploadStep();
+        // On the disk before the first byte: whatever ends this run, the next one knows
+        // the camera may have the image.
+        if (!log(uploadStep, u"started"_s, u"version "_s + before, fields, PlanLog::Durability::Synced)) {
+            end(u"skipped"_s, u"the log cannot be written; nothing was sent"_s, ExitLocal);
+            return;
+        }
         shown.phase(mac, u"uploading"_s);
+        auto allOut = std::make_shared<bool>(false);
+        QObject::connect(&job, &ConfigJob::flashProgress, &job, [allOut](qint64 done, qint64 total) {
+            *allOut = *allOut || (total > 0 && done >= total);
+        });
         const FlashJob flash = FlashJob::firmwareImage(FtpConnection::forCamera(job.camera()), plan.image,
                                                        !plan.allData);
-        job.flash(flash, [&job, &runner, &plan, &shown, log, end, mac, before](const TransferResult &r) {
+        job.flash(flash, [&job, &runner, &plan, &shown, log, end, mac, before, fields, uploadStep,
+                          allOut](const TransferResult &r) {
             if (!r.ok()) {
-                end(u"refused"_s, storeFailure(r),
-                    r.outcome == TransferResult::Outcome::ConnectFailed ? ExitAuth : ExitRefused);
+                QString text = storeFailure(r);
+                // Cut off before its last byte the camera drops the image; after it, it
+                // may be writing its flash.
+                if (!*allOut)
+                    log(uploadStep, u"failed"_s, text, fields);
+                else
+                    text += u"; the whole image was out: a run with this log reads the camera's version "
+                            u"before sending it again"_s;
+                end(u"refused"_s, text, r.outcome == TransferResult::Outcome::ConnectFailed ? ExitAuth : ExitRefused);
                 return;
             }
-            log(u"upload"_s, u"sent"_s, QString());
+            log(uploadStep, u"sent"_s, QString(), fields);
             shown.phase(mac, u"restarting"_s);
             runner.follow(job, [&job, &plan, &shown, end, mac, before](bool back) {
                 if (!back) {
@@ -188,9 +165,13 @@ void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, I
             });
         });
     };
-    auto uploadFrom = [&job, &plan, end, upload](std::optional<QString> before) {
+    auto uploadFrom = [&job, &plan, end, upload, mac](std::optional<QString> before) {
         if (!before) {
             end(u"refused"_s, job.failureText(), ConfigJob::statusOf(ConfigJob::Outcome::LoginRefused));
+            return;
+        }
+        if (const auto earlier = plan.earlier.constFind(mac); earlier != plan.earlier.cend()) {
+            judgeEarlier(plan, *earlier, *before, end);
             return;
         }
         // A camera that already runs the version wanted (one that came back late from an
@@ -268,8 +249,10 @@ back, wrong version, skipped. Exit 0 only when every camera was updated.
                       the same log and image skips the cameras already updated
   --dry-run           print the plan; send nothing
   --json              the results as JSON
-Ctrl-C starts no new camera; uploads in flight finish (a camera writing its flash
-is never cut off).)x"_s
+Ctrl-C, SIGTERM and SIGHUP start no new camera; uploads in flight finish (a camera
+writing its flash is never cut off). Each upload is in the log before its first
+byte is sent: a camera a run may have sent the image to is judged by its version
+and never sent the same image twice.)x"_s
                 + ConfigShell::cameraHelp(),
             ConfigShell::cameraOptions()
                 + QList<OptionSpec>{{u"--image"_s, 1, 1},          {u"--cameras"_s, 1, 1},
@@ -361,14 +344,20 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
         }
     }
 
-    // Cameras a run with this log and image already updated are not sent it again.
+    // Cameras a run with this log and image already updated are not sent it again; those
+    // it may have sent it to are judged by their version.
     QString logError;
-    const QSet<QString> done = p.has(u"--log"_s) ? PlanLog::doneSteps(p.value(u"--log"_s), &logError) : QSet<QString>();
+    const FirmwareHistory history =
+        FirmwareHistory::of(p.has(u"--log"_s) ? PlanLog::records(p.value(u"--log"_s), &logError) : QList<QJsonObject>(),
+                            plan.imageTag, plan.step());
     if (!logError.isEmpty())
         return fail(logError, ExitLocal);
     QStringList todo;
     for (const QString &mac : found) {
-        if (done.contains(PlanLog::key(mac, plan.step()))) {
+        const FirmwareHistory::Camera earlier = history.camera(mac);
+        if (earlier.state == FirmwareHistory::State::Sent)
+            plan.earlier.insert(mac, earlier);
+        if (earlier.state == FirmwareHistory::State::Updated) {
             BatchResult r;
             r.mac = mac;
             r.verdict = u"updated"_s;
@@ -383,11 +372,17 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     const QStringList rest = todo.mid(*canary);
 
     if (dryRun) {
-        context.console.out(u"image %1 (SHA-256 %2…), %3; %4 camera(s) to update, %5 already updated"_s
+        const QString sentEarlier =
+            plan.earlier.isEmpty()
+                ? QString()
+                : u" (%1 sent it by an earlier run: their version decides, it is not sent again)"_s.arg(
+                      plan.earlier.size());
+        context.console.out(u"image %1 (SHA-256 %2…), %3; %4 camera(s) to update, %5 already updated%6"_s
                                 .arg(QDir::toNativeSeparators(plan.image), plan.imageTag,
                                      plan.allData ? u"the whole flash"_s : u"the kernel"_s)
                                 .arg(todo.size())
-                                .arg(found.size() - todo.size()));
+                                .arg(found.size() - todo.size())
+                                .arg(sentEarlier));
         const QString row = u"%1  %2  %3  %4  %5"_s;
         context.console.out(row.arg(u"STAGE"_s, -6).arg(u"MAC"_s, -17).arg(u"MODEL"_s, -8).arg(u"ADDRESS"_s, -15)
                                 .arg(u"HOST"_s));
@@ -411,7 +406,7 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     ConfigJobRunner runner(network);
     // The in-flight lines stand in for the runner's one-line status.
     ConfigShell::prepare(runner, context, *parallel, ConfigShell::Progress::EndingsOnly);
-    InFlight shown(context.console);
+    FirmwareInFlight shown(context.console);
     int ended = 0;
     const int all = int(todo.size());
     QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner,
@@ -434,7 +429,7 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
         keep(runner.run(rest, *login, start));
     } else {
         for (const QString &mac : rest)
-            results[mac] = skipped(mac, u"stopped before this camera"_s, ExitInterrupted);
+            results[mac] = skipped(mac, u"stopped before this camera"_s, ShellCommon::stoppedStatus(context));
     }
     context.console.clearStatus();
 

@@ -93,7 +93,7 @@ QString PlanCheck::severityName(Severity severity)
 }
 
 PlanCheck PlanCheck::run(const SitePlan &plan, const QList<PlanCamera> &onWire,
-                         const QList<LocalSubnet> &subnets)
+                         const QList<LocalSubnet> &subnets, const StepCheck &steps)
 {
     PlanCheck check;
     QHash<QString, const PlanCamera *> byMac;
@@ -124,6 +124,11 @@ PlanCheck PlanCheck::run(const SitePlan &plan, const QList<PlanCamera> &onWire,
             row.changes = changesOf(e, *camera);
         }
         check.m_rows << row;
+        // What would be refused half-way through the camera is wrong with the plan.
+        if (steps && !row.changes.isEmpty()) {
+            for (const QString &refusal : steps(e, row))
+                problem(Severity::Error, u"refused-value"_s, e.mac, e.line, refusal);
+        }
 
         const int firstLine = lineOfMac.value(e.mac);
         if (firstLine != e.line)

@@ -5,7 +5,9 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // A camera that answered the scan, as it announced itself.
@@ -50,14 +52,18 @@ public:
     struct Problem {
         Severity severity = Severity::Error;
         QString kind;       // duplicate-mac, duplicate-address, address-in-use, missing,
-                            // not-in-plan, outside-subnets
+                            // not-in-plan, outside-subnets, refused-value
         QString mac;
         int line = 0;       // 0 for a camera that no row names
         QString message;
     };
 
+    // The refusals the steps of a found row's camera would meet at apply ("host: Host
+    // Name has blanks"), from the very checks apply runs; none when they would pass.
+    using StepCheck = std::function<QStringList(const SitePlan::Entry &entry, const Row &row)>;
+
     static PlanCheck run(const SitePlan &plan, const QList<PlanCamera> &onWire,
-                         const QList<LocalSubnet> &subnets);
+                         const QList<LocalSubnet> &subnets, const StepCheck &steps = {});
 
     const QList<Row> &rows() const { return m_rows; }
     const QList<Problem> &problems() const { return m_problems; }

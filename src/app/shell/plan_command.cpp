@@ -1,11 +1,11 @@
 #include "app/shell/plan_command.h"
 
 #include "app/shell/batch_runner.h"
-#include "app/shell/camera_change.h"
 #include "app/shell/camera_locator.h"
-#include "app/shell/camera_record_format.h"
+#include "app/shell/command_dump.h"
 #include "app/shell/plan_check.h"
 #include "app/shell/plan_log.h"
+#include "app/shell/plan_steps.h"
 #include "app/shell/script_credentials.h"
 #include "app/shell/shell_common.h"
 #include "app/shell/shell_console.h"
@@ -13,10 +13,11 @@
 #include "app/shell/shell_exit.h"
 #include "app/shell/site_plan.h"
 #include "protocol/camera_network.h"
-#include "protocol/config_item.h"
 
 #include <QJsonDocument>
 #include <QNetworkInterface>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -27,23 +28,6 @@ FILE is CSV with a header line naming its columns (any order):
   mac,ip,mask,gateway,dns,host,domain,network[,password_file]
 network is static or dhcp; an empty cell keeps the camera's value; lines starting
 with # are comments.)"_s;
-
-PlanCamera planCamera(const TConfigItem &camera)
-{
-    PlanCamera c;
-    c.mac = camera.macText();
-    c.ip = camera.AddressBlock ? camera.addressWord(0) : camera.Address;
-    c.mask = camera.addressWord(1);
-    c.gateway = camera.addressWord(2);
-    if (camera.flags() & Zora::FlagDns)
-        c.dns = camera.addressWord(3);
-    c.host = camera.hostNameText();
-    if (camera.flags() & Zora::FlagDomain)
-        c.domain = camera.domainNameText();
-    c.network = CameraRecordFormat::networkTypeName(camera.networkTypeByte());
-    c.model = camera.modelNameText();
-    return c;
-}
 
 QList<LocalSubnet> localSubnets()
 {
@@ -104,60 +88,11 @@ std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &
     context.console.clearStatus();
     QList<PlanCamera> onWire;
     for (int record : context.network.records())
-        onWire << planCamera(context.network.registry().record(record));
-    return Scanned{*plan, PlanCheck::run(*plan, onWire, localSubnets())};
-}
-
-bool differs(const PlanCheck::Row &row, std::initializer_list<const char *> fields)
-{
-    for (const PlanCheck::FieldChange &c : row.changes) {
-        for (const char *f : fields) {
-            if (c.field == QLatin1String(f))
-                return true;
-        }
-    }
-    return false;
-}
-
-// The steps that bring a camera to its row: the network first (followed to the planned
-// address), then the host name.
-QList<BatchStep> stepsFor(const SitePlan::Entry &entry, const PlanCheck::Row &row,
-                          const PlanCamera &now)
-{
-    QList<BatchStep> steps;
-    if (differs(row, {"ip", "mask", "gateway", "dns", "network"})) {
-        BatchStep s;
-        s.name = u"network"_s;
-        s.follow = true;
-        const QString network = entry.network.value_or(now.network == u"dhcp"_s ? u"dhcp"_s : u"static"_s);
-        if (network == u"dhcp"_s) {
-            s.change = CameraChange(CameraChange::Kind::Network);
-            s.change.setDhcp();
-        } else {
-            const QString ip = entry.ip.value_or(now.ip);
-            std::optional<QString> dns = entry.dns;
-            if (!dns && !now.dns.isEmpty())
-                dns = now.dns;
-            s.change = CameraChange(CameraChange::Kind::Network);
-            s.change.setStatic(ip, entry.mask.value_or(now.mask), entry.gateway.value_or(now.gateway), dns);
-            s.expectAddress = ip;
-        }
-        steps << s;
-    }
-    if (differs(row, {"host", "domain"})) {
-        BatchStep s;
-        s.name = u"host"_s;
-        s.follow = true;
-        s.change = CameraChange(CameraChange::Kind::Host);
-        s.change.setHost(entry.host.value_or(now.host), entry.domain ? entry.domain : now.domain);
-        steps << s;
-    }
-    return steps;
-}
-
-QString hex(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' '));
+        onWire << PlanSteps::cameraOf(context.network.registry().record(record));
+    const auto refusals = [&context](const SitePlan::Entry &entry, const PlanCheck::Row &row) {
+        return PlanSteps::refusals(context.network, entry, row);
+    };
+    return Scanned{*plan, PlanCheck::run(*plan, onWire, localSubnets(), refusals)};
 }
 
 int check(ShellContext &context, const ShellArguments &p)
@@ -204,10 +139,14 @@ int apply(ShellContext &context, const ShellArguments &p)
     const std::optional<Scanned> s = readAndScan(context, p, &status);
     if (!s)
         return status;
-    if (s->check.blocksApply()) {
+    const bool planWrong = s->check.blocksApply();
+    if (planWrong) {
         context.console.out(s->check.text());
-        context.console.err(u"the plan has errors: nothing was sent"_s);
-        return ExitError;
+        if (!dryRun) {
+            context.console.err(u"the plan has errors: nothing was sent"_s);
+            return ExitError;
+        }
+        context.console.err(u"the plan has errors: an apply would send nothing; the steps as they stand follow"_s);
     }
 
     // What every row comes to before anything is sent.
@@ -230,7 +169,8 @@ int apply(ShellContext &context, const ShellArguments &p)
             line.text = u"nothing to change"_s;
         } else if (entry) {
             const int record = context.network.recordOfMac(row.mac);
-            QList<BatchStep> steps = stepsFor(*entry, row, planCamera(context.network.registry().record(record)));
+            const PlanCamera now = PlanSteps::cameraOf(context.network.registry().record(record));
+            QList<BatchStep> steps = PlanSteps::of(*entry, row, now);
             QStringList skipped;
             for (qsizetype i = steps.size() - 1; i >= 0; --i) {
                 if (done.contains(PlanLog::key(row.mac, steps[i].name))) {
@@ -270,8 +210,17 @@ int apply(ShellContext &context, const ShellArguments &p)
                          if (dryRun)
                              context.console.out(u"%1 %2: would send %3 bytes to %4: %5"_s.arg(
                                  tasks[task].mac, step, QString::number(bytes.size()),
-                                 unicast ? address : u"broadcast"_s, hex(bytes)));
+                                 unicast ? address : u"broadcast"_s, CommandDump::text(bytes)));
                      });
+    if (dryRun) {
+        QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
+                         [&](int task, const QString &step, const QString &result, const QString &,
+                             const QString &message) {
+                             if (result == u"refused"_s)
+                                 context.console.out(u"%1 %2: refused: %3"_s.arg(tasks[task].mac, step,
+                                                                                ShellCommon::oneLine(message)));
+                         });
+    }
     bool logFailed = false;
     QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
                      [&](int task, const QString &step, const QString &result,
@@ -286,18 +235,23 @@ int apply(ShellContext &context, const ShellArguments &p)
                      });
     if (!dryRun) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner, [&](int, const BatchResult &r) {
+            const QString partWay = PlanSteps::partWay(r);
             context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac),
-                                                   r.verdict, ShellCommon::oneLine(r.text)));
+                                                   partWay.isEmpty() ? r.verdict : u"part-way"_s,
+                                                   ShellCommon::oneLine(partWay.isEmpty() ? r.text : partWay)));
         });
     }
     const QList<BatchResult> results = runner.run(tasks);
     context.console.clearStatus();
-    if (dryRun)
-        return ExitOk;
+    if (dryRun) {
+        const bool refused = std::any_of(results.begin(), results.end(),
+                                         [](const BatchResult &r) { return r.status != ExitOk; });
+        return planWrong || refused ? ExitError : ExitOk;
+    }
 
     const QString format = u"%1  %2  %3  %4"_s;
     context.console.out(format.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
-    int changed = 0, failed = 0;
+    int changed = 0, failed = 0, partWay = 0;
     for (Line &line : lines) {
         if (line.task >= 0) {
             const BatchResult &r = results[line.task];
@@ -306,14 +260,22 @@ int apply(ShellContext &context, const ShellArguments &p)
             line.text = r.text;
             line.failed = r.status != ExitOk;
             changed += !line.failed;
+            if (const QString text = PlanSteps::partWay(r); !text.isEmpty()) {
+                ++partWay;
+                line.verdict = u"part-way"_s;
+                line.text = text;
+            }
         }
         failed += line.failed;
         context.console.out(format.arg(line.mac, -17).arg(line.verdict, -21).arg(line.address, -15)
                                 .arg(ShellCommon::oneLine(line.text)));
     }
-    context.console.out(u"%1 changed, %2 not, of %3 planned"_s.arg(changed).arg(failed).arg(lines.size()));
+    QString counts = u"%1 changed, %2 not, of %3 planned"_s.arg(changed).arg(failed).arg(lines.size());
+    if (partWay > 0)
+        counts += u"; %1 left part-way (see above)"_s.arg(partWay);
+    context.console.out(counts);
     if (runner.stopping())
-        return ExitInterrupted;
+        return runner.stopStatus();
     return failed ? ExitBatch : ExitOk;
 }
 
@@ -326,8 +288,9 @@ QList<CommandSyntax> PlanCommand::syntaxes()
                       uR"(One scan, then the plan held against the cameras that answered: each row
 found or missing with what would change, and what is wrong (a MAC or an address
 planned twice, an address another camera answers from, cameras the plan does
-not name, addresses outside this computer's networks). Exit status 0 when
-nothing is wrong, 1 when something is.
+not name, addresses outside this computer's networks, values a camera's own
+checks refuse, such as a host name with blanks). Exit status 0 when nothing is
+wrong, 1 when something is.
   --json          the report as JSON
   --timeout S     seconds the scan waits for answers (default 3))"_s
                           + kPlanHelp,
@@ -339,8 +302,10 @@ nothing is wrong, 1 when something is.
                       uR"(Checks the plan first and stops on any error; then sends each camera that
 differs its network and host-name changes, follows it through each restart and
 checks it came back at its planned address. Cameras already as planned are
-skipped, missing ones reported.
-  --dry-run       print the commands it would send; send nothing
+skipped, missing ones reported; a camera that took one step and not the next
+is reported part-way.
+  --dry-run       print every step: the command it would send (the credential
+                  block as <credentials>) or why it would be refused; send nothing
   --parallel N    at most N cameras at once (default 8)
   --log FILE      append one JSON line per camera and step; a second apply with
                   the same log sends nothing the camera already accepted

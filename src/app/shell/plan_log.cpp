@@ -1,8 +1,12 @@
 #include "app/shell/plan_log.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -13,11 +17,20 @@ PlanLog::PlanLog(const QString &path)
 
 bool PlanLog::open(QString *error)
 {
+    const bool existed = m_file.exists();
     // Unbuffered: each line goes out in one write, not when a buffer fills.
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
         if (error)
             *error = u"cannot write %1: %2"_s.arg(m_file.fileName(), m_file.errorString());
         return false;
+    }
+    if (!existed) {
+        const QByteArray folder = QFile::encodeName(QFileInfo(m_file).absolutePath());
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
     }
     // A run that was cut off mid-line leaves a torn last line: end it, so that the next
     // record starts on a line of its own.
@@ -34,16 +47,21 @@ bool PlanLog::open(QString *error)
 }
 
 bool PlanLog::append(const QString &mac, const QString &step, const QString &result,
-                     const QString &address, const QString &message)
+                     const QString &address, const QString &message, const QJsonObject &extra,
+                     Durability durability)
 {
-    const QJsonObject o{{u"time"_s, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
-                        {u"mac"_s, mac},
-                        {u"step"_s, step},
-                        {u"result"_s, result},
-                        {u"address"_s, address},
-                        {u"message"_s, message}};
+    QJsonObject o{{u"time"_s, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
+                  {u"mac"_s, mac},
+                  {u"step"_s, step},
+                  {u"result"_s, result},
+                  {u"address"_s, address},
+                  {u"message"_s, message}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        o.insert(it.key(), it.value());
     const QByteArray line = QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
-    return m_file.isOpen() && m_file.write(line) == line.size() && m_file.flush();
+    if (!m_file.isOpen() || m_file.write(line) != line.size() || !m_file.flush())
+        return false;
+    return durability == Durability::Written || ::fsync(m_file.handle()) == 0;
 }
 
 QString PlanLog::key(const QString &mac, const QString &step)
@@ -51,24 +69,31 @@ QString PlanLog::key(const QString &mac, const QString &step)
     return mac.toUpper() + u'/' + step;
 }
 
-QSet<QString> PlanLog::doneSteps(const QString &path, QString *error)
+QList<QJsonObject> PlanLog::records(const QString &path, QString *error)
 {
-    QSet<QString> done;
+    QList<QJsonObject> out;
     QFile file(path);
     if (!file.exists())
-        return done;
+        return out;
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
             *error = u"cannot read %1: %2"_s.arg(path, file.errorString());
-        return done;
+        return out;
     }
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
         QJsonParseError parsed;
         const QJsonDocument doc = QJsonDocument::fromJson(line, &parsed);
-        if (parsed.error != QJsonParseError::NoError || !doc.isObject())
-            continue;
-        const QJsonObject o = doc.object();
+        if (parsed.error == QJsonParseError::NoError && doc.isObject())
+            out << doc.object();
+    }
+    return out;
+}
+
+QSet<QString> PlanLog::doneSteps(const QString &path, QString *error)
+{
+    QSet<QString> done;
+    for (const QJsonObject &o : records(path, error)) {
         const QJsonValue mac = o.value(u"mac"_s), step = o.value(u"step"_s);
         const QString result = o.value(u"result"_s).toString();
         if (!mac.isString() || !step.isString() || (result != u"done"_s && result != u"sent"_s))

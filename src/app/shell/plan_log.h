@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFile>
+#include <QJsonObject>
+#include <QList>
 #include <QSet>
 #include <QString>
 
@@ -14,12 +16,22 @@ class PlanLog final
 public:
     explicit PlanLog(const QString &path);
 
-    // Opens the log for appending, creating it when needed.
+    enum class Durability { Written, Synced };
+
+    // Opens the log for appending, creating it when needed (a new log's folder entry is
+    // synced too, so that a synced line is not lost with the file's name).
     bool open(QString *error);
-    // One line: {"time","mac","step","result","address","message"}. False when the line
-    // could not be written out.
+    // One line: {"time","mac","step","result","address","message"} and the fields of
+    // extra. False when the line could not be written out; with Synced, also when it is
+    // not on the disk yet, for a record that must outlive a power cut of this computer.
     bool append(const QString &mac, const QString &step, const QString &result,
-                const QString &address, const QString &message);
+                const QString &address, const QString &message, const QJsonObject &extra = {},
+                Durability durability = Durability::Written);
+
+    // Every whole record of a log at path, in its order; lines that are not JSON objects
+    // are passed over. A file that is not there is an empty log; empty with error set
+    // when the file is there but cannot be read.
+    static QList<QJsonObject> records(const QString &path, QString *error);
 
     // The key() of every step a log at path records as "sent" or "done". A file that is
     // not there is an empty log; lines that are not such records are passed over. Empty

@@ -71,7 +71,8 @@ QString ShellCommands::generalUsage()
               u"4 authentication\nfailed, 5 mismatched type, 6 unknown error, 7 no answer, "
               u"8 not back after the\nrestart, 9 some cameras of a batch failed (plan check: "
               u"1 when the plan is wrong;\nconfig diff: 1 when different, 2 on trouble), 10 trouble on "
-              u"this computer (local\nport in use, address refused), 130 stopped by Ctrl-C.\n"_s;
+              u"this computer (local\nport in use, address refused), 130 stopped by Ctrl-C, 143 by "
+              u"SIGTERM, 129 by SIGHUP\n(the cameras in flight finish first).\n"_s;
     return text;
 }
 

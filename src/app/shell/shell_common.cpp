@@ -8,6 +8,7 @@
 #include "app/shell/script_credentials.h"
 #include "app/shell/shell_console.h"
 #include "app/shell/shell_context.h"
+#include "app/shell/shell_exit.h"
 #include "protocol/camera_network.h"
 #include "protocol/register_camera_session.h"
 
@@ -65,6 +66,12 @@ std::optional<int> ShellCommon::count(const ShellArguments &p, const QString &op
 bool ShellCommon::interrupted(const ShellContext &context)
 {
     return context.interrupts && context.interrupts->interrupted();
+}
+
+int ShellCommon::stoppedStatus(const ShellContext &context)
+{
+    return interrupted(context) ? InterruptWatch::exitStatusOf(context.interrupts->signalNumber())
+                                : int(ExitInterrupted);
 }
 
 std::optional<QString> ShellCommon::portText(const ShellArguments &p, const AppOptions &options,
@@ -294,6 +301,10 @@ void ShellCommon::prepare(BatchRunner &runner, ShellContext &context)
     ShellConsole *console = &context.console;
     QObject::connect(&runner, &BatchRunner::statusChanged, &runner,
                      [console](const QString &text) { console->status(text); });
-    if (context.interrupts)
-        QObject::connect(context.interrupts, &InterruptWatch::interrupt, &runner, &BatchRunner::stop);
+    if (InterruptWatch *watch = context.interrupts) {
+        watch->arm();
+        QObject::connect(watch, &InterruptWatch::interrupt, &runner, [&runner, &context] {
+            runner.stop(stoppedStatus(context));
+        });
+    }
 }

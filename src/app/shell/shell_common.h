@@ -30,8 +30,11 @@ public:
     // A number of cameras given with option, least..256 (fallback without it).
     static std::optional<int> count(const ShellArguments &p, const QString &option, int fallback, int least,
                                     QString *error);
-    // Ctrl-C was pressed during this run.
+    // Ctrl-C, SIGTERM or SIGHUP came during this run.
     static bool interrupted(const ShellContext &context);
+    // The exit status of a run those stopped: 128 and the signal's number (130 without
+    // one, for a runner stopped otherwise).
+    static int stoppedStatus(const ShellContext &context);
     // --port N, or the camera port of the options.
     static std::optional<QString> portText(const ShellArguments &p, const AppOptions &options,
                                            QString *error);
@@ -70,6 +73,6 @@ public:
     // column or a terminal command, and every backslash printed starts an escape.
     static QString escaped(const QString &text);
     // A batch runner with the context's intervals, whose status line the console shows
-    // and which Ctrl-C stops.
+    // and which Ctrl-C, SIGTERM and SIGHUP stop.
     static void prepare(BatchRunner &runner, ShellContext &context);
 };

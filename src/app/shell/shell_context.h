@@ -12,7 +12,7 @@ struct ShellContext {
     CameraNetwork &network;
     ShellConsole &console;
     AppOptions options;
-    InterruptWatch *interrupts = nullptr;  // Ctrl-C; none in tests
+    InterruptWatch *interrupts = nullptr;  // Ctrl-C, SIGTERM, SIGHUP; none in tests
     bool stdinIsTerminal = false;          // a password may be typed
     int confirmIntervalMs = 0;             // 0: the confirmation's own 2000 ms
     int clockMs = 0;                       // 0: the 500 ms presence clock

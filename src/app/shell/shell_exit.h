@@ -15,7 +15,8 @@ enum ShellExit {
     ExitNotBack = 8,      // the camera did not come back (at its address) after its restart
     ExitBatch = 9,        // several cameras: at least one did not succeed
     ExitLocal = 10,       // trouble on this computer: port in use, address refused
-    ExitInterrupted = 130 // Ctrl-C: the cameras in flight finished, no new ones started
+    ExitInterrupted = 130 // Ctrl-C: the cameras in flight finished, no new ones started;
+                          // SIGTERM and SIGHUP end the same way, with 128 + their number
 };
 
 inline int ExitOfVerdict(CommandReport::Verdict verdict)
