@@ -28,6 +28,8 @@ struct FtpClient::Transfer {
     QSaveFile *sink = nullptr;
     QByteArray *buffer = nullptr;
     bool localError = false;
+    qint64 limit = -1;         // >= 0: a fetch stops before its data passes this many bytes
+    bool overLimit = false;
 };
 
 namespace {
@@ -52,6 +54,15 @@ bool hasControlCharacter(const QString &text)
             return true;
     }
     return false;
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes > 0 && bytes % (qint64(1) << 20) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes >> 20);
+    if (bytes > 0 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes >> 10);
+    return QStringLiteral("%1 bytes").arg(bytes);
 }
 
 bool fitsLatin1(const QString &text)
@@ -142,6 +153,12 @@ struct FtpCallbacks {
         if (self->m_aborted.load())
             return 0;
         begin(self, t);
+        // Nothing past the bound reaches the local file or the buffer; an announced size
+        // over it stops the fetch before its first byte.
+        if (t->limit >= 0 && (t->total > t->limit || t->done + qint64(bytes) > t->limit)) {
+            t->overLimit = true;
+            return 0;
+        }
         if (t->sink) {
             if (t->sink->write(data, qint64(bytes)) != qint64(bytes)) {
                 t->localError = true;
@@ -256,6 +273,13 @@ bool FtpClient::fail(const QString &text)
 {
     m_error = text;
     return false;
+}
+
+bool FtpClient::failOverLimit(const QString &what, qint64 limit)
+{
+    m_overLimit = true;
+    return fail(QStringLiteral("%1 on the camera is larger than %2; the fetch was stopped")
+                    .arg(what, sizeText(limit)));
 }
 
 // Names go into the control connection verbatim; a CR or LF would let a name carry
@@ -526,6 +550,7 @@ bool FtpClient::store(const QString &localPath, const QString &remoteName,
 
 bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
 {
+    m_overLimit = false;
     if (!checkName(remoteName, "remote name") || !requireConnection())
         return false;
     // The old local copy stays until the whole file has arrived.
@@ -540,6 +565,7 @@ bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
     transfer.direction = Direction::Read;
     transfer.ascii = m_ascii;
     transfer.sink = &sink;
+    transfer.limit = m_limits.maxFetchBytes;
 
     resetRequest();
     curl_easy_setopt(easy(m_curl), CURLOPT_TRANSFERTEXT, transfer.ascii ? 1L : 0L);
@@ -554,6 +580,8 @@ bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
         Q_EMIT workEnd(Direction::Read);
     if (!ok) {
         sink.cancelWriting();
+        if (transfer.overLimit && !m_aborted.load())
+            return failOverLimit(QStringLiteral("\"%1\"").arg(remoteName), transfer.limit);
         return false;
     }
     if (!sink.commit())
@@ -605,12 +633,14 @@ bool FtpClient::site(const QString &command)
 
 bool FtpClient::nameList(QStringList *names)
 {
+    m_overLimit = false;
     if (!requireConnection())
         return false;
     QByteArray text;
     Transfer transfer;
     transfer.direction = Direction::Read;
     transfer.buffer = &text;
+    transfer.limit = m_limits.maxListingBytes;
 
     resetRequest();
     curl_easy_setopt(easy(m_curl), CURLOPT_DIRLISTONLY, 1L);
@@ -619,6 +649,8 @@ bool FtpClient::nameList(QStringList *names)
     m_transfer = nullptr;
     if (transfer.begun)
         Q_EMIT workEnd(Direction::Read);
+    if (!ok && transfer.overLimit && !m_aborted.load())
+        return failOverLimit(QStringLiteral("The folder listing"), transfer.limit);
     if (!ok)
         return false;
     if (names) {

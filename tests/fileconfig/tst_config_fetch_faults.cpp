@@ -44,6 +44,8 @@ private slots:
     void cutDownloadKeepsLocalFiles();
     void failedStoreLeavesCameraFiles_data();
     void failedStoreLeavesCameraFiles();
+    void oversizeFetchFailsTheCamera_data();
+    void oversizeFetchFailsTheCamera();
     void missingLocalFileFailsAtOnce();
     void renameRefusedNamesTheFile();
     void abortCutsSlowServer_data();
@@ -149,6 +151,60 @@ void TestConfigFetchFaults::failedStoreLeavesCameraFiles()
     QCOMPARE(indexOfPrefix(wire, "DELE"), -1);
     QCOMPARE(indexOfPrefix(wire, "RNFR"), -1);
     QVERIFY(rig.receivedActions().isEmpty());
+}
+
+void TestConfigFetchFaults::oversizeFetchFailsTheCamera_data()
+{
+    const qint64 bound = qint64(1) << 20;   // a camera file's
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QString>("file");    // on the camera, relative to its root
+    QTest::addColumn<qint64>("size");     // of the file; of the names in it for a folder
+    QTest::addColumn<QString>("reason");  // empty: the run succeeds
+    QTest::newRow("page file at the bound") << int(ConfigFileSet::Ddns) << "etc/ddns.conf" << bound
+                                            << QString();
+    QTest::newRow("page file over the bound")
+        << int(ConfigFileSet::Ddns) << "etc/ddns.conf" << bound + 1
+        << "\"/etc/ddns.conf\" on the camera is larger than 1 MiB; the fetch was stopped";
+    QTest::newRow("second file of a page over the bound")
+        << int(ConfigFileSet::WebServer) << "etc/html/title.js" << bound + 1
+        << "\"/etc/html/title.js\" on the camera is larger than 1 MiB; the fetch was stopped";
+    QTest::newRow("daemon folder listing over the bound")
+        << int(ConfigFileSet::CameraControl) << "etc/control_deamon/" << (qint64(64) << 10) + 1
+        << "The folder listing on the camera is larger than 64 KiB; the fetch was stopped";
+}
+
+void TestConfigFetchFaults::oversizeFetchFailsTheCamera()
+{
+    QFETCH(int, set);
+    QFETCH(QString, file);
+    QFETCH(qint64, size);
+    QFETCH(QString, reason);
+    FetchRig rig;
+    QVERIFY2(rig.start(), qPrintable(rig.error()));
+    if (file.endsWith('/')) {
+        for (qint64 n = 0, listed = 0; listed < size; ++n, listed += 201)
+            QVERIFY(rig.writeCameraFile(file + QString::number(n).rightJustified(200, 'd'), {}));
+    } else {
+        QVERIFY(rig.writeCameraFile(file, QByteArray(size, 'x')));
+    }
+    const ConfigFileSet files(set);
+    for (const QString &name : files.localNames())
+        QVERIFY(rig.writeLocal(name, "old " + name.toLatin1()));
+
+    rig.begin(rig.transfer(set, TransferMode::Download));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
+    if (reason.isEmpty()) {
+        QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+        QCOMPARE(rig.readLocal(files.localNames().constFirst()).size(), size);
+        return;
+    }
+    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->threadResult(), 1);
+    QCOMPARE(rig.messenger.lastText(), "Failed on Transfering File\n" + reason);
+    // The working copies are the old ones, whole; nothing half-fetched is left.
+    for (const QString &name : files.localNames())
+        QCOMPARE(rig.readLocal(name), "old " + name.toLatin1());
+    QCOMPARE(rig.localFilesNamed(TGetConfThread::kPartialSuffix), QStringList());
 }
 
 void TestConfigFetchFaults::missingLocalFileFailsAtOnce()
