@@ -597,6 +597,19 @@ bool FtpClient::remove(const QString &remotePath)
     return runCommands({"DELE " + remotePath.toLatin1()}, "Delete");
 }
 
+bool FtpClient::removeIfPresent(const QStringList &remotePaths)
+{
+    QList<QByteArray> commands;
+    for (const QString &path : remotePaths) {
+        if (!checkName(path, "remote path"))
+            return false;
+        commands.append("*DELE " + path.toLatin1());
+    }
+    if (!requireConnection())
+        return false;
+    return commands.isEmpty() || runCommands(commands, "Delete");
+}
+
 bool FtpClient::rename(const QString &oldPath, const QString &newPath)
 {
     if (!checkName(oldPath, "remote path") || !checkName(newPath, "remote path")

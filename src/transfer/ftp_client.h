@@ -62,6 +62,9 @@ public:
     bool store(const QString &localPath, const QString &remoteName);
     bool retrieve(const QString &remoteName, const QString &localPath);
     bool remove(const QString &remotePath);
+    // Deletes each path it can in one exchange; a missing or refused one is passed over
+    // and keeps the connection open. False only when the exchange itself failed.
+    bool removeIfPresent(const QStringList &remotePaths);
     bool rename(const QString &oldPath, const QString &newPath);
     // Moves tmpPath over finalPath the way the camera expects: "DELE final" (a missing
     // final file is no error), then "RNFR tmp" / "RNTO final".

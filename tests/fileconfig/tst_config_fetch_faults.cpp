@@ -2,6 +2,7 @@
 // and the camera's answers to the apply command.
 #include "camfiles_helper.h"
 #include "config_fetch_helper.h"
+#include "app/shared_routines.h"
 #include "fileconfig/config_file_set.h"
 
 #include <QJsonArray>
@@ -46,6 +47,8 @@ private slots:
     void failedStoreLeavesCameraFiles();
     void oversizeFetchFailsTheCamera_data();
     void oversizeFetchFailsTheCamera();
+    void failedUploadTakesItsTemporaryNames_data();
+    void failedUploadTakesItsTemporaryNames();
     void missingLocalFileFailsAtOnce();
     void renameRefusedNamesTheFile();
     void abortCutsSlowServer_data();
@@ -148,8 +151,11 @@ void TestConfigFetchFaults::failedStoreLeavesCameraFiles()
     QCOMPARE(rig.cameraFile("etc/thttpd.conf"), thttpd);
     QCOMPARE(rig.cameraFile("etc/html/title.js"), title);
     const QStringList wire = rig.ftpCommands();
-    QCOMPARE(indexOfPrefix(wire, "DELE"), -1);
+    // Only temporary names may go; no final file was touched.
+    for (const QString &line : wire)
+        QVERIFY2(!line.startsWith("DELE") || line.endsWith(".tmp"), qPrintable(line));
     QCOMPARE(indexOfPrefix(wire, "RNFR"), -1);
+    QCOMPARE(rig.cameraFilesNamed(".tmp"), QStringList());
     QVERIFY(rig.receivedActions().isEmpty());
 }
 
@@ -205,6 +211,53 @@ void TestConfigFetchFaults::oversizeFetchFailsTheCamera()
     for (const QString &name : files.localNames())
         QCOMPARE(rig.readLocal(name), "old " + name.toLatin1());
     QCOMPARE(rig.localFilesNamed(TGetConfThread::kPartialSuffix), QStringList());
+}
+
+void TestConfigFetchFaults::failedUploadTakesItsTemporaryNames_data()
+{
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QJsonObject>("fault");
+    QTest::addColumn<QStringList>("left");   // temporary names the camera keeps
+    QTest::newRow("first of two refused")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"stor_553", "thttpd.conf.tmp"}} << QStringList();
+    QTest::newRow("second of two refused")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"stor_553", "title.js.tmp"}} << QStringList();
+    QTest::newRow("last of three refused") << int(ConfigFileSet::EventWithMotion)
+                                           << QJsonObject{{"stor_553", "hw_motion.conf.tmp"}}
+                                           << QStringList();
+    // The part that was written is taken off as well.
+    QTest::newRow("disk full on the first")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"disk_full", 100}} << QStringList();
+    // The final file is gone by then: its new copy is all the camera has.
+    QTest::newRow("first rename refused")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"rnto_refused", 1}}
+        << QStringList{"etc/thttpd.conf.tmp"};
+    QTest::newRow("delete refused as well")
+        << int(ConfigFileSet::WebServer)
+        << QJsonObject{{"stor_553", "title.js.tmp"}, {"dele_refused", 1}}
+        << QStringList{"etc/thttpd.conf.tmp"};
+}
+
+void TestConfigFetchFaults::failedUploadTakesItsTemporaryNames()
+{
+    QFETCH(int, set);
+    QFETCH(QJsonObject, fault);
+    QFETCH(QStringList, left);
+    FetchRig rig;
+    QVERIFY2(rig.start(faults(fault)), qPrintable(rig.error()));
+    for (const QString &name : ConfigFileSet(set).localNames())
+        QVERIFY(rig.writeLocal(name, CamFiles::sample(name) + "\n# new\n"));
+
+    // The worker itself, on this thread: the reason is in its result.
+    TGetConfThread worker(1, rig.transfer(set, TransferMode::Upload), LocalTempFolder(), {});
+    const TransferResult result = worker.run();
+    QCOMPARE(result.outcome, TransferResult::Outcome::TransferFailed);
+    // The failing store's reason, not what the cleanup met.
+    const QString reason = fault.contains("disk_full") ? "452" : "553";
+    QVERIFY2(result.lastReply.startsWith(reason), qPrintable(result.lastReply));
+    QVERIFY2(result.errorText.contains(reason), qPrintable(result.errorText));
+    QCOMPARE(rig.cameraFilesNamed(".tmp"), left);
+    QVERIFY(rig.receivedActions().isEmpty());
 }
 
 void TestConfigFetchFaults::missingLocalFileFailsAtOnce()
