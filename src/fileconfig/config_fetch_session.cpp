@@ -157,6 +157,9 @@ void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Resul
             text += QLatin1Char('\n') + result.lackingOnCamera;
         else if (!result.missingLocal.isEmpty())
             text += QLatin1Char('\n') + result.missingLocal;
+        // A camera serving an oversized file fails for a reason of the tool's own: say it.
+        else if (result.overLimit)
+            text += QLatin1Char('\n') + result.errorText;
         m_messenger.tell(text, messageCaption(), Messenger::Style::Error);
         emit finished(Cancel);
         return;

@@ -132,10 +132,15 @@ void TGetConfThread::buildDownload(FtpJob &job, FtpClient &client)
 
 void TGetConfThread::buildUpload(FtpJob &job, FtpClient &client)
 {
+    const ConfigFileSet set(m_transfer.set);
+    const bool temporary = set.usesTemporaryNames();
     for (int i = 0; i < m_remote.size(); ++i) {
-        job.addStep([this, &client, i] {
+        job.addStep([this, &client, i, temporary] {
             const QString local = localPath(m_local.at(i));
             QString target = m_remote.at(i);
+            // A refused or broken store may still leave a partial file under the name.
+            if (temporary)
+                m_temporaries.append(target);
             bool stored = client.store(local, target);
             // A folder cannot be stored to; the file goes into it under its own name.
             if (!stored && target.endsWith(u'/') && !client.isAborted()) {
@@ -149,13 +154,16 @@ void TGetConfThread::buildUpload(FtpJob &job, FtpClient &client)
             return true;
         });
     }
-    const ConfigFileSet set(m_transfer.set);
-    if (!set.usesTemporaryNames())
+    if (!temporary)
         return;
+    job.setCleanup([this, &client] { removeTemporaries(client); });
     for (const QString &finalPath : set.finishOrder()) {
         job.addStep([this, &client, finalPath] {
             if (!enterProtected())
                 return false;
+            // Kept even when the move fails: the final file may already be deleted, and
+            // then this is the camera's only copy.
+            m_temporaries.removeOne(finalPath + QLatin1String(ConfigFileSet::kTemporarySuffix));
             // One exchange: "DELE" (a camera that never had the file answers 550, which
             // is no error), "RNFR", "RNTO". Once it fails the final file may be gone.
             const bool ok = client.replace(
@@ -192,6 +200,24 @@ void TGetConfThread::buildDaemonListing(FtpJob &job, FtpClient &client)
     job.addChangeDirectory(QStringLiteral("etc"));
     job.addChangeDirectory(QStringLiteral("control_deamon"));
     job.addNameList();
+}
+
+// A failed upload takes its scratch names off the camera, which would otherwise keep them
+// for good. Best effort: the job's failure stays the reason whatever happens here.
+void TGetConfThread::removeTemporaries(FtpClient &client)
+{
+    if (m_temporaries.isEmpty() || client.isAborted())
+        return;
+    if (!client.isConnected()) {
+        // A refused command or a broken transfer closed the connection. A short login of
+        // its own: a camera that does not answer at once keeps the names.
+        FtpClient::Limits quick = client.limits();
+        quick.replyMs = qMin(quick.replyMs, kCleanupReplyMs);
+        client.setLimits(quick);
+        if (!client.connectToHost())
+            return;
+    }
+    client.removeIfPresent(m_temporaries);
 }
 
 void TGetConfThread::conclude(TransferResult &result)

@@ -21,6 +21,8 @@ public:
     // Suffix of a download in progress; the file takes its real name only when the whole
     // set arrived.
     static constexpr const char *kPartialSuffix = ".fetching";
+    // The reply limit of a login made only to take temporary names off the camera.
+    static constexpr int kCleanupReplyMs = 2000;
 
     TGetConfThread(quint64 runId, const ConfigTransfer &transfer, const QString &localFolder,
                    const FtpClient::Limits &limits, QObject *parent = nullptr);
@@ -37,6 +39,7 @@ private:
     void buildDaemonListing(FtpJob &job, FtpClient &client);
     QString localPath(const QString &name) const;
     void step(int done);
+    void removeTemporaries(FtpClient &client);
     void discardPartials() const;
     bool movePartialsIntoPlace() const;
 
@@ -47,4 +50,6 @@ private:
     QStringList m_local;
     QString m_storedPath;
     QString m_lackingOnCamera;
+    // Temporary names a store went to (or was tried for) and not yet moved into place.
+    QStringList m_temporaries;
 };

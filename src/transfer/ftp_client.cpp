@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
 
@@ -28,6 +29,8 @@ struct FtpClient::Transfer {
     QSaveFile *sink = nullptr;
     QByteArray *buffer = nullptr;
     bool localError = false;
+    qint64 limit = -1;         // >= 0: a fetch stops before its data passes this many bytes
+    bool overLimit = false;
 };
 
 namespace {
@@ -52,6 +55,15 @@ bool hasControlCharacter(const QString &text)
             return true;
     }
     return false;
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes > 0 && bytes % (qint64(1) << 20) == 0)
+        return QStringLiteral("%1 MiB").arg(bytes >> 20);
+    if (bytes > 0 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KiB").arg(bytes >> 10);
+    return QStringLiteral("%1 bytes").arg(bytes);
 }
 
 bool fitsLatin1(const QString &text)
@@ -142,6 +154,12 @@ struct FtpCallbacks {
         if (self->m_aborted.load())
             return 0;
         begin(self, t);
+        // Nothing past the bound reaches the local file or the buffer; an announced size
+        // over it stops the fetch before its first byte.
+        if (t->limit >= 0 && (t->total > t->limit || t->done + qint64(bytes) > t->limit)) {
+            t->overLimit = true;
+            return 0;
+        }
         if (t->sink) {
             if (t->sink->write(data, qint64(bytes)) != qint64(bytes)) {
                 t->localError = true;
@@ -256,6 +274,13 @@ bool FtpClient::fail(const QString &text)
 {
     m_error = text;
     return false;
+}
+
+bool FtpClient::failOverLimit(const QString &what, qint64 limit)
+{
+    m_overLimit = true;
+    return fail(QStringLiteral("%1 on the camera is larger than %2; the fetch was stopped")
+                    .arg(what, sizeText(limit)));
 }
 
 // Names go into the control connection verbatim; a CR or LF would let a name carry
@@ -526,8 +551,13 @@ bool FtpClient::store(const QString &localPath, const QString &remoteName,
 
 bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
 {
+    m_overLimit = false;
     if (!checkName(remoteName, "remote name") || !requireConnection())
         return false;
+    // A saved file writes through a link at its name: a link there is no working copy of
+    // ours, and is not followed.
+    if (QFileInfo(localPath).isSymLink())
+        return fail(QStringLiteral("Retrieve failed: \"%1\" is a link: refused").arg(localPath));
     // The old local copy stays until the whole file has arrived.
     QSaveFile sink(localPath);
     if (!sink.open(QIODevice::WriteOnly))
@@ -540,6 +570,7 @@ bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
     transfer.direction = Direction::Read;
     transfer.ascii = m_ascii;
     transfer.sink = &sink;
+    transfer.limit = m_limits.maxFetchBytes;
 
     resetRequest();
     curl_easy_setopt(easy(m_curl), CURLOPT_TRANSFERTEXT, transfer.ascii ? 1L : 0L);
@@ -554,6 +585,8 @@ bool FtpClient::retrieve(const QString &remoteName, const QString &localPath)
         Q_EMIT workEnd(Direction::Read);
     if (!ok) {
         sink.cancelWriting();
+        if (transfer.overLimit && !m_aborted.load())
+            return failOverLimit(QStringLiteral("\"%1\"").arg(remoteName), transfer.limit);
         return false;
     }
     if (!sink.commit())
@@ -567,6 +600,19 @@ bool FtpClient::remove(const QString &remotePath)
     if (!checkName(remotePath, "remote path") || !requireConnection())
         return false;
     return runCommands({"DELE " + remotePath.toLatin1()}, "Delete");
+}
+
+bool FtpClient::removeIfPresent(const QStringList &remotePaths)
+{
+    QList<QByteArray> commands;
+    for (const QString &path : remotePaths) {
+        if (!checkName(path, "remote path"))
+            return false;
+        commands.append("*DELE " + path.toLatin1());
+    }
+    if (!requireConnection())
+        return false;
+    return commands.isEmpty() || runCommands(commands, "Delete");
 }
 
 bool FtpClient::rename(const QString &oldPath, const QString &newPath)
@@ -605,12 +651,14 @@ bool FtpClient::site(const QString &command)
 
 bool FtpClient::nameList(QStringList *names)
 {
+    m_overLimit = false;
     if (!requireConnection())
         return false;
     QByteArray text;
     Transfer transfer;
     transfer.direction = Direction::Read;
     transfer.buffer = &text;
+    transfer.limit = m_limits.maxListingBytes;
 
     resetRequest();
     curl_easy_setopt(easy(m_curl), CURLOPT_DIRLISTONLY, 1L);
@@ -619,6 +667,8 @@ bool FtpClient::nameList(QStringList *names)
     m_transfer = nullptr;
     if (transfer.begun)
         Q_EMIT workEnd(Direction::Read);
+    if (!ok && transfer.overLimit && !m_aborted.load())
+        return failOverLimit(QStringLiteral("The folder listing"), transfer.limit);
     if (!ok)
         return false;
     if (names) {

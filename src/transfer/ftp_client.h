@@ -32,6 +32,10 @@ public:
         int replyMs = 15000;           // the greeting and login together, and each reply
         int stallSeconds = 30;         // a data transfer slower than stallBytesPerSecond
         int stallBytesPerSecond = 1;   //   for this long is cut
+        // A camera's files are a few KB and its folders hold a handful of names: a fetch
+        // past these bounds is a broken or hostile camera, stopped before it fills the disk.
+        qint64 maxFetchBytes = qint64(1) << 20;
+        qint64 maxListingBytes = qint64(64) << 10;
     };
 
     struct StoreOptions {
@@ -58,6 +62,9 @@ public:
     bool store(const QString &localPath, const QString &remoteName);
     bool retrieve(const QString &remoteName, const QString &localPath);
     bool remove(const QString &remotePath);
+    // Deletes each path it can in one exchange; a missing or refused one is passed over
+    // and keeps the connection open. False only when the exchange itself failed.
+    bool removeIfPresent(const QStringList &remotePaths);
     bool rename(const QString &oldPath, const QString &newPath);
     // Moves tmpPath over finalPath the way the camera expects: "DELE final" (a missing
     // final file is no error), then "RNFR tmp" / "RNTO final".
@@ -74,6 +81,8 @@ public:
     bool isAborted() const { return m_aborted.load(); }
 
     QString errorString() const { return m_error; }
+    // The last retrieve or name list was stopped because it passed its bound.
+    bool overLimit() const { return m_overLimit; }
     // The server's last reply line ("530 Login incorrect."), empty before the first.
     QString lastReply() const { return m_lastReply; }
 
@@ -97,6 +106,7 @@ private:
     void resetRequest();
     void closeHandle();
     bool fail(const QString &text);
+    bool failOverLimit(const QString &what, qint64 limit);
 
     int openSocket(int purpose, const void *address, int family, int type, int protocol);
     void noteSocket(int fd);
@@ -121,6 +131,7 @@ private:
     QString m_lastReply;
     QString m_guardRefusal;
     QByteArray m_replyLine;
+    bool m_overLimit = false;
 
     std::atomic<bool> m_aborted = false;
     mutable QMutex m_socketMutex;     // abort() runs on another thread

@@ -109,6 +109,8 @@ int FtpJob::run()
         if (!step()) {
             m_error = m_client->errorString();
             m_lastReply = m_client->lastReply();
+            if (m_cleanup)
+                m_cleanup();
             m_client->quit();
             return finish(FtpOutcome::TransferFailed);
         }

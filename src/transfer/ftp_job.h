@@ -48,6 +48,9 @@ public:
     // Any other step on the job's connection; false ends the job as failed.
     void addStep(std::function<bool()> step);
     void setQuitErrors(QuitErrors policy) { m_quitErrors = policy; }
+    // Runs with the job's client after a step failed, before the quit. Best effort: the
+    // job keeps the failing step's error and reply whatever the cleanup meets.
+    void setCleanup(std::function<void()> cleanup) { m_cleanup = std::move(cleanup); }
 
     int run();
 
@@ -70,6 +73,7 @@ private:
 
     FtpClient *m_client = nullptr;
     std::vector<std::function<bool()>> m_steps;
+    std::function<void()> m_cleanup;
     QuitErrors m_quitErrors = QuitErrors::Fail;
     QString m_error;
     QString m_lastReply;

@@ -21,6 +21,7 @@ struct TransferResult {
     QString missingLocal;      // the local file that is missing
     QString lackingOnCamera;   // a final path that may be gone: its replacement failed
     QStringList listing;       // the daemon folder's names, unfiltered
+    bool overLimit = false;    // a fetched file or listing passed its bound; errorText says which
 
     bool ok() const { return outcome == Outcome::Done; }
     // The code a worker reports: 0 done, 1 an operation failed or a local file is

@@ -130,8 +130,10 @@ TransferResult TransferWorker::run()
         result.outcome = code == int(FtpOutcome::Done)            ? TransferResult::Outcome::Done
                          : code == int(FtpOutcome::ConnectFailed) ? TransferResult::Outcome::ConnectFailed
                                                                   : TransferResult::Outcome::TransferFailed;
-        if (!result.ok())
+        if (!result.ok()) {
             result.errorText = job.errorString();
+            result.overLimit = client.overLimit();
+        }
         result.lastReply = job.lastReply();
         result.listing = job.listing();
     }

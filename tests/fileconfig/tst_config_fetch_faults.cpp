@@ -2,6 +2,7 @@
 // and the camera's answers to the apply command.
 #include "camfiles_helper.h"
 #include "config_fetch_helper.h"
+#include "app/shared_routines.h"
 #include "fileconfig/config_file_set.h"
 
 #include <QJsonArray>
@@ -44,6 +45,10 @@ private slots:
     void cutDownloadKeepsLocalFiles();
     void failedStoreLeavesCameraFiles_data();
     void failedStoreLeavesCameraFiles();
+    void oversizeFetchFailsTheCamera_data();
+    void oversizeFetchFailsTheCamera();
+    void failedUploadTakesItsTemporaryNames_data();
+    void failedUploadTakesItsTemporaryNames();
     void missingLocalFileFailsAtOnce();
     void renameRefusedNamesTheFile();
     void abortCutsSlowServer_data();
@@ -146,8 +151,112 @@ void TestConfigFetchFaults::failedStoreLeavesCameraFiles()
     QCOMPARE(rig.cameraFile("etc/thttpd.conf"), thttpd);
     QCOMPARE(rig.cameraFile("etc/html/title.js"), title);
     const QStringList wire = rig.ftpCommands();
-    QCOMPARE(indexOfPrefix(wire, "DELE"), -1);
+    // Only temporary names may go; no final file was touched.
+    for (const QString &line : wire)
+        QVERIFY2(!line.startsWith("DELE") || line.endsWith(".tmp"), qPrintable(line));
     QCOMPARE(indexOfPrefix(wire, "RNFR"), -1);
+    QCOMPARE(rig.cameraFilesNamed(".tmp"), QStringList());
+    QVERIFY(rig.receivedActions().isEmpty());
+}
+
+void TestConfigFetchFaults::oversizeFetchFailsTheCamera_data()
+{
+    const qint64 bound = qint64(1) << 20;   // a camera file's
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QString>("file");    // on the camera, relative to its root
+    QTest::addColumn<qint64>("size");     // of the file; of the names in it for a folder
+    QTest::addColumn<QString>("reason");  // empty: the run succeeds
+    QTest::newRow("page file at the bound") << int(ConfigFileSet::Ddns) << "etc/ddns.conf" << bound
+                                            << QString();
+    QTest::newRow("page file over the bound")
+        << int(ConfigFileSet::Ddns) << "etc/ddns.conf" << bound + 1
+        << "\"/etc/ddns.conf\" on the camera is larger than 1 MiB; the fetch was stopped";
+    QTest::newRow("second file of a page over the bound")
+        << int(ConfigFileSet::WebServer) << "etc/html/title.js" << bound + 1
+        << "\"/etc/html/title.js\" on the camera is larger than 1 MiB; the fetch was stopped";
+    QTest::newRow("daemon folder listing over the bound")
+        << int(ConfigFileSet::CameraControl) << "etc/control_deamon/" << (qint64(64) << 10) + 1
+        << "The folder listing on the camera is larger than 64 KiB; the fetch was stopped";
+}
+
+void TestConfigFetchFaults::oversizeFetchFailsTheCamera()
+{
+    QFETCH(int, set);
+    QFETCH(QString, file);
+    QFETCH(qint64, size);
+    QFETCH(QString, reason);
+    FetchRig rig;
+    QVERIFY2(rig.start(), qPrintable(rig.error()));
+    if (file.endsWith('/')) {
+        for (qint64 n = 0, listed = 0; listed < size; ++n, listed += 201)
+            QVERIFY(rig.writeCameraFile(file + QString::number(n).rightJustified(200, 'd'), {}));
+    } else {
+        QVERIFY(rig.writeCameraFile(file, QByteArray(size, 'x')));
+    }
+    const ConfigFileSet files(set);
+    for (const QString &name : files.localNames())
+        QVERIFY(rig.writeLocal(name, "old " + name.toLatin1()));
+
+    rig.begin(rig.transfer(set, TransferMode::Download));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
+    if (reason.isEmpty()) {
+        QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+        QCOMPARE(rig.readLocal(files.localNames().constFirst()).size(), size);
+        return;
+    }
+    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->threadResult(), 1);
+    QCOMPARE(rig.messenger.lastText(), "Failed on Transfering File\n" + reason);
+    // The working copies are the old ones, whole; nothing half-fetched is left.
+    for (const QString &name : files.localNames())
+        QCOMPARE(rig.readLocal(name), "old " + name.toLatin1());
+    QCOMPARE(rig.localFilesNamed(TGetConfThread::kPartialSuffix), QStringList());
+}
+
+void TestConfigFetchFaults::failedUploadTakesItsTemporaryNames_data()
+{
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QJsonObject>("fault");
+    QTest::addColumn<QStringList>("left");   // temporary names the camera keeps
+    QTest::newRow("first of two refused")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"stor_553", "thttpd.conf.tmp"}} << QStringList();
+    QTest::newRow("second of two refused")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"stor_553", "title.js.tmp"}} << QStringList();
+    QTest::newRow("last of three refused") << int(ConfigFileSet::EventWithMotion)
+                                           << QJsonObject{{"stor_553", "hw_motion.conf.tmp"}}
+                                           << QStringList();
+    // The part that was written is taken off as well.
+    QTest::newRow("disk full on the first")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"disk_full", 100}} << QStringList();
+    // The final file is gone by then: its new copy is all the camera has.
+    QTest::newRow("first rename refused")
+        << int(ConfigFileSet::WebServer) << QJsonObject{{"rnto_refused", 1}}
+        << QStringList{"etc/thttpd.conf.tmp"};
+    QTest::newRow("delete refused as well")
+        << int(ConfigFileSet::WebServer)
+        << QJsonObject{{"stor_553", "title.js.tmp"}, {"dele_refused", 1}}
+        << QStringList{"etc/thttpd.conf.tmp"};
+}
+
+void TestConfigFetchFaults::failedUploadTakesItsTemporaryNames()
+{
+    QFETCH(int, set);
+    QFETCH(QJsonObject, fault);
+    QFETCH(QStringList, left);
+    FetchRig rig;
+    QVERIFY2(rig.start(faults(fault)), qPrintable(rig.error()));
+    for (const QString &name : ConfigFileSet(set).localNames())
+        QVERIFY(rig.writeLocal(name, CamFiles::sample(name) + "\n# new\n"));
+
+    // The worker itself, on this thread: the reason is in its result.
+    TGetConfThread worker(1, rig.transfer(set, TransferMode::Upload), LocalTempFolder(), {});
+    const TransferResult result = worker.run();
+    QCOMPARE(result.outcome, TransferResult::Outcome::TransferFailed);
+    // The failing store's reason, not what the cleanup met.
+    const QString reason = fault.contains("disk_full") ? "452" : "553";
+    QVERIFY2(result.lastReply.startsWith(reason), qPrintable(result.lastReply));
+    QVERIFY2(result.errorText.contains(reason), qPrintable(result.errorText));
+    QCOMPARE(rig.cameraFilesNamed(".tmp"), left);
     QVERIFY(rig.receivedActions().isEmpty());
 }
 

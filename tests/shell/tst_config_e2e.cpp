@@ -102,6 +102,7 @@ private slots:
     void diffTellsLinesOfEitherSide();
     void backupRefusesALinkAtAFolderName();
     void restoreRefusesALinkedFile();
+    void oversizeFileFailsOnlyItsCamera();
 
 private:
     QString root(int i) { return m_sim.get(idOf(i)).value("state").toObject().value("root").toString(); }
@@ -441,6 +442,28 @@ void TestConfigE2e::restoreRefusesALinkedFile()
     QVERIFY2(restore.err.contains("ddns.conf is a link: refused"), qPrintable(restore.err));
     QCOMPARE(readAll(camFile(0, "etc/ddns.conf")), ddns);
     QCOMPARE(applies(0), before);
+}
+
+void TestConfigE2e::oversizeFileFailsOnlyItsCamera()
+{
+    const QByteArray ddns = readAll(camFile(6, "etc/ddns.conf"));
+    writeAll(camFile(6, "etc/ddns.conf"), QByteArray(3 << 20, 'x'));
+    QTemporaryDir out;
+    const Run r = zoractl({"config", "backup", macOf(5), macOf(6), "--out", out.path(), "--json"});
+    writeAll(camFile(6, "etc/ddns.conf"), ddns);
+    QCOMPARE(r.status, 9);
+    const QJsonArray results = QJsonDocument::fromJson(r.out.toUtf8()).array();
+    QCOMPARE(results.size(), 2);
+    for (const QJsonValue &v : results) {
+        const QJsonObject result = v.toObject();
+        const bool oversize = result.value("mac").toString() == macOf(6);
+        QCOMPARE(result.value("result").toString(), oversize ? "transfer failed" : "success");
+        if (oversize)
+            QCOMPARE(result.value("message").toString(),
+                     "ddns: Failed on Transfering File \"/etc/ddns.conf\" on the camera is larger "
+                     "than 1 MiB; the fetch was stopped");
+    }
+    QCOMPARE(QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{folderOf(5)});
 }
 
 QTEST_GUILESS_MAIN(TestConfigE2e)

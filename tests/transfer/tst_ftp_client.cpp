@@ -16,6 +16,9 @@
 
 namespace {
 
+// The bound of a fetched camera file.
+constexpr qint64 kFetchBound = qint64(1) << 20;
+
 void configure(FtpClient &client, int port, bool passive = true, quint8 type = 0)
 {
     client.setHost(QStringLiteral("127.0.0.1"));
@@ -71,6 +74,9 @@ private Q_SLOTS:
     void refusedNames_data();
     void refusedNames();
     void brokenRetrieveKeepsLocalFile();
+    void retrieveNeverWritesThroughALink();
+    void fetchStopsAtItsBound_data();
+    void fetchStopsAtItsBound();
     void failedStoreLeavesCameraFile_data();
     void failedStoreLeavesCameraFile();
     void refusedRename();
@@ -310,6 +316,69 @@ void TestFtpClient::brokenRetrieveKeepsLocalFile()
     QCOMPARE(job.run(), int(FtpOutcome::TransferFailed));
     QCOMPARE(readFile(path), QByteArray("old copy"));
     QCOMPARE(QDir(local.path()).entryList(QDir::Files), QStringList{QStringLiteral("general.conf")});
+}
+
+void TestFtpClient::retrieveNeverWritesThroughALink()
+{
+    FtpServerProcess server;
+    QVERIFY(server.start());
+    QVERIFY(server.writeRootFile(QStringLiteral("etc/general.conf"), "from the camera"));
+    QTemporaryDir local, outside;
+    const QString target = outside.filePath(QStringLiteral("kept"));
+    QVERIFY(writeFile(target, "outside"));
+    const QString path = local.filePath(QStringLiteral("general.conf"));
+    QVERIFY(QFile::link(target, path));
+    FtpClient client;
+    configure(client, server.port());
+    FtpJob job(&client);
+    job.addRetrieve(QStringLiteral("/etc/general.conf"), path);
+    QCOMPARE(job.run(), int(FtpOutcome::TransferFailed));
+    QCOMPARE(readFile(target), QByteArray("outside"));
+}
+
+void TestFtpClient::fetchStopsAtItsBound_data()
+{
+    const QString over = QStringLiteral(
+        "\"/etc/ddns.conf\" on the camera is larger than 1 MiB; the fetch was stopped");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("error");
+    // A binary fetch learns the size first (SIZE); an ASCII one only counts what comes.
+    for (const int type : {0, 1}) {
+        const char *mode = type ? "ascii" : "binary";
+        QTest::addRow("%s, at the bound", mode) << type << kFetchBound << QString();
+        QTest::addRow("%s, one byte over", mode) << type << kFetchBound + 1 << over;
+        QTest::addRow("%s, 1.5 GiB", mode) << type << (qint64(3) << 29) << over;
+    }
+}
+
+void TestFtpClient::fetchStopsAtItsBound()
+{
+    QFETCH(int, type);
+    QFETCH(qint64, size);
+    QFETCH(QString, error);
+    FtpServerProcess server;
+    QVERIFY(server.start());
+    // Sparse: the server has a file of that size without the disk holding it.
+    QFile big(server.rootFile(QStringLiteral("etc/ddns.conf")));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(size));
+    QTemporaryDir local;
+    const QString path = local.filePath(QStringLiteral("ddns.conf"));
+    QVERIFY(writeFile(path, "old copy"));
+
+    FtpClient client;
+    configure(client, server.port(), true, quint8(type));
+    QSignalSpy work(&client, &FtpClient::work);
+    QVERIFY2(client.connectToHost(), qPrintable(client.errorString()));
+    const bool ok = client.retrieve(QStringLiteral("/etc/ddns.conf"), path);
+    client.quit();
+    QCOMPARE(ok, error.isEmpty());
+    QCOMPARE(client.errorString(), error);
+    // Stopped when the bound was passed, not once the whole file had come.
+    if (!work.isEmpty())
+        QVERIFY(work.last().at(1).toLongLong() <= kFetchBound);
+    QCOMPARE(QFileInfo(path).size(), ok ? size : qint64(8));
+    QCOMPARE(QDir(local.path()).entryList(QDir::Files), QStringList{QStringLiteral("ddns.conf")});
 }
 
 void TestFtpClient::failedStoreLeavesCameraFile_data()

@@ -16,6 +16,7 @@ Faults (the ``faults`` dict, or ``--fault NAME=VALUE`` on the command line):
   disk_full=K        accept K bytes of a STOR, then close the data connection
                      and answer 452
   rnto_refused=1     answer RNTO with 553
+  dele_refused=1     answer DELE with 550 and keep the file
   slow_data=N        move data at N bytes per second in both directions
   late_reply=S       hold back every reply (greeting included) by S seconds
   late_final=S       hold back the final reply of a transfer (226) by S seconds
@@ -52,7 +53,7 @@ from pyftpdlib.ioloop import IOLoop, RetryError
 from pyftpdlib.servers import ThreadedFTPServer
 
 FAULT_NAMES = ("login_530", "no_greeting", "drop_after", "stor_553", "disk_full",
-               "rnto_refused", "slow_data", "late_reply", "late_final")
+               "rnto_refused", "dele_refused", "slow_data", "late_reply", "late_final")
 FIRMWARE_PATHS = {"/flash": "flash", "/flash_all": "flash_all"}
 
 
@@ -281,6 +282,12 @@ def _make_handlers(server):
                 self.respond("553 Could not create file.")
                 return
             return super().ftp_STOR(file, mode)
+
+        def ftp_DELE(self, path):
+            if faults.get("dele_refused"):
+                self.respond("550 Delete refused.")
+                return
+            return super().ftp_DELE(path)
 
         def ftp_RNTO(self, path):
             if faults.get("rnto_refused"):
