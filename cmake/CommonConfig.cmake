@@ -26,17 +26,18 @@ set(ZORA_WIDGETS_PCH ${ZORA_CORE_PCH} <QWidget> <QDialog> <QLabel> <QPushButton>
 set(ZORA_TEST_PCH ${ZORA_CORE_PCH} <QTest> <QSignalSpy> <QUdpSocket> <QTemporaryDir>
     <QProcess> <QJsonArray> <QJsonObject> <QJsonDocument>)
 
-# zora_core_library(NAME DIR DEPS...): every .cpp directly in DIR (not in ui/) becomes
-# part of a library that links no QtWidgets.
+# zora_core_library(NAME DIR DEPS...): every .cpp directly in DIR (not in ui/, and not a
+# program's main.cpp) becomes part of a library that links no QtWidgets.
 function(zora_core_library name dir)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC zora_common ${ARGN})
   # Qt's headers dominate the build: parse them once, in the first library, and let the
   # others (same flags) reuse that.
-  if(TARGET zora_app AND NOT name STREQUAL "zora_app")
-    target_precompile_headers(${name} REUSE_FROM zora_app)
+  if(TARGET zora_base AND NOT name STREQUAL "zora_base")
+    target_precompile_headers(${name} REUSE_FROM zora_base)
   else()
     target_precompile_headers(${name} PRIVATE ${ZORA_CORE_PCH})
   endif()

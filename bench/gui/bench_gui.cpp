@@ -9,12 +9,12 @@
 // request (while armed) they send N replies, each from one of 200 loopback addresses and
 // with its own MAC, as fast as the socket takes them. Requests sent to an address (the
 // presence poll of saved rows) reach the same socket and are never answered.
-#include "app/app_options.h"
-#include "app/camera_list.h"
-#include "app/messenger.h"
-#include "app/shared_routines.h"
-#include "app/string_table.h"
-#include "app/ui/main_window.h"
+#include "base/app_options.h"
+#include "protocol/camera_list.h"
+#include "base/messenger.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
+#include "desktop/ui/main_window.h"
 #include "protocol/camera_registry.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"

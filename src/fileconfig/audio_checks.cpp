@@ -1,6 +1,6 @@
 #include "fileconfig/audio_checks.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "fileconfig/audio_config.h"
 #include "fileconfig/page_settings.h"
 

@@ -1,6 +1,6 @@
 #include "fileconfig/camera_control_checks.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "fileconfig/camera_control_config.h"
 #include "fileconfig/page_settings.h"
 

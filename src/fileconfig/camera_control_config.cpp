@@ -1,6 +1,6 @@
 #include "fileconfig/camera_control_config.h"
 
-#include "app/profile_file.h"
+#include "base/profile_file.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/config_parser.h"
 #include "fileconfig/profile_edit.h"

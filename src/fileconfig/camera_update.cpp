@@ -1,7 +1,7 @@
 #include "fileconfig/camera_update.h"
 
-#include "app/messenger.h"
-#include "app/string_table.h"
+#include "base/messenger.h"
+#include "base/string_table.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_runner.h"
 #include "fileconfig/config_transfer.h"

@@ -1,6 +1,6 @@
 #include "fileconfig/config_error.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 QString ConfigErrorText(ConfigError error)
 {

@@ -1,8 +1,8 @@
 #include "fileconfig/config_fetch_session.h"
 
-#include "app/messenger.h"
-#include "app/shared_routines.h"
-#include "app/string_table.h"
+#include "base/messenger.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
 #include "fileconfig/config_file_set.h"
 #include "protocol/command_result_sink.h"
 #include "protocol/config_item.h"

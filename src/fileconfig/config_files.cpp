@@ -1,6 +1,6 @@
 #include "fileconfig/config_files.h"
 
-#include "app/profile_file.h"
+#include "base/profile_file.h"
 #include "fileconfig/config_lines.h"
 
 #include <QDir>

@@ -2,9 +2,9 @@
 
 #include "fileconfig/camera_update.h"
 
-#include "app/messenger.h"
-#include "app/shared_routines.h"
-#include "app/string_table.h"
+#include "base/messenger.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
 #include "fileconfig/account_checks.h"
 #include "fileconfig/config_runner.h"
 #include "fileconfig/file_pages_view.h"

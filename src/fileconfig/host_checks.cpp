@@ -1,6 +1,6 @@
 #include "fileconfig/host_checks.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "fileconfig/initial_video_config.h"
 
-#include "app/profile_file.h"
+#include "base/profile_file.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/ini_section_name.h"
 #include "fileconfig/profile_edit.h"

@@ -1,7 +1,7 @@
 #include "fileconfig/network_checks.h"
 
-#include "app/shared_routines.h"
-#include "app/string_table.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
 #include "protoconfig/credentials.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "fileconfig/system_info_checks.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "fileconfig/page_settings.h"
 #include "fileconfig/system_info_config.h"
 

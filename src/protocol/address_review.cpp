@@ -1,7 +1,7 @@
 #include "protocol/address_review.h"
 
-#include "app/shared_routines.h"
-#include "app/camera_list.h"
+#include "base/shared_routines.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/config_item.h"
 

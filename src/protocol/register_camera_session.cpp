@@ -1,9 +1,9 @@
 #include "protocol/register_camera_session.h"
 
-#include "app/send_guard.h"
-#include "app/shared_routines.h"
+#include "base/send_guard.h"
+#include "base/shared_routines.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"
 #include "protocol/tick_timer.h"

@@ -1,6 +1,6 @@
 #include "protocol/save_config_session.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "protocol/command_result_sink.h"
 #include "protocol/datagram.h"
 #include "protocol/tick_timer.h"

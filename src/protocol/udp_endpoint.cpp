@@ -1,7 +1,7 @@
 #include "protocol/udp_endpoint.h"
 
-#include "app/send_guard.h"
-#include "app/string_table.h"
+#include "base/send_guard.h"
+#include "base/string_table.h"
 #include "protocol/datagram.h"
 
 #include <QHostInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/network_adapters.h"
+#include "base/network_adapters.h"
 #include "protocol/command_reply.h"
 
 #include <QByteArray>

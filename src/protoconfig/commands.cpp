@@ -1,8 +1,8 @@
 #include "protoconfig/commands.h"
 
-#include "app/messenger.h"
-#include "app/shared_routines.h"
-#include "app/string_table.h"
+#include "base/messenger.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protocol/program_random.h"

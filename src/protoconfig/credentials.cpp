@@ -1,6 +1,6 @@
 #include "protoconfig/credentials.h"
 
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "protocol/config_item.h"
 #include "protocol/program_random.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/check_failure.h"
+#include "base/check_failure.h"
 
 #include <QByteArrayView>
 #include <QString>

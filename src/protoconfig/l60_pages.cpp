@@ -2,8 +2,8 @@
 
 #include <QScopedValueRollback>
 
-#include "app/messenger.h"
-#include "app/string_table.h"
+#include "base/messenger.h"
+#include "base/string_table.h"
 #include "protocol/config_item.h"
 #include "protocol/local_network_info.h"
 #include "protoconfig/credentials.h"

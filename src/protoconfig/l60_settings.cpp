@@ -1,7 +1,7 @@
 #include "protoconfig/l60_settings.h"
 
-#include "app/shared_routines.h"
-#include "app/string_table.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protoconfig/credentials.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/check_failure.h"
-#include "app/messenger.h"
+#include "base/check_failure.h"
+#include "base/messenger.h"
 #include "protoconfig/commands.h"
 
 #include <QString>

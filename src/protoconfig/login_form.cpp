@@ -1,7 +1,7 @@
 #include "protoconfig/login_form.h"
 
-#include "app/messenger.h"
-#include "app/string_table.h"
+#include "base/messenger.h"
+#include "base/string_table.h"
 #include "protocol/config_item.h"
 
 LoginForm::LoginForm(Messenger &messenger)

@@ -1,6 +1,6 @@
 #include "transfer/ftp_client.h"
 
-#include "app/send_guard.h"
+#include "base/send_guard.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "transfer/ftp_settings_form.h"
 
-#include "app/check_failure.h"
-#include "app/messenger.h"
-#include "app/string_table.h"
+#include "base/check_failure.h"
+#include "base/messenger.h"
+#include "base/string_table.h"
 #include "protocol/config_item.h"
 
 FtpSettingsForm::FtpSettingsForm(Messenger &messenger)

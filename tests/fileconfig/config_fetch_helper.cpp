@@ -1,6 +1,6 @@
 #include "config_fetch_helper.h"
 
-#include "app/shared_routines.h"
+#include "base/shared_routines.h"
 #include "protocol/datagram.h"
 
 #include <QDir>

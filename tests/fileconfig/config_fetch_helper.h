@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "camsim_process.h"
 #include "fileconfig/config_fetch_session.h"
 #include "protocol/command_result_sink.h"

@@ -2,7 +2,7 @@
 // what each outcome does to the camera's row and credentials, and the daemon list.
 #include "test_support.h"
 
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "fileconfig/camera_update.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_runner.h"

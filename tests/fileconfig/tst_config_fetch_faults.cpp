@@ -2,7 +2,7 @@
 // and the camera's answers to the apply command.
 #include "camfiles_helper.h"
 #include "config_fetch_helper.h"
-#include "app/shared_routines.h"
+#include "base/shared_routines.h"
 #include "fileconfig/config_file_set.h"
 
 #include <QJsonArray>

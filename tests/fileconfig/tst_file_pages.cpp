@@ -5,7 +5,7 @@
 #include "camfiles_helper.h"
 #include "test_support.h"
 
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "fileconfig/config_runner.h"
 #include "fileconfig/file_pages.h"
 #include "fileconfig/file_pages_view.h"

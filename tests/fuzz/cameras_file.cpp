@@ -2,7 +2,7 @@
 // and '#' comments skipped.
 #include "fuzz_support.h"
 
-#include "app/shell/shell_common.h"
+#include "zoractl/shell_common.h"
 #include "protocol/datagram.h"
 
 #include <QRegularExpression>

@@ -10,8 +10,8 @@
 // the bytes of one update after another; zora.ini's own writes keep to the same.
 #include "fuzz_support.h"
 
-#include "app/profile_file.h"
-#include "app/zora_ini.h"
+#include "base/profile_file.h"
+#include "base/zora_ini.h"
 #include "fileconfig/config_files.h"
 
 #include <algorithm>

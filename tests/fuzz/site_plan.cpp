@@ -5,7 +5,7 @@
 // reads the same.
 #include "fuzz_support.h"
 
-#include "app/shell/site_plan.h"
+#include "site/site_plan.h"
 
 namespace {
 

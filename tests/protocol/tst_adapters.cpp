@@ -1,4 +1,4 @@
-#include "app/send_guard.h"
+#include "base/send_guard.h"
 #include "protocol/scan_summary.h"
 #include "protocol/address_review.h"
 #include "protocol/udp_endpoint.h"

@@ -1,7 +1,7 @@
 // The camera list, its saved file and the presence poll, tick by tick.
-#include "app/camera_list.h"
-#include "app/messenger.h"
-#include "app/model_filter_table.h"
+#include "protocol/camera_list.h"
+#include "base/messenger.h"
+#include "base/model_filter_table.h"
 #include "protocol/camera_registry.h"
 #include "protocol/discovery.h"
 #include "protocol/udp_endpoint.h"

@@ -1,7 +1,7 @@
 #include "commands_helper.h"
 #include "test_support.h"
 
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "protocol/program_random.h"
 #include "protoconfig/login_form.h"
 

@@ -5,7 +5,7 @@
 #include "l60_view_helper.h"
 #include "test_support.h"
 
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "protocol/datagram.h"
 #include "protoconfig/l60_pages.h"
 #include "protoconfig/l60_settings.h"

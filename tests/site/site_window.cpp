@@ -1,9 +1,9 @@
 // The window's Scan in the site test bed: started by tests/site inside its network
 // namespace with the cameras it expects, "MAC=adapter[!]" (! marks a row drawn as a
 // warning), in ZORA_SITE_EXPECT. Outside the box it does nothing but say so.
-#include "app/app_options.h"
-#include "app/camera_list.h"
-#include "app/ui/main_window.h"
+#include "base/app_options.h"
+#include "protocol/camera_list.h"
+#include "desktop/ui/main_window.h"
 #include "test_support.h"
 
 #include <QLabel>

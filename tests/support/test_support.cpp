@@ -1,6 +1,6 @@
 #include "test_support.h"
 
-#include "app/shared_routines.h"
+#include "base/shared_routines.h"
 #include "protocol/datagram.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The FTP connection settings dialog's rules without its widgets: what a showing fills
 // in, what OK stores or refuses, when OK is enabled, and which cameras get a setting.
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "protocol/config_item.h"
 #include "test_support.h"
 #include "transfer/ftp_settings_form.h"

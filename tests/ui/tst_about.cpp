@@ -1,6 +1,6 @@
 // The About box and the focus routine.
-#include "app/ui/about_dlg.h"
-#include "app/ui/focus_control.h"
+#include "desktop/ui/about_dlg.h"
+#include "desktop/ui/focus_control.h"
 #include "test_support.h"
 
 #include <QImage>

@@ -1,10 +1,10 @@
 // The Event Server, Initial Video, Camera Control, System Info, Security and Audio tabs.
-#include "fileconfig/ui/audio_page.h"
-#include "fileconfig/ui/camera_control_page.h"
-#include "fileconfig/ui/event_page.h"
-#include "fileconfig/ui/initial_video_page.h"
-#include "fileconfig/ui/security_page.h"
-#include "fileconfig/ui/system_info_page.h"
+#include "desktop/ui/fileconfig/audio_page.h"
+#include "desktop/ui/fileconfig/camera_control_page.h"
+#include "desktop/ui/fileconfig/event_page.h"
+#include "desktop/ui/fileconfig/initial_video_page.h"
+#include "desktop/ui/fileconfig/security_page.h"
+#include "desktop/ui/fileconfig/system_info_page.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -2,12 +2,12 @@
 // changed address saved, confirmed, the restart followed until the camera is back; a
 // refused command; a model that has neither PPPoE nor the miscellaneous page.
 #include "protocol/camera_network.h"
-#include "app/camera_list.h"
-#include "app/messenger.h"
-#include "app/ui/main_window.h"
+#include "protocol/camera_list.h"
+#include "base/messenger.h"
+#include "desktop/ui/main_window.h"
 #include "camsim_process.h"
 #include "protocol/config_item.h"
-#include "protocol/ui/save_config_dlg.h"
+#include "desktop/ui/protocol/save_config_dlg.h"
 #include "protoconfig/credentials.h"
 #include "protoconfig/l60_pages.h"
 #include "test_support.h"

@@ -1,11 +1,11 @@
 // The L60 page widgets on their own: the rules that follow a page's own controls (the
 // open panel, the DNS fields, the new-password fields), filling versus editing, and the
 // page control as the flows' view (named controls, moving Save buttons, tab guards).
-#include "app/messenger.h"
+#include "base/messenger.h"
 #include "protoconfig/l60_pages.h"
-#include "protoconfig/ui/l60_account_page.h"
-#include "protoconfig/ui/l60_category.h"
-#include "protoconfig/ui/l60_network_page.h"
+#include "desktop/ui/protoconfig/l60_account_page.h"
+#include "desktop/ui/protoconfig/l60_category.h"
+#include "desktop/ui/protoconfig/l60_network_page.h"
 #include "test_support.h"
 
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 // password along.
 #include "window_rig_helper.h"
 
-#include "app/camera_list.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/config_item.h"
 #include "protocol/discovery.h"

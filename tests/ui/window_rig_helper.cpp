@@ -1,7 +1,7 @@
 #include "window_rig_helper.h"
 
-#include "app/app_options.h"
-#include "app/camera_list.h"
+#include "base/app_options.h"
+#include "protocol/camera_list.h"
 #include "protocol/config_item.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/messenger.h"
-#include "app/ui/main_window.h"
+#include "base/messenger.h"
+#include "desktop/ui/main_window.h"
 #include "camsim_process.h"
 #include "protoconfig/credentials.h"
 #include "test_support.h"

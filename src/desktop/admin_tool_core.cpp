@@ -1,0 +1,496 @@
+#include "desktop/admin_tool_core.h"
+
+#include "protocol/address_review.h"
+
+#include "protocol/camera_network.h"
+
+#include "base/messenger.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
+#include "base/zora_ini.h"
+#include "protocol/config_item.h"
+#include "protocol/program_random.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+AdminToolCore::AdminToolCore(CameraNetwork &network, Messenger &messenger, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+    , m_list(network.list())
+    , m_registry(network.registry())
+    , m_messenger(messenger)
+    , m_l60(messenger)
+    , m_files(messenger)
+    , m_update(messenger)
+{
+    init();
+}
+
+AdminToolCore::AdminToolCore(const AppOptions &options, Messenger &messenger, QObject *parent,
+                             const AdapterSource *adapters)
+    : QObject(parent)
+    , m_ownNetwork(std::make_unique<CameraNetwork>(options, nullptr, adapters))
+    , m_network(*m_ownNetwork)
+    , m_list(m_network.list())
+    , m_registry(m_network.registry())
+    , m_messenger(messenger)
+    , m_l60(messenger)
+    , m_files(messenger)
+    , m_update(messenger)
+{
+    init();
+}
+
+AdminToolCore::~AdminToolCore() = default;
+
+void AdminToolCore::init()
+{
+    m_files.setSelectionSource([this] { return fileSelection(); });
+    m_files.setLocalNetwork(&localNetwork());
+    m_files.setCameraUpdate(&m_update);
+    m_update.setSelectionSource([this] { return fileSelection(); });
+    m_update.setRowHost(this);
+    connect(&m_files, &FilePages::resetPendingRaised, this, [this] { m_resetPending = true; });
+    m_l60.setSelectionSource([this] { return l60Selection(); });
+    m_l60.setLocalNetwork(&localNetwork());
+    connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
+    connect(&discovery(), &Discovery::listFull, this, [this](const QString &text) {
+        m_listFullNote = text;
+        emit scanStatus(scanStatusText());
+    });
+}
+
+UdpEndpoint &AdminToolCore::endpoint()
+{
+    return m_network.endpoint();
+}
+
+ModelFilterTable &AdminToolCore::models()
+{
+    return m_network.models();
+}
+
+Discovery &AdminToolCore::discovery()
+{
+    return m_network.discovery();
+}
+
+LocalNetworkInfo &AdminToolCore::localNetwork()
+{
+    return m_network.localNetwork();
+}
+
+const AppOptions &AdminToolCore::options() const
+{
+    return m_network.options();
+}
+
+QString AdminToolCore::setUp(qint64 handle)
+{
+    // Working copies live in temp/; paths are built against it rather than made current,
+    // so nothing else in the process depends on the current directory.
+    QDir().mkpath(LocalTempFolder());
+    m_registry.loadSavedList(TempFilePath(QStringLiteral("CameraList.cfg")));
+    models().reset();
+
+    ZoraIni ini(ApplicationPath());
+    ini.ensureExists();
+    ini.writeHandle(handle);
+    const QList<QString> names = ini.models();
+    for (int n = 0; n < names.size(); ++n)
+        models().add(names[n] + QStringLiteral(" Model Only"), quint8(n));
+    m_appName = ini.appName(true);
+    // The user's settings file was left as it was: say which and why.
+    if (!ini.problem().isEmpty())
+        m_messenger.tell(ini.problem(), GetString(3169, QStringLiteral("Warning")), Messenger::Style::Error);
+    return m_appName;
+}
+
+QString AdminToolCore::oemIconPath() const
+{
+    const QString icon = ZoraIni(ApplicationPath()).oemIcon();
+    if (icon.isEmpty())
+        return {};
+    const QString path = ApplicationPath() + icon;
+    return QFile::exists(path) ? path : QString();
+}
+
+TConfigItem *AdminToolCore::selectedCamera()
+{
+    return m_registry.recordOfRow(m_selectedRow);
+}
+
+PageHost::Family AdminToolCore::familyOf(int row, const TConfigItem &camera) const
+{
+    if (TConfigItem::isFileConfigured(camera.modelCode()) || m_list.ipShared(row))
+        return PageHost::Family::FileConfigured;
+    return PageHost::Family::L60;
+}
+
+void AdminToolCore::rowSelected(int row)
+{
+    if (row < 0 || row >= m_list.count())
+        return;
+    if (m_list.caption(row).isEmpty()) {
+        // A saved row that has not answered: nothing to show, and the pages must not
+        // keep showing the camera selected before.
+        offerPendingSave(false);
+        m_files.clear();
+        if (m_pages) {
+            m_pages->setPageSetsEnabled(false, false);
+            m_pages->showFamily(PageHost::Family::L60, nullptr);
+        }
+        m_l60.disableNetworkChoices();
+        return;
+    }
+    offerPendingSave(false);
+    // Whatever was not saved is gone with the camera being left.
+    m_files.clear();
+
+    m_selectedRow = row;
+    TConfigItem *camera = m_registry.recordOfRow(row);
+    if (m_pages) {
+        m_pages->setPageSetsEnabled(true, true);
+        m_pages->showFirstPages();
+    }
+    m_l60.EnableL60CategoryClick();
+    m_l60.showFirstPage();
+    if (!camera) {
+        m_files.clear();
+        return;
+    }
+    showFamily(familyOf(row, *camera), *camera);
+    if (m_shownFamily == PageHost::Family::FileConfigured)
+        m_files.enterFirstPage();
+
+    const int state = m_list.icon(row);
+    if (state == CameraList::Restarting || state == CameraList::Lost
+        || state == CameraList::Upgrading) {
+        const QString head = state == CameraList::Upgrading ? GetString(3175) : GetString(3173);
+        m_messenger.tell(head + QStringLiteral("\n\n") + GetString(3174));
+        if (m_pages)
+            m_pages->setPageSetsEnabled(false, false);
+    }
+    disableSaveRestore();
+    m_fileChanged = false;
+    m_l60.setChanged(false);
+}
+
+void AdminToolCore::offerPendingSave(bool noByDefault)
+{
+    const QString question = UnsavedChangesQuestion();
+    const QString caption = GetString(3169, QStringLiteral("Warning"));
+    auto yes = [&] {
+        return noByDefault ? m_messenger.askDestructive(question, caption) : m_messenger.ask(question, caption);
+    };
+    if (fileChanged()) {
+        if (yes() && m_pages)
+            m_pages->savePending(PageHost::Family::FileConfigured);
+        m_fileChanged = false;
+        if (m_pages)
+            m_pages->disableSaveRestore();
+    } else if (m_l60.changed()) {
+        // Still the camera being left: the save goes to it.
+        if (yes())
+            m_l60.savePending();
+        m_l60.setChanged(false);
+        disableSaveRestore();
+    }
+}
+
+void AdminToolCore::rowDeselected()
+{
+    m_selectedRow = -1;
+    m_files.clear();
+    m_l60.DisableL60Category();
+    if (m_pages) {
+        m_pages->setPageSetsEnabled(false, false);
+        m_pages->showFamily(PageHost::Family::L60, nullptr);
+    }
+    disableSaveRestore();
+    m_fileChanged = false;
+    m_l60.setChanged(false);
+    emit selectionCleared();
+}
+
+void AdminToolCore::showFamily(PageHost::Family family, TConfigItem &camera)
+{
+    m_shownFamily = family;
+    if (m_pages)
+        m_pages->showFamily(family, &camera);
+    if (family == PageHost::Family::L60)
+        m_l60.FillL60Pages();
+}
+
+void AdminToolCore::disableSaveRestore()
+{
+    m_l60.disableAllButtons();
+    if (m_pages) {
+        m_pages->setFileSaveButtonsEnabled(false);
+        m_pages->disableSaveRestore();
+    }
+}
+
+FilePages::Selection AdminToolCore::fileSelection()
+{
+    const L60Pages::Selection l = l60Selection();
+    return {l.camera, l.record, l.mac, l.kind};
+}
+
+L60Pages::Selection AdminToolCore::l60Selection()
+{
+    L60Pages::Selection s;
+    if (m_selectedRow < 0 || m_selectedRow >= m_list.count())
+        return s;
+    s.camera = m_registry.recordOfRow(m_selectedRow);
+    s.record = m_list.row(m_selectedRow).record;
+    s.mac = m_list.column(m_selectedRow, CameraList::ColMac);
+    s.kind = m_list.column(m_selectedRow, CameraList::ColKind);
+    return s;
+}
+
+void AdminToolCore::setCredentialPrompt(CredentialPrompt *prompt)
+{
+    m_l60.setCredentialPrompt(prompt);
+    m_files.setCredentialPrompt(prompt);
+    m_update.setCredentialPrompt(prompt);
+}
+
+void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
+{
+    m_l60.setConfirmation(confirmation);
+    m_files.setConfirmation(confirmation);
+}
+
+void AdminToolCore::onRowAnswered(int row, bool created)
+{
+    Q_UNUSED(created);
+    m_remarksDirty = true;
+    m_answeredSinceTick = true;
+    if (const TConfigItem *item = m_registry.recordOfRow(row))
+        m_scanSummary.answered(m_list.row(row).mac, item->AdapterIndex);
+    if (row >= 0 && row < m_list.count())
+        m_list.setSilence(row, {});
+    if (row != m_selectedRow)
+        return;
+    TConfigItem *camera = m_registry.recordOfRow(row);
+    if (!camera)
+        return;
+    const bool l60 = TConfigItem::isProtocolConfigured(camera->modelCode()) || m_list.ipShared(row);
+    const auto family = l60 ? PageHost::Family::L60 : PageHost::Family::FileConfigured;
+    // The camera is back after a command: the pages that locked on success open again.
+    if (m_pages)
+        m_pages->setPageSetsEnabled(true, true);
+    m_l60.EnableL60CategoryClick();
+    showFamily(family, *camera);
+    disableSaveRestore();
+    m_fileChanged = false;
+    m_l60.setChanged(false);
+    if (m_resetPending) {
+        m_resetPending = false;
+        if (camera->modelCode() == 1)
+            m_l60.L60CategoryChange(m_l60.currentPage());
+        else if (m_pages)
+            m_pages->reloadFilePage();
+        m_l60.setChanged(false);
+    } else if (family == PageHost::Family::FileConfigured) {
+        m_files.refreshFromRecord();
+    }
+    // Edits the file-configured pages kept keep their Save button.
+    m_files.ConfigChanged();
+}
+
+void AdminToolCore::ZORASetSuccess(int recordIndex)
+{
+    if (recordIndex < 0)
+        return;
+    const int row = m_list.rowOfRecord(recordIndex);
+    if (row < 0)
+        return;
+    if (m_list.icon(row) == CameraList::Present)
+        m_list.setIcon(row, CameraList::Restarting);
+    if (m_pages)
+        m_pages->setPageSetsEnabled(false, false);
+    m_list.setCounter(row, CameraList::ColCycles, 3);
+    m_list.setCounter(row, CameraList::ColCountdown, 120);
+    m_list.announceRow(row);
+    disableSaveRestore();
+    m_l60.setChanged(false);
+    m_fileChanged = false;
+    m_files.markSaved();
+}
+
+void AdminToolCore::ZORAAuthFail(int recordIndex)
+{
+    if (recordIndex < 0 || recordIndex >= m_registry.recordCount())
+        return;
+    TConfigItem &camera = m_registry.record(recordIndex);
+    camera.AdminId.clear();
+    camera.AdminPassword.clear();
+    if (m_shownFamily == PageHost::Family::FileConfigured) {
+        if (m_pages)
+            m_pages->setFileSaveButtonsEnabled(true);
+        m_files.offerSaveAgain();
+        m_fileChanged = true;
+    } else {
+        m_l60.setSaveRestoreEnabled(true);
+        m_l60.setAccountSaveRestoreEnabled(true);
+        m_l60.setChanged(true);
+    }
+}
+
+void AdminToolCore::uploadStarted(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row >= 0)
+        m_list.setIcon(row, CameraList::Upgrading);
+}
+
+void AdminToolCore::uploadFailed(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row >= 0)
+        m_list.setIcon(row, CameraList::Present);
+}
+
+void AdminToolCore::kernelUpdated(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row < 0)
+        return;
+    discovery().startCountdown(row, CameraList::Updating);
+    m_list.announceRow(row);
+}
+
+void AdminToolCore::allUpdated(int record)
+{
+    const int row = m_list.rowOfRecord(record);
+    if (row < 0)
+        return;
+    // The camera comes back with factory settings: it is listed anew when it answers.
+    if (row == m_selectedRow)
+        rowDeselected();
+    else if (row < m_selectedRow)
+        --m_selectedRow;
+    m_registry.removeRow(row);
+}
+
+void AdminToolCore::rediscover()
+{
+    discovery().scan();
+}
+
+bool AdminToolCore::scan()
+{
+    QString error;
+    m_scanSummary.started(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")));
+    emit scanStatus(scanStatusText());
+    if (discovery().scan(&error))
+        return true;
+    m_messenger.tell(error, QStringLiteral("ERROR"), Messenger::Style::Error);
+    return false;
+}
+
+void AdminToolCore::clearList()
+{
+    // The edits are offered to the camera they belong to while it is still listed.
+    if (m_selectedRow >= 0)
+        offerPendingSave(true);
+    m_files.clear();
+    m_registry.clearList();
+    rowDeselected();
+}
+
+bool AdminToolCore::saveList()
+{
+    return m_registry.saveList(TempFilePath(QStringLiteral("CameraList.cfg")), m_messenger);
+}
+
+void AdminToolCore::modelFilterChanged(int slot)
+{
+    models().select(slot);
+    if (m_selectedRow >= 0)
+        rowDeselected();
+    m_registry.refilter();
+}
+
+QString AdminToolCore::scanStatusText() const
+{
+    // The note stays next to the counts that the clock keeps rewriting, for as long as
+    // the list is full; clearing the list, or rows going, ends it.
+    const QString summary = m_scanSummary.text();
+    if (m_listFullNote.isEmpty() || m_list.count() < Discovery::kMaxRows)
+        return summary;
+    return summary.isEmpty() ? m_listFullNote : summary + QStringLiteral(" — ") + m_listFullNote;
+}
+
+QString AdminToolCore::clockText(const QDateTime &now)
+{
+    static const char *const weekdays[] = {"Monday", "Tuesday", "Wednesday", "Thursday",
+                                           "Friday", "Saturday", "Sunday"};
+    static const char *const months[] = {"January", "February", "March", "April", "May",
+                                         "June", "July", "August", "September", "October",
+                                         "November", "December"};
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return QStringLiteral("%1 %2 %3 %4 %5:%6:%7")
+        .arg(QLatin1String(weekdays[d.dayOfWeek() - 1]), QLatin1String(months[d.month() - 1]))
+        .arg(d.day())
+        .arg(d.year())
+        .arg(t.hour())
+        .arg(t.minute())
+        .arg(t.second());
+}
+
+QString AdminToolCore::clockTick(const QDateTime &now)
+{
+    const QString text = clockText(now);
+    emit statusClock(text);
+    discovery().pollTick();
+    if (m_scanSummary.tick())
+        emit scanStatus(scanStatusText());
+    // The scan's reply window closed: the rows that kept silent are greyed until they
+    // answer again.
+    if (m_scanSummary.justClosed()) {
+        for (int r = 0; r < m_list.count(); ++r) {
+            if (!m_scanSummary.answeredScan(m_list.row(r).mac))
+                m_list.setSilence(r, m_scanSummary.silenceText());
+        }
+    }
+    // Every row's remark is worked out again, which a long list pays for with each
+    // tick: there it waits for a tick without replies (a flood of them cannot keep the
+    // window busy with remarks), and for a few seconds at most.
+    if (m_remarksDirty) {
+        const bool quiet = !m_answeredSinceTick;
+        if (m_list.count() <= kRemarkEagerRows || quiet || ++m_remarkWaitTicks >= kRemarkWaitTicks)
+            refreshRemarks();
+    }
+    m_answeredSinceTick = false;
+    return text;
+}
+
+void AdminToolCore::refreshRemarks()
+{
+    m_remarksDirty = false;
+    m_remarkWaitTicks = 0;
+    AddressReview::mark(m_registry, m_network.endpoint().adapters());
+}
+
+QStringList AdminToolCore::workingFileNames()
+{
+    return {QStringLiteral("ddns.conf"), QStringLiteral("thttpd.conf"),
+            QStringLiteral("title.js"), QStringLiteral("dio_input.conf"),
+            QStringLiteral("hw_motion.conf"), QStringLiteral("periodic_timer.conf"),
+            QStringLiteral("udp_server.conf"), QStringLiteral("tcp_server.conf"),
+            QStringLiteral("rc.server"), QStringLiteral("middle.conf"),
+            QStringLiteral("control.conf"), QStringLiteral("rc.iptables"),
+            QStringLiteral("general.conf"), QStringLiteral("audio.conf")};
+}
+
+void AdminToolCore::removeWorkingFiles()
+{
+    for (const QString &name : workingFileNames())
+        QFile::remove(TempFilePath(name));
+}

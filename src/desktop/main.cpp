@@ -1,0 +1,171 @@
+// The desktop tool.
+#include "base/app_options.h"
+#include "base/running_copy_guard.h"
+#include "base/shared_routines.h"
+#include "base/string_table.h"
+#include "desktop/ui/main_window.h"
+#include "base/zora_ini.h"
+#include "fileconfig/page_settings.h"
+#include "protoconfig/credentials.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+
+#include <QApplication>
+#include <QSize>
+#include <QFileInfo>
+#include <QTabWidget>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// The documentation pictures log in as the simulator's administrator.
+class ScreenshotPrompt final : public CredentialPrompt
+{
+public:
+    std::optional<LoginEntry> askCredentials(const FtpConnectionSetting *ftp) override
+    {
+        LoginEntry e;
+        e.id = QStringLiteral("root");
+        e.password = QStringLiteral("pass");
+        e.portText = ftp ? QString::number(ftp->port) : QString();
+        return e;
+    }
+};
+
+bool grabInto(TAdminToolDlg &window, const QString &file)
+{
+    const bool saved = window.grab().save(file);
+    std::fprintf(saved ? stdout : stderr, "zora: %s %s\n", saved ? "saved" : "could not save",
+                 qPrintable(file));
+    return saved;
+}
+
+void selectFirst(TAdminToolDlg &window, bool protocolConfigured)
+{
+    CameraList &list = window.core().list();
+    for (int row = 0; row < list.count(); ++row) {
+        const TConfigItem *camera = window.core().registry().recordOfRow(row);
+        if (camera && TConfigItem::isProtocolConfigured(camera->modelCode()) == protocolConfigured) {
+            window.cameraList()->selectionModel()->select(
+                list.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return;
+        }
+    }
+}
+
+// Hidden option for the documentation pictures: scan; the first protocol-configured
+// camera's page into `file`; then the first file-configured camera's Network Info,
+// Stream Server and Event Server pages beside it; quit.
+void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
+{
+    static ScreenshotPrompt prompt;
+    window.setCredentialPrompt(&prompt);
+    QTimer::singleShot(300, &window, [&window] { window.core().scan(); });
+    QTimer::singleShot(2000, &window, [&window] { selectFirst(window, true); });
+    QTimer::singleShot(2600, &window, [&window, file] {
+        bool saved = grabInto(window, file);
+        const QString dir = QFileInfo(file).absolutePath() + QLatin1Char('/');
+        selectFirst(window, false);
+        QCoreApplication::processEvents();
+        saved = grabInto(window, dir + QStringLiteral("file-network-info.png")) && saved;
+        // Each page is fetched from the simulated camera while the tab changes.
+        window.category()->setCurrentIndex(int(FileTab::StreamServer));
+        QCoreApplication::processEvents();
+        saved = grabInto(window, dir + QStringLiteral("file-stream-server.png")) && saved;
+        window.category()->setCurrentIndex(int(FileTab::EventServer));
+        QCoreApplication::processEvents();
+        saved = grabInto(window, dir + QStringLiteral("file-event-server.png")) && saved;
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+}
+
+int run(QApplication &app, const AppOptions &options, const QString &screenshot, const QSize &size)
+{
+    TMultiLang::Load(3000, 306);
+
+    RunningCopyGuard guard(ApplicationPath());
+    if (guard.notifyRunningCopy())
+        return 0;
+    if (!guard.claim() && guard.notifyRunningCopy())
+        return 0; // another copy started at the same moment and won
+
+    // The title is that of an existing settings file; a first start keeps Qt's own.
+    const QString title = ZoraIni(ApplicationPath()).guardAppName();
+
+    TAdminToolDlg window(options);
+    QObject::connect(&guard, &RunningCopyGuard::activationRequested, &window,
+                     &TAdminToolDlg::bringToFront);
+    window.setUp();
+    if (!title.isEmpty())
+        QApplication::setApplicationDisplayName(title);
+    if (size.isValid())
+        window.resize(size);
+    window.show();
+    if (!screenshot.isEmpty())
+        scheduleScreenshot(window, screenshot);
+    const int status = app.exec();
+    TMultiLang::Free();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Help and version need no display: answered before the window system is opened.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--version") {
+            std::printf("%s\n", qPrintable(AppOptions::versionLine(QStringLiteral("zora"))));
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::printf("Usage: zora [options]\nAdministration tool for ZORA network cameras.\n%s",
+                        qPrintable(AppOptions::usage()));
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    QString screenshot;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot")); at >= 0 && at + 1 < args.size()) {
+        screenshot = args.at(at + 1);
+        args.remove(at, 2);
+    }
+    // The pictures are taken at given window sizes ("1100x640").
+    QSize size;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot-size")); at >= 0 && at + 1 < args.size()) {
+        const QStringList wh = args.at(at + 1).split(QLatin1Char('x'));
+        if (wh.size() == 2)
+            size = QSize(wh[0].toInt(), wh[1].toInt());
+        args.remove(at, 2);
+    }
+    AppOptions options;
+    QString error;
+    if (!options.take(args, &error) || !args.isEmpty()) {
+        if (error.isEmpty())
+            error = QStringLiteral("unknown argument: ") + args.first();
+        std::fprintf(stderr, "zora: %s\nUsage: zora [options]\n%s", qPrintable(error),
+                     qPrintable(AppOptions::usage()));
+        return 2;
+    }
+    bool fellBack = false;
+    SetApplicationPath(options.resolveAppDir(QCoreApplication::applicationDirPath(), &fellBack));
+    if (fellBack)
+        std::fprintf(stderr, "zora: the program's directory is not writable; using %s\n",
+                     qPrintable(ApplicationPath()));
+    try {
+        return run(app, options, screenshot, size);
+    } catch (const std::exception &e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Caption"),
+                              QStringLiteral("Program is terminating via ")
+                                  + QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+}

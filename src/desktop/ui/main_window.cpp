@@ -1,0 +1,634 @@
+#include "protocol/camera_network.h"
+#include "desktop/ui/main_window.h"
+
+#include "zoractl/shell_common.h"
+#include "base/shared_routines.h"
+
+#include "base/shared_routines.h"
+#include "base/string_table.h"
+#include "desktop/ui/about_dlg.h"
+#include "desktop/ui/busy_lamp.h"
+#include "desktop/ui/state_icons.h"
+#include "desktop/ui/widget_messenger.h"
+#include "protocol/config_item.h"
+#include "desktop/ui/protocol/local_network_group.h"
+#include "desktop/ui/protocol/reg_cam_dlg.h"
+#include "desktop/ui/protocol/save_config_dlg.h"
+#include "desktop/ui/protocol/srch_remote_cam_dlg.h"
+#include "desktop/ui/fileconfig/file_category.h"
+#include "desktop/ui/fileconfig/get_conf_dlg.h"
+#include "desktop/ui/transfer/firmware_dlg.h"
+#include "desktop/ui/protoconfig/l60_category.h"
+#include "desktop/ui/protoconfig/login_dlg.h"
+#include "transfer/ftp_settings_form.h"
+#include "desktop/ui/transfer/ftp_setting_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QGridLayout>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QBrush>
+#include <QColor>
+#include <QLabel>
+#include <QSettings>
+#include <QSaveFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QDir>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+struct PageName {
+    const char *object;
+    int id;
+    const char *fallback;
+};
+
+// The file-configured pages by tab index, and the L60 pages.
+constexpr PageName kFilePages[] = {
+    {"tabNetworkInfo", 3025, "Network Info"},  {"tabETC", 3044, "Host Name"},
+    {"TabSheet1", 3049, "Account"},            {"tabSoftUpdate", 3065, "Camera Update"},
+    {"tabDDNS", 3113, "DDNS"},                 {"tabWebServer", 3119, "Web Server"},
+    {"tabStreamServer", 3122, "Stream Server"}, {"tabEventServer", 3128, "Event Server"},
+    {"tabInitialVideo", 3156, "Initial Video"}, {"tabCamControl", 3083, "Camera Control"},
+    {"tabSysInfo", 3091, "System Info"},       {"tabSecurity", 3097, "Security"},
+    {"tabAudio", 3102, "Audio"},
+};
+constexpr PageName kL60Pages[] = {
+    {"tabL60NetworkInfo", 3025, "Network Info"}, {"tabL60Hostname", 3044, "Host Name"},
+    {"tabL60Account", 3049, "Account"},          {"tabL60Miscellanous", 3057, "Miscellaneous"},
+};
+
+QString text(int id, const char *fallback)
+{
+    return GetString(id, QString::fromLatin1(fallback));
+}
+
+} // namespace
+
+TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent,
+                             const AdapterSource *adapters)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TAdminToolDlg"));
+    if (!messenger) {
+        m_ownMessenger = std::make_unique<WidgetMessenger>(this);
+        messenger = m_ownMessenger.get();
+    }
+    m_core = std::make_unique<AdminToolCore>(options, *messenger, nullptr, adapters);
+    m_core->setPageHost(this);
+    m_login = new TLoginDlg(*messenger, this);
+    m_saveConfig = new TSaveConfigDlg(m_core->endpoint(), m_core.get(), this);
+    m_getConf = new TGetConfDlg(m_core->endpoint(), *messenger, m_core.get(), this);
+    m_core->files().setConfigRunner(m_getConf);
+    m_firmware = new TFirmwareDlg(*messenger, &m_core->endpoint(), this);
+    m_core->update().setConfigRunner(m_getConf);
+    m_core->update().setFirmwareRunner(m_firmware);
+    setCredentialPrompt(nullptr);
+    setConfirmation(nullptr);
+    buildLayout();
+    buildActions();
+    connect(&m_core->l60(), &L60Pages::terminateRequested, this, [] { QCoreApplication::exit(1); });
+
+    UdpEndpoint &udp = m_core->endpoint();
+    connect(&udp, &UdpEndpoint::statusTextChanged, m_socketPanel, &QLabel::setText);
+    connect(&udp, &UdpEndpoint::lampChanged, m_lamp, &BusyLamp::setLit);
+    connect(m_core.get(), &AdminToolCore::statusClock, m_clockPanel, &QLabel::setText);
+    connect(m_core.get(), &AdminToolCore::scanStatus, m_scanPanel, &QLabel::setText);
+
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setObjectName(QStringLiteral("ClockTimer"));
+    m_clockTimer->setInterval(500);
+    connect(m_clockTimer, &QTimer::timeout, this, &TAdminToolDlg::ClockTimerTimer);
+    m_clockTimer->start();
+}
+
+TAdminToolDlg::~TAdminToolDlg()
+{
+    m_core->setPageHost(nullptr);
+    // The dialogs, the list view and the pages refer to the core (its endpoint, list
+    // model and page state), which goes with the members, before QWidget would delete
+    // its children: they go first.
+    m_core->setCredentialPrompt(nullptr);
+    m_core->setConfirmation(nullptr);
+    m_core->files().setConfigRunner(nullptr);
+    m_core->update().setConfigRunner(nullptr);
+    m_core->update().setFirmwareRunner(nullptr);
+    delete m_firmware;
+    delete m_regCam;
+    delete m_srchRemote;
+    delete m_getConf;
+    delete m_saveConfig;
+    delete m_login;
+    delete centralWidget();
+}
+
+void TAdminToolDlg::buildLayout()
+{
+    auto *splitter = new QSplitter(this);
+    m_splitter = splitter;
+    splitter->setObjectName(QStringLiteral("MainSplitter"));
+    auto *left = new QWidget(splitter);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    m_filter = new QLineEdit(left);
+    m_filter->setObjectName(QStringLiteral("CameraFilter"));
+    m_filter->setPlaceholderText(tr("Filter the list (Ctrl+F): model, MAC, address, host, adapter"));
+    m_filter->setClearButtonEnabled(true);
+    leftLayout->addWidget(m_filter);
+    m_list = new QTreeView(left);
+    leftLayout->addWidget(m_list, 1);
+    m_list->setObjectName(QStringLiteral("CameraList"));
+    m_list->setModel(&m_core->list());
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->header()->setSectionsClickable(true);
+    // Widths for the platform's font: a MAC and an address always whole, the host name
+    // taking what is left.
+    m_list->header()->setStretchLastSection(true);
+    const QFontMetrics fm(m_list->font());
+    const int pad = fm.horizontalAdvance(QLatin1Char('M')) * 2;
+    const int widths[] = {fm.horizontalAdvance(QStringLiteral("RX80K-W ")) + pad + 20,
+                          fm.horizontalAdvance(QStringLiteral("00:0A:1B:2C:3D:4E")) + pad,
+                          fm.horizontalAdvance(QStringLiteral("255.255.255.255")) + pad,
+                          fm.horizontalAdvance(QStringLiteral("camera-name-10")) + pad};
+    for (int c = 0; c < 4; ++c)
+        m_list->header()->resizeSection(c, widths[c]);
+    m_list->setMinimumWidth(300);
+    connect(m_filter, &QLineEdit::textChanged, this, [this] { applyFilter(0, m_core->list().count() - 1); });
+    CameraList *model = &m_core->list();
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { applyFilter(first, last); });
+    const auto all = [this] { applyFilter(0, m_core->list().count() - 1); };
+    connect(model, &QAbstractItemModel::modelReset, this, all);
+    connect(model, &QAbstractItemModel::layoutChanged, this, all);
+    m_core->list().setIconProvider([](int state) -> QVariant {
+        const QIcon icon = CameraStateIcon(state);
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    });
+    // Cameras sharing an address, or answering from this computer's own.
+    m_core->list().setWarningForeground(QBrush(QColor(0xb0, 0x3a, 0x00)));
+    m_core->list().setSilentForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+    connect(m_list->header(), &QHeaderView::sectionClicked, this,
+            &TAdminToolDlg::CameraListColumnClick);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TAdminToolDlg::CameraListSelectItem);
+
+    auto *right = new QWidget(splitter);
+    auto *rightLayout = new QVBoxLayout(right);
+    m_localGroup = new LocalNetworkGroup(m_core->localNetwork(), right);
+    m_localGroup->setObjectName(QStringLiteral("LocalNetworkInfo"));
+    rightLayout->addWidget(m_localGroup);
+
+    m_pagesArea = new QWidget(right);
+    m_pagesArea->setObjectName(QStringLiteral("PagesArea"));
+    m_pagesArea->setMinimumSize(560, 420);
+    m_category = new FileCategory(m_core->files(), m_core->update(), m_core->messenger(),
+                                  &m_core->localNetwork(), m_pagesArea);
+    m_l60Category = new L60Category(m_core->l60(), m_pagesArea);
+    // Both page sets fill the same place; the selected camera's family shows one.
+    auto *stack = new QGridLayout(m_pagesArea);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(m_category, 0, 0);
+    stack->addWidget(m_l60Category, 0, 0);
+    m_noCamera = new QLabel(tr("Select a camera in the list to see and change its settings.\n"
+                               "Scan (F5) finds the cameras on every network adapter."),
+                            m_pagesArea);
+    m_noCamera->setObjectName(QStringLiteral("NoCameraHint"));
+    m_noCamera->setAlignment(Qt::AlignCenter);
+    m_noCamera->setWordWrap(true);
+    stack->addWidget(m_noCamera, 0, 0);
+    rightLayout->addWidget(m_pagesArea, 1);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    splitter->setChildrenCollapsible(false);
+    // The list starts wide enough for its four columns; the pages take the rest.
+    int listWidth = 24;
+    for (int c = 0; c < CameraList::kVisibleColumns; ++c)
+        listWidth += m_list->header()->sectionSize(c);
+    splitter->setSizes({listWidth, 600});
+    setCentralWidget(splitter);
+
+    m_clockPanel = new QLabel(this);
+    m_clockPanel->setObjectName(QStringLiteral("StatusClock"));
+    m_clockPanel->setFixedWidth(250);
+    m_socketPanel = new QLabel(this);
+    m_socketPanel->setObjectName(QStringLiteral("StatusSocket"));
+    m_socketPanel->setMinimumWidth(500);
+    m_scanPanel = new QLabel(this);
+    m_scanPanel->setObjectName(QStringLiteral("StatusScan"));
+    m_lamp = new BusyLamp(this);
+    statusBar()->addWidget(m_clockPanel);
+    statusBar()->addWidget(m_scanPanel);
+    statusBar()->addWidget(m_socketPanel, 1);
+    statusBar()->addPermanentWidget(m_lamp);
+    resize(1100, 620);
+}
+
+void TAdminToolDlg::buildActions()
+{
+    auto *toolbar = addToolBar(QString());
+    toolbar->setObjectName(QStringLiteral("ToolBar"));
+    toolbar->setMovable(false);
+    auto button = [this, toolbar](const char *name, auto slot, bool visible) {
+        auto *b = new QToolButton(toolbar);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, slot);
+        QAction *a = toolbar->addWidget(b);
+        a->setVisible(visible);
+        return b;
+    };
+    AdminToolCore *core = m_core.get();
+    button("BtnScanCamera", [core] { core->scan(); }, true);
+    button("BtnNewCamera", [this] { BtnNewCameraClick(); }, false);
+    button("BtnClearList", [core] { core->clearList(); }, true);
+    button("btnSaveConfig", [core] { core->saveList(); }, false);
+    button("btnAbout", [this] { BtnAboutClick(); }, true);
+    button("btnExit", [this] { close(); }, true);
+
+    m_modelFilter = new QComboBox(toolbar);
+    m_modelFilter->setObjectName(QStringLiteral("cboCameraModel"));
+    toolbar->addWidget(m_modelFilter)->setVisible(false);
+    ModelFilterTable &models = m_core->models();
+    auto refillFilter = [this, &models] {
+        QSignalBlocker block(m_modelFilter);
+        m_modelFilter->clear();
+        m_modelFilter->addItems(models.names());
+        m_modelFilter->setCurrentIndex(models.selected());
+    };
+    refillFilter();
+    connect(&models, &ModelFilterTable::modelAdded, m_modelFilter,
+            [this](const QString &name) { m_modelFilter->addItem(name); });
+    connect(&models, &ModelFilterTable::cleared, m_modelFilter, refillFilter);
+    connect(m_modelFilter, &QComboBox::currentIndexChanged, this,
+            [core](int slot) { core->modelFilterChanged(slot); });
+
+    QMenu *file = menuBar()->addMenu(QString());
+    file->setObjectName(QStringLiteral("File1"));
+    auto item = [this](QMenu *menu, const char *name, auto slot) {
+        QAction *a = menu->addAction(QString());
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    item(file, "ScanCameras1", [core] { core->scan(); })->setShortcut(QKeySequence(Qt::Key_F5));
+    item(file, "ClearList1", [core] { core->clearList(); });
+    item(file, "SaveCameraList1", [core] { core->saveList(); })->setVisible(false);
+    QAction *exportList = item(file, "ExportList1", [this] { ExportList1Click(); });
+    exportList->setText(tr("&Export list..."));
+    file->addSeparator();
+    item(file, "Exit1", [this] { close(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu *help = menuBar()->addMenu(QString());
+    help->setObjectName(QStringLiteral("Help1"));
+    QAction *legend = item(help, "IconLegend1", [this] { showIconLegend(); });
+    legend->setText(tr("&Icons of the camera list"));
+    item(help, "AboutZORA1", [this] { BtnAboutClick(); });
+    auto *find = new QAction(this);
+    find->setObjectName(QStringLiteral("FindCamera"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        m_filter->setFocus();
+        m_filter->selectAll();
+    });
+    addAction(find);
+
+    // The context menu is attached to no control; it exists for the FTP settings.
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PoupMenu"));
+    m_popupClear = item(m_popup, "ClearList2", [core] { core->clearList(); });
+    m_popupClear->setVisible(false);
+    m_popupFtp = item(m_popup, "FTPSetting1", &TAdminToolDlg::FTPConnectionSetting1Click);
+    m_popupSearch = item(m_popup, "SearchRemoteCamera1", &TAdminToolDlg::SearchRemoteCamera1Click);
+    m_popupSearch->setVisible(false);
+    connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::PoupMenuPopup);
+}
+
+void TAdminToolDlg::setCaptions()
+{
+    auto set = [this](const char *name, int id) {
+        if (auto *b = findChild<QToolButton *>(QLatin1String(name)))
+            b->setText(GetString(id));
+        else if (auto *a = findChild<QAction *>(QLatin1String(name)))
+            a->setText(GetString(id));
+    };
+    set("BtnScanCamera", 3008);
+    set("BtnNewCamera", 3009);
+    set("BtnClearList", 3010);
+    set("btnSaveConfig", 3011);
+    set("btnAbout", 3012);
+    set("btnExit", 3013);
+    set("ScanCameras1", 3001);
+    set("ClearList1", 3003);
+    set("SaveCameraList1", 3004);
+    set("Exit1", 3005);
+    set("AboutZORA1", 3007);
+    set("ClearList2", 3018);
+    set("FTPSetting1", 3019);
+    set("SearchRemoteCamera1", 3020);
+    findChild<QMenu *>(QStringLiteral("File1"))->setTitle(GetString(3000));
+    findChild<QMenu *>(QStringLiteral("Help1"))->setTitle(GetString(3006));
+    m_core->list().setHeaderTitles({GetString(3014, QStringLiteral("Model")),
+                                    GetString(3015, QStringLiteral("Mac Address")),
+                                    GetString(3016), GetString(3017)});
+    findChild<QGroupBox *>(QStringLiteral("LocalNetworkInfo"))->setTitle(GetString(3021));
+    for (int i = 0; i < m_category->count(); ++i)
+        m_category->setTabText(i, text(kFilePages[i].id, kFilePages[i].fallback));
+    for (int i = 0; i < m_l60Category->count(); ++i) {
+        const int page = m_l60Category->page(3) == m_l60Category->widget(i) ? 3 : i;
+        m_l60Category->setTabText(i, text(kL60Pages[page].id, kL60Pages[page].fallback));
+    }
+}
+
+void TAdminToolDlg::setUp()
+{
+    setCaptions();
+    m_localGroup->fill();
+    const QString caption = m_core->setUp(QCoreApplication::applicationPid());
+    setWindowTitle(caption);
+    const QString icon = m_core->oemIconPath();
+    if (!icon.isEmpty()) {
+        const QIcon loaded(icon);
+        if (!loaded.isNull()) {
+            setWindowIcon(loaded);
+            QApplication::setWindowIcon(loaded);
+        }
+    }
+    ClockTimerTimer();
+    restoreLayout();
+}
+
+QString TAdminToolDlg::layoutFile()
+{
+    // A small file of the window's own: zora.ini stays as the installation wrote it.
+    return ApplicationPath() + QStringLiteral("zora-window.ini");
+}
+
+void TAdminToolDlg::saveLayout()
+{
+    if (ApplicationPath().isEmpty())
+        return;
+    QSettings layout(layoutFile(), QSettings::IniFormat);
+    layout.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    layout.setValue(QStringLiteral("window/splitter"), m_splitter->saveState());
+    layout.setValue(QStringLiteral("window/columns"), m_list->header()->saveState());
+}
+
+void TAdminToolDlg::restoreLayout()
+{
+    if (ApplicationPath().isEmpty() || !QFileInfo::exists(layoutFile()))
+        return;
+    const QSettings layout(layoutFile(), QSettings::IniFormat);
+    restoreGeometry(layout.value(QStringLiteral("window/geometry")).toByteArray());
+    m_splitter->restoreState(layout.value(QStringLiteral("window/splitter")).toByteArray());
+    m_list->header()->restoreState(layout.value(QStringLiteral("window/columns")).toByteArray());
+}
+
+void TAdminToolDlg::applyFilter(int first, int last)
+{
+    const QString text = m_filter->text().trimmed();
+    const CameraList &list = m_core->list();
+    for (int r = qMax(0, first); r <= last && r < list.count(); ++r)
+        m_list->setRowHidden(r, {}, !list.rowMatches(r, text));
+}
+
+bool TAdminToolDlg::exportList(const QString &path)
+{
+    CameraNetwork &network = m_core->network();
+    const QList<int> records = network.records();
+    const QByteArray bytes = path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)
+                                 ? ShellCommon::camerasJson(network, records, false)
+                                 : ShellCommon::camerasCsv(network, records, false);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_core->messenger().tell(tr("Could not write %1: %2").arg(path, file.errorString()),
+                                 GetString(3169, QStringLiteral("Warning")), Messenger::Style::Error);
+        return false;
+    }
+    return true;
+}
+
+void TAdminToolDlg::ExportList1Click()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export the camera list"), QDir::homePath(),
+                                                      tr("CSV (*.csv);;JSON (*.json)"));
+    if (!path.isEmpty())
+        exportList(path);
+}
+
+void TAdminToolDlg::showIconLegend()
+{
+    QDialog legend(this);
+    legend.setObjectName(QStringLiteral("IconLegend"));
+    legend.setWindowTitle(tr("Icons of the camera list"));
+    auto *form = new QFormLayout(&legend);
+    for (int state : CameraList::states()) {
+        auto *icon = new QLabel(&legend);
+        const QIcon i = CameraStateIcon(state);
+        if (!i.isNull())
+            icon->setPixmap(i.pixmap(16, 16));
+        form->addRow(icon, new QLabel(CameraList::stateText(state), &legend));
+    }
+    form->addRow(new QLabel(tr("Greyed"), &legend),
+                 new QLabel(tr("Did not answer the last scan (the tooltip says when)"), &legend));
+    form->addRow(new QLabel(tr("Warning colour"), &legend),
+                 new QLabel(tr("Shares its address with another camera, or uses this computer's"), &legend));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &legend);
+    connect(buttons, &QDialogButtonBox::accepted, &legend, &QDialog::accept);
+    form->addRow(buttons);
+    legend.exec();
+}
+
+QTabWidget *TAdminToolDlg::category() const
+{
+    return m_category;
+}
+
+QTabWidget *TAdminToolDlg::l60Category() const
+{
+    return m_l60Category;
+}
+
+void TAdminToolDlg::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TAdminToolDlg::ClockTimerTimer()
+{
+    m_core->clockTick(QDateTime::currentDateTime());
+}
+
+void TAdminToolDlg::PoupMenuPopup()
+{
+    m_popupClear->setEnabled(m_core->selectedRow() >= 0);
+    m_popupFtp->setEnabled(FtpSettingsForm::offeredFor(m_core->selectedCamera()));
+}
+
+void TAdminToolDlg::BtnNewCameraClick()
+{
+    if (!m_regCam)
+        m_regCam = new TRegCamDlg(m_core->endpoint(), m_core->discovery(), m_core->messenger(), this);
+    m_regCam->ShowModal();
+}
+
+void TAdminToolDlg::SearchRemoteCamera1Click()
+{
+    if (!m_srchRemote)
+        m_srchRemote = new TSrchRemoteCamDlg(m_core->endpoint(), m_core->discovery(),
+                                             m_core->messenger(), this);
+    const int row = m_core->selectedRow();
+    if (row < 0)
+        return;
+    m_srchRemote->setTarget(m_core->list().column(row, CameraList::ColIp));
+    m_srchRemote->ShowModal();
+}
+
+void TAdminToolDlg::FTPConnectionSetting1Click()
+{
+    if (!m_ftpSetting)
+        m_ftpSetting = new TFTPSettingDlg(m_core->messenger(), this);
+    if (m_core->selectedRow() < 0)
+        return;
+    TConfigItem *camera = m_core->selectedCamera();
+    if (!camera) {
+        m_core->messenger().tell(GetString(3256, QStringLiteral("Invalid Information")));
+        return;
+    }
+    m_ftpSetting->attach(FtpSettingsForm::settingOf(*camera, m_core->options().ftpPort));
+    m_ftpSetting->ShowModal();
+}
+
+void TAdminToolDlg::CameraListSelectItem()
+{
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        m_core->rowDeselected();
+    else
+        m_core->rowSelected(rows.first().row());
+}
+
+void TAdminToolDlg::CameraListColumnClick(int column)
+{
+    CameraList &list = m_core->list();
+    list.sortByColumn(column);
+    m_list->header()->setSortIndicatorShown(list.sortColumn() >= 0);
+    m_list->header()->setSortIndicator(list.sortColumn(),
+                                       list.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TAdminToolDlg::BtnAboutClick()
+{
+    TAboutDlg about(m_core->appName(), this);
+    about.exec();
+}
+
+void TAdminToolDlg::placeL60OverFilePages()
+{
+    // The page area's layout keeps both page sets in one place.
+}
+
+void TAdminToolDlg::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    m_core->l60().DisableL60Category();
+    setPageSetsEnabled(false, false);
+    placeL60OverFilePages();
+    showFamily(Family::L60, nullptr);
+}
+
+void TAdminToolDlg::closeEvent(QCloseEvent *event)
+{
+    // Edits of a file-configured page are offered for saving before the window goes.
+    m_core->files().leavePage();
+    m_core->removeWorkingFiles();
+    saveLayout();
+    QMainWindow::closeEvent(event);
+}
+
+void TAdminToolDlg::setPageSetsEnabled(bool fileConfigured, bool l60)
+{
+    m_category->setEnabled(fileConfigured);
+    m_l60Category->setEnabled(l60);
+}
+
+void TAdminToolDlg::showFirstPages()
+{
+    // The core enters the first page itself once it knows the camera's family.
+    m_category->setCurrentTab(FileTab::NetworkInfo);
+}
+
+void TAdminToolDlg::showFamily(Family family, TConfigItem *camera)
+{
+    placeL60OverFilePages();
+    // No camera: a hint rather than empty pages, and never the last camera's values.
+    const bool l60 = family == Family::L60;
+    m_noCamera->setVisible(!camera);
+    m_l60Category->setVisible(camera && l60);
+    m_category->setVisible(camera && !l60);
+}
+
+void TAdminToolDlg::disableSaveRestore()
+{
+}
+
+void TAdminToolDlg::savePending(Family family)
+{
+    // The L60 pages save their own edits.
+    if (family == Family::FileConfigured)
+        m_core->files().saveEdits();
+}
+
+void TAdminToolDlg::setFileSaveButtonsEnabled(bool on)
+{
+    m_category->setSaveButtonsEnabled(on);
+    m_category->setAccountButtonsEnabled(on);
+}
+
+void TAdminToolDlg::reloadFilePage()
+{
+    m_core->files().reenterCurrentPage();
+}
+
+void TAdminToolDlg::setCredentialPrompt(CredentialPrompt *prompt)
+{
+    m_core->setCredentialPrompt(prompt ? prompt : m_login);
+}
+
+void TAdminToolDlg::setConfirmation(CommandConfirmation *confirmation)
+{
+    m_core->setConfirmation(confirmation ? confirmation : m_saveConfig);
+}

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "desktop/admin_tool_core.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class AdapterSource;
+class CommandConfirmation;
+class CredentialPrompt;
+class FileCategory;
+class TFirmwareDlg;
+class TGetConfDlg;
+class L60Category;
+class LocalNetworkGroup;
+class QAction;
+class QPushButton;
+class TFTPSettingDlg;
+class TRegCamDlg;
+class TSrchRemoteCamDlg;
+class TLoginDlg;
+class TSaveConfigDlg;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSplitter;
+class QMenu;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class QWidget;
+class WidgetMessenger;
+class BusyLamp;
+
+// The main window: toolbar, menus, the camera list on the left, the local network
+// information and the settings pages on the right, the status bar with clock, socket
+// texts and the activity lamp. All behaviour lives in AdminToolCore.
+class TAdminToolDlg final : public QMainWindow, public PageHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TAdminToolDlg)
+
+public:
+    // adapters: where the local network information comes from (the system's when null).
+    TAdminToolDlg(const AppOptions &options, Messenger *messenger = nullptr,
+                  QWidget *parent = nullptr, const AdapterSource *adapters = nullptr);
+    ~TAdminToolDlg() override;
+
+    AdminToolCore &core() { return *m_core; }
+    // Set-up after construction: captions, local network, saved list, zora.ini.
+    void setUp();
+
+    QTreeView *cameraList() const { return m_list; }
+    QTabWidget *category() const;
+    QTabWidget *l60Category() const;
+    QMenu *popupMenu() const { return m_popup; }
+    void bringToFront();
+
+    // The login dialog and the command waiting dialog; null gives back the window's own
+    // (TLoginDlg, TSaveConfigDlg). Tests give scripted ones.
+    void setCredentialPrompt(CredentialPrompt *prompt);
+    void setConfirmation(CommandConfirmation *confirmation);
+    TSaveConfigDlg *saveConfigDialog() const { return m_saveConfig; }
+    TLoginDlg *loginDialog() const { return m_login; }
+    TGetConfDlg *configDialog() const { return m_getConf; }
+    TFirmwareDlg *firmwareDialog() const { return m_firmware; }
+
+    // PageHost
+    void setPageSetsEnabled(bool fileConfigured, bool l60) override;
+    void showFirstPages() override;
+    void showFamily(Family family, TConfigItem *camera) override;
+    void disableSaveRestore() override;
+    void savePending(Family family) override;
+    void setFileSaveButtonsEnabled(bool on) override;
+    void reloadFilePage() override;
+
+    // Timer handlers, also called by tests.
+    void ClockTimerTimer();
+    // The context menu (attached to no control): its opening and "&FTP Setting".
+    void PoupMenuPopup();
+    void FTPConnectionSetting1Click();
+    // The hidden toolbar button "New Camera" and the hidden menu entry "&Search Remote
+    // Camera": registration by address and the search of the selected row's camera.
+    void BtnNewCameraClick();
+    void SearchRemoteCamera1Click();
+    TRegCamDlg *registerDialog() const { return m_regCam; }
+    // File > Export list: the listed cameras as zoractl scan prints them, JSON for a
+    // ".json" name and CSV otherwise. False (after the message) when it cannot be written.
+    bool exportList(const QString &path);
+    void ExportList1Click();
+    // Help > the meaning of the list's icons and colours.
+    void showIconLegend();
+    // Window geometry, splitter and columns, in a file of the window's own.
+    static QString layoutFile();
+    void saveLayout();
+    void restoreLayout();
+    TSrchRemoteCamDlg *remoteSearchDialog() const { return m_srchRemote; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildActions();
+    void buildLayout();
+    void setCaptions();
+    void placeL60OverFilePages();
+    void CameraListSelectItem();
+    void CameraListColumnClick(int column);
+    void BtnAboutClick();
+
+    std::unique_ptr<WidgetMessenger> m_ownMessenger;
+    std::unique_ptr<AdminToolCore> m_core;
+    QTreeView *m_list = nullptr;
+    void applyFilter(int first, int last);
+
+    QWidget *m_pagesArea = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QLineEdit *m_filter = nullptr;
+    QLabel *m_noCamera = nullptr;
+    FileCategory *m_category = nullptr;
+    L60Category *m_l60Category = nullptr;
+    LocalNetworkGroup *m_localGroup = nullptr;
+    TLoginDlg *m_login = nullptr;
+    TSaveConfigDlg *m_saveConfig = nullptr;
+    TGetConfDlg *m_getConf = nullptr;
+    TFirmwareDlg *m_firmware = nullptr;
+    TFTPSettingDlg *m_ftpSetting = nullptr;   // created on first use
+    TRegCamDlg *m_regCam = nullptr;           // created on first use
+    TSrchRemoteCamDlg *m_srchRemote = nullptr; // created on first use
+    QComboBox *m_modelFilter = nullptr;
+    QMenu *m_popup = nullptr;
+    QAction *m_popupClear = nullptr;
+    QAction *m_popupFtp = nullptr;
+    QAction *m_popupSearch = nullptr;
+    QLabel *m_clockPanel = nullptr;
+    QLabel *m_scanPanel = nullptr;
+    QLabel *m_socketPanel = nullptr;
+    BusyLamp *m_lamp = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    bool m_shownOnce = false;
+};

@@ -1,0 +1,171 @@
+#include "site/config_job.h"
+
+#include "protocol/camera_list.h"
+#include "site/script_credentials.h"
+#include "zoractl/shell_common.h"
+#include "site/shell_exit.h"
+#include "fileconfig/config_fields.h"
+#include "fileconfig/page_files.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "transfer/firmware_upload_session.h"
+#include "transfer/flash_thread.h"
+
+ConfigJob::ConfigJob(CameraNetwork &network, int record, const LoginEntry &login,
+                     const QString &folder, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+    , m_record(record)
+    , m_mac(network.registry().record(record).macText())
+    , m_folder(folder)
+    , m_session(network.endpoint(), m_messenger, nullptr)
+{
+    ScriptCredentials credentials(login);
+    RequireCredentials(network.registry().record(record), credentials);
+    m_messenger.setDefaultAnswer(Messenger::AnswerNo);
+    // A refusal of the apply command is told while the run still waits: a script
+    // stops there instead of sending the command again until the run times out.
+    m_messenger.setHook([this](const ScriptedMessenger::Shown &) {
+        if (m_session.state() != ConfigFetchSession::State::AwaitingApply || m_refused)
+            return;
+        m_refused = true;
+        QMetaObject::invokeMethod(&m_session, &ConfigFetchSession::abort, Qt::QueuedConnection);
+    });
+    m_session.setLocalFolder(folder);
+    m_session.attachTimers(&m_timeoutTimer, &m_resendTimer);
+    connect(&m_session, &ConfigFetchSession::finished, this, &ConfigJob::sessionFinished);
+}
+
+const TConfigItem &ConfigJob::camera() const
+{
+    return m_network.registry().record(m_record);
+}
+
+void ConfigJob::transfer(int set, TransferMode mode, Then then)
+{
+    const int row = m_network.list().rowOfRecord(m_record);
+    const QString kind = row >= 0 ? m_network.list().column(row, CameraList::ColKind) : QString();
+    m_then = std::move(then);
+    m_refused = false;
+    m_messenger.clear();
+    m_session.configure(ConfigTransfer::forCamera(camera(), row, kind, set, mode));
+    m_session.show();
+}
+
+void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResult &)> then)
+{
+    FlashJob j = job;
+    j.finalReplyMs = FirmwareUploadSession::finalReplyMs(j.kernelOnly ? FirmwareUploadSession::KernelOnly
+                                                                      : FirmwareUploadSession::UpdateAll);
+    auto *worker = new TFlashThread(++m_flashRuns, j, this);
+    connect(worker, &TFlashThread::progress, this,
+            [this](quint64, qint64 done, qint64 total) { emit flashProgress(done, total); });
+    connect(worker, &TFlashThread::finished, this, [worker, then](quint64, const TransferResult &result) {
+        worker->deleteLater();
+        then(result);
+    });
+    m_network.endpoint().markSend();
+    worker->start(false);
+}
+
+void ConfigJob::transferEach(QList<int> sets, TransferMode mode, std::function<void()> done,
+                             std::function<void(Outcome)> failed)
+{
+    if (sets.isEmpty()) {
+        done();
+        return;
+    }
+    const int set = sets.takeFirst();
+    transfer(set, mode, [this, set, sets, mode, done, failed](Outcome outcome) {
+        if (outcome == Outcome::Done) {
+            transferEach(sets, mode, done, failed);
+            return;
+        }
+        m_failure = QStringLiteral("%1: %2").arg(pageNameOf(set), m_failure);
+        if (failed)
+            failed(outcome);
+        else
+            finish(verdictOf(outcome), m_failure, statusOf(outcome));
+    });
+}
+
+QString ConfigJob::pageNameOf(int set)
+{
+    const std::optional<FileTab> tab = PageFiles::TabOfSet(set);
+    return tab ? ConfigFields::pageOf(*tab) : QString::number(set);
+}
+
+void ConfigJob::sessionFinished(ConfigFetchSession::Result result)
+{
+    Outcome outcome = Outcome::Done;
+    const int thread = m_session.threadResult();
+    if (result != ConfigFetchSession::Ok) {
+        if (thread == 2)
+            outcome = Outcome::LoginRefused;
+        else if (thread > 0)
+            outcome = Outcome::Failed;
+        else if (thread < 0 || !m_refused)
+            outcome = Outcome::NoAnswer;
+        else
+            outcome = Outcome::Refused;
+    }
+    if (outcome == Outcome::Done && !m_session.listing().isEmpty())
+        m_listing = m_session.listing();
+    QStringList shown;
+    for (const ScriptedMessenger::Shown &s : m_messenger.shown())
+        shown << s.text;
+    m_failure = ShellCommon::oneLine(shown.join(QLatin1Char(' ')));
+    if (m_failure.isEmpty() && outcome == Outcome::NoAnswer) {
+        m_failure = thread < 0 ? QStringLiteral("the transfer did not end within 10 s")
+                               : QStringLiteral("the camera did not confirm the upload within 10 s");
+    }
+    // The next step may start another run of the same session: not from inside its signal.
+    Then then = std::exchange(m_then, nullptr);
+    if (then)
+        QMetaObject::invokeMethod(this, [then, outcome] { then(outcome); }, Qt::QueuedConnection);
+}
+
+int ConfigJob::statusOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        return ExitOk;
+    case Outcome::LoginRefused:
+        return ExitAuth;
+    case Outcome::Failed:
+        return ExitRefused;
+    case Outcome::Refused:
+        return ExitMismatch;
+    case Outcome::NoAnswer:
+        break;
+    }
+    return ExitNoAnswer;
+}
+
+QString ConfigJob::verdictOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        return QStringLiteral("success");
+    case Outcome::LoginRefused:
+        return QStringLiteral("authentication failed");
+    case Outcome::Failed:
+        return QStringLiteral("transfer failed");
+    case Outcome::Refused:
+        return QStringLiteral("refused");
+    case Outcome::NoAnswer:
+        break;
+    }
+    return QStringLiteral("no answer");
+}
+
+void ConfigJob::finish(const QString &verdict, const QString &text, int status)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_verdict = verdict;
+    m_text = text;
+    m_status = status;
+    emit ended();
+}

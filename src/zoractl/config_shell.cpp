@@ -1,0 +1,264 @@
+#include "zoractl/config_shell.h"
+
+#include "site/camera_locator.h"
+#include "site/config_job.h"
+#include "site/config_job_runner.h"
+#include "zoractl/interrupt_watch.h"
+#include "zoractl/shell_common.h"
+#include "zoractl/shell_console.h"
+#include "zoractl/shell_context.h"
+#include "site/shell_exit.h"
+#include "fileconfig/config_fields.h"
+#include "fileconfig/page_files.h"
+#include "fileconfig/filter_directory_listing.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "protocol/datagram.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+QList<OptionSpec> ConfigShell::cameraOptions()
+{
+    return {{u"--user"_s, 1, 1}, {u"--password-file"_s, 1, 1}, {u"--timeout"_s, 1, 1},
+            {u"--parallel"_s, 1, 1}};
+}
+
+QString ConfigShell::cameraHelp()
+{
+    return uR"(
+  --user ID                 administrator ID; required to reach a camera
+  --password-file FILE      administrator password (else $ZORA_PASSWORD, else asked)
+  --timeout S               seconds the scan waits for the cameras (default 3)
+  --parallel N              at most N cameras at once (default 8))"_s;
+}
+
+std::optional<ConfigShell::Reach> ConfigShell::reach(ShellContext &context, const ShellArguments &p,
+                                                     int defaultParallel)
+{
+    QString error;
+    const auto wait = ShellCommon::timeoutMs(p, &error);
+    const auto parallel = wait ? ShellCommon::count(p, u"--parallel"_s, defaultParallel, 1, &error) : std::nullopt;
+    const auto login = parallel ? ShellCommon::credentials(p, context, &error) : std::nullopt;
+    if (!login) {
+        context.console.err(error);
+        return std::nullopt;
+    }
+    return Reach{*wait, *parallel, *login};
+}
+
+std::optional<int> ConfigShell::locate(ShellContext &context, QStringList &macs, bool all, int timeoutMs)
+{
+    if (!ShellCommon::localReady(context))
+        return ExitLocal;
+    CameraLocator locator(context.network);
+    QString error;
+    context.console.status(all ? u"scanning for cameras"_s : u"scanning for %1 camera(s)"_s.arg(macs.size()));
+    // A camera that has just applied a change restarts its servers and misses a request.
+    constexpr int kResendMs = 1000;
+    if (!locator.scan(timeoutMs, all ? QStringList() : macs, &error, kResendMs)) {
+        context.console.err(error);
+        return ExitLocal;
+    }
+    if (all) {
+        for (int record : context.network.records())
+            macs << context.network.registry().record(record).macText();
+        if (macs.isEmpty()) {
+            context.console.err(u"no camera answered"_s);
+            return ExitError;
+        }
+    }
+    return std::nullopt;
+}
+
+void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int parallel, Progress progress)
+{
+    runner.setParallel(parallel);
+    runner.setClockMs(context.clockMs);
+    ShellConsole *console = &context.console;
+    if (progress != Progress::EndingsOnly) {
+        QObject::connect(&runner, &ConfigJobRunner::statusChanged, &runner,
+                         [console](const QString &text) { console->status(text); });
+    }
+    if (progress != Progress::StatusLine) {
+        CameraNetwork *network = &context.network;
+        QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [console, network](int, const BatchResult &r) {
+            console->note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(*network, r.mac), r.verdict,
+                                            ShellCommon::escaped(ShellCommon::oneLine(r.text))));
+        });
+    }
+    if (InterruptWatch *watch = context.interrupts) {
+        watch->arm();
+        QObject::connect(watch, &InterruptWatch::interrupt, &runner, [&runner, &context] {
+            runner.stop(ShellCommon::stoppedStatus(context));
+        });
+    }
+}
+
+void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
+                         std::function<void(const QString &)> done,
+                         std::function<void(const QString &, int)> failed)
+{
+    const TConfigItem &camera = job.camera();
+    const QList<int> sets = CameraBackup::setsOf(camera.modelCode(), camera.AudioAvailable != 0);
+    std::function<void(ConfigJob::Outcome)> transferFailed;
+    if (failed) {
+        transferFailed = [&job, failed](ConfigJob::Outcome outcome) {
+            failed(job.failureText(), ConfigJob::statusOf(outcome));
+        };
+    }
+    job.transferEach(sets, TransferMode::Download, [&job, sets, root, time, done, failed] {
+        const QDir dir(root);
+        const QString name = CameraBackup::folderName(job.mac());
+        const QString staging = dir.filePath(u"."_s + name + u".partial"_s);
+        const QString finalPath = dir.filePath(name);
+        QString error;
+        const QStringList daemons = FilterDirectoryListing(job.listing());
+        const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, time);
+        if (CameraBackup::commit(job.folder(), sets, staging, finalPath, manifest,
+                                 CameraBackup::settingsOf(job.camera()), &error)) {
+            done(finalPath);
+            return;
+        }
+        if (failed)
+            failed(error, ExitLocal);
+        else
+            job.finish(u"failed"_s, error, ExitLocal);
+    }, transferFailed);
+}
+
+QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &macs,
+                                      const LoginEntry &login, const QString &root, int parallel)
+{
+    ConfigJobRunner runner(context.network);
+    prepare(runner, context, parallel, macs.size() > 1 ? Progress::StatusAndEndings : Progress::StatusLine);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QList<BatchResult> results = runner.run(macs, login, [&root, now](ConfigJob &job) {
+        backUp(job, root, now, [&job](const QString &finalPath) {
+            job.finish(u"success"_s, QDir::toNativeSeparators(finalPath), ExitOk);
+        });
+    });
+    context.console.clearStatus();
+    return results;
+}
+
+std::optional<QStringList> ConfigShell::macsOf(ShellContext &context, const ShellArguments &p,
+                                               QStringList *rest)
+{
+    QStringList macs;
+    QString error;
+    if (p.has(u"--cameras"_s)) {
+        const auto list = ShellCommon::macsOfFile(p.value(u"--cameras"_s), &error);
+        if (!list) {
+            context.console.err(error);
+            return std::nullopt;
+        }
+        macs = *list;
+    }
+    for (const QString &word : p.positional()) {
+        const QString mac = Zora::NormalMacText(word);
+        if (!mac.isEmpty())
+            macs << mac;
+        else if (rest)
+            *rest << word;
+        else {
+            context.console.err(u"%1 is not a MAC address"_s.arg(word));
+            return std::nullopt;
+        }
+    }
+    macs.removeDuplicates();
+    return macs;
+}
+
+std::optional<CameraBackup::Folder> ConfigShell::folderOf(ShellContext &context, const QString &arg,
+                                                          const ShellArguments &p, QTemporaryDir &scratch,
+                                                          int *status)
+{
+    QString error;
+    if (QFileInfo(arg).isDir()) {
+        auto folder = CameraBackup::load(arg, &error);
+        if (!folder) {
+            context.console.err(error);
+            *status = ExitUsage;
+        }
+        return folder;
+    }
+    const QString mac = Zora::NormalMacText(arg);
+    if (mac.isEmpty()) {
+        context.console.err(u"%1 is neither a camera folder nor a MAC address"_s.arg(arg));
+        *status = ExitUsage;
+        return std::nullopt;
+    }
+    const auto how = reach(context, p);
+    if (!how) {
+        *status = ExitUsage;
+        return std::nullopt;
+    }
+    QStringList macs{mac};
+    if (context.network.recordOfMac(mac) < 0) {
+        if (const auto trouble = locate(context, macs, false, how->timeoutMs)) {
+            *status = *trouble;
+            return std::nullopt;
+        }
+    }
+    const QList<BatchResult> r = fetch(context, macs, how->login, scratch.path(), 1);
+    if (r.first().status != ExitOk) {
+        context.console.err(u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac), r.first().text));
+        *status = r.first().status;
+        return std::nullopt;
+    }
+    auto folder = CameraBackup::load(QDir(scratch.path()).filePath(CameraBackup::folderName(mac)), &error);
+    if (!folder) {
+        context.console.err(error);
+        *status = ExitLocal;
+    }
+    return folder;
+}
+
+std::optional<QStringList> ConfigShell::pagesOf(ShellContext &context, const ShellArguments &p)
+{
+    const QStringList pages = p.values(u"--page"_s);
+    for (const QString &page : pages) {
+        if (!ConfigFields::pages().contains(page)) {
+            context.console.err(u"no page %1 (pages: %2)"_s.arg(page, ConfigFields::pages().join(u", "_s)));
+            return std::nullopt;
+        }
+    }
+    return pages;
+}
+
+int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
+                        bool json)
+{
+    int failed = 0;
+    for (const BatchResult &r : results)
+        failed += r.status != ExitOk;
+    if (json) {
+        QJsonArray a;
+        for (const BatchResult &r : results) {
+            a.append(QJsonObject{{u"mac"_s, r.mac}, {u"result"_s, r.verdict}, {u"address"_s, r.address},
+                                 {u"message"_s, r.text}, {u"status"_s, r.status}});
+        }
+        context.console.outRaw(QJsonDocument(a).toJson(QJsonDocument::Indented));
+    } else {
+        const QString row = u"%1  %2  %3  %4"_s;
+        context.console.out(row.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
+        for (const BatchResult &r : results) {
+            context.console.out(row.arg(r.mac, -17).arg(r.verdict, -21).arg(r.address, -15)
+                                    .arg(ShellCommon::escaped(ShellCommon::oneLine(r.text))));
+        }
+        context.console.out(u"%1 of %2 cameras %3"_s.arg(results.size() - failed).arg(results.size()).arg(done));
+    }
+    if (ShellCommon::interrupted(context))
+        return ShellCommon::stoppedStatus(context);
+    if (results.size() == 1)
+        return results.first().status;
+    return failed ? ExitBatch : ExitOk;
+}

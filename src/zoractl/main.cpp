@@ -1,0 +1,91 @@
+// zoractl: the camera tool for scripts. The commands live in the shell library; this is
+// the process around them.
+#include "base/app_options.h"
+#include "base/shared_routines.h"
+#include "zoractl/interrupt_watch.h"
+#include "zoractl/shell_commands.h"
+#include "zoractl/shell_console.h"
+#include "zoractl/shell_context.h"
+#include "site/shell_exit.h"
+#include "site/script_credentials.h"
+#include "base/string_table.h"
+#include "protocol/camera_network.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QFile out, err;
+    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    ShellConsole console(out, err, ::isatty(STDERR_FILENO) == 1);
+
+    QStringList args = app.arguments();
+    args.removeFirst();
+    AppOptions options;
+    QString error;
+    if (!options.take(args, &error)) {
+        console.err(error);
+        return ExitUsage;
+    }
+    if (options.version) {
+        console.out(AppOptions::versionLine(u"zoractl"_s));
+        return ExitOk;
+    }
+    if (args.isEmpty() || args.first().startsWith(u"-"_s)) {
+        if (options.help && args.isEmpty()) {
+            console.outRaw(ShellCommands::generalUsage().toUtf8());
+            return ExitOk;
+        }
+        if (!args.isEmpty())
+            console.err(u"unknown option %1"_s.arg(args.first()));
+        err.write(ShellCommands::generalUsage().toUtf8());
+        return ExitUsage;
+    }
+    QString command = args.takeFirst();
+    // Commands of two words: "plan check", "config backup".
+    if (!ShellCommands::find(command) && !args.isEmpty() && !args.first().startsWith(u"-"_s)
+        && ShellCommands::find(command + u' ' + args.first()))
+        command += u' ' + args.takeFirst();
+    const std::optional<CommandSyntax> syntax = ShellCommands::find(command);
+    if (!syntax) {
+        console.err(u"unknown command %1"_s.arg(command));
+        err.write(ShellCommands::generalUsage().toUtf8());
+        return ExitUsage;
+    }
+    if (options.help) {
+        console.out(ShellCommands::commandHelp(*syntax));
+        return ExitOk;
+    }
+    const std::optional<ShellArguments> parsed = ShellArguments::parse(*syntax, args, &error);
+    if (!parsed) {
+        console.err(error);
+        return ExitUsage;
+    }
+
+    SetApplicationPath(options.resolveAppDir(QCoreApplication::applicationDirPath()));
+    TMultiLang::Load(3000, 306);
+    CameraNetwork network(options);
+    InterruptWatch interrupts;
+    ShellContext context{network, console, options};
+    context.interrupts = &interrupts;
+    context.stdinIsTerminal = ScriptCredentials::stdinIsTerminal();
+    // Not documented: lets the tests run the ten resends and the restart watch quickly.
+    context.confirmIntervalMs = qEnvironmentVariableIntValue("ZORACTL_CONFIRM_INTERVAL_MS");
+    context.clockMs = qEnvironmentVariableIntValue("ZORACTL_CLOCK_MS");
+    int status = ShellCommands::run(context, *syntax, *parsed);
+    // A run that a signal asked to end says so, as a shell does for a process the signal
+    // ended, even when what was in flight finished well.
+    if (interrupts.interrupted())
+        status = InterruptWatch::exitStatusOf(interrupts.signalNumber());
+    console.clearStatus();
+    TMultiLang::Free();
+    return status;
+}

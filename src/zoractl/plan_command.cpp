@@ -1,0 +1,324 @@
+#include "zoractl/plan_command.h"
+
+#include "site/batch_runner.h"
+#include "site/camera_locator.h"
+#include "site/command_dump.h"
+#include "site/plan_check.h"
+#include "site/plan_log.h"
+#include "site/plan_steps.h"
+#include "site/script_credentials.h"
+#include "zoractl/shell_common.h"
+#include "zoractl/shell_console.h"
+#include "zoractl/shell_context.h"
+#include "site/shell_exit.h"
+#include "site/site_plan.h"
+#include "protocol/camera_network.h"
+
+#include <QJsonDocument>
+#include <QNetworkInterface>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kPlanHelp = uR"(
+FILE is CSV with a header line naming its columns (any order):
+  mac,ip,mask,gateway,dns,host,domain,network[,password_file]
+network is static or dhcp; an empty cell keeps the camera's value; lines starting
+with # are comments.)"_s;
+
+QList<LocalSubnet> localSubnets()
+{
+    QList<LocalSubnet> out;
+    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
+        if (!(i.flags() & QNetworkInterface::IsUp))
+            continue;
+        for (const QNetworkAddressEntry &e : i.addressEntries()) {
+            if (e.ip().protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            out << LocalSubnet{e.ip().toIPv4Address(), e.netmask().toIPv4Address(), i.name()};
+        }
+    }
+    return out;
+}
+
+struct Scanned {
+    SitePlan plan;
+    PlanCheck check;
+};
+
+// Reads the plan, scans and holds the plan against what answered; nothing with the exit
+// status already reported.
+std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &p, int *status)
+{
+    QString error;
+    const auto wait = ShellCommon::timeoutMs(p, &error);
+    if (!wait) {
+        context.console.err(error);
+        *status = ExitUsage;
+        return std::nullopt;
+    }
+    if (p.positional().size() != 1) {
+        context.console.err(u"give one plan file"_s);
+        *status = ExitUsage;
+        return std::nullopt;
+    }
+    QStringList errors;
+    const std::optional<SitePlan> plan = SitePlan::read(p.positional().first(), &errors);
+    if (!plan) {
+        for (const QString &e : errors)
+            context.console.err(e);
+        *status = ExitUsage;
+        return std::nullopt;
+    }
+    if (!ShellCommon::localReady(context)) {
+        *status = ExitLocal;
+        return std::nullopt;
+    }
+    // The whole reply window: cameras the plan does not name count too.
+    context.console.status(u"scanning for %1 s"_s.arg(*wait / 1000.0));
+    CameraLocator locator(context.network);
+    if (!locator.scan(*wait, {}, &error)) {
+        context.console.err(error);
+        *status = ExitLocal;
+        return std::nullopt;
+    }
+    context.console.clearStatus();
+    QList<PlanCamera> onWire;
+    for (int record : context.network.records())
+        onWire << PlanSteps::cameraOf(context.network.registry().record(record));
+    const auto refusals = [&context](const SitePlan::Entry &entry, const PlanCheck::Row &row) {
+        return PlanSteps::refusals(context.network, entry, row);
+    };
+    return Scanned{*plan, PlanCheck::run(*plan, onWire, localSubnets(), refusals)};
+}
+
+int check(ShellContext &context, const ShellArguments &p)
+{
+    int status = ExitOk;
+    const std::optional<Scanned> s = readAndScan(context, p, &status);
+    if (!s)
+        return status;
+    if (p.has(u"--json"_s))
+        context.console.outRaw(QJsonDocument(s->check.toJson()).toJson(QJsonDocument::Indented));
+    else
+        context.console.out(s->check.text());
+    return s->check.wrong() ? ExitError : ExitOk;
+}
+
+int apply(ShellContext &context, const ShellArguments &p)
+{
+    QString error;
+    const auto parallel = ShellCommon::parallel(p, &error);
+    if (!parallel) {
+        context.console.err(error);
+        return ExitUsage;
+    }
+    const bool dryRun = p.has(u"--dry-run"_s);
+    const QString logPath = p.value(u"--log"_s);
+    QSet<QString> done;
+    std::optional<PlanLog> log;
+    if (!logPath.isEmpty()) {
+        done = PlanLog::doneSteps(logPath, &error);
+        if (!error.isEmpty()) {
+            context.console.err(error);
+            return ExitUsage;
+        }
+        if (!dryRun) {
+            log.emplace(logPath);
+            if (!log->open(&error)) {
+                context.console.err(error);
+                return ExitUsage;
+            }
+        }
+    }
+    const std::optional<LoginEntry> siteLogin = ShellCommon::credentials(p, context, &error);
+    int status = ExitOk;
+    const std::optional<Scanned> s = readAndScan(context, p, &status);
+    if (!s)
+        return status;
+    const bool planWrong = s->check.blocksApply();
+    if (planWrong) {
+        context.console.out(s->check.text());
+        if (!dryRun) {
+            context.console.err(u"the plan has errors: nothing was sent"_s);
+            return ExitError;
+        }
+        context.console.err(u"the plan has errors: an apply would send nothing; the steps as they stand follow"_s);
+    }
+
+    // What every row comes to before anything is sent.
+    struct Line {
+        QString mac, verdict, address, text;
+        int task = -1;
+        bool failed = false;
+    };
+    QList<Line> lines;
+    QList<BatchTask> tasks;
+    for (const PlanCheck::Row &row : s->check.rows()) {
+        Line line{row.mac, {}, row.address, {}};
+        const std::optional<SitePlan::Entry> entry = s->plan.entryFor(row.mac);
+        if (!row.found) {
+            line.verdict = u"missing"_s;
+            line.text = u"did not answer the scan"_s;
+            line.failed = true;
+        } else if (row.asPlanned()) {
+            line.verdict = u"as planned"_s;
+            line.text = u"nothing to change"_s;
+        } else if (entry) {
+            const int record = context.network.recordOfMac(row.mac);
+            const PlanCamera now = PlanSteps::cameraOf(context.network.registry().record(record));
+            QList<BatchStep> steps = PlanSteps::of(*entry, row, now);
+            QStringList skipped;
+            for (qsizetype i = steps.size() - 1; i >= 0; --i) {
+                if (done.contains(PlanLog::key(row.mac, steps[i].name))) {
+                    skipped.prepend(steps[i].name);
+                    steps.removeAt(i);
+                }
+            }
+            if (steps.isEmpty()) {
+                line.verdict = u"done earlier"_s;
+                line.text = u"the log shows %1 sent"_s.arg(skipped.join(u" and "_s));
+            } else {
+                std::optional<LoginEntry> login = siteLogin;
+                if (entry->passwordFile) {
+                    ScriptCredentials::Sources sources;
+                    sources.user = p.value(u"--user"_s);
+                    sources.passwordFile = *entry->passwordFile;
+                    login = ScriptCredentials::resolve(sources, &error);
+                }
+                if (!login) {
+                    context.console.err(u"%1: %2"_s.arg(row.mac, error));
+                    return ExitUsage;
+                }
+                line.task = int(tasks.size());
+                tasks << BatchTask{row.mac, *login, steps};
+            }
+        }
+        lines << line;
+    }
+
+    BatchRunner runner(context.network);
+    runner.setParallel(*parallel);
+    runner.setDryRun(dryRun);
+    ShellCommon::prepare(runner, context);
+    QObject::connect(&runner, &BatchRunner::commandBuilt, &runner,
+                     [&](int task, const QString &step, const QByteArray &bytes, bool unicast,
+                         const QString &address) {
+                         if (dryRun)
+                             context.console.out(u"%1 %2: would send %3 bytes to %4: %5"_s.arg(
+                                 tasks[task].mac, step, QString::number(bytes.size()),
+                                 unicast ? address : u"broadcast"_s, CommandDump::text(bytes)));
+                     });
+    if (dryRun) {
+        QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
+                         [&](int task, const QString &step, const QString &result, const QString &,
+                             const QString &message) {
+                             if (result == u"refused"_s)
+                                 context.console.out(u"%1 %2: refused: %3"_s.arg(tasks[task].mac, step,
+                                                                                ShellCommon::oneLine(message)));
+                         });
+    }
+    bool logFailed = false;
+    QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
+                     [&](int task, const QString &step, const QString &result,
+                         const QString &address, const QString &message) {
+                         if (!log || log->append(tasks[task].mac, step, result, address,
+                                                 ShellCommon::oneLine(message))
+                             || logFailed)
+                             return;
+                         logFailed = true;
+                         context.console.err(u"cannot write to %1: a resumed apply may send "
+                                             u"the steps from here on again"_s.arg(logPath));
+                     });
+    if (!dryRun) {
+        QObject::connect(&runner, &BatchRunner::taskEnded, &runner, [&](int, const BatchResult &r) {
+            const QString partWay = PlanSteps::partWay(r);
+            context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac),
+                                                   partWay.isEmpty() ? r.verdict : u"part-way"_s,
+                                                   ShellCommon::oneLine(partWay.isEmpty() ? r.text : partWay)));
+        });
+    }
+    const QList<BatchResult> results = runner.run(tasks);
+    context.console.clearStatus();
+    if (dryRun) {
+        const bool refused = std::any_of(results.begin(), results.end(),
+                                         [](const BatchResult &r) { return r.status != ExitOk; });
+        return planWrong || refused ? ExitError : ExitOk;
+    }
+
+    const QString format = u"%1  %2  %3  %4"_s;
+    context.console.out(format.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
+    int changed = 0, failed = 0, partWay = 0;
+    for (Line &line : lines) {
+        if (line.task >= 0) {
+            const BatchResult &r = results[line.task];
+            line.verdict = r.verdict;
+            line.address = r.address;
+            line.text = r.text;
+            line.failed = r.status != ExitOk;
+            changed += !line.failed;
+            if (const QString text = PlanSteps::partWay(r); !text.isEmpty()) {
+                ++partWay;
+                line.verdict = u"part-way"_s;
+                line.text = text;
+            }
+        }
+        failed += line.failed;
+        context.console.out(format.arg(line.mac, -17).arg(line.verdict, -21).arg(line.address, -15)
+                                .arg(ShellCommon::oneLine(line.text)));
+    }
+    QString counts = u"%1 changed, %2 not, of %3 planned"_s.arg(changed).arg(failed).arg(lines.size());
+    if (partWay > 0)
+        counts += u"; %1 left part-way (see above)"_s.arg(partWay);
+    context.console.out(counts);
+    if (runner.stopping())
+        return runner.stopStatus();
+    return failed ? ExitBatch : ExitOk;
+}
+
+} // namespace
+
+QList<CommandSyntax> PlanCommand::syntaxes()
+{
+    return {
+        CommandSyntax{u"plan check"_s, u"plan check FILE [--json] [--timeout S]"_s,
+                      uR"(One scan, then the plan held against the cameras that answered: each row
+found or missing with what would change, and what is wrong (a MAC or an address
+planned twice, an address another camera answers from, cameras the plan does
+not name, addresses outside this computer's networks, values a camera's own
+checks refuse, such as a host name with blanks). Exit status 0 when nothing is
+wrong, 1 when something is.
+  --json          the report as JSON
+  --timeout S     seconds the scan waits for answers (default 3))"_s
+                          + kPlanHelp,
+                      {{u"--json"_s, 0, 0}, {u"--timeout"_s, 1, 1}},
+                      1},
+        CommandSyntax{u"plan apply"_s,
+                      u"plan apply FILE --user ID [--password-file F] [--dry-run] [--parallel N] "
+                      u"[--log FILE] [--timeout S]"_s,
+                      uR"(Checks the plan first and stops on any error; then sends each camera that
+differs its network and host-name changes, follows it through each restart and
+checks it came back at its planned address. Cameras already as planned are
+skipped, missing ones reported; a camera that took one step and not the next
+is reported part-way.
+  --dry-run       print every step: the command it would send (the credential
+                  block as <credentials>) or why it would be refused; send nothing
+  --parallel N    at most N cameras at once (default 8)
+  --log FILE      append one JSON line per camera and step; a second apply with
+                  the same log sends nothing the camera already accepted
+  --user ID, --password-file F   as for the set commands; a password_file
+                  column gives a row its own password)"_s
+                          + kPlanHelp,
+                      {{u"--dry-run"_s, 0, 0}, {u"--parallel"_s, 1, 1}, {u"--log"_s, 1, 1},
+                       {u"--user"_s, 1, 1}, {u"--password-file"_s, 1, 1}, {u"--timeout"_s, 1, 1}},
+                      1},
+    };
+}
+
+int PlanCommand::run(ShellContext &context, const QString &command, const ShellArguments &args)
+{
+    return command == u"plan check"_s ? check(context, args) : apply(context, args);
+}

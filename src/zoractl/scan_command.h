@@ -1,0 +1,15 @@
+#pragma once
+
+#include "zoractl/shell_arguments.h"
+
+struct ShellContext;
+
+// zoractl scan: broadcast discovery in rounds, every camera that answered.
+class ScanCommand final
+{
+public:
+    static constexpr int kRounds = 3;
+    static constexpr int kRoundIntervalMs = 300;
+    static CommandSyntax syntax();
+    static int run(ShellContext &context, const ShellArguments &args);
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "site/camera_change.h"
+#include "zoractl/shell_arguments.h"
+
+#include <optional>
+
+// zoractl set-misc: motion-detection sensitivity and digital-output source.
+class SetMiscCommand final
+{
+public:
+    static CommandSyntax syntax();
+    // The change the arguments describe; nothing with the message on a usage error.
+    // Values that can be judged without the camera are judged here, before any scan.
+    static std::optional<CameraChange> change(const ShellArguments &args, QString *error);
+};

@@ -1,0 +1,60 @@
+#include "zoractl/shell_console.h"
+
+#include <QIODevice>
+
+ShellConsole::ShellConsole(QIODevice &out, QIODevice &err, bool errIsTerminal)
+    : m_out(out)
+    , m_err(err)
+    , m_terminal(errIsTerminal)
+{
+}
+
+void ShellConsole::out(const QString &text)
+{
+    clearStatus();
+    m_out.write(text.toUtf8() + '\n');
+}
+
+void ShellConsole::outRaw(const QByteArray &bytes)
+{
+    clearStatus();
+    m_out.write(bytes);
+}
+
+void ShellConsole::err(const QString &text)
+{
+    clearStatus();
+    m_err.write("zoractl: " + text.toUtf8() + '\n');
+}
+
+void ShellConsole::note(const QString &text)
+{
+    clearStatus();
+    m_err.write(text.toUtf8() + '\n');
+}
+
+void ShellConsole::status(const QString &text)
+{
+    if (!m_terminal)
+        return;
+    // Back to the start of the first line drawn, erase to the end of the screen: the
+    // lines are drawn anew.
+    m_err.write(eraseStatus() + text.toUtf8());
+    m_statusLines = text.isEmpty() ? 0 : int(text.count(QLatin1Char('\n'))) + 1;
+}
+
+void ShellConsole::clearStatus()
+{
+    if (m_statusLines == 0)
+        return;
+    m_err.write(eraseStatus());
+    m_statusLines = 0;
+}
+
+QByteArray ShellConsole::eraseStatus() const
+{
+    QByteArray up;
+    if (m_statusLines > 1)
+        up = "\x1b[" + QByteArray::number(m_statusLines - 1) + 'A';
+    return "\r" + up + "\x1b[J";
+}
