@@ -26,14 +26,14 @@ ConfigJob::ConfigJob(CameraNetwork &network, int record, const LoginEntry &login
     // A refusal of the apply command is told while the run still waits: a script
     // stops there instead of sending the command again until the run times out.
     m_messenger.setHook([this](const ScriptedMessenger::Shown &) {
-        if (m_session.state() != ConfigFetchSession::State::AwaitingApply || m_refused)
+        if (m_session.state() != ConfigTransferSession::State::AwaitingApply || m_refused)
             return;
         m_refused = true;
-        QMetaObject::invokeMethod(&m_session, &ConfigFetchSession::abort, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&m_session, &ConfigTransferSession::abort, Qt::QueuedConnection);
     });
     m_session.setLocalFolder(folder);
     m_session.attachTimers(&m_timeoutTimer, &m_resendTimer);
-    connect(&m_session, &ConfigFetchSession::finished, this, &ConfigJob::sessionFinished);
+    connect(&m_session, &ConfigTransferSession::finished, this, &ConfigJob::sessionFinished);
 }
 
 const TConfigItem &ConfigJob::camera() const
@@ -95,11 +95,11 @@ QString ConfigJob::pageNameOf(int set)
     return tab ? ConfigFields::pageOf(*tab) : QString::number(set);
 }
 
-void ConfigJob::sessionFinished(ConfigFetchSession::Result result)
+void ConfigJob::sessionFinished(ConfigTransferSession::Result result)
 {
     Outcome outcome = Outcome::Done;
     const int thread = m_session.threadResult();
-    if (result != ConfigFetchSession::Ok) {
+    if (result != ConfigTransferSession::Ok) {
         if (thread == 2)
             outcome = Outcome::LoginRefused;
         else if (thread > 0)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/messenger.h"
-#include "fileconfig/config_fetch_session.h"
+#include "fileconfig/config_transfer_session.h"
 #include "fileconfig/transfer_mode.h"
 #include "protoconfig/credentials.h"
 #include "transfer/flash_job.h"
@@ -75,14 +75,14 @@ signals:
     void flashProgress(qint64 done, qint64 total);
 
 private:
-    void sessionFinished(ConfigFetchSession::Result result);
+    void sessionFinished(ConfigTransferSession::Result result);
 
     CameraNetwork &m_network;
     const int m_record;
     const QString m_mac;
     const QString m_folder;
     ScriptedMessenger m_messenger;
-    ConfigFetchSession m_session;
+    ConfigTransferSession m_session;
     QTimer m_timeoutTimer;
     QTimer m_resendTimer;
     Then m_then;

@@ -47,7 +47,7 @@ bool FetchRig::start(const QJsonObject &behaviour)
     endpoint.setLocalPort(CamSimProcess::freeUdpPort());
     QDir().mkpath(LocalTempFolder());
 
-    session = std::make_unique<ConfigFetchSession>(endpoint, messenger, &results);
+    session = std::make_unique<ConfigTransferSession>(endpoint, messenger, &results);
     FtpClient::Limits limits;
     limits.replyMs = 8000;
     limits.stallSeconds = 8;

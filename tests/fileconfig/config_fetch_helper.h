@@ -2,7 +2,7 @@
 
 #include "base/messenger.h"
 #include "camsim_process.h"
-#include "fileconfig/config_fetch_session.h"
+#include "fileconfig/config_transfer_session.h"
 #include "protocol/command_result_sink.h"
 #include "protocol/config_item.h"
 #include "protocol/udp_endpoint.h"
@@ -71,7 +71,7 @@ public:
     ScriptedMessenger messenger;
     ResultRecorder results;
     TConfigItem camera;
-    std::unique_ptr<ConfigFetchSession> session;
+    std::unique_ptr<ConfigTransferSession> session;
 
 private:
     QString m_error;

@@ -93,7 +93,7 @@ void TestConfigFetch::fetchEverySet()
     rig.begin(rig.transfer(set, TransferMode::Download, passive, quint8(type)));
     QVERIFY(rig.session->timeoutTimerActive());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.session->threadResult(), 0);
     QVERIFY(rig.messenger.shown().isEmpty());
 
@@ -155,7 +155,7 @@ void TestConfigFetch::uploadEverySet()
 
     rig.begin(rig.transfer(set, TransferMode::Upload, passive, quint8(type)));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.results.successes, QList<int>{0});
     QVERIFY(rig.messenger.shown().isEmpty());
 
@@ -203,7 +203,7 @@ void TestConfigFetch::uploadToCameraLackingTheFile()
     rig.begin(rig.transfer(ConfigFileSet::Ddns, TransferMode::Upload));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
     QVERIFY2(rig.messenger.shown().isEmpty(), qPrintable(rig.messenger.lastText()));
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.cameraFile("etc/ddns.conf"), QByteArray("DDNS_ENABLE=\"false\"\n"));
 }
 
@@ -227,7 +227,7 @@ void TestConfigFetch::eventSetWithoutMotionFile()
     rig.begin(rig.transfer(set, TransferMode::Download));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
     QCOMPARE(int(rig.session->modalResult()), result);
-    if (result == ConfigFetchSession::Cancel) {
+    if (result == ConfigTransferSession::Cancel) {
         QCOMPARE(rig.messenger.lastText(), QString("Failed on Transfering File"));
         // The inputs file arrived before the motion file failed; it must not replace the
         // copy a restore would read.
@@ -247,7 +247,7 @@ void TestConfigFetch::daemonFolder()
     // Listing only.
     rig.begin(rig.transfer(ConfigFileSet::DaemonListing, TransferMode::Download));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QStringList names = FilterDirectoryListing(rig.session->listing());
     names.sort();
     QCOMPARE(names, QStringList({"head_a", "head_b"}));
@@ -263,7 +263,7 @@ void TestConfigFetch::daemonFolder()
     add.daemon = daemon;
     rig.begin(add);
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.cameraFile("etc/control_deamon/head_new"), QByteArray("#!/bin/sh\necho new\n"));
     QVERIFY(rig.ftpCommands().contains("SITE chmod 755 /etc/control_deamon/head_new"));
     QVERIFY(rig.session->listing().contains("head_new"));
@@ -274,7 +274,7 @@ void TestConfigFetch::daemonFolder()
     del.daemon = "/etc/control_deamon/head_a";
     rig.begin(del);
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.cameraFile("etc/control_deamon/head_a"), QByteArray("<missing>"));
     QVERIFY(!rig.session->listing().contains("head_a"));
     QVERIFY(rig.session->listing().contains("head_b"));

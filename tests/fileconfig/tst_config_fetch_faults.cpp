@@ -73,11 +73,11 @@ void TestConfigFetchFaults::loginRefused()
     FetchRig rig;
     QVERIFY2(rig.start(faults({{"login_530", 1}})), qPrintable(rig.error()));
     QVERIFY(rig.writeLocal("ddns.conf", "DDNS_ENABLE=\"true\"\n"));
-    QSignalSpy rejected(rig.session.get(), &ConfigFetchSession::loginRejected);
+    QSignalSpy rejected(rig.session.get(), &ConfigTransferSession::loginRejected);
 
     rig.begin(rig.transfer(ConfigFileSet::Ddns, TransferMode(mode)));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QCOMPARE(rig.session->threadResult(), 2);
     QVERIFY(rig.session->credentialsRejected());
     QCOMPARE(rejected.size(), 1);
@@ -112,7 +112,7 @@ void TestConfigFetchFaults::cutDownloadKeepsLocalFiles()
 
     rig.begin(rig.transfer(ConfigFileSet::WebServer, TransferMode::Download, passive, quint8(type)));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QCOMPARE(rig.session->threadResult(), 1);
     QCOMPARE(rig.messenger.lastText(), QString("Failed on Transfering File"));
     QVERIFY(rig.ftpCommands().contains("RETR /etc/thttpd.conf"));
@@ -145,7 +145,7 @@ void TestConfigFetchFaults::failedStoreLeavesCameraFiles()
 
     rig.begin(rig.transfer(ConfigFileSet::WebServer, TransferMode::Upload, passive));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QCOMPARE(rig.session->threadResult(), 1);
     QCOMPARE(rig.messenger.lastText(), QString("Failed on Transfering File"));
     QCOMPARE(rig.cameraFile("etc/thttpd.conf"), thttpd);
@@ -200,11 +200,11 @@ void TestConfigFetchFaults::oversizeFetchFailsTheCamera()
     rig.begin(rig.transfer(set, TransferMode::Download));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
     if (reason.isEmpty()) {
-        QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+        QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
         QCOMPARE(rig.readLocal(files.localNames().constFirst()).size(), size);
         return;
     }
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QCOMPARE(rig.session->threadResult(), 1);
     QCOMPARE(rig.messenger.lastText(), "Failed on Transfering File\n" + reason);
     // The working copies are the old ones, whole; nothing half-fetched is left.
@@ -270,7 +270,7 @@ void TestConfigFetchFaults::missingLocalFileFailsAtOnce()
     rig.begin(rig.transfer(ConfigFileSet::StreamServer, TransferMode::Upload));
     // No time-out tick is needed: the worker reports at once.
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), 5000);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QCOMPARE(rig.session->threadResult(), 1);
     QCOMPARE(rig.messenger.lastText(), QString("Failed on Transfering File\nrc.server"));
     // Nothing reached the camera, not even a login.
@@ -285,7 +285,7 @@ void TestConfigFetchFaults::renameRefusedNamesTheFile()
     QVERIFY(rig.writeLocal("ddns.conf", "DDNS_ENABLE=\"false\"\n"));
     rig.begin(rig.transfer(ConfigFileSet::Ddns, TransferMode::Upload));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QCOMPARE(rig.messenger.lastText(), QString("Failed on Transfering File\n/etc/ddns.conf"));
     QCOMPARE(rig.cameraFile("etc/ddns.conf"), QByteArray("<missing>"));
     QVERIFY(rig.receivedActions().isEmpty());
@@ -321,7 +321,7 @@ void TestConfigFetchFaults::abortCutsSlowServer()
     else
         rig.session->abort();
     QVERIFY(!rig.session->visible());
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QVERIFY(!rig.session->timeoutTimerActive());
     // The transfer would take 20 s; the cut ends the worker long before.
     QTRY_COMPARE_WITH_TIMEOUT(TGetConfThread::running(), 0, 5000);
@@ -345,7 +345,7 @@ void TestConfigFetchFaults::abortWaitsForRenameAfterDelete()
     rig.begin(rig.transfer(ConfigFileSet::WebServer, TransferMode::Upload));
     QTRY_VERIFY_WITH_TIMEOUT(rig.ftpCommands().contains("DELE /etc/thttpd.conf"), 30000);
     rig.session->abort();
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QTRY_COMPARE_WITH_TIMEOUT(TGetConfThread::running(), 0, 15000);
 
     // The file deleted before the abort was put back; nothing after it was touched.
@@ -382,7 +382,7 @@ void TestConfigFetchFaults::applyAnswers()
     QVERIFY(rig.writeLocal("audio.conf", CamFiles::sample("audio.conf")));
 
     rig.begin(rig.transfer(ConfigFileSet::Audio, TransferMode::Upload));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.session->state() != ConfigFetchSession::State::Transferring, kRunMs);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.session->state() != ConfigTransferSession::State::Transferring, kRunMs);
     if (result != 0) {
         QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
         QCOMPARE(int(rig.session->modalResult()), result);
@@ -392,7 +392,7 @@ void TestConfigFetchFaults::applyAnswers()
         QCOMPARE(rig.messenger.lastText(), message);
         return;
     }
-    QCOMPARE(rig.session->state(), ConfigFetchSession::State::AwaitingApply);
+    QCOMPARE(rig.session->state(), ConfigTransferSession::State::AwaitingApply);
     QVERIFY(rig.session->sendRebootTimerActive());
     if (!message.isEmpty()) {
         QTRY_COMPARE_WITH_TIMEOUT(rig.messenger.shown().size(), 1, 5000);
@@ -408,7 +408,7 @@ void TestConfigFetchFaults::applyAnswers()
 
     rig.session->timeoutTick();
     QVERIFY(!rig.session->visible());
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Cancel);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Cancel);
     QVERIFY(!rig.session->sendRebootTimerActive());
     QCOMPARE(int(rig.messenger.shown().size()), shownBefore);
     QVERIFY(rig.results.successes.isEmpty());
@@ -424,12 +424,12 @@ void TestConfigFetchFaults::resendRepeatsTheFirstAction()
     QVERIFY2(rig.start({{"answer_on_send", 2}}), qPrintable(rig.error()));
     QVERIFY(rig.writeLocal("middle.conf", CamFiles::sample("middle.conf")));
     rig.begin(rig.transfer(ConfigFileSet::InitialVideo, TransferMode::Upload));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.session->state(), ConfigFetchSession::State::AwaitingApply, kRunMs);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.session->state(), ConfigTransferSession::State::AwaitingApply, kRunMs);
     QTRY_COMPARE_WITH_TIMEOUT(rig.receivedActions(), QList<int>{7}, 5000);
     QVERIFY(rig.session->visible());
     rig.session->sendRebootTick();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), 5000);
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.receivedActions(), QList<int>({7, 7}));
     QCOMPARE(rig.cameraState().value("last_apply").toObject().value("action").toInt(), 7);
 }
@@ -444,8 +444,8 @@ void TestConfigFetchFaults::repliesOutsideTheWaitAreIgnored()
     rig.begin(rig.transfer(ConfigFileSet::Ddns, TransferMode::Upload));
     // A success answer while the files are still on their way is no answer to the apply.
     rig.endpoint.handleDatagram(rig.reply(0, mac), QHostAddress("127.0.0.71"));
-    QCOMPARE(rig.session->state(), ConfigFetchSession::State::Transferring);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.session->state(), ConfigFetchSession::State::AwaitingApply, kRunMs);
+    QCOMPARE(rig.session->state(), ConfigTransferSession::State::Transferring);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.session->state(), ConfigTransferSession::State::AwaitingApply, kRunMs);
 
     // Another camera's answer, and answers too short to carry a MAC.
     rig.endpoint.handleDatagram(rig.reply(0, macBytes("00:0A:1B:2C:3D:72")),
@@ -453,16 +453,16 @@ void TestConfigFetchFaults::repliesOutsideTheWaitAreIgnored()
     rig.endpoint.handleDatagram(rig.reply(0, mac).first(12), QHostAddress("127.0.0.71"));
     rig.endpoint.handleDatagram(rig.reply(2, macBytes("00:0A:1B:2C:3D:72")),
                                 QHostAddress("127.0.0.72"));
-    QCOMPARE(rig.session->state(), ConfigFetchSession::State::AwaitingApply);
+    QCOMPARE(rig.session->state(), ConfigTransferSession::State::AwaitingApply);
     QVERIFY(rig.results.authFailures.isEmpty());
     QVERIFY(rig.messenger.shown().isEmpty());
     // A discovery reply of the camera itself goes on to the discovery handler.
     rig.endpoint.handleDatagram(rig.reply(Zora::ReplyDiscovery, mac), QHostAddress("127.0.0.71"));
-    QCOMPARE(rig.session->state(), ConfigFetchSession::State::AwaitingApply);
+    QCOMPARE(rig.session->state(), ConfigTransferSession::State::AwaitingApply);
 
     rig.endpoint.handleDatagram(rig.reply(0, mac), QHostAddress("127.0.0.71"));
     QVERIFY(!rig.session->visible());
-    QCOMPARE(rig.session->modalResult(), ConfigFetchSession::Ok);
+    QCOMPARE(rig.session->modalResult(), ConfigTransferSession::Ok);
     QCOMPARE(rig.results.successes, QList<int>{0});
 }
 

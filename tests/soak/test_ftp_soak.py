@@ -39,7 +39,7 @@ SCAN_S = 2.0
 ADDRESS = "127.0.70.%d"          # cameras at .10 up
 MAC = "00:0A:1B:5E:00:%02X"
 
-# What the tool allows a transfer of one file set (ConfigFetchSession::kTimeoutMs);
+# What the tool allows a transfer of one file set (ConfigTransferSession::kTimeoutMs);
 # a camera that never finishes one is "no answer" after it. The FTP client's own
 # reply limit (FtpClient::Limits::replyMs, 15 s) is longer, so this one ends them.
 RUN_LIMIT_S = 10.0

@@ -31,9 +31,9 @@ TGetConfDlg::TGetConfDlg(UdpEndpoint &endpoint, Messenger &messenger, CommandRes
     m_button1->setGeometry(112, 62, 75, 26);
     setFixedSize(300, 98);
     m_session.attachTimers(m_timeoutTimer, m_sendRebootTimer);
-    connect(&m_session, &ConfigFetchSession::changed, this, &TGetConfDlg::refresh);
-    connect(&m_session, &ConfigFetchSession::finished, this, &TGetConfDlg::sessionFinished);
-    connect(m_button1, &QPushButton::clicked, &m_session, &ConfigFetchSession::abort);
+    connect(&m_session, &ConfigTransferSession::changed, this, &TGetConfDlg::refresh);
+    connect(&m_session, &ConfigTransferSession::finished, this, &TGetConfDlg::sessionFinished);
+    connect(m_button1, &QPushButton::clicked, &m_session, &ConfigTransferSession::abort);
     refresh();
 }
 
@@ -68,8 +68,8 @@ void TGetConfDlg::refresh()
     m_progress->setValue(m_session.progressPosition());
 }
 
-void TGetConfDlg::sessionFinished(ConfigFetchSession::Result result)
+void TGetConfDlg::sessionFinished(ConfigTransferSession::Result result)
 {
     if (isVisible())
-        done(result == ConfigFetchSession::Ok ? QDialog::Accepted : QDialog::Rejected);
+        done(result == ConfigTransferSession::Ok ? QDialog::Accepted : QDialog::Rejected);
 }

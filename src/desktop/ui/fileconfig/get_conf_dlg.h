@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileconfig/config_fetch_session.h"
+#include "fileconfig/config_transfer_session.h"
 #include "fileconfig/config_runner.h"
 
 #include <QDialog>
@@ -13,7 +13,7 @@ class QPushButton;
 class QTimer;
 class UdpEndpoint;
 
-// The small modal window of a configuration run, bound to its ConfigFetchSession.
+// The small modal window of a configuration run, bound to its ConfigTransferSession.
 // Created once and reused; datagrams and the worker's notices arrive while it runs.
 class TGetConfDlg final : public QDialog, public ConfigRunner
 {
@@ -25,7 +25,7 @@ public:
                 QWidget *parent = nullptr);
     ~TGetConfDlg() override;
 
-    ConfigFetchSession &session() { return m_session; }
+    ConfigTransferSession &session() { return m_session; }
     // Configures the run, shows the window modally until the run ends; 1 OK, 2 Cancel.
     int run(const ConfigTransfer &transfer) override;
     QStringList listing() const override { return m_session.listing(); }
@@ -36,9 +36,9 @@ public slots:
 
 private:
     void refresh();
-    void sessionFinished(ConfigFetchSession::Result result);
+    void sessionFinished(ConfigTransferSession::Result result);
 
-    ConfigFetchSession m_session;
+    ConfigTransferSession m_session;
     QLabel *m_label1;
     QProgressBar *m_progress;
     QPushButton *m_button1;

@@ -1,4 +1,4 @@
-#include "fileconfig/config_fetch_session.h"
+#include "fileconfig/config_transfer_session.h"
 
 #include "base/messenger.h"
 #include "base/shared_routines.h"
@@ -28,7 +28,7 @@ QString messageCaption()
 
 } // namespace
 
-ConfigFetchSession::ConfigFetchSession(UdpEndpoint &endpoint, Messenger &messenger,
+ConfigTransferSession::ConfigTransferSession(UdpEndpoint &endpoint, Messenger &messenger,
                                        CommandResultSink *results, QObject *parent)
     : QObject(parent)
     , m_endpoint(endpoint)
@@ -38,44 +38,44 @@ ConfigFetchSession::ConfigFetchSession(UdpEndpoint &endpoint, Messenger &messeng
     m_endpoint.addSink(UdpEndpoint::Stage::Fetch, this);
 }
 
-ConfigFetchSession::~ConfigFetchSession()
+ConfigTransferSession::~ConfigTransferSession()
 {
     m_endpoint.removeSink(UdpEndpoint::Stage::Fetch, this);
     TransferWorker::stopAll(m_workers, this);
 }
 
-void ConfigFetchSession::attachTimers(QTimer *timeoutTimer, QTimer *sendRebootTimer)
+void ConfigTransferSession::attachTimers(QTimer *timeoutTimer, QTimer *sendRebootTimer)
 {
     if (m_timeoutTimer)
-        disconnect(m_timeoutTimer, &QTimer::timeout, this, &ConfigFetchSession::timeoutTick);
+        disconnect(m_timeoutTimer, &QTimer::timeout, this, &ConfigTransferSession::timeoutTick);
     if (m_sendRebootTimer)
         disconnect(m_sendRebootTimer, &QTimer::timeout, this,
-                   &ConfigFetchSession::sendRebootTick);
+                   &ConfigTransferSession::sendRebootTick);
     m_timeoutTimer = timeoutTimer;
     m_sendRebootTimer = sendRebootTimer;
     if (m_timeoutTimer) {
         m_timeoutTimer->setInterval(kTimeoutMs);
-        connect(m_timeoutTimer, &QTimer::timeout, this, &ConfigFetchSession::timeoutTick);
+        connect(m_timeoutTimer, &QTimer::timeout, this, &ConfigTransferSession::timeoutTick);
     }
     if (m_sendRebootTimer) {
         m_sendRebootTimer->setInterval(kSendRebootMs);
-        connect(m_sendRebootTimer, &QTimer::timeout, this, &ConfigFetchSession::sendRebootTick);
+        connect(m_sendRebootTimer, &QTimer::timeout, this, &ConfigTransferSession::sendRebootTick);
     }
     setTimeoutTimer(m_timeoutActive);
     setSendRebootTimer(m_sendRebootActive);
 }
 
-void ConfigFetchSession::setTimeoutTimer(bool on)
+void ConfigTransferSession::setTimeoutTimer(bool on)
 {
     SetTickTimerRunning(m_timeoutTimer, m_timeoutActive, on);
 }
 
-void ConfigFetchSession::setSendRebootTimer(bool on)
+void ConfigTransferSession::setSendRebootTimer(bool on)
 {
     SetTickTimerRunning(m_sendRebootTimer, m_sendRebootActive, on);
 }
 
-void ConfigFetchSession::show()
+void ConfigTransferSession::show()
 {
     if (visible())
         return;
@@ -94,8 +94,8 @@ void ConfigFetchSession::show()
     m_workers.removeAll(QPointer<TransferWorker>());
     const QString folder = m_folder.isEmpty() ? LocalTempFolder() : m_folder;
     auto *worker = new TGetConfThread(m_runId, m_transfer, folder, m_limits);
-    connect(worker, &TGetConfThread::progress, this, &ConfigFetchSession::workerProgress);
-    connect(worker, &TGetConfThread::finished, this, &ConfigFetchSession::WMThreadDone);
+    connect(worker, &TGetConfThread::progress, this, &ConfigTransferSession::workerProgress);
+    connect(worker, &TGetConfThread::finished, this, &ConfigTransferSession::WMThreadDone);
     m_worker = worker;
     m_workers.append(worker);
     m_endpoint.markSend();
@@ -103,7 +103,7 @@ void ConfigFetchSession::show()
     worker->start();
 }
 
-void ConfigFetchSession::workerProgress(quint64 runId, qint64 done, qint64 total)
+void ConfigTransferSession::workerProgress(quint64 runId, qint64 done, qint64 total)
 {
     if (runId != m_runId || m_state != State::Transferring || total <= 0)
         return;
@@ -116,7 +116,7 @@ void ConfigFetchSession::workerProgress(quint64 runId, qint64 done, qint64 total
     emit changed();
 }
 
-void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Result &result)
+void ConfigTransferSession::WMThreadDone(quint64 runId, const TGetConfThread::Result &result)
 {
     if (runId != m_runId || m_state != State::Transferring)
         return;
@@ -167,7 +167,7 @@ void ConfigFetchSession::WMThreadDone(quint64 runId, const TGetConfThread::Resul
     }
 }
 
-void ConfigFetchSession::sendApply(quint8 action)
+void ConfigTransferSession::sendApply(quint8 action)
 {
     ++m_applySends;
     // Only the first send reports a refusal; the repeats would pile up the same message.
@@ -175,7 +175,7 @@ void ConfigFetchSession::sendApply(quint8 action)
                         1, m_sources, m_applySends == 1 ? &m_messenger : nullptr);
 }
 
-void ConfigFetchSession::sendRebootTick()
+void ConfigTransferSession::sendRebootTick()
 {
     if (m_state != State::AwaitingApply)
         return;
@@ -183,12 +183,12 @@ void ConfigFetchSession::sendRebootTick()
     sendApply(m_applyAction);
 }
 
-void ConfigFetchSession::timeoutTick()
+void ConfigTransferSession::timeoutTick()
 {
     abort();
 }
 
-void ConfigFetchSession::abort()
+void ConfigTransferSession::abort()
 {
     if (!visible())
         return;
@@ -196,14 +196,14 @@ void ConfigFetchSession::abort()
     close(Cancel);
 }
 
-void ConfigFetchSession::abandonWorker()
+void ConfigTransferSession::abandonWorker()
 {
     if (m_worker)
         m_worker->requestAbort();
     m_worker = nullptr;
 }
 
-void ConfigFetchSession::close(Result result, bool announce)
+void ConfigTransferSession::close(Result result, bool announce)
 {
     setTimeoutTimer(false);
     setSendRebootTimer(false);
@@ -215,7 +215,7 @@ void ConfigFetchSession::close(Result result, bool announce)
         emit finished(result);
 }
 
-int ConfigFetchSession::offer(const ReceivedDatagram &d)
+int ConfigTransferSession::offer(const ReceivedDatagram &d)
 {
     // Only the apply answer of this run's camera: anything earlier or from another camera
     // belongs to the later receivers.

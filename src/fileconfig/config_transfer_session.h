@@ -21,10 +21,10 @@ class QTimer;
 // them and waits for its answer. The whole run is bounded by TimeoutTimer; the apply
 // command is repeated by SendRebootTimer. A window binds its controls to the progress
 // and calls show(); tests call the tick methods instead of waiting for the timers.
-class ConfigFetchSession final : public QObject, public DatagramSink
+class ConfigTransferSession final : public QObject, public DatagramSink
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ConfigFetchSession)
+    Q_DISABLE_COPY_MOVE(ConfigTransferSession)
 
 public:
     static constexpr int kTimeoutMs = 10000;
@@ -34,9 +34,9 @@ public:
     // The dialog's modal result.
     enum Result { None = 0, Ok = 1, Cancel = 2 };
 
-    ConfigFetchSession(UdpEndpoint &endpoint, Messenger &messenger, CommandResultSink *results,
+    ConfigTransferSession(UdpEndpoint &endpoint, Messenger &messenger, CommandResultSink *results,
                        QObject *parent = nullptr);
-    ~ConfigFetchSession() override;
+    ~ConfigTransferSession() override;
 
     void setResultSink(CommandResultSink *results) { m_results = results; }
     // The timers that drive timeoutTick() and sendRebootTick(); without them, whoever
@@ -86,7 +86,7 @@ signals:
     // The progress bar changed.
     void changed();
     // The run is over; the dialog closes with this result.
-    void finished(ConfigFetchSession::Result result);
+    void finished(ConfigTransferSession::Result result);
     // Emitted after finished() when the login was refused (posted to the main window).
     void loginRejected(int row);
 
