@@ -13,7 +13,10 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
+#include <vector>
 
 namespace BenchFleet {
 
@@ -88,6 +91,41 @@ inline double bareReceiver(int cameras, quint16 cameraPort, int *received,
     close(fd);
     return last;
 }
+
+// A free UDP port on loopback (bound and closed: for a benchmark run, not for tests).
+quint16 freeUdpPort();
+
+// The simulated cameras, in a thread of the benchmark: on a discovery request to the
+// camera port they send one reply each, from 200 loopback addresses, as fast as the
+// socket takes them. Every request is answered, or (armed()) only a broadcast one that
+// arrives while armed, which disarms.
+class Fleet
+{
+public:
+    enum class Answer { EveryRequest, ArmedBroadcast };
+
+    Fleet(int cameras, quint16 port, Answer answer = Answer::EveryRequest);
+    ~Fleet();
+    Fleet(const Fleet &) = delete;
+    Fleet &operator=(const Fleet &) = delete;
+
+    void arm() { m_armed = true; }
+    void disarm() { m_armed = false; }
+    // Bursts sent completely so far.
+    int served() const { return m_served; }
+
+private:
+    void serve();
+
+    Answer m_answer;
+    std::vector<QByteArray> m_replies;
+    std::vector<int> m_sources;
+    int m_listen = -1;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_armed{false};
+    std::atomic<int> m_served{0};
+    std::thread m_thread;
+};
 
 } // namespace BenchFleet
 

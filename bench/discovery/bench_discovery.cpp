@@ -33,74 +33,13 @@
 
 namespace {
 
-constexpr int kSources = 200;
 
 using BenchFleet::address;
+using BenchFleet::Fleet;
+using BenchFleet::freeUdpPort;
 using BenchFleet::bareReceiver;
 using BenchFleet::replyFor;
 
-// The fleet: waits for one request on the camera port, answers it with the burst.
-class Fleet
-{
-public:
-    Fleet(int cameras, quint16 port)
-    {
-        for (int i = 0; i < cameras; ++i)
-            m_replies.push_back(replyFor(i));
-        m_listen = socket(AF_INET, SOCK_DGRAM, 0);
-        int one = 1;
-        setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in any = address("0.0.0.0", port);
-        bind(m_listen, reinterpret_cast<sockaddr *>(&any), sizeof any);
-        for (int s = 0; s < kSources; ++s) {
-            int fd = socket(AF_INET, SOCK_DGRAM, 0);
-            const QByteArray ip = "127.9." + QByteArray::number(s / 250) + '.'
-                                  + QByteArray::number(1 + s % 250);
-            sockaddr_in src = address(ip.constData(), 0);
-            bind(fd, reinterpret_cast<sockaddr *>(&src), sizeof src);
-            m_sources.push_back(fd);
-        }
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~Fleet()
-    {
-        m_stop = true;
-        shutdown(m_listen, SHUT_RDWR);
-        close(m_listen);
-        m_thread.join();
-        for (int fd : m_sources)
-            close(fd);
-    }
-
-private:
-    void serve()
-    {
-        char buf[64];
-        while (!m_stop) {
-            sockaddr_in from{};
-            socklen_t len = sizeof from;
-            timeval tv{0, 200000};
-            setsockopt(m_listen, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-            const ssize_t n = recvfrom(m_listen, buf, sizeof buf, 0,
-                                       reinterpret_cast<sockaddr *>(&from), &len);
-            if (n < 9 || memcmp(buf, "ADCT", 4) != 0)
-                continue;
-            for (size_t i = 0; i < m_replies.size(); ++i) {
-                const QByteArray &r = m_replies[i];
-                while (sendto(m_sources[i % m_sources.size()], r.constData(), size_t(r.size()), 0,
-                              reinterpret_cast<sockaddr *>(&from), len) < 0) {
-                    std::this_thread::yield(); // the socket buffer is full: as fast as it takes
-                }
-            }
-        }
-    }
-
-    std::vector<QByteArray> m_replies;
-    std::vector<int> m_sources;
-    int m_listen = -1;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 long peakKiB()
 {
@@ -109,16 +48,6 @@ long peakKiB()
     return u.ru_maxrss;
 }
 
-quint16 freeUdpPort()
-{
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a = address("127.0.0.1", 0);
-    bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
 
 double toolReceiver(int cameras, quint16 cameraPort, int *listed)
 {

@@ -51,121 +51,21 @@
 
 namespace {
 
-constexpr int kSources = 200;
 
 // ---------------------------------------------------------------------------------------
 // The simulated fleet and the bare-socket baseline.
 
 using BenchFleet::address;
+using BenchFleet::Fleet;
+using BenchFleet::freeUdpPort;
 using BenchFleet::bareReceiver;
 using BenchFleet::replyFor;
-
-quint16 freeUdpPort()
-{
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a = address("127.0.0.1", 0);
-    bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
 
 QString savedAddress(int i)
 {
     return QStringLiteral("127.8.%1.%2").arg(i / 250).arg(1 + i % 250);
 }
 
-// Waits for requests on the camera port; a broadcast discovery request that arrives
-// while armed is answered with the whole burst (and disarms).
-class Fleet
-{
-public:
-    Fleet(int cameras, quint16 port)
-    {
-        for (int i = 0; i < cameras; ++i)
-            m_replies.push_back(replyFor(i));
-        m_listen = socket(AF_INET, SOCK_DGRAM, 0);
-        int one = 1;
-        setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        setsockopt(m_listen, IPPROTO_IP, IP_PKTINFO, &one, sizeof one);
-        timeval tv{0, 200000};
-        setsockopt(m_listen, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        sockaddr_in any = address("0.0.0.0", port);
-        bind(m_listen, reinterpret_cast<sockaddr *>(&any), sizeof any);
-        for (int s = 0; s < kSources; ++s) {
-            int fd = socket(AF_INET, SOCK_DGRAM, 0);
-            const QByteArray ip = "127.9." + QByteArray::number(s / 250) + '.'
-                                  + QByteArray::number(1 + s % 250);
-            sockaddr_in src = address(ip.constData(), 0);
-            bind(fd, reinterpret_cast<sockaddr *>(&src), sizeof src);
-            m_sources.push_back(fd);
-        }
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~Fleet()
-    {
-        m_stop = true;
-        shutdown(m_listen, SHUT_RDWR);
-        m_thread.join();
-        close(m_listen);
-        for (int fd : m_sources)
-            close(fd);
-    }
-
-    void arm() { m_armed = true; }
-    void disarm() { m_armed = false; }
-    // Bursts sent completely so far.
-    int served() const { return m_served; }
-
-private:
-    void serve()
-    {
-        char buf[256];
-        char control[256];
-        while (!m_stop) {
-            sockaddr_in from{};
-            iovec iov{buf, sizeof buf};
-            msghdr msg{};
-            msg.msg_name = &from;
-            msg.msg_namelen = sizeof from;
-            msg.msg_iov = &iov;
-            msg.msg_iovlen = 1;
-            msg.msg_control = control;
-            msg.msg_controllen = sizeof control;
-            const ssize_t n = recvmsg(m_listen, &msg, 0);
-            if (n < 9 || memcmp(buf, "ADCT", 4) != 0)
-                continue;
-            bool broadcast = false;
-            for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-                if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-                    in_pktinfo info{};
-                    memcpy(&info, CMSG_DATA(c), sizeof info);
-                    broadcast = ntohl(info.ipi_addr.s_addr) == 0x7FFFFFFFu;
-                }
-            }
-            if (!broadcast || !m_armed.exchange(false))
-                continue;
-            for (size_t i = 0; i < m_replies.size() && !m_stop; ++i) {
-                const QByteArray &r = m_replies[i];
-                while (sendto(m_sources[i % m_sources.size()], r.constData(), size_t(r.size()), 0,
-                              reinterpret_cast<sockaddr *>(&from), msg.msg_namelen) < 0
-                       && !m_stop) {
-                    std::this_thread::yield(); // the socket buffer is full: as fast as it takes
-                }
-            }
-            ++m_served;
-        }
-    }
-
-    std::vector<QByteArray> m_replies;
-    std::vector<int> m_sources;
-    int m_listen = -1;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_armed{false};
-    std::atomic<int> m_served{0};
-    std::thread m_thread;
-};
 
 // ---------------------------------------------------------------------------------------
 // Event-loop helpers.
@@ -618,7 +518,7 @@ int main(int argc, char **argv)
     int clearRows = 0;
     for (int cameras : {small, large}) {
         const quint16 port = freeUdpPort();
-        Fleet fleet(cameras, port);
+        Fleet fleet(cameras, port, Fleet::Answer::ArmedBroadcast);
         std::vector<double> bare, tool, toolGap, bareGap;
         int lostMax = 0, bareLostMax = 0;
         bool timedOut = false;
@@ -690,7 +590,7 @@ int main(int argc, char **argv)
     std::printf("burst of %d with %d saved rows\n", large, saved);
     {
         const quint16 port = freeUdpPort();
-        Fleet fleet(large, port);
+        Fleet fleet(large, port, Fleet::Answer::ArmedBroadcast);
         std::vector<double> with, without;
         int lost = 0;
         bool timedOut = false;
