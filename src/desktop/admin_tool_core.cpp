@@ -47,13 +47,13 @@ AdminToolCore::~AdminToolCore() = default;
 
 void AdminToolCore::init()
 {
-    m_files.setSelectionSource([this] { return fileSelection(); });
+    m_files.setSelectionSource([this] { return selection(); });
     m_files.setLocalNetwork(&localNetwork());
     m_files.setCameraUpdate(&m_update);
-    m_update.setSelectionSource([this] { return fileSelection(); });
+    m_update.setSelectionSource([this] { return selection(); });
     m_update.setRowHost(this);
     connect(&m_files, &FilePages::resetPendingRaised, this, [this] { m_resetPending = true; });
-    m_l60.setSelectionSource([this] { return l60Selection(); });
+    m_l60.setSelectionSource([this] { return selection(); });
     m_l60.setLocalNetwork(&localNetwork());
     connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
     connect(&discovery(), &Discovery::listFull, this, [this](const QString &text) {
@@ -233,15 +233,9 @@ void AdminToolCore::disableSaveRestore()
     }
 }
 
-FilePages::Selection AdminToolCore::fileSelection()
+SelectedRow AdminToolCore::selection()
 {
-    const L60Pages::Selection l = l60Selection();
-    return {l.camera, l.record, l.mac, l.kind};
-}
-
-L60Pages::Selection AdminToolCore::l60Selection()
-{
-    L60Pages::Selection s;
+    SelectedRow s;
     if (m_selectedRow < 0 || m_selectedRow >= m_list.count())
         return s;
     s.camera = m_registry.recordOfRow(m_selectedRow);

@@ -157,8 +157,8 @@ private:
     PageHost::Family familyOf(int row, const TConfigItem &camera) const;
     void showFamily(PageHost::Family family, TConfigItem &camera);
     void disableSaveRestore();
-    L60Pages::Selection l60Selection();
-    FilePages::Selection fileSelection();
+    // The selected row as the pages of both families see it.
+    SelectedRow selection();
 
     std::unique_ptr<CameraNetwork> m_ownNetwork;
     CameraNetwork &m_network;

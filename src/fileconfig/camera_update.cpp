@@ -32,9 +32,9 @@ CameraUpdate::CameraUpdate(Messenger &messenger, QObject *parent)
 {
 }
 
-FilePages::Selection CameraUpdate::selection() const
+SelectedRow CameraUpdate::selection() const
 {
-    return m_selection ? m_selection() : FilePages::Selection();
+    return m_selection ? m_selection() : SelectedRow();
 }
 
 QString CameraUpdate::startCaption() const
@@ -95,7 +95,7 @@ void CameraUpdate::pageCameraUpdateChange(int subPage)
     m_startVisible = false;
     emit changed();
 
-    FilePages::Selection sel;
+    SelectedRow sel;
     TConfigItem *camera = cameraWithCredentials(true, &sel);
     if (!camera)
         return;
@@ -106,7 +106,7 @@ void CameraUpdate::pageCameraUpdateChange(int subPage)
     emit changed();
 }
 
-TConfigItem *CameraUpdate::cameraWithCredentials(bool ftpFields, FilePages::Selection *sel)
+TConfigItem *CameraUpdate::cameraWithCredentials(bool ftpFields, SelectedRow *sel)
 {
     *sel = selection();
     TConfigItem *camera = sel->camera;
@@ -151,7 +151,7 @@ void CameraUpdate::btnStartUpdateClick()
     if (m_subPage == Daemons)
         return;
     // A selected row with its record; the credentials are asked for when one is missing.
-    FilePages::Selection sel = selection();
+    SelectedRow sel = selection();
     if (!sel.camera)
         return;
     if ((sel.camera->AdminId.isEmpty() || sel.camera->AdminPassword.isEmpty())
@@ -166,14 +166,14 @@ void CameraUpdate::btnStartUpdateClick()
 void CameraUpdate::forgetCredentials(int record)
 {
     // The run may have changed the list: the record is looked up again.
-    const FilePages::Selection now = selection();
+    const SelectedRow now = selection();
     if (now.camera && now.record == record) {
         now.camera->AdminId.clear();
         now.camera->AdminPassword.clear();
     }
 }
 
-void CameraUpdate::startFirmware(const FilePages::Selection &sel)
+void CameraUpdate::startFirmware(const SelectedRow &sel)
 {
     TConfigItem &camera = *sel.camera;
     if (!m_messenger.askDestructive(GetString(3240, QStringLiteral("This work will cause the camera to work improperly"))
@@ -227,7 +227,7 @@ void CameraUpdate::startFirmware(const FilePages::Selection &sel)
     emit changed();
 }
 
-void CameraUpdate::startPicture(const FilePages::Selection &sel)
+void CameraUpdate::startPicture(const SelectedRow &sel)
 {
     TConfigItem &camera = *sel.camera;
     if (m_imageFile.isEmpty()) {
@@ -252,7 +252,7 @@ void CameraUpdate::startPicture(const FilePages::Selection &sel)
     emit changed();
 }
 
-bool CameraUpdate::runDaemonSet(const FilePages::Selection &sel, int set, const QString &input)
+bool CameraUpdate::runDaemonSet(const SelectedRow &sel, int set, const QString &input)
 {
     if (!m_config)
         return false;
@@ -297,7 +297,7 @@ void CameraUpdate::btnAddDaemonClick(const std::optional<QString> &path)
         m_messenger.tell(*refusal, warningCaption(), Messenger::Style::Error);
         return;
     }
-    FilePages::Selection sel;
+    SelectedRow sel;
     if (!cameraWithCredentials(false, &sel))
         return;
     runDaemonSet(sel, ConfigFileSet::DaemonAdd, *path);
@@ -312,7 +312,7 @@ void CameraUpdate::btnDeleteDaemonClick()
     if (!m_messenger.askDestructive(GetString(3168, QStringLiteral("Are you Sure?")),
                                     GetString(3252, QStringLiteral("Confirm"))))
         return;
-    FilePages::Selection sel;
+    SelectedRow sel;
     if (!cameraWithCredentials(false, &sel))
         return;
     const QString remote = QLatin1String(ConfigFileSet::kDaemonFolder) + m_daemons.at(m_selectedDaemon);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileconfig/file_pages.h"
+#include "protocol/selected_row.h"
 #include "transfer/transfer_worker.h"
 
 #include <QObject>
@@ -44,7 +44,7 @@ public:
 
     explicit CameraUpdate(Messenger &messenger, QObject *parent = nullptr);
 
-    void setSelectionSource(FilePages::SelectionSource source) { m_selection = std::move(source); }
+    void setSelectionSource(SelectedRowSource source) { m_selection = std::move(source); }
     void setCredentialPrompt(CredentialPrompt *prompt) { m_prompt = prompt; }
     void setConfigRunner(ConfigRunner *runner) { m_config = runner; }
     void setFirmwareRunner(FirmwareRunner *runner) { m_firmware = runner; }
@@ -94,19 +94,19 @@ signals:
 
 private:
     // A selected row with its record, and its credentials (asked for when missing).
-    TConfigItem *cameraWithCredentials(bool ftpFields, FilePages::Selection *sel);
-    void startFirmware(const FilePages::Selection &sel);
-    void startPicture(const FilePages::Selection &sel);
+    TConfigItem *cameraWithCredentials(bool ftpFields, SelectedRow *sel);
+    void startFirmware(const SelectedRow &sel);
+    void startPicture(const SelectedRow &sel);
     void forgetCredentials(int record);
     // A daemon run; true when it went through. The shown names follow a run whose
     // listing arrived.
-    bool runDaemonSet(const FilePages::Selection &sel, int set, const QString &input);
+    bool runDaemonSet(const SelectedRow &sel, int set, const QString &input);
     void showNames(const QString &mac);
     FtpConnection connectionOf(const TConfigItem &camera) const;
-    FilePages::Selection selection() const;
+    SelectedRow selection() const;
 
     Messenger &m_messenger;
-    FilePages::SelectionSource m_selection;
+    SelectedRowSource m_selection;
     CredentialPrompt *m_prompt = nullptr;
     ConfigRunner *m_config = nullptr;
     FirmwareRunner *m_firmware = nullptr;

@@ -29,9 +29,10 @@ struct ConfigField {
     bool operator==(const ConfigField &) const = default;
 };
 
-// The one table of the names scripts use for the values of the settings pages, and how
-// each is read out of a page's settings and written back. Account and Camera Update
-// have no fields: their values are commands, not settings.
+// The names scripts use for the values of the settings pages, and how each is read out
+// of a page's settings and written back; each page gives its own in its row of the page
+// table (FilePageTable). Account and Camera Update have no fields: their values are
+// commands, not settings.
 namespace ConfigFields {
 
 // The page names in listing order: "network", "host", "ddns", "web", "stream", "event",

@@ -7,6 +7,7 @@
 #include "base/string_table.h"
 #include "fileconfig/account_checks.h"
 #include "fileconfig/config_runner.h"
+#include "fileconfig/file_page_table.h"
 #include "fileconfig/file_pages_view.h"
 #include "fileconfig/page_checks.h"
 #include "protocol/config_item.h"
@@ -32,9 +33,13 @@ CameraTraits traitsOf(const TConfigItem &camera)
     return t;
 }
 
-bool isFileTab(FileTab tab)
+using Kind = FilePageRow::Kind;
+
+// A value that is no tab shows nothing, as Camera Update.
+Kind kindOf(FileTab tab)
 {
-    return int(tab) >= int(FileTab::Ddns);
+    const FilePageRow *row = FilePageTable::of(tab);
+    return row ? row->kind : Kind::Update;
 }
 
 } // namespace
@@ -42,6 +47,7 @@ bool isFileTab(FileTab tab)
 FilePages::FilePages(Messenger &messenger, QObject *parent)
     : QObject(parent)
     , m_messenger(messenger)
+    , m_commands(messenger)
 {
 }
 
@@ -52,14 +58,15 @@ QString FilePages::localFolder() const
 
 FilePages::Selection FilePages::selection() const
 {
-    return m_selection ? m_selection() : Selection{};
+    return m_commands.selection();
 }
 
 bool FilePages::changed() const
 {
-    if (m_tab == FileTab::Account)
+    const Kind kind = kindOf(m_tab);
+    if (kind == Kind::Account)
         return m_accountButtons;
-    if (!m_view || !m_loaded || m_tab == FileTab::CameraUpdate)
+    if (!m_view || !m_loaded || kind == Kind::Update)
         return false;
     return m_view->shownSettings(m_tab) != *m_loaded;
 }
@@ -68,8 +75,9 @@ void FilePages::updateButtons()
 {
     if (!m_view)
         return;
-    m_view->setAccountButtonsEnabled(m_tab == FileTab::Account && m_accountButtons);
-    m_view->setSaveButtonsEnabled(m_tab != FileTab::Account && changed());
+    const bool account = kindOf(m_tab) == Kind::Account;
+    m_view->setAccountButtonsEnabled(account && m_accountButtons);
+    m_view->setSaveButtonsEnabled(!account && changed());
 }
 
 void FilePages::failed(const QString &text, const QString &caption, int style, const QString &focus)
@@ -107,7 +115,7 @@ void FilePages::refreshFromRecord()
     // the user has not saved yet stay.
     if (changed())
         return;
-    if (m_tab == FileTab::NetworkInfo || m_tab == FileTab::HostName)
+    if (kindOf(m_tab) == Kind::Record)
         enter(m_tab);
 }
 
@@ -124,24 +132,24 @@ void FilePages::enter(FileTab tab)
     m_tab = tab;
     m_loaded.reset();
     m_accountButtons = false;
-    if (tab == FileTab::CameraUpdate && m_update)
+    const Kind kind = kindOf(tab);
+    if (kind == Kind::Update && m_update)
         m_update->enter();
     const Selection sel = selection();
     if (!m_view || !sel.camera || !sel.camera->Header) {
         updateButtons();
         return;
     }
-    switch (tab) {
-    case FileTab::CameraUpdate:
+    switch (kind) {
+    case Kind::Update:
         break;
-    case FileTab::Account:
+    case Kind::Account:
         enterAccountPage(sel);
         break;
-    case FileTab::NetworkInfo:
-    case FileTab::HostName:
+    case Kind::Record:
         loadRecordPages(sel);
         break;
-    default:
+    case Kind::Files:
         enterFilePage(sel);
         break;
     }
@@ -160,10 +168,15 @@ void FilePages::loadRecordPages(const Selection &sel)
     const TConfigItem &camera = *sel.camera;
     m_view->setCameraTraits(traitsOf(camera));
     m_view->setRecordDetails({sel.mac, camera.modelNameText(), (camera.flags() & 0x01) != 0});
-    m_view->setPageEnabled(FileTab::NetworkInfo, true);
-    m_view->setPageEnabled(FileTab::HostName, true);
-    m_view->showSettings(FileTab::NetworkInfo, L60::NetworkFromRecord(camera));
-    m_view->showSettings(FileTab::HostName, L60::HostFromRecord(camera));
+    // Every page shown from the reply follows it at once: one reply fills them all.
+    for (const FilePageRow &row : FilePageTable::rows()) {
+        if (row.kind == Kind::Record)
+            m_view->setPageEnabled(row.tab, true);
+    }
+    for (const FilePageRow &row : FilePageTable::rows()) {
+        if (row.kind == Kind::Record)
+            m_view->showSettings(row.tab, row.fromRecord(camera));
+    }
     m_loaded = m_view->shownSettings(m_tab);
 }
 
@@ -191,12 +204,13 @@ bool FilePages::enterFilePage(const Selection &sel)
 {
     TConfigItem &camera = *sel.camera;
     const FileTab tab = m_tab;
+    const FilePageRow &row = *FilePageTable::of(tab);
     const CameraTraits traits = traitsOf(camera);
     m_view->setCameraTraits(traits);
     // Until the camera's files arrived the page shows nothing of this camera: a page
     // left enabled with the last camera's values would upload them to this one.
     m_view->setPageEnabled(tab, false);
-    if (tab == FileTab::Audio && !traits.audio)
+    if (row.needsAudio && !traits.audio)
         return false;
 
     // The login must not go to an address that may be another device's.
@@ -204,7 +218,8 @@ bool FilePages::enterFilePage(const Selection &sel)
         return false;
     if (!camera.FtpSettings)
         camera.FtpSettings = FtpConnectionSetting();
-    if (!m_prompt || !RequireCredentials(camera, *m_prompt, &*camera.FtpSettings, &m_messenger))
+    CredentialPrompt *prompt = m_commands.prompt();
+    if (!prompt || !RequireCredentials(camera, *prompt, &*camera.FtpSettings, &m_messenger))
         return false;
 
     if (camera.ConnectionKind != Connection::Remote && !reachable(camera)) {
@@ -222,7 +237,7 @@ bool FilePages::enterFilePage(const Selection &sel)
 
     if (!m_runner)
         return false;
-    const int set = PageFiles::SetOf(tab, camera.modelCode());
+    const int set = row.setOf(camera.modelCode());
     const ConfigTransfer transfer =
         ConfigTransfer::forCamera(camera, sel.record, sel.kind, set, TransferMode::Download);
     if (m_runner->run(transfer) != ConfigRunner::Ok) {
@@ -275,7 +290,8 @@ void FilePages::eventSourceChosen(EventSource source)
 
 void FilePages::btnSaveClick()
 {
-    if (!m_view || m_tab == FileTab::Account || m_tab == FileTab::CameraUpdate)
+    const FilePageRow *row = FilePageTable::of(m_tab);
+    if (!m_view || !row || !row->pageSave())
         return;
     if (!m_messenger.ask(GetString(3176, QStringLiteral("Apply Changes.  Are you sure?")),
                          warningCaption()))
@@ -284,7 +300,8 @@ void FilePages::btnSaveClick()
     if (!sel.camera || !m_loaded)
         return;
     // A cancelled login keeps the edits on screen for another try.
-    if (!m_prompt || !RequireCredentials(*sel.camera, *m_prompt)) {
+    CredentialPrompt *prompt = m_commands.prompt();
+    if (!prompt || !RequireCredentials(*sel.camera, *prompt)) {
         updateButtons();
         return;
     }
@@ -297,7 +314,7 @@ void FilePages::btnSaveClick()
         updateButtons();
         return;
     }
-    if (isFileTab(m_tab))
+    if (row->kind == Kind::Files)
         saveFilePage(sel);
     else
         saveCommandPage(sel);
@@ -306,29 +323,16 @@ void FilePages::btnSaveClick()
 
 void FilePages::saveCommandPage(const Selection &sel)
 {
-    TConfigItem &camera = *sel.camera;
     const PageSettings shown = m_view->shownSettings(m_tab);
-    CommandBytes command;
-    if (const auto *n = std::get_if<NetworkPageSettings>(&shown))
-        command = L60::NetworkCommand(camera, sel.kind, *n, m_sources);
-    else if (const auto *h = std::get_if<HostPageSettings>(&shown))
-        command = L60::HostCommand(camera, sel.kind, *h, m_sources);
-    else
+    const FilePageRow *row = FilePageTable::holding(shown);
+    if (!row || !row->command)
         return;
-    submitCommand(sel, command);
+    const CommandBytes command = row->command(*sel.camera, sel.kind, shown, m_commands.sources());
+    afterSubmit(m_commands.submit(sel, command));
 }
 
-void FilePages::submitCommand(const Selection &sel, const CommandBytes &command)
+void FilePages::afterSubmit(std::optional<CommandOutcome> outcome)
 {
-    if (!command.ok()) {
-        m_messenger.tell(command.error, L60::ErrorCaption(), Messenger::Style::Error);
-        return;
-    }
-    if (!m_confirmation)
-        return;
-    const CommandOutcome outcome =
-        Commands::Submit(*sel.camera, sel.record, L60::Unicast(*sel.camera), command.bytes,
-                         Commands::kCapacity, *m_confirmation, &m_messenger);
     if (outcome == CommandOutcome::Success)
         markSaved();
 }
@@ -337,7 +341,7 @@ void FilePages::saveFilePage(const Selection &sel)
 {
     TConfigItem &camera = *sel.camera;
     const QString folder = localFolder();
-    const int set = PageFiles::SetOf(m_tab, camera.modelCode());
+    const int set = FilePageTable::of(m_tab)->setOf(camera.modelCode());
     // The fetched files as the camera holds them: put back unless the camera took the
     // new ones, so that Restore never shows unsent edits as the camera's.
     const PageFiles::Snapshot before = PageFiles::Take(folder, set);
@@ -375,7 +379,7 @@ void FilePages::offerSaveAgain()
 {
     if (!m_view)
         return;
-    if (m_tab == FileTab::Account) {
+    if (kindOf(m_tab) == Kind::Account) {
         m_accountButtons = true;
         updateButtons();
     } else {
@@ -392,18 +396,17 @@ void FilePages::btnRestoreClick()
         return;
     const Selection sel = selection();
     if (sel.camera && sel.camera->Header) {
-        switch (m_tab) {
-        case FileTab::NetworkInfo:
-        case FileTab::HostName:
+        switch (kindOf(m_tab)) {
+        case Kind::Record:
             loadRecordPages(sel);
             break;
-        case FileTab::Account:
+        case Kind::Account:
             sel.camera->AdminPassword.clear();
             enterAccountPage(sel);
             break;
-        case FileTab::CameraUpdate:
+        case Kind::Update:
             break;
-        default:
+        case Kind::Files:
             // Only the local copies are read again; the camera is not asked.
             if (m_loaded)
                 readLocalPage(m_tab, EventSource::DigitalInput);
@@ -418,15 +421,9 @@ void FilePages::btnRestoreClick()
 
 void FilePages::setDefaultClick(int scope)
 {
-    if (!m_prompt || !m_confirmation)
-        return;
-    const Selection sel = selection();
-    CommandEnvironment env{m_messenger, *m_prompt, *m_confirmation, m_sources};
-    const CommandOutcome outcome = SendResetToDefaults(
-        sel.camera, sel.camera ? sel.record : -1, sel.kind, false, quint8(scope), env);
     // Only a reset the camera took reloads the page when it answers again: a cancelled
     // one must not throw away what the page shows.
-    if (outcome == CommandOutcome::Success)
+    if (m_commands.resetToDefaults(quint8(scope)) == CommandOutcome::Success)
         emit resetPendingRaised();
 }
 
@@ -447,7 +444,8 @@ void FilePages::chkChangePasswdClick(bool ticked)
         // The current password must be entered again before a new one is set.
         const QString kept = sel.camera->AdminPassword;
         sel.camera->AdminPassword.clear();
-        if (!m_prompt || !RequireCredentials(*sel.camera, *m_prompt)) {
+        CredentialPrompt *prompt = m_commands.prompt();
+        if (!prompt || !RequireCredentials(*sel.camera, *prompt)) {
             ticked = false;
             s->changePassword = false;
             sel.camera->AdminPassword = kept;
@@ -508,31 +506,23 @@ void FilePages::btnAccountSaveClick()
         failed(f->text, f->caption, int(f->style), f->focus);
         return;
     }
-    if (!m_messenger.ask(GetString(3176, QStringLiteral("Apply Changes.  Are you sure?")),
-                         GetString(3252, QStringLiteral("Confirm"))))
-        return;
-    const Selection sel = selection();
-    if (!sel.camera)
-        return;
-    TConfigItem &camera = *sel.camera;
-    if (camera.AdminPassword.isEmpty()) {
-        if (!m_prompt || !RequireCredentials(camera, *m_prompt)) {
-            m_accountButtons = true;
-            updateButtons();
-            return;
-        }
-        s->currentPassword = camera.AdminPassword;
-        m_view->showSettings(FileTab::Account, shown);
-    }
-    const CommandBytes command = L60::AccountSaveCommand(camera, sel.kind, *s, m_sources);
-    submitCommand(sel, command);
+    PageCommands::AccountSteps steps;
+    steps.loginCancelled = [this] {
+        m_accountButtons = true;
+        updateButtons();
+    };
+    steps.loggedIn = [this](TConfigItem &camera, AccountPageSettings &settings) {
+        settings.currentPassword = camera.AdminPassword;
+        m_view->showSettings(FileTab::Account, settings);
+    };
+    afterSubmit(m_commands.saveAccount(*s, steps));
 }
 
 // ---- leaving ----
 
 void FilePages::saveEdits()
 {
-    if (m_tab == FileTab::Account)
+    if (kindOf(m_tab) == Kind::Account)
         btnAccountSaveClick();
     else
         btnSaveClick();

@@ -2,12 +2,11 @@
 
 #include "fileconfig/page_files.h"
 #include "fileconfig/page_settings.h"
-#include "protoconfig/commands.h"
+#include "protoconfig/page_commands.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 class CameraUpdate;
@@ -30,26 +29,29 @@ class FilePages final : public QObject
     Q_DISABLE_COPY_MOVE(FilePages)
 
 public:
-    // The selected camera-list row as the pages need it.
-    struct Selection {
-        TConfigItem *camera = nullptr;
-        int record = -1;
-        QString mac;    // column 0
-        QString kind;   // column 4: "2" local, "3" remote
-    };
-    using SelectionSource = std::function<Selection()>;
+    using Selection = SelectedRow;
+    using SelectionSource = SelectedRowSource;
 
     explicit FilePages(Messenger &messenger, QObject *parent = nullptr);
 
     void setView(FilePagesView *view) { m_view = view; }
-    void setSelectionSource(SelectionSource source) { m_selection = std::move(source); }
-    void setCredentialPrompt(CredentialPrompt *prompt) { m_prompt = prompt; }
-    void setConfirmation(CommandConfirmation *confirmation) { m_confirmation = confirmation; }
+    void setSelectionSource(SelectionSource source)
+    {
+        m_commands.setSelectionSource(std::move(source));
+    }
+    void setCredentialPrompt(CredentialPrompt *prompt) { m_commands.setCredentialPrompt(prompt); }
+    void setConfirmation(CommandConfirmation *confirmation)
+    {
+        m_commands.setConfirmation(confirmation);
+    }
     void setConfigRunner(ConfigRunner *runner) { m_runner = runner; }
     // The Camera Update page, entered with the others.
     void setCameraUpdate(CameraUpdate *update) { m_update = update; }
     void setLocalNetwork(LocalNetworkInfo *info) { m_local = info; }
-    void setCommandSources(CommandSources sources) { m_sources = std::move(sources); }
+    void setCommandSources(CommandSources sources)
+    {
+        m_commands.setCommandSources(std::move(sources));
+    }
     // Where the working copies of the camera files live; LocalTempFolder() unless set.
     void setLocalFolder(const QString &folder) { m_folder = folder; }
     QString localFolder() const;
@@ -116,19 +118,16 @@ private:
     bool reachable(const TConfigItem &camera) const;
     void saveCommandPage(const Selection &sel);
     void saveFilePage(const Selection &sel);
-    // Hands a built command to the confirmation step; a confirmed one leaves the page clean.
-    void submitCommand(const Selection &sel, const CommandBytes &command);
+    // A confirmed command leaves the page clean.
+    void afterSubmit(std::optional<CommandOutcome> outcome);
     bool readLocalPage(FileTab tab, EventSource source);
 
     Messenger &m_messenger;
     FilePagesView *m_view = nullptr;
-    CredentialPrompt *m_prompt = nullptr;
-    CommandConfirmation *m_confirmation = nullptr;
+    PageCommands m_commands;
     ConfigRunner *m_runner = nullptr;
     CameraUpdate *m_update = nullptr;
     LocalNetworkInfo *m_local = nullptr;
-    CommandSources m_sources;
-    SelectionSource m_selection;
     QString m_folder;
 
     FileTab m_tab = FileTab::NetworkInfo;

@@ -13,7 +13,8 @@
 
 #include <variant>
 
-// The tabs of a file-configured camera's page control ("Category"), by index.
+// The tabs of a file-configured camera's page control ("Category"), by index; what each
+// page is and does is its row in FilePageTable.
 enum class FileTab : int {
     NetworkInfo = 0,
     HostName = 1,
@@ -29,10 +30,9 @@ enum class FileTab : int {
     Security = 11,
     Audio = 12,
 };
-inline constexpr int kFileTabCount = 13;
 
-// The network, host-name and account pages show the same values for both families;
-// only their checks, control names and commands differ.
+// The network, host-name and account pages show the same values for both families and
+// send the same commands; only their checks and control names differ.
 using NetworkPageSettings = L60NetworkSettings;
 using HostPageSettings = L60HostSettings;
 using AccountPageSettings = L60AccountSettings;

@@ -21,6 +21,7 @@ QString confirmCaption()
 L60Pages::L60Pages(Messenger &messenger, QObject *parent)
     : QObject(parent)
     , m_messenger(messenger)
+    , m_commands(messenger)
 {
 }
 
@@ -59,7 +60,7 @@ void L60Pages::showFailure(const CheckFailure &failure)
 
 L60Pages::Selection L60Pages::selection() const
 {
-    return m_selection ? m_selection() : Selection{};
+    return m_commands.selection();
 }
 
 // ---- filling ----
@@ -357,7 +358,8 @@ void L60Pages::chkL60ChangePasswdClick(bool ticked)
         // proves the current password before choosing a new one.
         const QString kept = sel.camera->AdminPassword;
         sel.camera->AdminPassword.clear();
-        if (!m_prompt || !RequireCredentials(*sel.camera, *m_prompt)) {
+        CredentialPrompt *prompt = m_commands.prompt();
+        if (!prompt || !RequireCredentials(*sel.camera, *prompt)) {
             ticked = false;
             sel.camera->AdminPassword = kept;
         }
@@ -426,11 +428,7 @@ void L60Pages::tabL60MiscellanousShow()
 
 void L60Pages::btnL60SetFactoryDefaultClick()
 {
-    const Selection sel = selection();
-    if (!m_prompt || !m_confirmation)
-        return;
-    CommandEnvironment env{m_messenger, *m_prompt, *m_confirmation, m_sources};
-    SendResetToDefaults(sel.camera, sel.camera ? sel.record : -1, sel.kind, false, 0, env);
+    m_commands.resetToDefaults(0);
 }
 
 // ---- Auto Input ----
@@ -487,17 +485,13 @@ bool L60Pages::confirmApply()
                            confirmCaption());
 }
 
-void L60Pages::submit(TConfigItem &camera, int record, const CommandBytes &command)
+void L60Pages::submit(const Selection &sel, const CommandBytes &command)
 {
-    if (!command.ok()) {
-        m_messenger.tell(command.error, L60::ErrorCaption(), Messenger::Style::Error);
-        return;
-    }
-    if (!m_confirmation)
-        return;
-    const CommandOutcome outcome = Commands::Submit(camera, record, L60::Unicast(camera), command.bytes,
-                                                    Commands::kCapacity, *m_confirmation, &m_messenger);
-    // Nothing reached the camera: the edit stays, marked, to be saved again.
+    afterSubmit(m_commands.submit(sel, command));
+}
+
+void L60Pages::afterSubmit(std::optional<CommandOutcome> outcome)
+{
     if (outcome == CommandOutcome::NoAnswer) {
         if (m_page == AccountPage)
             setAccountSaveRestoreEnabled(true);
@@ -523,7 +517,8 @@ void L60Pages::btnL60SaveClick()
         return;
     }
     TConfigItem &camera = *sel.camera;
-    if (!m_prompt || !RequireCredentials(camera, *m_prompt)) {
+    CredentialPrompt *prompt = m_commands.prompt();
+    if (!prompt || !RequireCredentials(camera, *prompt)) {
         refillCurrentPage();
         setSaveRestoreEnabled(true);
         m_changed = true;
@@ -536,7 +531,7 @@ void L60Pages::btnL60SaveClick()
             showFailure(*f);
             return;
         }
-        submit(camera, sel.record, L60::NetworkCommand(camera, sel.kind, s, m_sources));
+        submit(sel, L60::NetworkCommand(camera, sel.kind, s, m_commands.sources()));
         return;
     }
     case HostPage: {
@@ -545,7 +540,7 @@ void L60Pages::btnL60SaveClick()
             showFailure(*f);
             return;
         }
-        submit(camera, sel.record, L60::HostCommand(camera, sel.kind, s, m_sources));
+        submit(sel, L60::HostCommand(camera, sel.kind, s, m_commands.sources()));
         return;
     }
     case AccountPage: {
@@ -556,7 +551,7 @@ void L60Pages::btnL60SaveClick()
             showFailure(*f);
             return;
         }
-        submit(camera, sel.record, L60::PageAccountCommand(camera, sel.kind, s, m_sources));
+        submit(sel, L60::PageAccountCommand(camera, sel.kind, s, m_commands.sources()));
         return;
     }
     case MiscPage: {
@@ -565,7 +560,7 @@ void L60Pages::btnL60SaveClick()
             showFailure(*f);
             return;
         }
-        submit(camera, sel.record, L60::MiscCommand(camera, sel.kind, s, m_sources));
+        submit(sel, L60::MiscCommand(camera, sel.kind, s, m_commands.sources()));
         return;
     }
     default:
@@ -580,31 +575,20 @@ void L60Pages::btnL60AccountSaveClick()
         showFailure(*f);
         return;
     }
-    if (!confirmApply())
-        return;
-    const Selection sel = selection();
-    if (!sel.camera)
-        return;
-    TConfigItem &camera = *sel.camera;
-    if (camera.AdminPassword.isEmpty()) {
-        if (!m_prompt || !RequireCredentials(camera, *m_prompt)) {
-            refillCurrentPage();
-            setAccountSaveRestoreEnabled(true);
-            m_changed = true;
-            return;
-        }
+    PageCommands::AccountSteps steps;
+    steps.loginCancelled = [this] {
+        refillCurrentPage();
+        setAccountSaveRestoreEnabled(true);
+        m_changed = true;
+    };
+    steps.loggedIn = [](TConfigItem &camera, L60AccountSettings &settings) {
         // The current-password field shows what the user confirmed when ticking "Change
         // Password"; an empty field must not wipe the password just entered.
-        if (s.changePassword && !s.currentPassword.isEmpty())
-            camera.AdminPassword = s.currentPassword;
-    }
-    const CommandBytes command = L60::AccountSaveCommand(camera, sel.kind, s, m_sources);
-    if (!command.ok()) {
-        m_messenger.tell(command.error, L60::ErrorCaption(), Messenger::Style::Error);
-        return;
-    }
-    chkL60ChangePasswdClick(false);
-    submit(camera, sel.record, command);
+        if (settings.changePassword && !settings.currentPassword.isEmpty())
+            camera.AdminPassword = settings.currentPassword;
+    };
+    steps.sending = [this] { chkL60ChangePasswdClick(false); };
+    afterSubmit(m_commands.saveAccount(s, steps));
 }
 
 void L60Pages::btnL60RestoreClick()

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "protoconfig/commands.h"
 #include "protoconfig/l60_pages_view.h"
 #include "protoconfig/l60_settings.h"
+#include "protoconfig/page_commands.h"
 
 #include <QObject>
 #include <QString>
 
 #include <array>
-#include <functional>
 #include <initializer_list>
 
 class CommandConfirmation;
@@ -20,7 +19,8 @@ struct TConfigItem;
 // The flows of the four pages of a protocol-configured camera: filling them from the
 // camera's record, the page enablers, the changed mark, the handlers of their controls
 // and the two Save flows. The pages' widgets are reached through L60PagesView only; the
-// flows also run without one (the command-line core, tests of the core).
+// flows also run without one: the window's logic holds them before its page control
+// exists and after it went, and the tests of the core run them on their own.
 class L60Pages final : public QObject
 {
     Q_OBJECT
@@ -29,24 +29,27 @@ class L60Pages final : public QObject
 public:
     enum Page { NetworkPage = 0, HostPage, AccountPage, MiscPage };
 
-    // The selected camera-list row as the pages need it.
-    struct Selection {
-        TConfigItem *camera = nullptr;
-        int record = -1;
-        QString mac;       // column 0
-        QString kind;      // column 4
-    };
-    using SelectionSource = std::function<Selection()>;
+    using Selection = SelectedRow;
+    using SelectionSource = SelectedRowSource;
 
     explicit L60Pages(Messenger &messenger, QObject *parent = nullptr);
 
     // The widgets; null detaches them. The states the flows keep are handed over at once.
     void setView(L60PagesView *view);
-    void setSelectionSource(SelectionSource source) { m_selection = std::move(source); }
-    void setCredentialPrompt(CredentialPrompt *prompt) { m_prompt = prompt; }
-    void setConfirmation(CommandConfirmation *confirmation) { m_confirmation = confirmation; }
+    void setSelectionSource(SelectionSource source)
+    {
+        m_commands.setSelectionSource(std::move(source));
+    }
+    void setCredentialPrompt(CredentialPrompt *prompt) { m_commands.setCredentialPrompt(prompt); }
+    void setConfirmation(CommandConfirmation *confirmation)
+    {
+        m_commands.setConfirmation(confirmation);
+    }
     void setLocalNetwork(LocalNetworkInfo *info) { m_local = info; }
-    void setCommandSources(CommandSources sources) { m_sources = std::move(sources); }
+    void setCommandSources(CommandSources sources)
+    {
+        m_commands.setCommandSources(std::move(sources));
+    }
 
     int currentPage() const { return m_page; }
     // The L60Changed mark: the pages hold edits that have not been sent. It follows the
@@ -110,7 +113,9 @@ private:
     void showFailure(const CheckFailure &failure);
     Selection selection() const;
     bool confirmApply();
-    void submit(TConfigItem &camera, int record, const CommandBytes &command);
+    void submit(const Selection &sel, const CommandBytes &command);
+    // Nothing reached the camera: the edit stays, marked, to be saved again.
+    void afterSubmit(std::optional<CommandOutcome> outcome);
     void chooseNetworkType(L60NetworkType type, const TConfigItem *camera);
     void arrangeMisc(L60MiscArrangement arrangement);
     void attachMisc(bool on);
@@ -119,11 +124,8 @@ private:
 
     Messenger &m_messenger;
     L60PagesView *m_view = nullptr;
-    CredentialPrompt *m_prompt = nullptr;
-    CommandConfirmation *m_confirmation = nullptr;
+    PageCommands m_commands;
     LocalNetworkInfo *m_local = nullptr;
-    CommandSources m_sources;
-    SelectionSource m_selection;
     std::array<bool, kL60ButtonCount> m_buttons{};
     int m_page = NetworkPage;
     int m_saveButtonsPage = NetworkPage;

@@ -4,6 +4,7 @@
 #include "base/string_table.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
+#include "protoconfig/commands.h"
 #include "protoconfig/credentials.h"
 
 namespace {

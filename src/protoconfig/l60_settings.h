@@ -2,12 +2,13 @@
 
 #include "base/check_failure.h"
 #include "base/messenger.h"
-#include "protoconfig/commands.h"
 
 #include <QString>
 
 #include <optional>
 
+struct CommandBytes;
+struct CommandSources;
 struct TConfigItem;
 
 // What the four pages of a protocol-configured (L60) camera hold, as plain values, and

@@ -4,6 +4,7 @@
 
 #include "base/messenger.h"
 #include "fileconfig/camera_update.h"
+#include "fileconfig/file_pages.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_runner.h"
 #include "protocol/config_item.h"

@@ -56,36 +56,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-namespace {
-
-struct PageName {
-    const char *object;
-    int id;
-    const char *fallback;
-};
-
-// The file-configured pages by tab index, and the L60 pages.
-constexpr PageName kFilePages[] = {
-    {"tabNetworkInfo", 3025, "Network Info"},  {"tabETC", 3044, "Host Name"},
-    {"TabSheet1", 3049, "Account"},            {"tabSoftUpdate", 3065, "Camera Update"},
-    {"tabDDNS", 3113, "DDNS"},                 {"tabWebServer", 3119, "Web Server"},
-    {"tabStreamServer", 3122, "Stream Server"}, {"tabEventServer", 3128, "Event Server"},
-    {"tabInitialVideo", 3156, "Initial Video"}, {"tabCamControl", 3083, "Camera Control"},
-    {"tabSysInfo", 3091, "System Info"},       {"tabSecurity", 3097, "Security"},
-    {"tabAudio", 3102, "Audio"},
-};
-constexpr PageName kL60Pages[] = {
-    {"tabL60NetworkInfo", 3025, "Network Info"}, {"tabL60Hostname", 3044, "Host Name"},
-    {"tabL60Account", 3049, "Account"},          {"tabL60Miscellanous", 3057, "Miscellaneous"},
-};
-
-QString text(int id, const char *fallback)
-{
-    return GetString(id, QString::fromLatin1(fallback));
-}
-
-} // namespace
-
 TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent,
                              const AdapterSource *adapters)
     : QMainWindow(parent)
@@ -358,12 +328,8 @@ void TAdminToolDlg::setCaptions()
                                     GetString(3015, QStringLiteral("Mac Address")),
                                     GetString(3016), GetString(3017)});
     findChild<QGroupBox *>(QStringLiteral("LocalNetworkInfo"))->setTitle(GetString(3021));
-    for (int i = 0; i < m_category->count(); ++i)
-        m_category->setTabText(i, text(kFilePages[i].id, kFilePages[i].fallback));
-    for (int i = 0; i < m_l60Category->count(); ++i) {
-        const int page = m_l60Category->page(3) == m_l60Category->widget(i) ? 3 : i;
-        m_l60Category->setTabText(i, text(kL60Pages[page].id, kL60Pages[page].fallback));
-    }
+    m_category->retitle();
+    m_l60Category->retitle();
 }
 
 void TAdminToolDlg::setUp()

@@ -1,46 +1,18 @@
 #include "desktop/ui/fileconfig/file_category.h"
 
 #include "base/string_table.h"
+#include "fileconfig/file_page_table.h"
 #include "fileconfig/file_pages.h"
 #include "desktop/ui/fileconfig/account_page.h"
-#include "desktop/ui/fileconfig/audio_page.h"
-#include "desktop/ui/fileconfig/camera_control_page.h"
-#include "desktop/ui/fileconfig/ddns_page.h"
 #include "desktop/ui/fileconfig/event_page.h"
+#include "desktop/ui/fileconfig/file_page_widgets.h"
 #include "desktop/ui/fileconfig/host_name_page.h"
-#include "desktop/ui/fileconfig/initial_video_page.h"
 #include "desktop/ui/fileconfig/network_info_page.h"
-#include "desktop/ui/fileconfig/security_page.h"
-#include "desktop/ui/fileconfig/stream_server_page.h"
-#include "desktop/ui/fileconfig/system_info_page.h"
-#include "desktop/ui/fileconfig/web_server_page.h"
-#include "desktop/ui/fileconfig/camera_update_page.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
-
-namespace {
-
-struct TabTitle {
-    int id;
-    const char *fallback;
-};
-constexpr TabTitle kTitles[kFileTabCount] = {
-    {3025, "Network Info"},  {3044, "Host Name"},     {3049, "Account"},
-    {3065, "Camera Update"}, {3113, "DDNS"},          {3119, "Web Server"},
-    {3122, "Stream Server"}, {3128, "Event Server"},  {3156, "Initial Video"},
-    {3083, "Camera Control"}, {3091, "System Info"},  {3097, "Security"},
-    {3102, "Audio"},
-};
-
-QString text(int id, const char *fallback)
-{
-    return GetString(id, QString::fromLatin1(fallback));
-}
-
-} // namespace
 
 FileCategory::FileCategory(FilePages &flow, CameraUpdate &update, Messenger &messenger,
                            LocalNetworkInfo *localNetwork, QWidget *parent)
@@ -49,41 +21,33 @@ FileCategory::FileCategory(FilePages &flow, CameraUpdate &update, Messenger &mes
 {
     setObjectName(QStringLiteral("Category"));
     setUsesScrollButtons(true);
-    m_network = new NetworkInfoPage(this);
-    m_network->setLocalNetwork(localNetwork);
-    m_host = new HostNamePage(this);
-    m_account = new AccountPage(this);
-    auto *updatePage = new CameraUpdatePage(update, messenger, this);
-    m_event = new EventPage(this);
-    m_sheets = {m_network,
-                m_host,
-                m_account,
-                updatePage,
-                new DdnsPage(this),
-                new WebServerPage(this),
-                new StreamServerPage(this),
-                m_event,
-                new InitialVideoPage(this),
-                new CameraControlPage(this),
-                new SystemInfoPage(this),
-                new SecurityPage(this),
-                new AudioPage(this)};
-    // A page taller than the window scrolls rather than squeezing its rows together.
-    for (int i = 0; i < kFileTabCount; ++i) {
+    const FilePageWidgetContext context{update, messenger, localNetwork};
+    for (const FilePageRow &row : FilePageTable::rows()) {
+        QWidget *sheet = FilePageWidgets::make(row.tab, context, this);
+        // A page without a widget still takes its place, so that tab indices stay tabs.
+        if (!sheet)
+            sheet = new QWidget(this);
+        m_sheets << sheet;
+        // A page taller than the window scrolls rather than squeezing its rows together.
         auto *scroll = new QScrollArea(this);
-        scroll->setObjectName(m_sheets[i]->objectName() + QStringLiteral("Scroll"));
+        scroll->setObjectName(sheet->objectName() + QStringLiteral("Scroll"));
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setWidget(m_sheets[i]);
-        addTab(scroll, text(kTitles[i].id, kTitles[i].fallback));
+        scroll->setWidget(sheet);
+        addTab(scroll, row.titleText());
     }
+    // The pages with flows of their own beyond their settings.
+    m_network = qobject_cast<NetworkInfoPage *>(page(FileTab::NetworkInfo));
+    m_host = qobject_cast<HostNamePage *>(page(FileTab::HostName));
+    m_account = qobject_cast<AccountPage *>(page(FileTab::Account));
+    m_event = qobject_cast<EventPage *>(page(FileTab::EventServer));
 
     m_buttons = new QWidget(this);
     auto *row = new QHBoxLayout(m_buttons);
     row->setContentsMargins(0, 0, 0, 0);
-    m_save = new QPushButton(text(3042, "Save"), m_buttons);
+    m_save = new QPushButton(GetString(3042, QStringLiteral("Save")), m_buttons);
     m_save->setObjectName(QStringLiteral("btnSave"));
-    m_restore = new QPushButton(text(3043, "Restore"), m_buttons);
+    m_restore = new QPushButton(GetString(3043, QStringLiteral("Restore")), m_buttons);
     m_restore->setObjectName(QStringLiteral("btnRestore"));
     row->addWidget(m_save);
     row->addWidget(m_restore);
@@ -92,6 +56,13 @@ FileCategory::FileCategory(FilePages &flow, CameraUpdate &update, Messenger &mes
     placeButtons(0);
     bind();
     m_flow.setView(this);
+}
+
+void FileCategory::retitle()
+{
+    const QList<FilePageRow> &rows = FilePageTable::rows();
+    for (int i = 0; i < rows.size() && i < count(); ++i)
+        setTabText(i, rows.at(i).titleText());
 }
 
 FileCategory::~FileCategory()
@@ -117,8 +88,12 @@ void FileCategory::bind()
         connect(p, &FilePageWidget::resetRequested, this,
                 [this](int scope) { m_flow.setDefaultClick(scope); });
     }
-    connect(m_event, &EventPage::sourceChosen, this,
-            [this](EventSource source) { m_flow.eventSourceChosen(source); });
+    if (m_event) {
+        connect(m_event, &EventPage::sourceChosen, this,
+                [this](EventSource source) { m_flow.eventSourceChosen(source); });
+    }
+    if (!m_account)
+        return;
     connect(m_account, &AccountPage::changePasswordClicked, this,
             [this](bool on) { m_flow.chkChangePasswdClick(on); });
     connect(m_account, &AccountPage::useAccountClicked, this,
@@ -133,7 +108,8 @@ void FileCategory::placeButtons(int index)
 {
     // The Save and Restore buttons serve the page shown; the account page has its own
     // and the update page saves nothing.
-    const bool shown = index != int(FileTab::Account) && index != int(FileTab::CameraUpdate);
+    const FilePageRow *row = FilePageTable::of(FileTab(index));
+    const bool shown = !row || row->pageSave();
     if (shown) {
         setCornerWidget(m_buttons, Qt::TopRightCorner);
         m_buttons->show();
@@ -178,9 +154,12 @@ void FileCategory::setCameraTraits(const CameraTraits &traits)
 
 void FileCategory::setRecordDetails(const RecordDetails &details)
 {
-    m_network->setMac(details.mac);
-    m_host->setModelName(details.modelName);
-    m_host->setDomainEnabled(details.domain);
+    if (m_network)
+        m_network->setMac(details.mac);
+    if (m_host) {
+        m_host->setModelName(details.modelName);
+        m_host->setDomainEnabled(details.domain);
+    }
 }
 
 void FileCategory::setCurrentTab(FileTab tab)
@@ -199,12 +178,14 @@ void FileCategory::setSaveButtonsEnabled(bool on)
 
 void FileCategory::setAccountButtonsEnabled(bool on)
 {
-    m_account->setButtonsEnabled(on);
+    if (m_account)
+        m_account->setButtonsEnabled(on);
 }
 
 void FileCategory::setPasswordResult(const QString &text)
 {
-    m_account->setPasswordResult(text);
+    if (m_account)
+        m_account->setPasswordResult(text);
 }
 
 void FileCategory::focusControl(const QString &name)

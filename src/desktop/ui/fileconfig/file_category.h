@@ -15,10 +15,10 @@ class Messenger;
 class NetworkInfoPage;
 class QPushButton;
 
-// The page control of file-configured cameras ("Category"): its thirteen tabs, the Save
-// and Restore buttons of the page shown, and the binding of the page widgets to the
-// pages' logic (FilePages): user input goes there, what it decides comes back through
-// FilePagesView.
+// The page control of file-configured cameras ("Category"): a tab for each row of the
+// page table, the Save and Restore buttons of the page shown, and the binding of the page
+// widgets to the pages' logic (FilePages): user input goes there, what it decides comes
+// back through FilePagesView.
 class FileCategory final : public QTabWidget, public FilePagesView
 {
     Q_OBJECT
@@ -29,7 +29,10 @@ public:
                  LocalNetworkInfo *localNetwork, QWidget *parent = nullptr);
     ~FileCategory() override;
 
+    // The tab's page widget; null for Camera Update, whose page is no FilePageWidget.
     FilePageWidget *page(FileTab tab) const;
+    // The tabs' titles again, in the language now loaded.
+    void retitle();
     QPushButton *saveButton() const { return m_save; }
     QPushButton *restoreButton() const { return m_restore; }
 

@@ -11,9 +11,19 @@
 
 namespace {
 
-QString miscTitle()
+struct Title {
+    int id;
+    const char *fallback;
+};
+
+// By page index (L60Pages::Page).
+constexpr Title kTitles[] = {
+    {3025, "Network Info"}, {3044, "Host Name"}, {3049, "Account"}, {3057, "Miscellaneous"},
+};
+
+QString title(int page)
 {
-    return L60PageWidget::caption(3057, "Miscellaneous");
+    return L60PageWidget::caption(kTitles[page].id, kTitles[page].fallback);
 }
 
 } // namespace
@@ -27,9 +37,9 @@ L60Category::L60Category(L60Pages &pages, QWidget *parent)
     , m_misc(new L60MiscPage(this))
 {
     setObjectName(QStringLiteral("L60Category"));
-    addTab(m_network, L60PageWidget::caption(3025, "Network Info"));
-    addTab(m_host, L60PageWidget::caption(3044, "Host Name"));
-    addTab(m_account, L60PageWidget::caption(3049, "Account"));
+    addTab(m_network, title(L60Pages::NetworkPage));
+    addTab(m_host, title(L60Pages::HostPage));
+    addTab(m_account, title(L60Pages::AccountPage));
     m_misc->hide();
     m_save = L60PageWidget::button("btnL60Save", L60PageWidget::caption(3042, "Save"), m_network);
     m_restore = L60PageWidget::button("btnL60Restore", L60PageWidget::caption(3043, "Restore"),
@@ -87,6 +97,15 @@ QWidget *L60Category::page(int index) const
         return m_misc;
     default:
         return nullptr;
+    }
+}
+
+void L60Category::retitle()
+{
+    for (int p = L60Pages::NetworkPage; p <= L60Pages::MiscPage; ++p) {
+        const int index = indexOf(page(p));
+        if (index >= 0)
+            setTabText(index, title(p));
     }
 }
 
@@ -215,7 +234,7 @@ void L60Category::setMiscPageAttached(bool on)
     const QScopedValueRollback<bool> applying(m_applying, true);
     const int index = indexOf(m_misc);
     if (on && index < 0)
-        addTab(m_misc, miscTitle());
+        addTab(m_misc, title(L60Pages::MiscPage));
     else if (!on && index >= 0)
         removeTab(index);
     if (!on)

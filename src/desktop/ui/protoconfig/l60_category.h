@@ -26,6 +26,8 @@ public:
 
     // The page widget by page index (0..3), attached or not.
     QWidget *page(int index) const;
+    // The pages' titles again, in the language now loaded.
+    void retitle();
 
     // L60PagesView
     L60NetworkSettings shownNetwork() const override;

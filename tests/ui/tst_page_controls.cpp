@@ -1,0 +1,105 @@
+// The two page controls as the window builds them: each page of the page table in its
+// tab with the title and widget the window showed before, and the titles again after
+// the language changed what the pages are called.
+#include "base/messenger.h"
+#include "fileconfig/camera_update.h"
+#include "fileconfig/file_page_table.h"
+#include "fileconfig/file_pages.h"
+#include "protoconfig/l60_pages.h"
+#include "desktop/ui/fileconfig/file_category.h"
+#include "desktop/ui/fileconfig/file_page_widget.h"
+#include "desktop/ui/protoconfig/l60_category.h"
+
+#include <QScrollArea>
+#include <QTest>
+
+class TestPageControls : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filePages_data();
+    void filePages();
+    void l60Titles();
+};
+
+void TestPageControls::filePages_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<QString>("title");
+
+    const auto row = [](FileTab tab, const char *object, const char *title) {
+        QTest::newRow(object) << int(tab) << QString(object) << QString(title);
+    };
+    row(FileTab::NetworkInfo, "tabNetworkInfo", "Network Info");
+    row(FileTab::HostName, "tabETC", "Host Name");
+    row(FileTab::Account, "TabSheet1", "Account");
+    row(FileTab::CameraUpdate, "tabSoftUpdate", "Camera Update");
+    row(FileTab::Ddns, "tabDDNS", "DDNS");
+    row(FileTab::WebServer, "tabWebServer", "Web Server");
+    row(FileTab::StreamServer, "tabStreamServer", "Stream Server");
+    row(FileTab::EventServer, "tabEventServer", "Event Server");
+    row(FileTab::InitialVideo, "tabInitialVideo", "Initial Video");
+    row(FileTab::CameraControl, "tabCamControl", "Camera Control");
+    row(FileTab::SystemInfo, "tabSysInfo", "System Info");
+    row(FileTab::Security, "tabSecurity", "Security");
+    row(FileTab::Audio, "tabAudio", "Audio");
+}
+
+void TestPageControls::filePages()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, object);
+    QFETCH(QString, title);
+
+    ScriptedMessenger messenger;
+    FilePages flow(messenger);
+    CameraUpdate update(messenger);
+    FileCategory category(flow, update, messenger, nullptr);
+    QCOMPARE(category.count(), FilePageTable::rows().size());
+    QCOMPARE(category.tabText(tab), title);
+    category.setTabText(tab, QString());
+    category.retitle();
+    QCOMPARE(category.tabText(tab), title);
+
+    // Each tab scrolls the page widget of its own row.
+    auto *scroll = qobject_cast<QScrollArea *>(category.widget(tab));
+    QVERIFY(scroll);
+    QVERIFY(scroll->widget());
+    QCOMPARE(scroll->widget()->objectName(), object);
+    FilePageWidget *page = category.page(FileTab(tab));
+    QCOMPARE(page != nullptr, FileTab(tab) != FileTab::CameraUpdate);
+    if (page) {
+        QCOMPARE(page, scroll->widget());
+        QCOMPARE(int(page->tab()), tab);
+    }
+}
+
+void TestPageControls::l60Titles()
+{
+    ScriptedMessenger messenger;
+    L60Pages pages(messenger);
+    L60Category category(pages);
+    const QStringList three{"Network Info", "Host Name", "Account"};
+    const auto titles = [&category] {
+        QStringList out;
+        for (int i = 0; i < category.count(); ++i)
+            out << category.tabText(i);
+        return out;
+    };
+    QCOMPARE(titles(), three);
+    // The Miscellaneous page comes and goes as the camera has it; retitling names it
+    // whether it is there or not.
+    category.setMiscPageAttached(true);
+    for (int i = 0; i < category.count(); ++i)
+        category.setTabText(i, QString());
+    category.retitle();
+    QCOMPARE(titles(), three + QStringList{"Miscellaneous"});
+    category.setMiscPageAttached(false);
+    category.retitle();
+    QCOMPARE(titles(), three);
+}
+
+QTEST_MAIN(TestPageControls)
+#include "tst_page_controls.moc"
