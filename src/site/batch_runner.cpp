@@ -4,7 +4,7 @@
 #include "site/command_report.h"
 #include "site/restart_follower.h"
 #include "site/script_credentials.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"

@@ -2,7 +2,7 @@
 
 #include "site/camera_change.h"
 #include "site/row_results.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protoconfig/credentials.h"
 
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 
 #include "protocol/camera_list.h"
 #include "site/script_credentials.h"
-#include "zoractl/shell_common.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "fileconfig/page_files.h"
 #include "protocol/camera_network.h"
@@ -114,7 +114,7 @@ void ConfigJob::sessionFinished(ConfigTransferSession::Result result)
     QStringList shown;
     for (const ScriptedMessenger::Shown &s : m_messenger.shown())
         shown << s.text;
-    m_failure = ShellCommon::oneLine(shown.join(QLatin1Char(' ')));
+    m_failure = OptionValues::oneLine(shown.join(QLatin1Char(' ')));
     if (m_failure.isEmpty() && outcome == Outcome::NoAnswer) {
         m_failure = thread < 0 ? QStringLiteral("the transfer did not end within 10 s")
                                : QStringLiteral("the camera did not confirm the upload within 10 s");

@@ -4,7 +4,7 @@
 #include "site/camera_backup.h"
 #include "site/config_job.h"
 #include "site/restart_follower.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 

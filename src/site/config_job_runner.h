@@ -1,7 +1,7 @@
 #pragma once
 
 #include "site/batch_runner.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protoconfig/credentials.h"
 
 #include <QEventLoop>

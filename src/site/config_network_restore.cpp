@@ -1,8 +1,8 @@
 #include "site/config_network_restore.h"
 
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "protoconfig/l60_settings.h"
 #include "protocol/camera_network.h"
@@ -69,7 +69,7 @@ QList<BatchStep> ConfigNetworkRestore::steps(const TConfigItem &camera, const st
     return out;
 }
 
-BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup::Folder &backup,
+BatchResult ConfigNetworkRestore::run(CommandContext &context, const CameraBackup::Folder &backup,
                                       const QString &mac, const LoginEntry &login, bool network, bool host,
                                       bool dryRun, const BatchResult &before)
 {
@@ -93,7 +93,7 @@ BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup:
     BatchRunner runner(context.network);
     runner.setParallel(1);
     runner.setDryRun(dryRun);
-    ShellCommon::prepare(runner, context);
+    OptionValues::prepare(runner, context);
     const BatchResult sent = runner.run({task}).first();
     result.status = sent.status;
     result.verdict = sent.verdict;

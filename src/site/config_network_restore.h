@@ -8,7 +8,7 @@
 
 #include <optional>
 
-struct ShellContext;
+struct CommandContext;
 struct TConfigItem;
 
 // The network and host-name pages of a restore: sent as the set-network and
@@ -28,7 +28,7 @@ public:
                                   const std::optional<QJsonObject> &network);
 
     // Runs them after the file pages; `before` is how those went. The result covers both.
-    static BatchResult run(ShellContext &context, const CameraBackup::Folder &backup, const QString &mac,
+    static BatchResult run(CommandContext &context, const CameraBackup::Folder &backup, const QString &mac,
                            const LoginEntry &login, bool network, bool host, bool dryRun,
                            const BatchResult &before);
 };

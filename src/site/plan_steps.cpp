@@ -3,7 +3,7 @@
 #include "protocol/camera_list.h"
 #include "site/camera_change.h"
 #include "site/camera_record_format.h"
-#include "zoractl/shell_common.h"
+#include "zoractl/option_values.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 
@@ -91,7 +91,7 @@ QStringList PlanSteps::refusals(CameraNetwork &network, const SitePlan::Entry &e
     const QString kind = listRow >= 0 ? network.list().column(listRow, CameraList::ColKind) : QString();
     for (const BatchStep &step : of(entry, row, cameraOf(camera))) {
         if (const auto refused = step.change.build(camera, kind, CommandSources{}).refused)
-            refusals << u"the %1 step would be refused: %2"_s.arg(step.name, ShellCommon::oneLine(refused->text));
+            refusals << u"the %1 step would be refused: %2"_s.arg(step.name, OptionValues::oneLine(refused->text));
     }
     return refusals;
 }

@@ -2,12 +2,12 @@
 
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
-#include "zoractl/config_shell.h"
+#include "zoractl/batch_command.h"
 #include "site/config_network_restore.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
@@ -109,15 +109,15 @@ refused. The network and host-name pages are left alone unless --with-network.
                     settings (never two cameras on one address: only for a camera
                     that replaces the one backed up)
   --json            the result as JSON)x"_s
-                + ConfigShell::cameraHelp(),
-            ConfigShell::cameraOptions()
+                + BatchCommand::cameraHelp(),
+            BatchCommand::cameraOptions()
                 + QList<OptionSpec>{{u"--from"_s, 1, 1},   {u"--page"_s, 1, 16},
                                     {u"--dry-run"_s, 0, 0}, {u"--clone"_s, 0, 0},
                                     {u"--with-network"_s, 0, 0}, {u"--json"_s, 0, 0}},
             1};
 }
 
-int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
+int ConfigRestoreCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
     const QString mac = Zora::NormalMacText(p.positional().value(0));
@@ -125,7 +125,7 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(u"usage: zoractl "_s + syntax().synopsis);
         return ExitUsage;
     }
-    const auto pages = ConfigShell::pagesOf(context, p);
+    const auto pages = BatchCommand::pagesOf(context, p);
     if (!pages)
         return ExitUsage;
     const auto backup = CameraBackup::load(p.value(u"--from"_s), &error);
@@ -138,11 +138,11 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
                             u"settings"_s.arg(backup->mac, mac));
         return ExitUsage;
     }
-    const auto how = ConfigShell::reach(context, p, 1);
+    const auto how = BatchCommand::reach(context, p, 1);
     if (!how)
         return ExitUsage;
     QStringList macs{mac};
-    if (const auto trouble = ConfigShell::locate(context, macs, false, how->timeoutMs))
+    if (const auto trouble = BatchCommand::locate(context, macs, false, how->timeoutMs))
         return *trouble;
     const int record = context.network.recordOfMac(mac);
     if (record < 0) {
@@ -152,8 +152,8 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
     const TConfigItem &camera = context.network.registry().record(record);
     if (camera.modelCode() != backup->modelCode) {
         context.console.err(u"the backup is of a %1 (model code %2), the camera a %3 (model code %4): "
-                            u"refused"_s.arg(ShellCommon::escaped(backup->model)).arg(backup->modelCode)
-                                .arg(ShellCommon::escaped(camera.modelNameText())).arg(camera.modelCode()));
+                            u"refused"_s.arg(OptionValues::escaped(backup->model)).arg(backup->modelCode)
+                                .arg(OptionValues::escaped(camera.modelNameText())).arg(camera.modelCode()));
         return ExitUsage;
     }
     auto wanted = [&pages](const QString &page) { return pages->isEmpty() || pages->contains(page); };
@@ -168,7 +168,7 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
 
     const bool dryRun = p.has(u"--dry-run"_s);
     ConfigJobRunner runner(context.network);
-    ConfigShell::prepare(runner, context, 1);
+    BatchCommand::prepare(runner, context, 1);
     auto log = std::make_shared<RestoreLog>();
     const QString from = backup->path;
     const QList<BatchResult> results = runner.run(
@@ -185,12 +185,12 @@ int ConfigRestoreCommand::run(ShellContext &context, const ShellArguments &p)
                                            wanted(u"host"_s), dryRun, result);
     }
     if (p.has(u"--json"_s))
-        return ConfigShell::report(context, {result}, u"restored"_s, true);
-    const QString line = u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac),
-                                         ShellCommon::escaped(ShellCommon::oneLine(result.text)));
+        return BatchCommand::report(context, {result}, u"restored"_s, true);
+    const QString line = u"%1: %2"_s.arg(OptionValues::cameraName(context.network, mac),
+                                         OptionValues::escaped(OptionValues::oneLine(result.text)));
     if (result.status == ExitOk)
         context.console.out(line);
     else
         context.console.err(line);
-    return ShellCommon::interrupted(context) ? ShellCommon::stoppedStatus(context) : result.status;
+    return OptionValues::interrupted(context) ? OptionValues::stoppedStatus(context) : result.status;
 }

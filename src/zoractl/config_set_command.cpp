@@ -4,13 +4,13 @@
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
 #include "site/config_network_restore.h"
-#include "zoractl/config_shell.h"
+#include "zoractl/batch_command.h"
 #include "site/config_view.h"
 #include "zoractl/interrupt_watch.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
@@ -272,17 +272,17 @@ the fields.
   --cameras FILE  the MACs listed in FILE (one a line, '#' starts a comment)
   --dry-run       print the file lines that would change; send nothing
   --json          the results as JSON)x"_s
-                + ConfigShell::cameraHelp(),
-            ConfigShell::cameraOptions()
+                + BatchCommand::cameraHelp(),
+            BatchCommand::cameraOptions()
                 + QList<OptionSpec>{{u"--cameras"_s, 1, 1}, {u"--dry-run"_s, 0, 0}, {u"--json"_s, 0, 0}},
             1};
 }
 
-int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
+int ConfigSetCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
     QStringList words;
-    auto macs = ConfigShell::macsOf(context, p, &words);
+    auto macs = BatchCommand::macsOf(context, p, &words);
     if (!macs)
         return ExitUsage;
     if (macs->isEmpty() || words.isEmpty()) {
@@ -306,16 +306,16 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
             }
         }
     }
-    const auto how = ConfigShell::reach(context, p);
+    const auto how = BatchCommand::reach(context, p);
     if (!how)
         return ExitUsage;
-    if (const auto trouble = ConfigShell::locate(context, *macs, false, how->timeoutMs))
+    if (const auto trouble = BatchCommand::locate(context, *macs, false, how->timeoutMs))
         return *trouble;
 
     const bool dryRun = p.has(u"--dry-run"_s);
     auto log = std::make_shared<SetLog>();
     ConfigJobRunner runner(context.network);
-    ConfigShell::prepare(runner, context, how->parallel);
+    BatchCommand::prepare(runner, context, how->parallel);
     QList<BatchResult> results = runner.run(
         *macs, how->login, [&units, dryRun, log](ConfigJob &job) { changeCamera(job, units, dryRun, log); });
     context.console.clearStatus();
@@ -324,7 +324,7 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
     const bool network = std::any_of(units.begin(), units.end(),
                                      [](const Unit &u) { return u.tab == FileTab::NetworkInfo; });
     const bool host = std::any_of(units.begin(), units.end(), [](const Unit &u) { return u.tab == FileTab::HostName; });
-    if ((network || host) && !ShellCommon::interrupted(context)) {
+    if ((network || host) && !OptionValues::interrupted(context)) {
         QList<BatchTask> tasks;
         QList<int> taskResult;
         for (int i = 0; i < results.size(); ++i) {
@@ -356,7 +356,7 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
             BatchRunner commands(context.network);
             commands.setParallel(how->parallel);
             commands.setDryRun(dryRun);
-            ShellCommon::prepare(commands, context);
+            OptionValues::prepare(commands, context);
             const QList<BatchResult> sent = commands.run(tasks);
             context.console.clearStatus();
             for (int t = 0; t < sent.size(); ++t) {
@@ -381,9 +381,9 @@ int ConfigSetCommand::run(ShellContext &context, const ShellArguments &p)
         for (const QString &mac : *macs) {
             for (const ConfigView::LineChange &l : log->value(mac)) {
                 context.console.out(u"%1 %2: %3 %4"_s.arg(mac, l.file, l.added ? u"+"_s : u"-"_s,
-                                                          ShellCommon::escaped(l.line)));
+                                                          OptionValues::escaped(l.line)));
             }
         }
     }
-    return ConfigShell::report(context, results, dryRun ? u"checked"_s : u"changed"_s, p.has(u"--json"_s));
+    return BatchCommand::report(context, results, dryRun ? u"checked"_s : u"changed"_s, p.has(u"--json"_s));
 }

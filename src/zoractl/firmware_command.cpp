@@ -2,14 +2,14 @@
 
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
-#include "zoractl/config_shell.h"
+#include "zoractl/batch_command.h"
 #include "site/firmware_history.h"
 #include "zoractl/firmware_in_flight.h"
 #include "site/plan_log.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/system_info_config.h"
 #include "protocol/camera_network.h"
@@ -188,7 +188,7 @@ void startCamera(ConfigJob &job, ConfigJobRunner &runner, const Rollout &plan, F
         return;
     }
     shown.phase(mac, u"backing up"_s);
-    ConfigShell::backUp(
+    BatchCommand::backUp(
         job, plan.backupDir, QDateTime::currentDateTimeUtc(),
         [&job, log, uploadFrom](const QString &path) {
             log(u"backup"_s, u"done"_s, QDir::toNativeSeparators(path));
@@ -253,8 +253,8 @@ Ctrl-C, SIGTERM and SIGHUP start no new camera; uploads in flight finish (a came
 writing its flash is never cut off). Each upload is in the log before its first
 byte is sent: a camera a run may have sent the image to is judged by its version
 and never sent the same image twice.)x"_s
-                + ConfigShell::cameraHelp(),
-            ConfigShell::cameraOptions()
+                + BatchCommand::cameraHelp(),
+            BatchCommand::cameraOptions()
                 + QList<OptionSpec>{{u"--image"_s, 1, 1},          {u"--cameras"_s, 1, 1},
                                     {u"--model"_s, 1, 1},          {u"--all-data"_s, 0, 0},
                                     {u"--canary"_s, 1, 1},         {u"--expect-version"_s, 1, 1},
@@ -263,7 +263,7 @@ and never sent the same image twice.)x"_s
             0};
 }
 
-int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
+int FirmwareCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
     auto fail = [&context](const QString &text, int status = ExitUsage) {
@@ -283,25 +283,25 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     plan.allData = p.has(u"--all-data"_s);
     plan.expectVersion = p.optional(u"--expect-version"_s);
     plan.backupDir = p.value(u"--backup"_s);
-    auto macs = ConfigShell::macsOf(context, p, nullptr);
+    auto macs = BatchCommand::macsOf(context, p, nullptr);
     if (!macs)
         return ExitUsage;
     const bool byModel = p.has(u"--model"_s);
     if (macs->isEmpty() == !byModel)
         return fail(u"name the cameras: MAC..., --cameras FILE or --model NAME (one of them)"_s);
-    const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto parallel = wait ? ShellCommon::count(p, u"--parallel"_s, kDefaultParallel, 1, &error) : std::nullopt;
-    const auto canary = parallel ? ShellCommon::count(p, u"--canary"_s, kDefaultCanary, 0, &error) : std::nullopt;
+    const auto wait = OptionValues::timeoutMs(p, &error);
+    const auto parallel = wait ? OptionValues::count(p, u"--parallel"_s, kDefaultParallel, 1, &error) : std::nullopt;
+    const auto canary = parallel ? OptionValues::count(p, u"--canary"_s, kDefaultCanary, 0, &error) : std::nullopt;
     if (!canary)
         return fail(error);
     const bool dryRun = p.has(u"--dry-run"_s);
     std::optional<LoginEntry> login = LoginEntry{};
-    if (!dryRun && !(login = ShellCommon::credentials(p, context, &error)))
+    if (!dryRun && !(login = OptionValues::credentials(p, context, &error)))
         return fail(error);
     if (!plan.backupDir.isEmpty() && !QDir().mkpath(plan.backupDir))
         return fail(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(plan.backupDir)), ExitLocal);
 
-    if (const auto trouble = ConfigShell::locate(context, *macs, byModel, *wait))
+    if (const auto trouble = BatchCommand::locate(context, *macs, byModel, *wait))
         return *trouble;
     CameraNetwork &network = context.network;
     if (byModel) {
@@ -330,9 +330,9 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
         for (const QString &mac : found) {
             const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
             if (!TConfigItem::isFileConfigured(c.modelCode()))
-                protocolFamily << u"%1 (%2)"_s.arg(mac, ShellCommon::escaped(c.modelNameText()));
+                protocolFamily << u"%1 (%2)"_s.arg(mac, OptionValues::escaped(c.modelNameText()));
             else if (c.modelCode() != first.modelCode() || c.modelNameText() != first.modelNameText())
-                others << u"%1 (%2)"_s.arg(mac, ShellCommon::escaped(c.modelNameText()));
+                others << u"%1 (%2)"_s.arg(mac, OptionValues::escaped(c.modelNameText()));
         }
         if (!protocolFamily.isEmpty()) {
             return fail(u"these cameras take no firmware upload from this tool; nothing was sent: %1"_s.arg(
@@ -340,7 +340,7 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
         }
         if (!others.isEmpty()) {
             return fail(u"the list mixes models: these are not %1 like %2; nothing was sent: %3"_s.arg(
-                ShellCommon::escaped(first.modelNameText()), found.first(), others.join(u", "_s)));
+                OptionValues::escaped(first.modelNameText()), found.first(), others.join(u", "_s)));
         }
     }
 
@@ -390,9 +390,9 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
             const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
             context.console.out(row.arg(canaries.contains(mac) ? u"canary"_s : u"then"_s, -6)
                                     .arg(mac, -17)
-                                    .arg(ShellCommon::escaped(c.modelNameText()), -8)
+                                    .arg(OptionValues::escaped(c.modelNameText()), -8)
                                     .arg(c.Address, -15)
-                                    .arg(ShellCommon::escaped(c.hostNameText())));
+                                    .arg(OptionValues::escaped(c.hostNameText())));
         }
         return ExitOk;
     }
@@ -405,7 +405,7 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     }
     ConfigJobRunner runner(network);
     // The in-flight lines stand in for the runner's one-line status.
-    ConfigShell::prepare(runner, context, *parallel, ConfigShell::Progress::EndingsOnly);
+    BatchCommand::prepare(runner, context, *parallel, BatchCommand::Progress::EndingsOnly);
     FirmwareInFlight shown(context.console);
     int ended = 0;
     const int all = int(todo.size());
@@ -425,16 +425,16 @@ int FirmwareCommand::run(ShellContext &context, const ShellArguments &p)
     if (!canariesUpdated) {
         for (const QString &mac : rest)
             results[mac] = skipped(mac, u"not started: a canary was not updated"_s);
-    } else if (!ShellCommon::interrupted(context)) {
+    } else if (!OptionValues::interrupted(context)) {
         keep(runner.run(rest, *login, start));
     } else {
         for (const QString &mac : rest)
-            results[mac] = skipped(mac, u"stopped before this camera"_s, ShellCommon::stoppedStatus(context));
+            results[mac] = skipped(mac, u"stopped before this camera"_s, OptionValues::stoppedStatus(context));
     }
     context.console.clearStatus();
 
     QList<BatchResult> ordered;
     for (const QString &mac : *macs)
         ordered << results[mac];
-    return ConfigShell::report(context, ordered, u"updated"_s, p.has(u"--json"_s));
+    return BatchCommand::report(context, ordered, u"updated"_s, p.has(u"--json"_s));
 }

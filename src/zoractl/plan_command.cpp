@@ -7,10 +7,10 @@
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
 #include "site/script_credentials.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "site/site_plan.h"
 #include "protocol/camera_network.h"
 
@@ -51,10 +51,10 @@ struct Scanned {
 
 // Reads the plan, scans and holds the plan against what answered; nothing with the exit
 // status already reported.
-std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &p, int *status)
+std::optional<Scanned> readAndScan(CommandContext &context, const Arguments &p, int *status)
 {
     QString error;
-    const auto wait = ShellCommon::timeoutMs(p, &error);
+    const auto wait = OptionValues::timeoutMs(p, &error);
     if (!wait) {
         context.console.err(error);
         *status = ExitUsage;
@@ -73,7 +73,7 @@ std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &
         *status = ExitUsage;
         return std::nullopt;
     }
-    if (!ShellCommon::localReady(context)) {
+    if (!OptionValues::localReady(context)) {
         *status = ExitLocal;
         return std::nullopt;
     }
@@ -95,7 +95,7 @@ std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &
     return Scanned{*plan, PlanCheck::run(*plan, onWire, localSubnets(), refusals)};
 }
 
-int check(ShellContext &context, const ShellArguments &p)
+int check(CommandContext &context, const Arguments &p)
 {
     int status = ExitOk;
     const std::optional<Scanned> s = readAndScan(context, p, &status);
@@ -108,10 +108,10 @@ int check(ShellContext &context, const ShellArguments &p)
     return s->check.wrong() ? ExitError : ExitOk;
 }
 
-int apply(ShellContext &context, const ShellArguments &p)
+int apply(CommandContext &context, const Arguments &p)
 {
     QString error;
-    const auto parallel = ShellCommon::parallel(p, &error);
+    const auto parallel = OptionValues::parallel(p, &error);
     if (!parallel) {
         context.console.err(error);
         return ExitUsage;
@@ -134,7 +134,7 @@ int apply(ShellContext &context, const ShellArguments &p)
             }
         }
     }
-    const std::optional<LoginEntry> siteLogin = ShellCommon::credentials(p, context, &error);
+    const std::optional<LoginEntry> siteLogin = OptionValues::credentials(p, context, &error);
     int status = ExitOk;
     const std::optional<Scanned> s = readAndScan(context, p, &status);
     if (!s)
@@ -203,7 +203,7 @@ int apply(ShellContext &context, const ShellArguments &p)
     BatchRunner runner(context.network);
     runner.setParallel(*parallel);
     runner.setDryRun(dryRun);
-    ShellCommon::prepare(runner, context);
+    OptionValues::prepare(runner, context);
     QObject::connect(&runner, &BatchRunner::commandBuilt, &runner,
                      [&](int task, const QString &step, const QByteArray &bytes, bool unicast,
                          const QString &address) {
@@ -218,7 +218,7 @@ int apply(ShellContext &context, const ShellArguments &p)
                              const QString &message) {
                              if (result == u"refused"_s)
                                  context.console.out(u"%1 %2: refused: %3"_s.arg(tasks[task].mac, step,
-                                                                                ShellCommon::oneLine(message)));
+                                                                                OptionValues::oneLine(message)));
                          });
     }
     bool logFailed = false;
@@ -226,7 +226,7 @@ int apply(ShellContext &context, const ShellArguments &p)
                      [&](int task, const QString &step, const QString &result,
                          const QString &address, const QString &message) {
                          if (!log || log->append(tasks[task].mac, step, result, address,
-                                                 ShellCommon::oneLine(message))
+                                                 OptionValues::oneLine(message))
                              || logFailed)
                              return;
                          logFailed = true;
@@ -236,9 +236,9 @@ int apply(ShellContext &context, const ShellArguments &p)
     if (!dryRun) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner, [&](int, const BatchResult &r) {
             const QString partWay = PlanSteps::partWay(r);
-            context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac),
+            context.console.note(u"%1: %2 %3"_s.arg(OptionValues::cameraName(context.network, r.mac),
                                                    partWay.isEmpty() ? r.verdict : u"part-way"_s,
-                                                   ShellCommon::oneLine(partWay.isEmpty() ? r.text : partWay)));
+                                                   OptionValues::oneLine(partWay.isEmpty() ? r.text : partWay)));
         });
     }
     const QList<BatchResult> results = runner.run(tasks);
@@ -268,7 +268,7 @@ int apply(ShellContext &context, const ShellArguments &p)
         }
         failed += line.failed;
         context.console.out(format.arg(line.mac, -17).arg(line.verdict, -21).arg(line.address, -15)
-                                .arg(ShellCommon::oneLine(line.text)));
+                                .arg(OptionValues::oneLine(line.text)));
     }
     QString counts = u"%1 changed, %2 not, of %3 planned"_s.arg(changed).arg(failed).arg(lines.size());
     if (partWay > 0)
@@ -318,7 +318,7 @@ is reported part-way.
     };
 }
 
-int PlanCommand::run(ShellContext &context, const QString &command, const ShellArguments &args)
+int PlanCommand::run(CommandContext &context, const QString &command, const Arguments &args)
 {
     return command == u"plan check"_s ? check(context, args) : apply(context, args);
 }

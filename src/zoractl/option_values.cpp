@@ -1,4 +1,4 @@
-#include "zoractl/shell_common.h"
+#include "zoractl/option_values.h"
 
 #include "base/send_guard.h"
 #include "base/shared_routines.h"
@@ -6,9 +6,9 @@
 #include "site/camera_record_format.h"
 #include "zoractl/interrupt_watch.h"
 #include "site/script_credentials.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/register_camera_session.h"
 
@@ -21,7 +21,7 @@
 
 using namespace Qt::StringLiterals;
 
-std::optional<ShellCommon::Format> ShellCommon::formatOf(const ShellArguments &p, QString *error)
+std::optional<OptionValues::Format> OptionValues::formatOf(const Arguments &p, QString *error)
 {
     if (p.has(u"--json"_s) && p.has(u"--csv"_s)) {
         *error = u"--json and --csv exclude each other"_s;
@@ -30,7 +30,7 @@ std::optional<ShellCommon::Format> ShellCommon::formatOf(const ShellArguments &p
     return p.has(u"--json"_s) ? Format::Json : p.has(u"--csv"_s) ? Format::Csv : Format::Text;
 }
 
-std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *error)
+std::optional<int> OptionValues::timeoutMs(const Arguments &p, QString *error)
 {
     if (!p.has(u"--timeout"_s))
         return 3000;
@@ -44,12 +44,12 @@ std::optional<int> ShellCommon::timeoutMs(const ShellArguments &p, QString *erro
     return int(std::lround(s * 1000));
 }
 
-std::optional<int> ShellCommon::parallel(const ShellArguments &p, QString *error)
+std::optional<int> OptionValues::parallel(const Arguments &p, QString *error)
 {
     return count(p, u"--parallel"_s, 8, 1, error);
 }
 
-std::optional<int> ShellCommon::count(const ShellArguments &p, const QString &option, int fallback, int least,
+std::optional<int> OptionValues::count(const Arguments &p, const QString &option, int fallback, int least,
                                       QString *error)
 {
     if (!p.has(option))
@@ -63,18 +63,18 @@ std::optional<int> ShellCommon::count(const ShellArguments &p, const QString &op
     return n;
 }
 
-bool ShellCommon::interrupted(const ShellContext &context)
+bool OptionValues::interrupted(const CommandContext &context)
 {
     return context.interrupts && context.interrupts->interrupted();
 }
 
-int ShellCommon::stoppedStatus(const ShellContext &context)
+int OptionValues::stoppedStatus(const CommandContext &context)
 {
     return interrupted(context) ? InterruptWatch::exitStatusOf(context.interrupts->signalNumber())
                                 : int(ExitInterrupted);
 }
 
-std::optional<QString> ShellCommon::portText(const ShellArguments &p, const AppOptions &options,
+std::optional<QString> OptionValues::portText(const Arguments &p, const AppOptions &options,
                                              QString *error)
 {
     const QString text = p.has(u"--port"_s) ? p.value(u"--port"_s) : QString::number(options.cameraPort);
@@ -83,7 +83,7 @@ std::optional<QString> ShellCommon::portText(const ShellArguments &p, const AppO
     return text;
 }
 
-std::optional<QStringList> ShellCommon::macsOfFile(const QString &path, QString *error)
+std::optional<QStringList> OptionValues::macsOfFile(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -115,8 +115,8 @@ std::optional<QStringList> ShellCommon::macsOfFile(const QString &path, QString 
     return macs;
 }
 
-std::optional<LoginEntry> ShellCommon::credentials(const ShellArguments &p,
-                                                   const ShellContext &context, QString *error)
+std::optional<LoginEntry> OptionValues::credentials(const Arguments &p,
+                                                   const CommandContext &context, QString *error)
 {
     ScriptCredentials::Sources sources;
     sources.user = p.value(u"--user"_s);
@@ -126,12 +126,12 @@ std::optional<LoginEntry> ShellCommon::credentials(const ShellArguments &p,
     return ScriptCredentials::resolve(sources, error);
 }
 
-bool ShellCommon::isDottedIPv4(const QString &text)
+bool OptionValues::isDottedIPv4(const QString &text)
 {
     return DottedDecimal(text).has_value();
 }
 
-QString ShellCommon::emptyHostText(const QString &what, const QString &host)
+QString OptionValues::emptyHostText(const QString &what, const QString &host)
 {
     // The registration would look nothing up and fail without a word.
     if (!host.trimmed().isEmpty())
@@ -139,7 +139,7 @@ QString ShellCommon::emptyHostText(const QString &what, const QString &host)
     return u"%1 is empty; expected the camera's IPv4 address (such as 192.168.10.41) or host name"_s.arg(what);
 }
 
-QString ShellCommon::localTrouble(CameraNetwork &network)
+QString OptionValues::localTrouble(CameraNetwork &network)
 {
     UdpEndpoint &endpoint = network.endpoint();
     QString why;
@@ -151,7 +151,7 @@ QString ShellCommon::localTrouble(CameraNetwork &network)
     return {};
 }
 
-bool ShellCommon::localReady(ShellContext &context)
+bool OptionValues::localReady(CommandContext &context)
 {
     const QString trouble = localTrouble(context.network);
     if (!trouble.isEmpty())
@@ -159,7 +159,7 @@ bool ShellCommon::localReady(ShellContext &context)
     return trouble.isEmpty();
 }
 
-void ShellCommon::printCameras(ShellContext &context, const QList<int> &records, Format format,
+void OptionValues::printCameras(CommandContext &context, const QList<int> &records, Format format,
                                bool secrets)
 {
     CameraRegistry &registry = context.network.registry();
@@ -177,7 +177,7 @@ void ShellCommon::printCameras(ShellContext &context, const QList<int> &records,
     }
 }
 
-QByteArray ShellCommon::camerasJson(CameraNetwork &network, const QList<int> &records, bool secrets)
+QByteArray OptionValues::camerasJson(CameraNetwork &network, const QList<int> &records, bool secrets)
 {
     CameraRegistry &registry = network.registry();
     const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
@@ -208,7 +208,7 @@ QByteArray ShellCommon::camerasJson(CameraNetwork &network, const QList<int> &re
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 
-QByteArray ShellCommon::camerasCsv(CameraNetwork &network, const QList<int> &records, bool secrets)
+QByteArray OptionValues::camerasCsv(CameraNetwork &network, const QList<int> &records, bool secrets)
 {
     const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
     QString out = CameraRecordFormat::csvHeader(secrets) + u",adapter\n"_s;
@@ -218,7 +218,7 @@ QByteArray ShellCommon::camerasCsv(CameraNetwork &network, const QList<int> &rec
     return out.toUtf8();
 }
 
-QHash<int, AddressReview::Remark> ShellCommon::addressRemarks(CameraNetwork &network)
+QHash<int, AddressReview::Remark> OptionValues::addressRemarks(CameraNetwork &network)
 {
     const QList<int> all = network.records();
     QList<AddressReview::Camera> cameras;
@@ -232,7 +232,7 @@ QHash<int, AddressReview::Remark> ShellCommon::addressRemarks(CameraNetwork &net
     return out;
 }
 
-void ShellCommon::warnAddresses(ShellContext &context)
+void OptionValues::warnAddresses(CommandContext &context)
 {
     CameraNetwork &network = context.network;
     const QHash<int, AddressReview::Remark> remarks = addressRemarks(network);
@@ -264,14 +264,14 @@ void ShellCommon::warnAddresses(ShellContext &context)
     }
 }
 
-QString ShellCommon::cameraName(CameraNetwork &network, const QString &mac)
+QString OptionValues::cameraName(CameraNetwork &network, const QString &mac)
 {
     const int record = network.recordOfMac(mac);
     const QString host = record >= 0 ? network.registry().record(record).hostNameText() : QString();
     return host.isEmpty() ? mac : u"%1 (%2)"_s.arg(mac, escaped(host));
 }
 
-QString ShellCommon::escaped(const QString &text)
+QString OptionValues::escaped(const QString &text)
 {
     QString out;
     out.reserve(text.size());
@@ -287,18 +287,18 @@ QString ShellCommon::escaped(const QString &text)
     return out;
 }
 
-QString ShellCommon::oneLine(QString text)
+QString OptionValues::oneLine(QString text)
 {
     text.replace(u"\n\n"_s, u" "_s);
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
 }
 
-void ShellCommon::prepare(BatchRunner &runner, ShellContext &context)
+void OptionValues::prepare(BatchRunner &runner, CommandContext &context)
 {
     runner.setConfirmIntervalMs(context.confirmIntervalMs);
     runner.setClockMs(context.clockMs);
-    ShellConsole *console = &context.console;
+    Console *console = &context.console;
     QObject::connect(&runner, &BatchRunner::statusChanged, &runner,
                      [console](const QString &text) { console->status(text); });
     if (InterruptWatch *watch = context.interrupts) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 #include "protoconfig/credentials.h"
 #include "protocol/address_review.h"
 
@@ -14,35 +14,35 @@
 class BatchRunner;
 class CameraNetwork;
 struct AppOptions;
-struct ShellContext;
+struct CommandContext;
 
 // What several zoractl commands read from their arguments and print in the same way.
-class ShellCommon final
+class OptionValues final
 {
 public:
     enum class Format { Text, Json, Csv };
 
-    static std::optional<Format> formatOf(const ShellArguments &p, QString *error);
+    static std::optional<Format> formatOf(const Arguments &p, QString *error);
     // --timeout S as milliseconds (3000 without it).
-    static std::optional<int> timeoutMs(const ShellArguments &p, QString *error);
+    static std::optional<int> timeoutMs(const Arguments &p, QString *error);
     // --parallel N (8 without it), 1..256.
-    static std::optional<int> parallel(const ShellArguments &p, QString *error);
+    static std::optional<int> parallel(const Arguments &p, QString *error);
     // A number of cameras given with option, least..256 (fallback without it).
-    static std::optional<int> count(const ShellArguments &p, const QString &option, int fallback, int least,
+    static std::optional<int> count(const Arguments &p, const QString &option, int fallback, int least,
                                     QString *error);
     // Ctrl-C, SIGTERM or SIGHUP came during this run.
-    static bool interrupted(const ShellContext &context);
+    static bool interrupted(const CommandContext &context);
     // The exit status of a run those stopped: 128 and the signal's number (130 without
     // one, for a runner stopped otherwise).
-    static int stoppedStatus(const ShellContext &context);
+    static int stoppedStatus(const CommandContext &context);
     // --port N, or the camera port of the options.
-    static std::optional<QString> portText(const ShellArguments &p, const AppOptions &options,
+    static std::optional<QString> portText(const Arguments &p, const AppOptions &options,
                                            QString *error);
     // MACs of --cameras FILE: the first word of each line; blank lines and '#' comments
     // are skipped.
     static std::optional<QStringList> macsOfFile(const QString &path, QString *error);
     // --user with --password-file, $ZORA_PASSWORD or a typed password.
-    static std::optional<LoginEntry> credentials(const ShellArguments &p, const ShellContext &context,
+    static std::optional<LoginEntry> credentials(const Arguments &p, const CommandContext &context,
                                                  QString *error);
     // Four decimal numbers 0..255 with dots between and nothing else (DottedDecimal).
     static bool isDottedIPv4(const QString &text);
@@ -53,9 +53,9 @@ public:
     // a broadcast address the loopback guard refuses. Empty when there is none.
     static QString localTrouble(CameraNetwork &network);
     // False, with the trouble told on the console, when there is local trouble.
-    static bool localReady(ShellContext &context);
+    static bool localReady(CommandContext &context);
 
-    static void printCameras(ShellContext &context, const QList<int> &records, Format format,
+    static void printCameras(CommandContext &context, const QList<int> &records, Format format,
                              bool secrets);
     // The cameras of records as zoractl scan --json / --csv prints them.
     static QByteArray camerasJson(CameraNetwork &network, const QList<int> &records, bool secrets);
@@ -64,7 +64,7 @@ public:
     static QHash<int, AddressReview::Remark> addressRemarks(CameraNetwork &network);
     // A line on standard error for each camera sharing an address, answering from one
     // of this computer's own addresses or outside its adapter's subnet.
-    static void warnAddresses(ShellContext &context);
+    static void warnAddresses(CommandContext &context);
     // A camera named for messages: "MAC (host)".
     static QString cameraName(CameraNetwork &network, const QString &mac);
     static QString oneLine(QString text);
@@ -74,5 +74,5 @@ public:
     static QString escaped(const QString &text);
     // A batch runner with the context's intervals, whose status line the console shows
     // and which Ctrl-C, SIGTERM and SIGHUP stop.
-    static void prepare(BatchRunner &runner, ShellContext &context);
+    static void prepare(BatchRunner &runner, CommandContext &context);
 };

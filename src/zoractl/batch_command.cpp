@@ -1,13 +1,13 @@
-#include "zoractl/config_shell.h"
+#include "zoractl/batch_command.h"
 
 #include "site/camera_locator.h"
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
 #include "zoractl/interrupt_watch.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "fileconfig/page_files.h"
 #include "fileconfig/filter_directory_listing.h"
@@ -25,13 +25,13 @@
 
 using namespace Qt::StringLiterals;
 
-QList<OptionSpec> ConfigShell::cameraOptions()
+QList<OptionSpec> BatchCommand::cameraOptions()
 {
     return {{u"--user"_s, 1, 1}, {u"--password-file"_s, 1, 1}, {u"--timeout"_s, 1, 1},
             {u"--parallel"_s, 1, 1}};
 }
 
-QString ConfigShell::cameraHelp()
+QString BatchCommand::cameraHelp()
 {
     return uR"(
   --user ID                 administrator ID; required to reach a camera
@@ -40,13 +40,13 @@ QString ConfigShell::cameraHelp()
   --parallel N              at most N cameras at once (default 8))"_s;
 }
 
-std::optional<ConfigShell::Reach> ConfigShell::reach(ShellContext &context, const ShellArguments &p,
+std::optional<BatchCommand::Reach> BatchCommand::reach(CommandContext &context, const Arguments &p,
                                                      int defaultParallel)
 {
     QString error;
-    const auto wait = ShellCommon::timeoutMs(p, &error);
-    const auto parallel = wait ? ShellCommon::count(p, u"--parallel"_s, defaultParallel, 1, &error) : std::nullopt;
-    const auto login = parallel ? ShellCommon::credentials(p, context, &error) : std::nullopt;
+    const auto wait = OptionValues::timeoutMs(p, &error);
+    const auto parallel = wait ? OptionValues::count(p, u"--parallel"_s, defaultParallel, 1, &error) : std::nullopt;
+    const auto login = parallel ? OptionValues::credentials(p, context, &error) : std::nullopt;
     if (!login) {
         context.console.err(error);
         return std::nullopt;
@@ -54,9 +54,9 @@ std::optional<ConfigShell::Reach> ConfigShell::reach(ShellContext &context, cons
     return Reach{*wait, *parallel, *login};
 }
 
-std::optional<int> ConfigShell::locate(ShellContext &context, QStringList &macs, bool all, int timeoutMs)
+std::optional<int> BatchCommand::locate(CommandContext &context, QStringList &macs, bool all, int timeoutMs)
 {
-    if (!ShellCommon::localReady(context))
+    if (!OptionValues::localReady(context))
         return ExitLocal;
     CameraLocator locator(context.network);
     QString error;
@@ -78,11 +78,11 @@ std::optional<int> ConfigShell::locate(ShellContext &context, QStringList &macs,
     return std::nullopt;
 }
 
-void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int parallel, Progress progress)
+void BatchCommand::prepare(ConfigJobRunner &runner, CommandContext &context, int parallel, Progress progress)
 {
     runner.setParallel(parallel);
     runner.setClockMs(context.clockMs);
-    ShellConsole *console = &context.console;
+    Console *console = &context.console;
     if (progress != Progress::EndingsOnly) {
         QObject::connect(&runner, &ConfigJobRunner::statusChanged, &runner,
                          [console](const QString &text) { console->status(text); });
@@ -90,19 +90,19 @@ void ConfigShell::prepare(ConfigJobRunner &runner, ShellContext &context, int pa
     if (progress != Progress::StatusLine) {
         CameraNetwork *network = &context.network;
         QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [console, network](int, const BatchResult &r) {
-            console->note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(*network, r.mac), r.verdict,
-                                            ShellCommon::escaped(ShellCommon::oneLine(r.text))));
+            console->note(u"%1: %2 %3"_s.arg(OptionValues::cameraName(*network, r.mac), r.verdict,
+                                            OptionValues::escaped(OptionValues::oneLine(r.text))));
         });
     }
     if (InterruptWatch *watch = context.interrupts) {
         watch->arm();
         QObject::connect(watch, &InterruptWatch::interrupt, &runner, [&runner, &context] {
-            runner.stop(ShellCommon::stoppedStatus(context));
+            runner.stop(OptionValues::stoppedStatus(context));
         });
     }
 }
 
-void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
+void BatchCommand::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
                          std::function<void(const QString &)> done,
                          std::function<void(const QString &, int)> failed)
 {
@@ -134,7 +134,7 @@ void ConfigShell::backUp(ConfigJob &job, const QString &root, const QDateTime &t
     }, transferFailed);
 }
 
-QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &macs,
+QList<BatchResult> BatchCommand::fetch(CommandContext &context, const QStringList &macs,
                                       const LoginEntry &login, const QString &root, int parallel)
 {
     ConfigJobRunner runner(context.network);
@@ -149,13 +149,13 @@ QList<BatchResult> ConfigShell::fetch(ShellContext &context, const QStringList &
     return results;
 }
 
-std::optional<QStringList> ConfigShell::macsOf(ShellContext &context, const ShellArguments &p,
+std::optional<QStringList> BatchCommand::macsOf(CommandContext &context, const Arguments &p,
                                                QStringList *rest)
 {
     QStringList macs;
     QString error;
     if (p.has(u"--cameras"_s)) {
-        const auto list = ShellCommon::macsOfFile(p.value(u"--cameras"_s), &error);
+        const auto list = OptionValues::macsOfFile(p.value(u"--cameras"_s), &error);
         if (!list) {
             context.console.err(error);
             return std::nullopt;
@@ -177,8 +177,8 @@ std::optional<QStringList> ConfigShell::macsOf(ShellContext &context, const Shel
     return macs;
 }
 
-std::optional<CameraBackup::Folder> ConfigShell::folderOf(ShellContext &context, const QString &arg,
-                                                          const ShellArguments &p, QTemporaryDir &scratch,
+std::optional<CameraBackup::Folder> BatchCommand::folderOf(CommandContext &context, const QString &arg,
+                                                          const Arguments &p, QTemporaryDir &scratch,
                                                           int *status)
 {
     QString error;
@@ -210,7 +210,7 @@ std::optional<CameraBackup::Folder> ConfigShell::folderOf(ShellContext &context,
     }
     const QList<BatchResult> r = fetch(context, macs, how->login, scratch.path(), 1);
     if (r.first().status != ExitOk) {
-        context.console.err(u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, mac), r.first().text));
+        context.console.err(u"%1: %2"_s.arg(OptionValues::cameraName(context.network, mac), r.first().text));
         *status = r.first().status;
         return std::nullopt;
     }
@@ -222,7 +222,7 @@ std::optional<CameraBackup::Folder> ConfigShell::folderOf(ShellContext &context,
     return folder;
 }
 
-std::optional<QStringList> ConfigShell::pagesOf(ShellContext &context, const ShellArguments &p)
+std::optional<QStringList> BatchCommand::pagesOf(CommandContext &context, const Arguments &p)
 {
     const QStringList pages = p.values(u"--page"_s);
     for (const QString &page : pages) {
@@ -234,7 +234,7 @@ std::optional<QStringList> ConfigShell::pagesOf(ShellContext &context, const She
     return pages;
 }
 
-int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results, const QString &done,
+int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done,
                         bool json)
 {
     int failed = 0;
@@ -252,12 +252,12 @@ int ConfigShell::report(ShellContext &context, const QList<BatchResult> &results
         context.console.out(row.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
         for (const BatchResult &r : results) {
             context.console.out(row.arg(r.mac, -17).arg(r.verdict, -21).arg(r.address, -15)
-                                    .arg(ShellCommon::escaped(ShellCommon::oneLine(r.text))));
+                                    .arg(OptionValues::escaped(OptionValues::oneLine(r.text))));
         }
         context.console.out(u"%1 of %2 cameras %3"_s.arg(results.size() - failed).arg(results.size()).arg(done));
     }
-    if (ShellCommon::interrupted(context))
-        return ShellCommon::stoppedStatus(context);
+    if (OptionValues::interrupted(context))
+        return OptionValues::stoppedStatus(context);
     if (results.size() == 1)
         return results.first().status;
     return failed ? ExitBatch : ExitOk;

@@ -4,13 +4,13 @@
 
 class CameraNetwork;
 class InterruptWatch;
-class ShellConsole;
+class Console;
 
 // What every zoractl command works with: the network core, the console and the shared
 // options, and the settings a test may shorten.
-struct ShellContext {
+struct CommandContext {
     CameraNetwork &network;
-    ShellConsole &console;
+    Console &console;
     AppOptions options;
     InterruptWatch *interrupts = nullptr;  // Ctrl-C, SIGTERM, SIGHUP; none in tests
     bool stdinIsTerminal = false;          // a password may be typed
