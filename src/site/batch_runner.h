@@ -71,7 +71,7 @@ public:
     QList<BatchResult> run(const QList<BatchTask> &tasks);
     // No new camera starts; the cameras in flight finish. The cameras never started get
     // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
-    void stop(int status = ExitInterrupted);
+    void stop(int status = CameraOutcome::Stopped);
     bool stopping() const { return m_stopping; }
     int stopStatus() const { return m_stopStatus; }
 
@@ -109,7 +109,7 @@ private:
     int m_clockMs = kClockMs;
     bool m_dryRun = false;
     bool m_stopping = false;
-    int m_stopStatus = ExitInterrupted;
+    int m_stopStatus = CameraOutcome::Stopped;
     QList<BatchTask> m_tasks;
     QList<BatchResult> m_out;
     int m_next = 0;

@@ -2,40 +2,45 @@
 
 #include "site/command_report.h"
 
-// zoractl's exit statuses, one a kind of ending a script may want to tell apart.
-enum ShellExit {
-    ExitOk = 0,
-    ExitError = 1,        // camera not found, no answer to registration
-    ExitUsage = 2,        // bad arguments, refused values, no credentials
-    ExitRefused = 3,      // "FAIL on Appling changes!"
-    ExitAuth = 4,         // wrong ID or password
-    ExitMismatch = 5,     // "Mismatched type found!"
-    ExitUnknown = 6,      // "Unknown Error..."
-    ExitNoAnswer = 7,     // ten sends without an answer
-    ExitNotBack = 8,      // the camera did not come back (at its address) after its restart
-    ExitBatch = 9,        // several cameras: at least one did not succeed
-    ExitLocal = 10,       // trouble on this computer: port in use, address refused
-    ExitInterrupted = 130 // Ctrl-C: the cameras in flight finished, no new ones started;
-                          // SIGTERM and SIGHUP end the same way, with 128 + their number
+// How one camera's run ended, as a number a script can tell apart: what BatchResult::status
+// holds and a report's "status" column shows. zoractl ends a run on one camera with that
+// camera's number, so a script reads the same code whichever way it asked.
+namespace CameraOutcome {
+
+enum Code {
+    Ok = 0,
+    Error = 1,         // not found, address in doubt, skipped
+    RefusedValue = 2,  // a value the camera's own checks refuse: nothing was sent
+    Refused = 3,       // "FAIL on Appling changes!"
+    AuthFailed = 4,    // wrong ID or password
+    Mismatch = 5,      // "Mismatched type found!"
+    Unknown = 6,       // "Unknown Error..."
+    NoAnswer = 7,      // ten sends without an answer
+    NotBack = 8,       // the camera did not come back (at its address) after its restart
+    Local = 10,        // trouble on this computer: a port in use, a file not written
+    Stopped = 130      // the run was stopped before this camera's turn; zoractl gives the
+                       // signal's 128 + number instead (143 for SIGTERM, ...)
 };
 
-inline int ExitOfVerdict(CommandReport::Verdict verdict)
+inline int ofVerdict(CommandReport::Verdict verdict)
 {
     switch (verdict) {
     case CommandReport::Verdict::Success:
-        return ExitOk;
+        return Ok;
     case CommandReport::Verdict::Refused:
-        return ExitRefused;
+        return Refused;
     case CommandReport::Verdict::AuthFailed:
-        return ExitAuth;
+        return AuthFailed;
     case CommandReport::Verdict::Mismatch:
-        return ExitMismatch;
+        return Mismatch;
     case CommandReport::Verdict::UnknownError:
-        return ExitUnknown;
+        return Unknown;
     case CommandReport::Verdict::NoAnswer:
-        return ExitNoAnswer;
+        return NoAnswer;
     case CommandReport::Verdict::NotSent:
         break;
     }
-    return ExitUsage;
+    return RefusedValue;
 }
+
+} // namespace CameraOutcome

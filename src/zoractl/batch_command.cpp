@@ -1,21 +1,19 @@
 #include "zoractl/batch_command.h"
 
+#include "site/camera_list_format.h"
 #include "site/camera_locator.h"
-#include "site/config_job.h"
-#include "site/config_job_runner.h"
-#include "zoractl/interrupt_watch.h"
-#include "zoractl/option_values.h"
-#include "zoractl/console.h"
+#include "site/config_backup.h"
+#include "site/report_text.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/console.h"
+#include "zoractl/console_sink.h"
+#include "zoractl/exit_status.h"
+#include "zoractl/option_values.h"
 #include "fileconfig/config_fields.h"
-#include "fileconfig/page_files.h"
-#include "fileconfig/filter_directory_listing.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -41,7 +39,7 @@ QString BatchCommand::cameraHelp()
 }
 
 std::optional<BatchCommand::Reach> BatchCommand::reach(CommandContext &context, const Arguments &p,
-                                                     int defaultParallel)
+                                                      int defaultParallel)
 {
     QString error;
     const auto wait = OptionValues::timeoutMs(p, &error);
@@ -56,7 +54,7 @@ std::optional<BatchCommand::Reach> BatchCommand::reach(CommandContext &context, 
 
 std::optional<int> BatchCommand::locate(CommandContext &context, QStringList &macs, bool all, int timeoutMs)
 {
-    if (!OptionValues::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
     CameraLocator locator(context.network);
     QString error;
@@ -78,79 +76,27 @@ std::optional<int> BatchCommand::locate(CommandContext &context, QStringList &ma
     return std::nullopt;
 }
 
-void BatchCommand::prepare(ConfigJobRunner &runner, CommandContext &context, int parallel, Progress progress)
+QList<BatchResult> BatchCommand::fetch(CommandContext &context, const QStringList &macs, const LoginEntry &login,
+                                       const QString &root, int parallel)
 {
-    runner.setParallel(parallel);
-    runner.setClockMs(context.clockMs);
-    Console *console = &context.console;
-    if (progress != Progress::EndingsOnly) {
-        QObject::connect(&runner, &ConfigJobRunner::statusChanged, &runner,
-                         [console](const QString &text) { console->status(text); });
+    ConsoleSink sink(context);
+    ConfigBackup backup(context.network);
+    if (macs.size() > 1) {
+        QObject::connect(&backup, &ConfigBackup::cameraEnded, &backup,
+                         [&context](const BatchResult &r) { noteEnding(context, r); });
     }
-    if (progress != Progress::StatusLine) {
-        CameraNetwork *network = &context.network;
-        QObject::connect(&runner, &ConfigJobRunner::jobEnded, &runner, [console, network](int, const BatchResult &r) {
-            console->note(u"%1: %2 %3"_s.arg(OptionValues::cameraName(*network, r.mac), r.verdict,
-                                            OptionValues::escaped(OptionValues::oneLine(r.text))));
-        });
-    }
-    if (InterruptWatch *watch = context.interrupts) {
-        watch->arm();
-        QObject::connect(watch, &InterruptWatch::interrupt, &runner, [&runner, &context] {
-            runner.stop(OptionValues::stoppedStatus(context));
-        });
-    }
-}
-
-void BatchCommand::backUp(ConfigJob &job, const QString &root, const QDateTime &time,
-                         std::function<void(const QString &)> done,
-                         std::function<void(const QString &, int)> failed)
-{
-    const TConfigItem &camera = job.camera();
-    const QList<int> sets = CameraBackup::setsOf(camera.modelCode(), camera.AudioAvailable != 0);
-    std::function<void(ConfigJob::Outcome)> transferFailed;
-    if (failed) {
-        transferFailed = [&job, failed](ConfigJob::Outcome outcome) {
-            failed(job.failureText(), ConfigJob::statusOf(outcome));
-        };
-    }
-    job.transferEach(sets, TransferMode::Download, [&job, sets, root, time, done, failed] {
-        const QDir dir(root);
-        const QString name = CameraBackup::folderName(job.mac());
-        const QString staging = dir.filePath(u"."_s + name + u".partial"_s);
-        const QString finalPath = dir.filePath(name);
-        QString error;
-        const QStringList daemons = FilterDirectoryListing(job.listing());
-        const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, time);
-        if (CameraBackup::commit(job.folder(), sets, staging, finalPath, manifest,
-                                 CameraBackup::settingsOf(job.camera()), &error)) {
-            done(finalPath);
-            return;
-        }
-        if (failed)
-            failed(error, ExitLocal);
-        else
-            job.finish(u"failed"_s, error, ExitLocal);
-    }, transferFailed);
-}
-
-QList<BatchResult> BatchCommand::fetch(CommandContext &context, const QStringList &macs,
-                                      const LoginEntry &login, const QString &root, int parallel)
-{
-    ConfigJobRunner runner(context.network);
-    prepare(runner, context, parallel, macs.size() > 1 ? Progress::StatusAndEndings : Progress::StatusLine);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QList<BatchResult> results = runner.run(macs, login, [&root, now](ConfigJob &job) {
-        backUp(job, root, now, [&job](const QString &finalPath) {
-            job.finish(u"success"_s, QDir::toNativeSeparators(finalPath), ExitOk);
-        });
-    });
+    const QList<BatchResult> results = backup.run(sink, macs, login, root, parallel);
     context.console.clearStatus();
     return results;
 }
 
-std::optional<QStringList> BatchCommand::macsOf(CommandContext &context, const Arguments &p,
-                                               QStringList *rest)
+void BatchCommand::noteEnding(CommandContext &context, const BatchResult &r)
+{
+    context.console.note(u"%1: %2 %3"_s.arg(CameraListFormat::cameraName(context.network, r.mac), r.verdict,
+                                            ReportText::escaped(ReportText::oneLine(r.text))));
+}
+
+std::optional<QStringList> BatchCommand::macsOf(CommandContext &context, const Arguments &p, QStringList *rest)
 {
     QStringList macs;
     QString error;
@@ -178,8 +124,7 @@ std::optional<QStringList> BatchCommand::macsOf(CommandContext &context, const A
 }
 
 std::optional<CameraBackup::Folder> BatchCommand::folderOf(CommandContext &context, const QString &arg,
-                                                          const Arguments &p, QTemporaryDir &scratch,
-                                                          int *status)
+                                                           const Arguments &p, QTemporaryDir &scratch, int *status)
 {
     QString error;
     if (QFileInfo(arg).isDir()) {
@@ -210,7 +155,7 @@ std::optional<CameraBackup::Folder> BatchCommand::folderOf(CommandContext &conte
     }
     const QList<BatchResult> r = fetch(context, macs, how->login, scratch.path(), 1);
     if (r.first().status != ExitOk) {
-        context.console.err(u"%1: %2"_s.arg(OptionValues::cameraName(context.network, mac), r.first().text));
+        context.console.err(u"%1: %2"_s.arg(CameraListFormat::cameraName(context.network, mac), r.first().text));
         *status = r.first().status;
         return std::nullopt;
     }
@@ -234,8 +179,7 @@ std::optional<QStringList> BatchCommand::pagesOf(CommandContext &context, const 
     return pages;
 }
 
-int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done,
-                        bool json)
+int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json)
 {
     int failed = 0;
     for (const BatchResult &r : results)
@@ -252,12 +196,12 @@ int BatchCommand::report(CommandContext &context, const QList<BatchResult> &resu
         context.console.out(row.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
         for (const BatchResult &r : results) {
             context.console.out(row.arg(r.mac, -17).arg(r.verdict, -21).arg(r.address, -15)
-                                    .arg(OptionValues::escaped(OptionValues::oneLine(r.text))));
+                                    .arg(ReportText::escaped(ReportText::oneLine(r.text))));
         }
         context.console.out(u"%1 of %2 cameras %3"_s.arg(results.size() - failed).arg(results.size()).arg(done));
     }
-    if (OptionValues::interrupted(context))
-        return OptionValues::stoppedStatus(context);
+    if (context.interrupted())
+        return context.stoppedStatus();
     if (results.size() == 1)
         return results.first().status;
     return failed ? ExitBatch : ExitOk;

@@ -1,12 +1,15 @@
 #include "zoractl/change_command.h"
 
+#include "site/camera_list_format.h"
+#include "site/report_text.h"
+#include "zoractl/console_sink.h"
 #include "site/batch_runner.h"
 #include "site/camera_change.h"
 #include "site/camera_locator.h"
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 
 using namespace Qt::StringLiterals;
@@ -96,7 +99,7 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
     const std::optional<LoginEntry> entry = OptionValues::credentials(p, context, &error);
     if (!entry)
         return usage(context, error);
-    if (!OptionValues::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
 
     CameraLocator locator(context.network);
@@ -136,12 +139,14 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
     }
     BatchRunner runner(context.network);
     runner.setParallel(batch ? *parallel : 1);
-    OptionValues::prepare(runner, context);
+    ConsoleSink sink(context);
+    sink.attach(runner);
     if (batch) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner,
                          [&context](int, const BatchResult &r) {
-                             context.console.note(u"%1: %2 %3"_s.arg(OptionValues::cameraName(context.network, r.mac),
-                                                                    r.verdict, OptionValues::oneLine(r.text)));
+                             context.console.note(u"%1: %2 %3"_s.arg(
+                                 CameraListFormat::cameraName(context.network, r.mac), r.verdict,
+                                 ReportText::oneLine(r.text)));
                          });
     }
     const QList<BatchResult> results = runner.run(tasks);
@@ -149,8 +154,8 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
 
     if (!batch) {
         const BatchResult &r = results.first();
-        const QString line = u"%1: %2"_s.arg(OptionValues::cameraName(context.network, r.mac),
-                                             OptionValues::oneLine(r.text));
+        const QString line =
+            u"%1: %2"_s.arg(CameraListFormat::cameraName(context.network, r.mac), ReportText::oneLine(r.text));
         if (r.status == ExitOk)
             context.console.out(line);
         else
@@ -162,7 +167,7 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
     int failed = 0;
     for (const BatchResult &r : results) {
         context.console.out(row.arg(r.mac, -17).arg(r.verdict, -21).arg(r.address, -15)
-                                .arg(OptionValues::oneLine(r.text)));
+                                .arg(ReportText::oneLine(r.text)));
         failed += r.status != ExitOk;
     }
     context.console.out(u"%1 of %2 cameras changed"_s.arg(results.size() - failed).arg(results.size()));

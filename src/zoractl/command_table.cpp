@@ -15,7 +15,7 @@
 #include "zoractl/set_network_command.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 
 #include <QDir>
 

@@ -7,7 +7,7 @@
 #include "zoractl/config_show_command.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,11 +1,12 @@
 #include "zoractl/config_diff_command.h"
 
+#include "site/report_text.h"
 #include "zoractl/batch_command.h"
 #include "site/config_view.h"
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -85,9 +86,9 @@ int ConfigDiffCommand::run(CommandContext &context, const Arguments &p)
                                    .toJson(QJsonDocument::Indented));
     } else {
         for (const ConfigView::Difference &d : diffs)
-            context.console.out(OptionValues::escaped(ConfigView::text(d)));
+            context.console.out(ReportText::escaped(ConfigView::text(d)));
         for (const ConfigView::LineChange &l : lines)
-            context.console.out(u"%1: %2 %3"_s.arg(l.file, l.added ? u"+"_s : u"-"_s, OptionValues::escaped(l.line)));
+            context.console.out(u"%1: %2 %3"_s.arg(l.file, l.added ? u"+"_s : u"-"_s, ReportText::escaped(l.line)));
     }
     return diffs.isEmpty() && lines.isEmpty() ? kSame : kDifferent;
 }

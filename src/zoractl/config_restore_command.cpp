@@ -1,95 +1,18 @@
 #include "zoractl/config_restore_command.h"
 
-#include "site/config_job.h"
-#include "site/config_job_runner.h"
+#include "site/camera_list_format.h"
+#include "site/config_restore.h"
+#include "site/report_text.h"
 #include "zoractl/batch_command.h"
-#include "site/config_network_restore.h"
-#include "zoractl/option_values.h"
-#include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
-#include "fileconfig/config_fields.h"
-#include "fileconfig/config_file_set.h"
-#include "fileconfig/config_files.h"
-#include "fileconfig/page_files.h"
+#include "zoractl/console.h"
+#include "zoractl/console_sink.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 
-#include <QDir>
-
-#include <memory>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// What one camera's restore went through, page by page.
-struct RestoreLog {
-    QStringList restored;
-    QStringList same;
-};
-
-bool sameFiles(const QString &backup, const QString &live, int set)
-{
-    for (const QString &name : ConfigFileSet(set).localNames()) {
-        if (ConfigFiles::load(backup, name) != ConfigFiles::load(live, name))
-            return false;
-    }
-    return true;
-}
-
-QString summary(const RestoreLog &log, bool dryRun)
-{
-    if (log.restored.isEmpty())
-        return u"every page is as in the backup"_s;
-    QString text = (dryRun ? u"would restore "_s : u"restored "_s) + log.restored.join(u", "_s);
-    if (!log.same.isEmpty())
-        text += u"; the same: "_s + log.same.join(u", "_s);
-    return text;
-}
-
-// One set after the other: fetched, compared with the backup, and uploaded from the
-// backup's bytes when it differs.
-void restoreSets(ConfigJob &job, QString backup, QList<int> sets, bool dryRun,
-                 std::shared_ptr<RestoreLog> log, std::function<void()> done)
-{
-    if (sets.isEmpty()) {
-        done();
-        return;
-    }
-    const int set = sets.takeFirst();
-    const QString page = ConfigJob::pageNameOf(set);
-    job.transferEach({set}, TransferMode::Download, [=, &job] {
-        if (sameFiles(backup, job.folder(), set)) {
-            log->same << page;
-            restoreSets(job, backup, sets, dryRun, log, done);
-            return;
-        }
-        log->restored << page;
-        if (dryRun) {
-            restoreSets(job, backup, sets, dryRun, log, done);
-            return;
-        }
-        if (!PageFiles::CopySet(backup, job.folder(), set)) {
-            job.finish(u"failed"_s, page + u": the backup's files cannot be copied"_s, ExitLocal);
-            return;
-        }
-        job.transfer(set, TransferMode::Upload, [=, &job](ConfigJob::Outcome uploaded) {
-            if (uploaded != ConfigJob::Outcome::Done) {
-                log->restored.removeLast();
-                QString text = page + u": "_s + job.failureText();
-                if (!log->restored.isEmpty())
-                    text += u" (restored before: "_s + log->restored.join(u", "_s) + u')';
-                job.finish(ConfigJob::verdictOf(uploaded), text, ConfigJob::statusOf(uploaded));
-                return;
-            }
-            restoreSets(job, backup, sets, dryRun, log, done);
-        });
-    });
-}
-
-} // namespace
 
 CommandSyntax ConfigRestoreCommand::syntax()
 {
@@ -149,48 +72,22 @@ int ConfigRestoreCommand::run(CommandContext &context, const Arguments &p)
         context.console.err(u"%1: no camera with this MAC answered"_s.arg(mac));
         return ExitError;
     }
-    const TConfigItem &camera = context.network.registry().record(record);
-    if (camera.modelCode() != backup->modelCode) {
-        context.console.err(u"the backup is of a %1 (model code %2), the camera a %3 (model code %4): "
-                            u"refused"_s.arg(OptionValues::escaped(backup->model)).arg(backup->modelCode)
-                                .arg(OptionValues::escaped(camera.modelNameText())).arg(camera.modelCode()));
+    if (const QString refusal = ConfigRestore::refusal(*backup, context.network.registry().record(record));
+        !refusal.isEmpty()) {
+        context.console.err(refusal);
         return ExitUsage;
     }
-    auto wanted = [&pages](const QString &page) { return pages->isEmpty() || pages->contains(page); };
-    QList<int> sets;
-    for (int set : CameraBackup::setsOf(camera.modelCode(), camera.AudioAvailable != 0)) {
-        if (backup->sets.contains(set) && wanted(ConfigJob::pageNameOf(set)))
-            sets << set;
-    }
-    // The initial video page restarts the camera when applied: it goes last.
-    if (sets.removeAll(int(ConfigFileSet::InitialVideo)))
-        sets << ConfigFileSet::InitialVideo;
 
-    const bool dryRun = p.has(u"--dry-run"_s);
-    ConfigJobRunner runner(context.network);
-    BatchCommand::prepare(runner, context, 1);
-    auto log = std::make_shared<RestoreLog>();
-    const QString from = backup->path;
-    const QList<BatchResult> results = runner.run(
-        macs, how->login, [&](ConfigJob &job) {
-            restoreSets(job, from, sets, dryRun, log, [&job, log, dryRun] {
-                job.finish(dryRun ? u"dry run"_s : u"success"_s, summary(*log, dryRun), ExitOk);
-            });
-        });
-    context.console.clearStatus();
-    BatchResult result = results.first();
-    if (result.status == ExitOk && p.has(u"--with-network"_s)
-        && (wanted(u"network"_s) || wanted(u"host"_s))) {
-        result = ConfigNetworkRestore::run(context, *backup, mac, how->login, wanted(u"network"_s),
-                                           wanted(u"host"_s), dryRun, result);
-    }
+    ConfigRestore::Job job{*backup, mac, *pages, p.has(u"--dry-run"_s), p.has(u"--with-network"_s), how->login};
+    ConsoleSink sink(context);
+    const BatchResult result = ConfigRestore(context.network).run(sink, job);
     if (p.has(u"--json"_s))
         return BatchCommand::report(context, {result}, u"restored"_s, true);
-    const QString line = u"%1: %2"_s.arg(OptionValues::cameraName(context.network, mac),
-                                         OptionValues::escaped(OptionValues::oneLine(result.text)));
+    const QString line = u"%1: %2"_s.arg(CameraListFormat::cameraName(context.network, mac),
+                                         ReportText::escaped(ReportText::oneLine(result.text)));
     if (result.status == ExitOk)
         context.console.out(line);
     else
         context.console.err(line);
-    return OptionValues::interrupted(context) ? OptionValues::stoppedStatus(context) : result.status;
+    return context.interrupted() ? context.stoppedStatus() : result.status;
 }

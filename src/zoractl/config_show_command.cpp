@@ -1,11 +1,12 @@
 #include "zoractl/config_show_command.h"
 
+#include "site/report_text.h"
 #include "zoractl/batch_command.h"
 #include "site/config_view.h"
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 #include "fileconfig/config_fields.h"
 
 #include <QJsonArray>
@@ -73,10 +74,10 @@ int ConfigShowCommand::show(CommandContext &context, const Arguments &p)
         context.console.outRaw(QJsonDocument(doc).toJson(QJsonDocument::Indented));
         return ExitOk;
     }
-    context.console.out(u"# %1 %2 %3"_s.arg(folder->mac, OptionValues::escaped(folder->model),
-                                          OptionValues::escaped(folder->softwareVersion)).trimmed());
+    context.console.out(u"# %1 %2 %3"_s.arg(folder->mac, ReportText::escaped(folder->model),
+                                          ReportText::escaped(folder->softwareVersion)).trimmed());
     for (const ConfigView::Value &v : values)
-        context.console.out(v.key + u'=' + OptionValues::escaped(ConfigView::shown(v)));
+        context.console.out(v.key + u'=' + ReportText::escaped(ConfigView::shown(v)));
     return ExitOk;
 }
 

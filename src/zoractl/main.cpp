@@ -6,7 +6,7 @@
 #include "zoractl/command_table.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 #include "site/script_credentials.h"
 #include "base/string_table.h"
 #include "protocol/camera_network.h"

@@ -4,7 +4,7 @@
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 
 using namespace Qt::StringLiterals;
 
@@ -32,7 +32,7 @@ int RegisterCommand::run(CommandContext &context, const Arguments &p)
         context.console.err(empty);
         return ExitUsage;
     }
-    if (!OptionValues::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
     CameraLocator locator(context.network);
     QString message;
@@ -42,6 +42,6 @@ int RegisterCommand::run(CommandContext &context, const Arguments &p)
         context.console.err(message);
         return ExitError;
     }
-    OptionValues::printCameras(context, {record}, *format, p.has(u"--show-secrets"_s));
+    context.printCameras({record}, *format, p.has(u"--show-secrets"_s));
     return ExitOk;
 }

@@ -4,7 +4,7 @@
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/discovery.h"
 
@@ -36,7 +36,7 @@ int ScanCommand::run(CommandContext &context, const Arguments &p)
         context.console.err(error);
         return ExitUsage;
     }
-    if (!OptionValues::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
     CameraLocator locator(context.network);
     context.console.status(u"waiting %1 s for the cameras' answers"_s.arg(*wait / 1000.0));
@@ -58,7 +58,7 @@ int ScanCommand::run(CommandContext &context, const Arguments &p)
         context.console.err(u"%1: %2 camera%3; rounds %4"_s.arg(name).arg(total).arg(total == 1 ? u""_s : u"s"_s,
                                                                       steps.join(u' ')));
     }
-    OptionValues::warnAddresses(context);
-    OptionValues::printCameras(context, context.network.records(), *format, p.has(u"--show-secrets"_s));
+    context.warnAddresses();
+    context.printCameras(context.network.records(), *format, p.has(u"--show-secrets"_s));
     return ExitOk;
 }

@@ -1,9 +1,10 @@
 #include "zoractl/search_remote_command.h"
 
+#include "site/report_text.h"
 #include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/remote_search_session.h"
 
@@ -42,10 +43,10 @@ int SearchRemoteCommand::run(CommandContext &context, const Arguments &p)
     if (!OptionValues::isDottedIPv4(target)) {
         context.console.err(target.trimmed().isEmpty()
                                 ? u"the address is empty; expected the camera's IPv4 address (such as 192.168.10.41)"_s
-                                : u"\"%1\" is not an IPv4 address"_s.arg(OptionValues::escaped(target)));
+                                : u"\"%1\" is not an IPv4 address"_s.arg(ReportText::escaped(target)));
         return ExitUsage;
     }
-    if (!OptionValues::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
 
     CameraNetwork &network = context.network;
@@ -79,7 +80,7 @@ int SearchRemoteCommand::run(CommandContext &context, const Arguments &p)
     }
     // The reply has gone through the discovery handling, which listed the camera.
     if (const int record = network.recordAt(target); record >= 0) {
-        OptionValues::printCameras(context, {record}, *format, p.has(u"--show-secrets"_s));
+        context.printCameras({record}, *format, p.has(u"--show-secrets"_s));
         return ExitOk;
     }
     context.console.err(u"the camera at %1 answered but is not listed (model filter?)"_s.arg(target));

@@ -8,7 +8,7 @@
 #include "zoractl/command_table.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
-#include "site/camera_outcome.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "test_support.h"
