@@ -39,7 +39,7 @@ struct BatchResult {
     QString verdict;             // "success", "refused", ..., "not found", "not started"
     QString address;
     QString text;
-    int status = 0;              // the exit status this ending stands for
+    int status = 0;              // its CameraOutcome code
     bool started = false;
     QStringList stepsDone;       // the steps the camera went through before the ending
     QString failedStep;          // the step that ended it, when one failed

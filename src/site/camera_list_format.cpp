@@ -110,7 +110,7 @@ QStringList CameraListFormat::addressWarnings(CameraNetwork &network)
         }
         if (remark.ownAddress)
             lines << u"warning: %1 answers from %2, an address of this computer"_s.arg(camera.macText(),
-                                                                                      camera.Address);
+                                                                                       camera.Address);
         if (remark.inSubnet == false)
             lines << u"note: %1 at %2 is not in %3 of %4"_s.arg(camera.macText(), camera.Address, remark.subnet,
                                                                 remark.adapter);

@@ -118,7 +118,8 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 const QByteArray after = ConfigFiles::load(job.folder(), name).value_or(QByteArray());
                 if (after == before.value(name))
                     continue;
-                ConfigView::lineChanges(ConfigJob::pageNameOf(set), name, before.value(name), after, &(*log)[job.mac()]);
+                ConfigView::lineChanges(ConfigJob::pageNameOf(set), name, before.value(name), after,
+                                        &(*log)[job.mac()]);
                 if (!changed.contains(set))
                     changed << set;
             }

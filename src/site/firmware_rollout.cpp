@@ -181,9 +181,10 @@ QList<BatchResult> FirmwareRollout::run(RunSink &sink, const LoginEntry &login, 
     auto start = [this, &runner](ConfigJob &job) { startCamera(job, runner); };
     emit countsChanged(0, all);
     auto keep = [this](const QList<BatchResult> &list) {
-        for (const BatchResult &r : list)
-            m_results[r.mac] = r.verdict == u"not started"_s ? skipped(r.mac, u"stopped before this camera"_s, r.status)
-                                                             : r;
+        for (const BatchResult &r : list) {
+            const bool notStarted = r.verdict == u"not started"_s;
+            m_results[r.mac] = notStarted ? skipped(r.mac, u"stopped before this camera"_s, r.status) : r;
+        }
     };
     const QStringList canaries = m_todo.mid(0, m_job.canary);
     const QStringList rest = m_todo.mid(m_job.canary);
@@ -316,8 +317,8 @@ void FirmwareRollout::upload(ConfigJob &job, ConfigJobRunner &runner, const QStr
             else
                 text += u"; the whole image was out: a run with this log reads the camera's version "
                         u"before sending it again"_s;
-            end(u"refused"_s, text,
-                r.outcome == TransferResult::Outcome::ConnectFailed ? CameraOutcome::AuthFailed : CameraOutcome::Refused);
+            const bool login = r.outcome == TransferResult::Outcome::ConnectFailed;
+            end(u"refused"_s, text, login ? CameraOutcome::AuthFailed : CameraOutcome::Refused);
             return;
         }
         log(job, uploadStep, u"sent"_s, QString(), fields);

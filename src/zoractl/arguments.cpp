@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-std::optional<Arguments> Arguments::parse(const CommandSyntax &syntax,
-                                                    const QStringList &args, QString *error)
+std::optional<Arguments> Arguments::parse(const CommandSyntax &syntax, const QStringList &args, QString *error)
 {
     Arguments p;
     auto isOption = [](const QString &word) {

@@ -29,8 +29,7 @@ struct CommandSyntax {
 class Arguments final
 {
 public:
-    static std::optional<Arguments> parse(const CommandSyntax &syntax, const QStringList &args,
-                                               QString *error);
+    static std::optional<Arguments> parse(const CommandSyntax &syntax, const QStringList &args, QString *error);
 
     const QStringList &positional() const { return m_positional; }
     bool has(const QString &name) const { return m_values.contains(name); }

@@ -39,7 +39,7 @@ QString BatchCommand::cameraHelp()
 }
 
 std::optional<BatchCommand::Reach> BatchCommand::reach(CommandContext &context, const Arguments &p,
-                                                      int defaultParallel)
+                                                       int defaultParallel)
 {
     QString error;
     const auto wait = OptionValues::timeoutMs(p, &error);

@@ -1,7 +1,6 @@
 #include "zoractl/config_backup_command.h"
 
 #include "zoractl/batch_command.h"
-#include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
 #include "zoractl/exit_status.h"

@@ -3,7 +3,6 @@
 #include "site/report_text.h"
 #include "zoractl/batch_command.h"
 #include "site/config_view.h"
-#include "zoractl/option_values.h"
 #include "zoractl/console.h"
 #include "zoractl/command_context.h"
 #include "zoractl/exit_status.h"

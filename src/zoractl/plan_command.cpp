@@ -189,12 +189,14 @@ int apply(CommandContext &context, const Arguments &p)
     } else {
         QObject::connect(&apply, &PlanApply::cameraEnded, &apply,
                          [&context](const QString &mac, const QString &verdict, const QString &text) {
-                             context.console.note(u"%1: %2 %3"_s.arg(CameraListFormat::cameraName(context.network, mac),
-                                                                    verdict, ReportText::oneLine(text)));
+                             context.console.note(u"%1: %2 %3"_s.arg(
+                                 CameraListFormat::cameraName(context.network, mac), verdict,
+                                 ReportText::oneLine(text)));
                          });
     }
     QObject::connect(&apply, &PlanApply::logFailed, &apply, [&context, &logPath] {
-        context.console.err(u"cannot write to %1: a resumed apply may send the steps from here on again"_s.arg(logPath));
+        context.console.err(
+            u"cannot write to %1: a resumed apply may send the steps from here on again"_s.arg(logPath));
     });
     const QList<PlanApply::Line> lines = apply.run(sink);
     context.console.clearStatus();
