@@ -137,9 +137,9 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
         task.steps << step;
         tasks << task;
     }
+    ConsoleSink sink(context);
     BatchRunner runner(context.network);
     runner.setParallel(batch ? *parallel : 1);
-    ConsoleSink sink(context);
     sink.attach(runner);
     if (batch) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner,
