@@ -4,7 +4,7 @@
 #include "site/command_report.h"
 #include "site/restart_follower.h"
 #include "site/script_credentials.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
@@ -50,7 +50,7 @@ QList<BatchResult> BatchRunner::run(const QList<BatchTask> &tasks)
         m_out[i].mac = tasks[i].mac;
         m_out[i].verdict = QStringLiteral("not started");
         m_out[i].text = QStringLiteral("stopped before this camera's turn");
-        m_out[i].status = ExitInterrupted;
+        m_out[i].status = CameraOutcome::Stopped;
     }
     m_next = m_done = m_failed = 0;
     m_stopping = false;
@@ -94,7 +94,7 @@ void BatchRunner::startMore()
             r.mac = t.mac;
             r.verdict = QStringLiteral("not found");
             r.text = QStringLiteral("no camera with this MAC answered");
-            r.status = ExitError;
+            r.status = CameraOutcome::Error;
             finishTask(task, r);
             continue;
         }
@@ -133,14 +133,14 @@ void BatchRunner::startStep(Flight &f)
     if (row < 0) {
         f.result.verdict = QStringLiteral("not found");
         f.result.text = QStringLiteral("the camera is no longer listed");
-        f.result.status = ExitError;
+        f.result.status = CameraOutcome::Error;
         endStep(f, QStringLiteral("failed"), f.result.text);
         return;
     }
     if (camera.addressInDoubt()) {
         f.result.verdict = QStringLiteral("address in doubt");
         f.result.text = camera.conflictText() + QStringLiteral("; nothing was sent (name the camera's address with --remote IP)");
-        f.result.status = ExitError;
+        f.result.status = CameraOutcome::Error;
         endStep(f, QStringLiteral("failed"), f.result.text);
         return;
     }
@@ -149,7 +149,7 @@ void BatchRunner::startStep(Flight &f)
     if (built.refused) {
         f.result.verdict = QStringLiteral("refused value");
         f.result.text = built.refused->text;
-        f.result.status = ExitUsage;
+        f.result.status = CameraOutcome::RefusedValue;
         if (m_dryRun) {
             // A dry run shows every step: the ones after a refusal too.
             emit stepEnded(f.task, step.name, QStringLiteral("refused"), camera.Address, built.refused->text);
@@ -162,7 +162,7 @@ void BatchRunner::startStep(Flight &f)
     }
     emit commandBuilt(f.task, step.name, built.command.bytes, built.unicast, camera.Address);
     if (m_dryRun) {
-        if (f.result.status == ExitOk) {
+        if (f.result.status == CameraOutcome::Ok) {
             f.result.verdict = QStringLiteral("dry run");
             f.result.text = QStringLiteral("nothing sent");
         }
@@ -229,7 +229,7 @@ void BatchRunner::confirmed(int task, int outcomeValue)
     f.sendTimer.reset();
     f.result.verdict = CommandReport::verdictName(report.verdict);
     f.result.text = report.text;
-    f.result.status = ExitOfVerdict(report.verdict);
+    f.result.status = CameraOutcome::ofVerdict(report.verdict);
     if (report.verdict != CommandReport::Verdict::Success) {
         endStep(f, QStringLiteral("failed"), report.text);
         return;
@@ -285,7 +285,7 @@ void BatchRunner::checkFollowers()
         if (follower.state() != RestartFollower::State::Back) {
             f.result.verdict = QStringLiteral("not back");
             f.result.text = QStringLiteral("the camera did not answer within 60 s of its restart");
-            f.result.status = ExitNotBack;
+            f.result.status = CameraOutcome::NotBack;
             endStep(f, QStringLiteral("failed"), f.result.text);
             continue;
         }
@@ -293,7 +293,7 @@ void BatchRunner::checkFollowers()
         if (!step.expectAddress.isEmpty() && f.result.address != step.expectAddress) {
             f.result.verdict = QStringLiteral("not back");
             f.result.text = QStringLiteral("back at %1, not at %2").arg(f.result.address, step.expectAddress);
-            f.result.status = ExitNotBack;
+            f.result.status = CameraOutcome::NotBack;
             endStep(f, QStringLiteral("failed"), f.result.text);
             continue;
         }
@@ -321,7 +321,7 @@ void BatchRunner::finishTask(int task, BatchResult result)
 {
     m_out[task] = result;
     ++m_done;
-    if (result.status != ExitOk)
+    if (result.status != CameraOutcome::Ok)
         ++m_failed;
     emit taskEnded(task, result);
     // The flight goes once the call stack that ended it has unwound.

@@ -2,7 +2,7 @@
 
 #include "site/camera_change.h"
 #include "site/row_results.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protoconfig/credentials.h"
 
 #include <QElapsedTimer>
@@ -39,7 +39,7 @@ struct BatchResult {
     QString verdict;             // "success", "refused", ..., "not found", "not started"
     QString address;
     QString text;
-    int status = 0;              // the exit status this ending stands for
+    int status = 0;              // its CameraOutcome code
     bool started = false;
     QStringList stepsDone;       // the steps the camera went through before the ending
     QString failedStep;          // the step that ended it, when one failed
@@ -71,7 +71,7 @@ public:
     QList<BatchResult> run(const QList<BatchTask> &tasks);
     // No new camera starts; the cameras in flight finish. The cameras never started get
     // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
-    void stop(int status = ExitInterrupted);
+    void stop(int status = CameraOutcome::Stopped);
     bool stopping() const { return m_stopping; }
     int stopStatus() const { return m_stopStatus; }
 
@@ -109,7 +109,7 @@ private:
     int m_clockMs = kClockMs;
     bool m_dryRun = false;
     bool m_stopping = false;
-    int m_stopStatus = ExitInterrupted;
+    int m_stopStatus = CameraOutcome::Stopped;
     QList<BatchTask> m_tasks;
     QList<BatchResult> m_out;
     int m_next = 0;

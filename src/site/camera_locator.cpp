@@ -1,5 +1,6 @@
 #include "site/camera_locator.h"
 
+#include "base/send_guard.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/datagram.h"
@@ -12,6 +13,18 @@
 CameraLocator::CameraLocator(CameraNetwork &network)
     : m_network(network)
 {
+}
+
+QString CameraLocator::localTrouble(CameraNetwork &network)
+{
+    UdpEndpoint &endpoint = network.endpoint();
+    QString why;
+    if (!endpoint.ensureOpen(&why))
+        return why;
+    why = SendGuard::refusal(endpoint.broadcastAddress());
+    if (!why.isEmpty())
+        return QStringLiteral("broadcast address %1 refused: %2").arg(endpoint.broadcastAddress().toString(), why);
+    return {};
 }
 
 bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *error, int resendMs)

@@ -18,6 +18,10 @@ public:
 
     explicit CameraLocator(CameraNetwork &network);
 
+    // Trouble on this computer that would make every send fail: the local port taken, or
+    // a broadcast address the loopback guard refuses. Empty when there is none.
+    static QString localTrouble(CameraNetwork &network);
+
     // One broadcast discovery request, then waits timeoutMs, or less when every MAC of
     // wanted (MAC text) has answered (and kAnswerGraceMs more). With resendMs the request goes again that often
     // while a wanted camera is missing (one busy restarting misses a single request).

@@ -1,6 +1,6 @@
 #include "site/camera_record_format.h"
 
-#include "zoractl/shell_common.h"
+#include "site/report_text.h"
 
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
@@ -78,8 +78,8 @@ QString CameraRecordFormat::networkTypeName(quint8 networkTypeByte)
 
 QString CameraRecordFormat::textLine(const TConfigItem &camera)
 {
-    return QStringList{ShellCommon::escaped(camera.modelNameText()), camera.macText(), camera.Address,
-                       ShellCommon::escaped(camera.hostNameText())}
+    return QStringList{ReportText::escaped(camera.modelNameText()), camera.macText(), camera.Address,
+                       ReportText::escaped(camera.hostNameText())}
         .join(QLatin1Char('\t'));
 }
 
@@ -148,7 +148,7 @@ QString CameraRecordFormat::csvField(const QString &text)
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\\'))
             t += c;
         else
-            t += ShellCommon::escaped(QString(c));
+            t += ReportText::escaped(QString(c));
     }
     static const QString special = QStringLiteral(",\"\r\n");
     bool quote = false;

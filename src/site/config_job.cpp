@@ -2,8 +2,8 @@
 
 #include "protocol/camera_list.h"
 #include "site/script_credentials.h"
-#include "zoractl/shell_common.h"
-#include "site/shell_exit.h"
+#include "site/report_text.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "fileconfig/page_files.h"
 #include "protocol/camera_network.h"
@@ -114,7 +114,7 @@ void ConfigJob::sessionFinished(ConfigTransferSession::Result result)
     QStringList shown;
     for (const ScriptedMessenger::Shown &s : m_messenger.shown())
         shown << s.text;
-    m_failure = ShellCommon::oneLine(shown.join(QLatin1Char(' ')));
+    m_failure = ReportText::oneLine(shown.join(QLatin1Char(' ')));
     if (m_failure.isEmpty() && outcome == Outcome::NoAnswer) {
         m_failure = thread < 0 ? QStringLiteral("the transfer did not end within 10 s")
                                : QStringLiteral("the camera did not confirm the upload within 10 s");
@@ -129,17 +129,17 @@ int ConfigJob::statusOf(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Done:
-        return ExitOk;
+        return CameraOutcome::Ok;
     case Outcome::LoginRefused:
-        return ExitAuth;
+        return CameraOutcome::AuthFailed;
     case Outcome::Failed:
-        return ExitRefused;
+        return CameraOutcome::Refused;
     case Outcome::Refused:
-        return ExitMismatch;
+        return CameraOutcome::Mismatch;
     case Outcome::NoAnswer:
         break;
     }
-    return ExitNoAnswer;
+    return CameraOutcome::NoAnswer;
 }
 
 QString ConfigJob::verdictOf(Outcome outcome)

@@ -54,15 +54,15 @@ public:
                       std::function<void(Outcome)> failed = {});
     // The daemon folder's listing of the last fetch that made one.
     const QStringList &listing() const { return m_listing; }
-    // The messages of the last transfer that failed, one line, and the exit status that
-    // stands for its outcome.
+    // The messages of the last transfer that failed, one line, and the outcome code of
+    // how a transfer ended.
     QString failureText() const { return m_failure; }
     static int statusOf(Outcome outcome);
     static QString verdictOf(Outcome outcome);
     // The page a file set belongs to, as scripts name it ("stream").
     static QString pageNameOf(int set);
 
-    // The job is over: verdict and text for the report, the exit status they stand for.
+    // The job is over: verdict and text for the report, the outcome code they stand for.
     void finish(const QString &verdict, const QString &text, int status);
     bool finished() const { return m_finished; }
     QString verdict() const { return m_verdict; }

@@ -4,7 +4,7 @@
 #include "site/camera_backup.h"
 #include "site/config_job.h"
 #include "site/restart_follower.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 
@@ -67,7 +67,7 @@ void ConfigJobRunner::startMore()
             r.mac = mac;
             r.verdict = QStringLiteral("not found");
             r.text = QStringLiteral("no camera with this MAC answered");
-            r.status = ExitError;
+            r.status = CameraOutcome::Error;
             record(index, r);
             continue;
         }
@@ -78,7 +78,7 @@ void ConfigJobRunner::startMore()
             r.mac = mac;
             r.verdict = QStringLiteral("address in doubt");
             r.text = camera.conflictText() + QStringLiteral("; nothing was sent");
-            r.status = ExitError;
+            r.status = CameraOutcome::Error;
             record(index, r);
             continue;
         }

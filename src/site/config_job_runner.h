@@ -1,7 +1,7 @@
 #pragma once
 
 #include "site/batch_runner.h"
-#include "site/shell_exit.h"
+#include "site/camera_outcome.h"
 #include "protoconfig/credentials.h"
 
 #include <QEventLoop>
@@ -46,7 +46,7 @@ public:
     QList<BatchResult> run(const QStringList &macs, const LoginEntry &login, const Start &start);
     // No new camera starts; the cameras in flight finish. The cameras never started get
     // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
-    void stop(int status = ExitInterrupted);
+    void stop(int status = CameraOutcome::Stopped);
     bool stopping() const { return m_stopping; }
     int stopStatus() const { return m_stopStatus; }
 
@@ -63,7 +63,7 @@ private:
     CameraNetwork &m_network;
     int m_parallel = 8;
     bool m_stopping = false;
-    int m_stopStatus = ExitInterrupted;
+    int m_stopStatus = CameraOutcome::Stopped;
     QStringList m_macs;
     LoginEntry m_login;
     Start m_start;

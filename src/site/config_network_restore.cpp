@@ -1,8 +1,7 @@
 #include "site/config_network_restore.h"
 
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "site/run_sink.h"
+#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "protoconfig/l60_settings.h"
 #include "protocol/camera_network.h"
@@ -69,11 +68,11 @@ QList<BatchStep> ConfigNetworkRestore::steps(const TConfigItem &camera, const st
     return out;
 }
 
-BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup::Folder &backup,
-                                      const QString &mac, const LoginEntry &login, bool network, bool host,
-                                      bool dryRun, const BatchResult &before)
+BatchResult ConfigNetworkRestore::run(CameraNetwork &network, RunSink &sink, const CameraBackup::Folder &backup,
+                                      const QString &mac, const LoginEntry &login, bool networkPage,
+                                      bool hostPage, bool dryRun, const BatchResult &before)
 {
-    const int record = context.network.recordOfMac(mac);
+    const int record = network.recordOfMac(mac);
     if (record < 0)
         return before;
     BatchTask task;
@@ -82,18 +81,18 @@ BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup:
     auto page = [&backup](bool wanted, const QString &name) {
         return wanted ? std::optional<QJsonObject>(backup.settings.value(name).toObject()) : std::nullopt;
     };
-    task.steps = steps(context.network.registry().record(record), page(host, u"host"_s),
-                       page(network, u"network"_s));
+    task.steps = steps(network.registry().record(record), page(hostPage, u"host"_s),
+                       page(networkPage, u"network"_s));
     QStringList pages;
     for (const BatchStep &step : task.steps)
         pages << step.name;
     BatchResult result = before;
     if (task.steps.isEmpty())
         return result;
-    BatchRunner runner(context.network);
+    BatchRunner runner(network);
     runner.setParallel(1);
     runner.setDryRun(dryRun);
-    ShellCommon::prepare(runner, context);
+    sink.attach(runner);
     const BatchResult sent = runner.run({task}).first();
     result.status = sent.status;
     result.verdict = sent.verdict;
@@ -101,7 +100,7 @@ BatchResult ConfigNetworkRestore::run(ShellContext &context, const CameraBackup:
     const QString joined = pages.join(u", "_s);
     if (dryRun)
         result.text += u"; would send "_s + joined;
-    else if (sent.status == ExitOk)
+    else if (sent.status == CameraOutcome::Ok)
         result.text += u"; sent "_s + joined + u" ("_s + sent.text + u')';
     else
         result.text += u"; "_s + joined + u": "_s + sent.text;

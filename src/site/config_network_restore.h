@@ -8,7 +8,8 @@
 
 #include <optional>
 
-struct ShellContext;
+class CameraNetwork;
+class RunSink;
 struct TConfigItem;
 
 // The network and host-name pages of a restore: sent as the set-network and
@@ -28,7 +29,7 @@ public:
                                   const std::optional<QJsonObject> &network);
 
     // Runs them after the file pages; `before` is how those went. The result covers both.
-    static BatchResult run(ShellContext &context, const CameraBackup::Folder &backup, const QString &mac,
-                           const LoginEntry &login, bool network, bool host, bool dryRun,
-                           const BatchResult &before);
+    static BatchResult run(CameraNetwork &network, RunSink &sink, const CameraBackup::Folder &backup,
+                           const QString &mac, const LoginEntry &login, bool networkPage, bool hostPage,
+                           bool dryRun, const BatchResult &before);
 };

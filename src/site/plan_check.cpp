@@ -1,6 +1,6 @@
 #include "site/plan_check.h"
 
-#include "zoractl/shell_common.h"
+#include "site/report_text.h"
 
 #include <QHash>
 #include <QSet>
@@ -253,7 +253,7 @@ QString PlanCheck::text() const
                  .arg(warnings == 1 ? u"warning"_s : u"warnings"_s);
     // Each entry is one line whatever the cameras' names hold.
     for (QString &line : lines)
-        line = ShellCommon::escaped(line);
+        line = ReportText::escaped(line);
     return lines.join(u'\n') + u'\n';
 }
 

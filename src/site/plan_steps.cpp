@@ -3,9 +3,11 @@
 #include "protocol/camera_list.h"
 #include "site/camera_change.h"
 #include "site/camera_record_format.h"
-#include "zoractl/shell_common.h"
+#include "site/report_text.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+
+#include <QNetworkInterface>
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +30,33 @@ QString stepNoun(const QString &step)
     return step == u"network"_s ? u"address"_s : step == u"host"_s ? u"host name"_s : step;
 }
 
+QList<LocalSubnet> localSubnets()
+{
+    QList<LocalSubnet> out;
+    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
+        if (!(i.flags() & QNetworkInterface::IsUp))
+            continue;
+        for (const QNetworkAddressEntry &e : i.addressEntries()) {
+            if (e.ip().protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            out << LocalSubnet{e.ip().toIPv4Address(), e.netmask().toIPv4Address(), i.name()};
+        }
+    }
+    return out;
+}
+
 } // namespace
+
+PlanCheck PlanSteps::check(CameraNetwork &network, const SitePlan &plan)
+{
+    QList<PlanCamera> onWire;
+    for (int record : network.records())
+        onWire << cameraOf(network.registry().record(record));
+    const auto refused = [&network](const SitePlan::Entry &entry, const PlanCheck::Row &row) {
+        return refusals(network, entry, row);
+    };
+    return PlanCheck::run(plan, onWire, localSubnets(), refused);
+}
 
 PlanCamera PlanSteps::cameraOf(const TConfigItem &camera)
 {
@@ -91,14 +119,14 @@ QStringList PlanSteps::refusals(CameraNetwork &network, const SitePlan::Entry &e
     const QString kind = listRow >= 0 ? network.list().column(listRow, CameraList::ColKind) : QString();
     for (const BatchStep &step : of(entry, row, cameraOf(camera))) {
         if (const auto refused = step.change.build(camera, kind, CommandSources{}).refused)
-            refusals << u"the %1 step would be refused: %2"_s.arg(step.name, ShellCommon::oneLine(refused->text));
+            refusals << u"the %1 step would be refused: %2"_s.arg(step.name, ReportText::oneLine(refused->text));
     }
     return refusals;
 }
 
 QString PlanSteps::partWay(const BatchResult &r)
 {
-    if (r.status == ExitOk || !r.started || r.stepsDone.isEmpty())
+    if (r.status == CameraOutcome::Ok || !r.started || r.stepsDone.isEmpty())
         return {};
     QStringList parts;
     for (const QString &step : r.stepsDone)

@@ -17,6 +17,9 @@ struct TConfigItem;
 class PlanSteps final
 {
 public:
+    // The plan held against the cameras listed now and this computer's networks, with the
+    // refusals each row's steps would meet.
+    static PlanCheck check(CameraNetwork &network, const SitePlan &plan);
     // A camera as it announced itself.
     static PlanCamera cameraOf(const TConfigItem &camera);
     // The network first (followed to the planned address), then the host name.

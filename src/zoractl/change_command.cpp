@@ -1,12 +1,15 @@
 #include "zoractl/change_command.h"
 
+#include "site/camera_list_format.h"
+#include "site/report_text.h"
+#include "zoractl/console_sink.h"
 #include "site/batch_runner.h"
 #include "site/camera_change.h"
 #include "site/camera_locator.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 
 using namespace Qt::StringLiterals;
@@ -34,7 +37,7 @@ const QString kSetHelp = uR"(
                             for 60 s) and report whether and where it came back
   --timeout S               seconds the scan waits for the camera (default 3))"_s;
 
-int usage(ShellContext &context, const QString &text)
+int usage(CommandContext &context, const QString &text)
 {
     context.console.err(text);
     return ExitUsage;
@@ -52,15 +55,15 @@ const QString &ChangeCommand::sharedHelp()
     return kSetHelp;
 }
 
-int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const ShellArguments &p,
+int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, const Arguments &p,
                        ChangeReader readChange)
 {
     const QString &command = syntax.name;
     QString error;
-    const auto wait = ShellCommon::timeoutMs(p, &error);
+    const auto wait = OptionValues::timeoutMs(p, &error);
     if (!wait)
         return usage(context, error);
-    const auto parallel = ShellCommon::parallel(p, &error);
+    const auto parallel = OptionValues::parallel(p, &error);
     if (!parallel)
         return usage(context, error);
     const bool batch = p.has(u"--cameras"_s);
@@ -71,7 +74,7 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
         return usage(context, u"--remote names one camera; it cannot go with --cameras"_s);
     QStringList macs;
     if (batch) {
-        const auto list = ShellCommon::macsOfFile(p.value(u"--cameras"_s), &error);
+        const auto list = OptionValues::macsOfFile(p.value(u"--cameras"_s), &error);
         if (!list)
             return usage(context, error);
         macs = *list;
@@ -86,17 +89,17 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
         return usage(context, error);
     std::optional<QString> remotePort;
     if (p.has(u"--remote"_s)) {
-        const QString empty = ShellCommon::emptyHostText(u"--remote"_s, p.value(u"--remote"_s));
+        const QString empty = OptionValues::emptyHostText(u"--remote"_s, p.value(u"--remote"_s));
         if (!empty.isEmpty())
             return usage(context, empty);
-        remotePort = ShellCommon::portText(p, context.options, &error);
+        remotePort = OptionValues::portText(p, context.options, &error);
         if (!remotePort)
             return usage(context, error);
     }
-    const std::optional<LoginEntry> entry = ShellCommon::credentials(p, context, &error);
+    const std::optional<LoginEntry> entry = OptionValues::credentials(p, context, &error);
     if (!entry)
         return usage(context, error);
-    if (!ShellCommon::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
 
     CameraLocator locator(context.network);
@@ -134,14 +137,16 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
         task.steps << step;
         tasks << task;
     }
+    ConsoleSink sink(context);
     BatchRunner runner(context.network);
     runner.setParallel(batch ? *parallel : 1);
-    ShellCommon::prepare(runner, context);
+    sink.attach(runner);
     if (batch) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner,
                          [&context](int, const BatchResult &r) {
-                             context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac),
-                                                                    r.verdict, ShellCommon::oneLine(r.text)));
+                             context.console.note(u"%1: %2 %3"_s.arg(
+                                 CameraListFormat::cameraName(context.network, r.mac), r.verdict,
+                                 ReportText::oneLine(r.text)));
                          });
     }
     const QList<BatchResult> results = runner.run(tasks);
@@ -149,8 +154,8 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
 
     if (!batch) {
         const BatchResult &r = results.first();
-        const QString line = u"%1: %2"_s.arg(ShellCommon::cameraName(context.network, r.mac),
-                                             ShellCommon::oneLine(r.text));
+        const QString line =
+            u"%1: %2"_s.arg(CameraListFormat::cameraName(context.network, r.mac), ReportText::oneLine(r.text));
         if (r.status == ExitOk)
             context.console.out(line);
         else
@@ -162,7 +167,7 @@ int ChangeCommand::run(ShellContext &context, const CommandSyntax &syntax, const
     int failed = 0;
     for (const BatchResult &r : results) {
         context.console.out(row.arg(r.mac, -17).arg(r.verdict, -21).arg(r.address, -15)
-                                .arg(ShellCommon::oneLine(r.text)));
+                                .arg(ReportText::oneLine(r.text)));
         failed += r.status != ExitOk;
     }
     context.console.out(u"%1 of %2 cameras changed"_s.arg(results.size() - failed).arg(results.size()));

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "site/camera_change.h"
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <QList>
 
 #include <optional>
 
-struct ShellContext;
+struct CommandContext;
 
 // The flow of the commands that change cameras (set-network, set-hostname, set-account,
 // set-misc, reset): one camera by MAC, one by address (--remote), or the cameras of a
@@ -15,12 +15,12 @@ struct ShellContext;
 class ChangeCommand final
 {
 public:
-    using ChangeReader = std::optional<CameraChange> (*)(const ShellArguments &, QString *error);
+    using ChangeReader = std::optional<CameraChange> (*)(const Arguments &, QString *error);
 
     // The options every changing command takes, and their help.
     static const QList<OptionSpec> &sharedOptions();
     static const QString &sharedHelp();
 
-    static int run(ShellContext &context, const CommandSyntax &syntax, const ShellArguments &args,
+    static int run(CommandContext &context, const CommandSyntax &syntax, const Arguments &args,
                    ChangeReader readChange);
 };

@@ -1,10 +1,9 @@
 #include "zoractl/config_backup_command.h"
 
-#include "zoractl/config_shell.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/batch_command.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 
 #include <QDir>
 
@@ -24,17 +23,17 @@ and the others go on. Protocol-configured cameras get the two JSON files only.
   --cameras FILE  the MACs listed in FILE (one a line, '#' starts a comment)
   --out DIR       where the camera folders go (made when missing)
   --json          the results as JSON)x"_s
-                + ConfigShell::cameraHelp(),
-            ConfigShell::cameraOptions()
+                + BatchCommand::cameraHelp(),
+            BatchCommand::cameraOptions()
                 + QList<OptionSpec>{{u"--out"_s, 1, 1}, {u"--cameras"_s, 1, 1}, {u"--all"_s, 0, 0},
                                     {u"--json"_s, 0, 0}},
             0};
 }
 
-int ConfigBackupCommand::run(ShellContext &context, const ShellArguments &p)
+int ConfigBackupCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
-    auto macs = ConfigShell::macsOf(context, p, nullptr);
+    auto macs = BatchCommand::macsOf(context, p, nullptr);
     if (!macs)
         return ExitUsage;
     const bool all = p.has(u"--all"_s);
@@ -46,7 +45,7 @@ int ConfigBackupCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(u"--out DIR is required"_s);
         return ExitUsage;
     }
-    const auto how = ConfigShell::reach(context, p);
+    const auto how = BatchCommand::reach(context, p);
     if (!how)
         return ExitUsage;
     const QString out = p.value(u"--out"_s);
@@ -54,8 +53,8 @@ int ConfigBackupCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(out)));
         return ExitLocal;
     }
-    if (const auto trouble = ConfigShell::locate(context, *macs, all, how->timeoutMs))
+    if (const auto trouble = BatchCommand::locate(context, *macs, all, how->timeoutMs))
         return *trouble;
-    const QList<BatchResult> results = ConfigShell::fetch(context, *macs, how->login, out, how->parallel);
-    return ConfigShell::report(context, results, u"backed up"_s, p.has(u"--json"_s));
+    const QList<BatchResult> results = BatchCommand::fetch(context, *macs, how->login, out, how->parallel);
+    return BatchCommand::report(context, results, u"backed up"_s, p.has(u"--json"_s));
 }

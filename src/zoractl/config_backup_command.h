@@ -1,13 +1,13 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl config backup: each camera's configuration into a folder of its own.
 class ConfigBackupCommand final
 {
 public:
     static CommandSyntax syntax();
-    static int run(ShellContext &context, const ShellArguments &args);
+    static int run(CommandContext &context, const Arguments &args);
 };

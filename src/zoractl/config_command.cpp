@@ -5,9 +5,9 @@
 #include "zoractl/config_restore_command.h"
 #include "zoractl/config_set_command.h"
 #include "zoractl/config_show_command.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +18,7 @@ QList<CommandSyntax> ConfigCommand::syntaxes()
                                   ConfigSetCommand::syntax()};
 }
 
-int ConfigCommand::run(ShellContext &context, const QString &command, const ShellArguments &args)
+int ConfigCommand::run(CommandContext &context, const QString &command, const Arguments &args)
 {
     if (command == u"config backup"_s)
         return ConfigBackupCommand::run(context, args);

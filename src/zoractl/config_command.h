@@ -1,10 +1,10 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <QList>
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl config backup, show, fields, diff, restore and set: a site's configuration as
 // files and fields.
@@ -12,5 +12,5 @@ class ConfigCommand final
 {
 public:
     static QList<CommandSyntax> syntaxes();
-    static int run(ShellContext &context, const QString &command, const ShellArguments &args);
+    static int run(CommandContext &context, const QString &command, const Arguments &args);
 };

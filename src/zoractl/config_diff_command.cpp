@@ -1,11 +1,11 @@
 #include "zoractl/config_diff_command.h"
 
-#include "zoractl/config_shell.h"
+#include "site/report_text.h"
+#include "zoractl/batch_command.h"
 #include "site/config_view.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,24 +33,24 @@ to fetch now (which needs --user). Exit status 0 when the same, 1 when different
 2 on trouble.
   --page PAGE...  only these pages
   --json          {"fields": [{"field", "a", "b"}], "lines": [{"file", "line", "side"}]})x"_s
-                + ConfigShell::cameraHelp(),
-            ConfigShell::cameraOptions() + QList<OptionSpec>{{u"--page"_s, 1, 16}, {u"--json"_s, 0, 0}},
+                + BatchCommand::cameraHelp(),
+            BatchCommand::cameraOptions() + QList<OptionSpec>{{u"--page"_s, 1, 16}, {u"--json"_s, 0, 0}},
             2};
 }
 
-int ConfigDiffCommand::run(ShellContext &context, const ShellArguments &p)
+int ConfigDiffCommand::run(CommandContext &context, const Arguments &p)
 {
     if (p.positional().size() != 2) {
         context.console.err(u"usage: zoractl "_s + syntax().synopsis);
         return kTrouble;
     }
-    const auto pages = ConfigShell::pagesOf(context, p);
+    const auto pages = BatchCommand::pagesOf(context, p);
     if (!pages)
         return kTrouble;
     QTemporaryDir scratchA, scratchB;
     int status = ExitOk;
-    const auto a = ConfigShell::folderOf(context, p.positional().at(0), p, scratchA, &status);
-    const auto b = a ? ConfigShell::folderOf(context, p.positional().at(1), p, scratchB, &status) : std::nullopt;
+    const auto a = BatchCommand::folderOf(context, p.positional().at(0), p, scratchA, &status);
+    const auto b = a ? BatchCommand::folderOf(context, p.positional().at(1), p, scratchB, &status) : std::nullopt;
     if (!a || !b)
         return kTrouble;
     QList<ConfigView::Value> va, vb;
@@ -85,9 +85,9 @@ int ConfigDiffCommand::run(ShellContext &context, const ShellArguments &p)
                                    .toJson(QJsonDocument::Indented));
     } else {
         for (const ConfigView::Difference &d : diffs)
-            context.console.out(ShellCommon::escaped(ConfigView::text(d)));
+            context.console.out(ReportText::escaped(ConfigView::text(d)));
         for (const ConfigView::LineChange &l : lines)
-            context.console.out(u"%1: %2 %3"_s.arg(l.file, l.added ? u"+"_s : u"-"_s, ShellCommon::escaped(l.line)));
+            context.console.out(u"%1: %2 %3"_s.arg(l.file, l.added ? u"+"_s : u"-"_s, ReportText::escaped(l.line)));
     }
     return diffs.isEmpty() && lines.isEmpty() ? kSame : kDifferent;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl config restore: gives a camera the configuration of a camera folder, page by
 // page, uploading only the pages that differ.
@@ -10,5 +10,5 @@ class ConfigRestoreCommand final
 {
 public:
     static CommandSyntax syntax();
-    static int run(ShellContext &context, const ShellArguments &args);
+    static int run(CommandContext &context, const Arguments &args);
 };

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl config set: changes fields of the cameras' pages, each page through its own
 // checks and writer, uploaded and applied as the window's Save does.
@@ -10,5 +10,5 @@ class ConfigSetCommand final
 {
 public:
     static CommandSyntax syntax();
-    static int run(ShellContext &context, const ShellArguments &args);
+    static int run(CommandContext &context, const Arguments &args);
 };

@@ -1,11 +1,11 @@
 #include "zoractl/config_show_command.h"
 
-#include "zoractl/config_shell.h"
+#include "site/report_text.h"
+#include "zoractl/batch_command.h"
 #include "site/config_view.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 #include "fileconfig/config_fields.h"
 
 #include <QJsonArray>
@@ -24,8 +24,8 @@ them: from a camera folder of config backup, or fetched now from the camera with
 this MAC (which needs --user). Passwords read "(set)" or "(empty)".
   --page PAGE...  only these pages (see config fields)
   --json          {"mac", "model", "pages": {PAGE: {FIELD: VALUE}}})x"_s
-                          + ConfigShell::cameraHelp(),
-                      ConfigShell::cameraOptions()
+                          + BatchCommand::cameraHelp(),
+                      BatchCommand::cameraOptions()
                           + QList<OptionSpec>{{u"--page"_s, 1, 16}, {u"--json"_s, 0, 0}},
                       1},
         CommandSyntax{u"config fields"_s, u"config fields [PAGE] [--json]"_s,
@@ -37,18 +37,18 @@ on/off, or a choice with its items. Fields marked "shown only" are read, never s
     };
 }
 
-int ConfigShowCommand::show(ShellContext &context, const ShellArguments &p)
+int ConfigShowCommand::show(CommandContext &context, const Arguments &p)
 {
     if (p.positional().size() != 1) {
         context.console.err(u"usage: zoractl "_s + syntaxes().first().synopsis);
         return ExitUsage;
     }
-    const auto pages = ConfigShell::pagesOf(context, p);
+    const auto pages = BatchCommand::pagesOf(context, p);
     if (!pages)
         return ExitUsage;
     QTemporaryDir scratch;
     int status = ExitOk;
-    const auto folder = ConfigShell::folderOf(context, p.positional().first(), p, scratch, &status);
+    const auto folder = BatchCommand::folderOf(context, p.positional().first(), p, scratch, &status);
     if (!folder)
         return status;
     QList<ConfigView::Value> values;
@@ -73,14 +73,14 @@ int ConfigShowCommand::show(ShellContext &context, const ShellArguments &p)
         context.console.outRaw(QJsonDocument(doc).toJson(QJsonDocument::Indented));
         return ExitOk;
     }
-    context.console.out(u"# %1 %2 %3"_s.arg(folder->mac, ShellCommon::escaped(folder->model),
-                                          ShellCommon::escaped(folder->softwareVersion)).trimmed());
+    context.console.out(u"# %1 %2 %3"_s.arg(folder->mac, ReportText::escaped(folder->model),
+                                          ReportText::escaped(folder->softwareVersion)).trimmed());
     for (const ConfigView::Value &v : values)
-        context.console.out(v.key + u'=' + ShellCommon::escaped(ConfigView::shown(v)));
+        context.console.out(v.key + u'=' + ReportText::escaped(ConfigView::shown(v)));
     return ExitOk;
 }
 
-int ConfigShowCommand::fields(ShellContext &context, const ShellArguments &p)
+int ConfigShowCommand::fields(CommandContext &context, const Arguments &p)
 {
     if (p.positional().size() > 1) {
         context.console.err(u"usage: zoractl "_s + syntaxes().last().synopsis);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <QList>
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl config show and config fields: a camera's settings field by field, and the
 // fields a script may set.
@@ -12,6 +12,6 @@ class ConfigShowCommand final
 {
 public:
     static QList<CommandSyntax> syntaxes();
-    static int show(ShellContext &context, const ShellArguments &args);
-    static int fields(ShellContext &context, const ShellArguments &args);
+    static int show(CommandContext &context, const Arguments &args);
+    static int fields(CommandContext &context, const Arguments &args);
 };

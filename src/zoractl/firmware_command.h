@@ -1,8 +1,8 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl firmware: one image for many cameras of one model, a canary first, each camera
 // followed through its restart and its software version read back; resumable from its
@@ -11,5 +11,5 @@ class FirmwareCommand final
 {
 public:
     static CommandSyntax syntax();
-    static int run(ShellContext &context, const ShellArguments &args);
+    static int run(CommandContext &context, const Arguments &args);
 };

@@ -1,6 +1,6 @@
 #include "zoractl/firmware_in_flight.h"
 
-#include "zoractl/shell_console.h"
+#include "zoractl/console.h"
 
 #include <QStringList>
 

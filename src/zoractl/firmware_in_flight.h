@@ -5,14 +5,14 @@
 
 #include <map>
 
-class ShellConsole;
+class Console;
 
 // The cameras of a rollout in flight as the terminal shows them: a line each with what it
 // waits for and, while the image goes out, a bar and the rate.
 class FirmwareInFlight final
 {
 public:
-    explicit FirmwareInFlight(ShellConsole &console) : m_console(console) {}
+    explicit FirmwareInFlight(Console &console) : m_console(console) {}
 
     void phase(const QString &mac, const QString &text);
     void bytes(const QString &mac, qint64 done, qint64 total);
@@ -29,7 +29,7 @@ private:
 
     void draw(bool now);
 
-    ShellConsole &m_console;
+    Console &m_console;
     std::map<QString, Line> m_lines;
     QElapsedTimer m_drawn;
     int m_done = 0;

@@ -1,12 +1,12 @@
-// zoractl: the camera tool for scripts. The commands live in the shell library; this is
+// zoractl: the camera tool for scripts. The commands live in the zoractl library; this is
 // the process around them.
 #include "base/app_options.h"
 #include "base/shared_routines.h"
 #include "zoractl/interrupt_watch.h"
-#include "zoractl/shell_commands.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/command_table.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 #include "site/script_credentials.h"
 #include "base/string_table.h"
 #include "protocol/camera_network.h"
@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
     QFile out, err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    ShellConsole console(out, err, ::isatty(STDERR_FILENO) == 1);
+    Console console(out, err, ::isatty(STDERR_FILENO) == 1);
 
     QStringList args = app.arguments();
     args.removeFirst();
@@ -41,30 +41,30 @@ int main(int argc, char *argv[])
     }
     if (args.isEmpty() || args.first().startsWith(u"-"_s)) {
         if (options.help && args.isEmpty()) {
-            console.outRaw(ShellCommands::generalUsage().toUtf8());
+            console.outRaw(CommandTable::generalUsage().toUtf8());
             return ExitOk;
         }
         if (!args.isEmpty())
             console.err(u"unknown option %1"_s.arg(args.first()));
-        err.write(ShellCommands::generalUsage().toUtf8());
+        err.write(CommandTable::generalUsage().toUtf8());
         return ExitUsage;
     }
     QString command = args.takeFirst();
     // Commands of two words: "plan check", "config backup".
-    if (!ShellCommands::find(command) && !args.isEmpty() && !args.first().startsWith(u"-"_s)
-        && ShellCommands::find(command + u' ' + args.first()))
+    if (!CommandTable::find(command) && !args.isEmpty() && !args.first().startsWith(u"-"_s)
+        && CommandTable::find(command + u' ' + args.first()))
         command += u' ' + args.takeFirst();
-    const std::optional<CommandSyntax> syntax = ShellCommands::find(command);
+    const std::optional<CommandSyntax> syntax = CommandTable::find(command);
     if (!syntax) {
         console.err(u"unknown command %1"_s.arg(command));
-        err.write(ShellCommands::generalUsage().toUtf8());
+        err.write(CommandTable::generalUsage().toUtf8());
         return ExitUsage;
     }
     if (options.help) {
-        console.out(ShellCommands::commandHelp(*syntax));
+        console.out(CommandTable::commandHelp(*syntax));
         return ExitOk;
     }
-    const std::optional<ShellArguments> parsed = ShellArguments::parse(*syntax, args, &error);
+    const std::optional<Arguments> parsed = Arguments::parse(*syntax, args, &error);
     if (!parsed) {
         console.err(error);
         return ExitUsage;
@@ -74,13 +74,13 @@ int main(int argc, char *argv[])
     TMultiLang::Load(3000, 306);
     CameraNetwork network(options);
     InterruptWatch interrupts;
-    ShellContext context{network, console, options};
+    CommandContext context{network, console, options};
     context.interrupts = &interrupts;
     context.stdinIsTerminal = ScriptCredentials::stdinIsTerminal();
     // Not documented: lets the tests run the ten resends and the restart watch quickly.
     context.confirmIntervalMs = qEnvironmentVariableIntValue("ZORACTL_CONFIRM_INTERVAL_MS");
     context.clockMs = qEnvironmentVariableIntValue("ZORACTL_CLOCK_MS");
-    int status = ShellCommands::run(context, *syntax, *parsed);
+    int status = CommandTable::run(context, *syntax, *parsed);
     // A run that a signal asked to end says so, as a shell does for a process the signal
     // ended, even when what was in flight finished well.
     if (interrupts.interrupted())

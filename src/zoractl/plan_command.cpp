@@ -1,21 +1,23 @@
 #include "zoractl/plan_command.h"
 
-#include "site/batch_runner.h"
 #include "site/camera_locator.h"
 #include "site/command_dump.h"
+#include "site/plan_apply.h"
 #include "site/plan_check.h"
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
+#include "site/report_text.h"
 #include "site/script_credentials.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
 #include "site/site_plan.h"
+#include "site/camera_list_format.h"
+#include "zoractl/command_context.h"
+#include "zoractl/console.h"
+#include "zoractl/console_sink.h"
+#include "zoractl/exit_status.h"
+#include "zoractl/option_values.h"
 #include "protocol/camera_network.h"
 
 #include <QJsonDocument>
-#include <QNetworkInterface>
 
 #include <algorithm>
 
@@ -29,21 +31,6 @@ FILE is CSV with a header line naming its columns (any order):
 network is static or dhcp; an empty cell keeps the camera's value; lines starting
 with # are comments.)"_s;
 
-QList<LocalSubnet> localSubnets()
-{
-    QList<LocalSubnet> out;
-    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
-        if (!(i.flags() & QNetworkInterface::IsUp))
-            continue;
-        for (const QNetworkAddressEntry &e : i.addressEntries()) {
-            if (e.ip().protocol() != QAbstractSocket::IPv4Protocol)
-                continue;
-            out << LocalSubnet{e.ip().toIPv4Address(), e.netmask().toIPv4Address(), i.name()};
-        }
-    }
-    return out;
-}
-
 struct Scanned {
     SitePlan plan;
     PlanCheck check;
@@ -51,10 +38,10 @@ struct Scanned {
 
 // Reads the plan, scans and holds the plan against what answered; nothing with the exit
 // status already reported.
-std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &p, int *status)
+std::optional<Scanned> readAndScan(CommandContext &context, const Arguments &p, int *status)
 {
     QString error;
-    const auto wait = ShellCommon::timeoutMs(p, &error);
+    const auto wait = OptionValues::timeoutMs(p, &error);
     if (!wait) {
         context.console.err(error);
         *status = ExitUsage;
@@ -73,7 +60,7 @@ std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &
         *status = ExitUsage;
         return std::nullopt;
     }
-    if (!ShellCommon::localReady(context)) {
+    if (!context.localReady()) {
         *status = ExitLocal;
         return std::nullopt;
     }
@@ -86,16 +73,10 @@ std::optional<Scanned> readAndScan(ShellContext &context, const ShellArguments &
         return std::nullopt;
     }
     context.console.clearStatus();
-    QList<PlanCamera> onWire;
-    for (int record : context.network.records())
-        onWire << PlanSteps::cameraOf(context.network.registry().record(record));
-    const auto refusals = [&context](const SitePlan::Entry &entry, const PlanCheck::Row &row) {
-        return PlanSteps::refusals(context.network, entry, row);
-    };
-    return Scanned{*plan, PlanCheck::run(*plan, onWire, localSubnets(), refusals)};
+    return Scanned{*plan, PlanSteps::check(context.network, *plan)};
 }
 
-int check(ShellContext &context, const ShellArguments &p)
+int check(CommandContext &context, const Arguments &p)
 {
     int status = ExitOk;
     const std::optional<Scanned> s = readAndScan(context, p, &status);
@@ -108,10 +89,32 @@ int check(ShellContext &context, const ShellArguments &p)
     return s->check.wrong() ? ExitError : ExitOk;
 }
 
-int apply(ShellContext &context, const ShellArguments &p)
+// The apply's table and counts; the status of the whole run.
+int report(CommandContext &context, const QList<PlanApply::Line> &lines, const PlanApply &apply)
+{
+    const QString format = u"%1  %2  %3  %4"_s;
+    context.console.out(format.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
+    int changed = 0, failed = 0, partWay = 0;
+    for (const PlanApply::Line &line : lines) {
+        changed += line.ran && !line.failed;
+        partWay += line.partWay;
+        failed += line.failed;
+        context.console.out(format.arg(line.mac, -17).arg(line.verdict, -21).arg(line.address, -15)
+                                .arg(ReportText::oneLine(line.text)));
+    }
+    QString counts = u"%1 changed, %2 not, of %3 planned"_s.arg(changed).arg(failed).arg(lines.size());
+    if (partWay > 0)
+        counts += u"; %1 left part-way (see above)"_s.arg(partWay);
+    context.console.out(counts);
+    if (apply.stopping())
+        return apply.stopStatus();
+    return failed ? ExitBatch : ExitOk;
+}
+
+int apply(CommandContext &context, const Arguments &p)
 {
     QString error;
-    const auto parallel = ShellCommon::parallel(p, &error);
+    const auto parallel = OptionValues::parallel(p, &error);
     if (!parallel) {
         context.console.err(error);
         return ExitUsage;
@@ -134,7 +137,7 @@ int apply(ShellContext &context, const ShellArguments &p)
             }
         }
     }
-    const std::optional<LoginEntry> siteLogin = ShellCommon::credentials(p, context, &error);
+    const std::optional<LoginEntry> siteLogin = OptionValues::credentials(p, context, &error);
     int status = ExitOk;
     const std::optional<Scanned> s = readAndScan(context, p, &status);
     if (!s)
@@ -149,134 +152,60 @@ int apply(ShellContext &context, const ShellArguments &p)
         context.console.err(u"the plan has errors: an apply would send nothing; the steps as they stand follow"_s);
     }
 
-    // What every row comes to before anything is sent.
-    struct Line {
-        QString mac, verdict, address, text;
-        int task = -1;
-        bool failed = false;
-    };
-    QList<Line> lines;
-    QList<BatchTask> tasks;
-    for (const PlanCheck::Row &row : s->check.rows()) {
-        Line line{row.mac, {}, row.address, {}};
-        const std::optional<SitePlan::Entry> entry = s->plan.entryFor(row.mac);
-        if (!row.found) {
-            line.verdict = u"missing"_s;
-            line.text = u"did not answer the scan"_s;
-            line.failed = true;
-        } else if (row.asPlanned()) {
-            line.verdict = u"as planned"_s;
-            line.text = u"nothing to change"_s;
-        } else if (entry) {
-            const int record = context.network.recordOfMac(row.mac);
-            const PlanCamera now = PlanSteps::cameraOf(context.network.registry().record(record));
-            QList<BatchStep> steps = PlanSteps::of(*entry, row, now);
-            QStringList skipped;
-            for (qsizetype i = steps.size() - 1; i >= 0; --i) {
-                if (done.contains(PlanLog::key(row.mac, steps[i].name))) {
-                    skipped.prepend(steps[i].name);
-                    steps.removeAt(i);
-                }
-            }
-            if (steps.isEmpty()) {
-                line.verdict = u"done earlier"_s;
-                line.text = u"the log shows %1 sent"_s.arg(skipped.join(u" and "_s));
-            } else {
-                std::optional<LoginEntry> login = siteLogin;
-                if (entry->passwordFile) {
-                    ScriptCredentials::Sources sources;
-                    sources.user = p.value(u"--user"_s);
-                    sources.passwordFile = *entry->passwordFile;
-                    login = ScriptCredentials::resolve(sources, &error);
-                }
-                if (!login) {
-                    context.console.err(u"%1: %2"_s.arg(row.mac, error));
-                    return ExitUsage;
-                }
-                line.task = int(tasks.size());
-                tasks << BatchTask{row.mac, *login, steps};
-            }
+    PlanApply::Job job{s->plan, s->check, done, log ? &*log : nullptr, {}, *parallel, dryRun};
+    // A row's password file stands in for the site's password; without one, the site's
+    // login or why there is none.
+    job.loginFor = [&p, &siteLogin, &error](const SitePlan::Entry &entry, QString *why) {
+        std::optional<LoginEntry> login = siteLogin;
+        if (entry.passwordFile) {
+            ScriptCredentials::Sources sources;
+            sources.user = p.value(u"--user"_s);
+            sources.passwordFile = *entry.passwordFile;
+            login = ScriptCredentials::resolve(sources, &error);
         }
-        lines << line;
+        if (!login)
+            *why = error;
+        return login;
+    };
+    PlanApply apply(context.network, job);
+    if (!apply.prepare(&error)) {
+        context.console.err(error);
+        return ExitUsage;
     }
-
-    BatchRunner runner(context.network);
-    runner.setParallel(*parallel);
-    runner.setDryRun(dryRun);
-    ShellCommon::prepare(runner, context);
-    QObject::connect(&runner, &BatchRunner::commandBuilt, &runner,
-                     [&](int task, const QString &step, const QByteArray &bytes, bool unicast,
-                         const QString &address) {
-                         if (dryRun)
-                             context.console.out(u"%1 %2: would send %3 bytes to %4: %5"_s.arg(
-                                 tasks[task].mac, step, QString::number(bytes.size()),
-                                 unicast ? address : u"broadcast"_s, CommandDump::text(bytes)));
-                     });
+    ConsoleSink sink(context);
     if (dryRun) {
-        QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
-                         [&](int task, const QString &step, const QString &result, const QString &,
-                             const QString &message) {
-                             if (result == u"refused"_s)
-                                 context.console.out(u"%1 %2: refused: %3"_s.arg(tasks[task].mac, step,
-                                                                                ShellCommon::oneLine(message)));
+        QObject::connect(&apply, &PlanApply::commandBuilt, &apply,
+                         [&context](const QString &mac, const QString &step, const QByteArray &bytes, bool unicast,
+                                    const QString &address) {
+                             context.console.out(u"%1 %2: would send %3 bytes to %4: %5"_s.arg(
+                                 mac, step, QString::number(bytes.size()), unicast ? address : u"broadcast"_s,
+                                 CommandDump::text(bytes)));
+                         });
+        QObject::connect(&apply, &PlanApply::stepRefused, &apply,
+                         [&context](const QString &mac, const QString &step, const QString &message) {
+                             context.console.out(
+                                 u"%1 %2: refused: %3"_s.arg(mac, step, ReportText::oneLine(message)));
+                         });
+    } else {
+        QObject::connect(&apply, &PlanApply::cameraEnded, &apply,
+                         [&context](const QString &mac, const QString &verdict, const QString &text) {
+                             context.console.note(u"%1: %2 %3"_s.arg(
+                                 CameraListFormat::cameraName(context.network, mac), verdict,
+                                 ReportText::oneLine(text)));
                          });
     }
-    bool logFailed = false;
-    QObject::connect(&runner, &BatchRunner::stepEnded, &runner,
-                     [&](int task, const QString &step, const QString &result,
-                         const QString &address, const QString &message) {
-                         if (!log || log->append(tasks[task].mac, step, result, address,
-                                                 ShellCommon::oneLine(message))
-                             || logFailed)
-                             return;
-                         logFailed = true;
-                         context.console.err(u"cannot write to %1: a resumed apply may send "
-                                             u"the steps from here on again"_s.arg(logPath));
-                     });
-    if (!dryRun) {
-        QObject::connect(&runner, &BatchRunner::taskEnded, &runner, [&](int, const BatchResult &r) {
-            const QString partWay = PlanSteps::partWay(r);
-            context.console.note(u"%1: %2 %3"_s.arg(ShellCommon::cameraName(context.network, r.mac),
-                                                   partWay.isEmpty() ? r.verdict : u"part-way"_s,
-                                                   ShellCommon::oneLine(partWay.isEmpty() ? r.text : partWay)));
-        });
-    }
-    const QList<BatchResult> results = runner.run(tasks);
+    QObject::connect(&apply, &PlanApply::logFailed, &apply, [&context, &logPath] {
+        context.console.err(
+            u"cannot write to %1: a resumed apply may send the steps from here on again"_s.arg(logPath));
+    });
+    const QList<PlanApply::Line> lines = apply.run(sink);
     context.console.clearStatus();
     if (dryRun) {
-        const bool refused = std::any_of(results.begin(), results.end(),
-                                         [](const BatchResult &r) { return r.status != ExitOk; });
+        const bool refused =
+            std::any_of(lines.begin(), lines.end(), [](const PlanApply::Line &l) { return l.ran && l.failed; });
         return planWrong || refused ? ExitError : ExitOk;
     }
-
-    const QString format = u"%1  %2  %3  %4"_s;
-    context.console.out(format.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
-    int changed = 0, failed = 0, partWay = 0;
-    for (Line &line : lines) {
-        if (line.task >= 0) {
-            const BatchResult &r = results[line.task];
-            line.verdict = r.verdict;
-            line.address = r.address;
-            line.text = r.text;
-            line.failed = r.status != ExitOk;
-            changed += !line.failed;
-            if (const QString text = PlanSteps::partWay(r); !text.isEmpty()) {
-                ++partWay;
-                line.verdict = u"part-way"_s;
-                line.text = text;
-            }
-        }
-        failed += line.failed;
-        context.console.out(format.arg(line.mac, -17).arg(line.verdict, -21).arg(line.address, -15)
-                                .arg(ShellCommon::oneLine(line.text)));
-    }
-    QString counts = u"%1 changed, %2 not, of %3 planned"_s.arg(changed).arg(failed).arg(lines.size());
-    if (partWay > 0)
-        counts += u"; %1 left part-way (see above)"_s.arg(partWay);
-    context.console.out(counts);
-    if (runner.stopping())
-        return runner.stopStatus();
-    return failed ? ExitBatch : ExitOk;
+    return report(context, lines, apply);
 }
 
 } // namespace
@@ -318,7 +247,7 @@ is reported part-way.
     };
 }
 
-int PlanCommand::run(ShellContext &context, const QString &command, const ShellArguments &args)
+int PlanCommand::run(CommandContext &context, const QString &command, const Arguments &args)
 {
     return command == u"plan check"_s ? check(context, args) : apply(context, args);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <QList>
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl plan check / plan apply: a site network plan held against the cameras that
 // answer, and applied camera by camera (many at once), resumable from its log.
@@ -12,5 +12,5 @@ class PlanCommand final
 {
 public:
     static QList<CommandSyntax> syntaxes();
-    static int run(ShellContext &context, const QString &command, const ShellArguments &args);
+    static int run(CommandContext &context, const QString &command, const Arguments &args);
 };

@@ -1,10 +1,10 @@
 #include "zoractl/register_command.h"
 
 #include "site/camera_locator.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 
 using namespace Qt::StringLiterals;
 
@@ -19,20 +19,20 @@ and prints it as scan does; the camera counts as remote.
             1};
 }
 
-int RegisterCommand::run(ShellContext &context, const ShellArguments &p)
+int RegisterCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
-    const auto format = ShellCommon::formatOf(p, &error);
-    const auto port = format ? ShellCommon::portText(p, context.options, &error) : std::nullopt;
+    const auto format = OptionValues::formatOf(p, &error);
+    const auto port = format ? OptionValues::portText(p, context.options, &error) : std::nullopt;
     if (!format || !port) {
         context.console.err(error);
         return ExitUsage;
     }
-    if (const QString empty = ShellCommon::emptyHostText(u"HOST"_s, p.positional().at(0)); !empty.isEmpty()) {
+    if (const QString empty = OptionValues::emptyHostText(u"HOST"_s, p.positional().at(0)); !empty.isEmpty()) {
         context.console.err(empty);
         return ExitUsage;
     }
-    if (!ShellCommon::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
     CameraLocator locator(context.network);
     QString message;
@@ -42,6 +42,6 @@ int RegisterCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(message);
         return ExitError;
     }
-    ShellCommon::printCameras(context, {record}, *format, p.has(u"--show-secrets"_s));
+    context.printCameras({record}, *format, p.has(u"--show-secrets"_s));
     return ExitOk;
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl register: a camera asked by its address, listed as remote.
 class RegisterCommand final
 {
 public:
     static CommandSyntax syntax();
-    static int run(ShellContext &context, const ShellArguments &args);
+    static int run(CommandContext &context, const Arguments &args);
 };

@@ -13,7 +13,7 @@ them, 2..10 one settings page.)"_s
             ChangeCommand::sharedOptions() + QList<OptionSpec>{{u"--scope"_s, 1, 1}}, 1};
 }
 
-std::optional<CameraChange> ResetCommand::change(const ShellArguments &p, QString *error)
+std::optional<CameraChange> ResetCommand::change(const Arguments &p, QString *error)
 {
     CameraChange change(CameraChange::Kind::Reset);
     if (p.has(u"--scope"_s)) {

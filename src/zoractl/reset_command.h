@@ -1,7 +1,7 @@
 #pragma once
 
 #include "site/camera_change.h"
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <optional>
 
@@ -12,5 +12,5 @@ public:
     static CommandSyntax syntax();
     // The change the arguments describe; nothing with the message on a usage error.
     // Values that can be judged without the camera are judged here, before any scan.
-    static std::optional<CameraChange> change(const ShellArguments &args, QString *error);
+    static std::optional<CameraChange> change(const Arguments &args, QString *error);
 };

@@ -1,10 +1,10 @@
 #include "zoractl/scan_command.h"
 
 #include "site/camera_locator.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/discovery.h"
 
@@ -26,17 +26,17 @@ cameras each round added, and a warning for cameras sharing an address.
             0};
 }
 
-int ScanCommand::run(ShellContext &context, const ShellArguments &p)
+int ScanCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
-    const auto format = ShellCommon::formatOf(p, &error);
-    const auto wait = format ? ShellCommon::timeoutMs(p, &error) : std::nullopt;
-    const auto rounds = wait ? ShellCommon::count(p, u"--rounds"_s, kRounds, 1, &error) : std::nullopt;
+    const auto format = OptionValues::formatOf(p, &error);
+    const auto wait = format ? OptionValues::timeoutMs(p, &error) : std::nullopt;
+    const auto rounds = wait ? OptionValues::count(p, u"--rounds"_s, kRounds, 1, &error) : std::nullopt;
     if (!format || !wait || !rounds) {
         context.console.err(error);
         return ExitUsage;
     }
-    if (!ShellCommon::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
     CameraLocator locator(context.network);
     context.console.status(u"waiting %1 s for the cameras' answers"_s.arg(*wait / 1000.0));
@@ -58,7 +58,7 @@ int ScanCommand::run(ShellContext &context, const ShellArguments &p)
         context.console.err(u"%1: %2 camera%3; rounds %4"_s.arg(name).arg(total).arg(total == 1 ? u""_s : u"s"_s,
                                                                       steps.join(u' ')));
     }
-    ShellCommon::warnAddresses(context);
-    ShellCommon::printCameras(context, context.network.records(), *format, p.has(u"--show-secrets"_s));
+    context.warnAddresses();
+    context.printCameras(context.network.records(), *format, p.has(u"--show-secrets"_s));
     return ExitOk;
 }

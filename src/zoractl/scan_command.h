@@ -1,8 +1,8 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl scan: broadcast discovery in rounds, every camera that answered.
 class ScanCommand final
@@ -11,5 +11,5 @@ public:
     static constexpr int kRounds = 3;
     static constexpr int kRoundIntervalMs = 300;
     static CommandSyntax syntax();
-    static int run(ShellContext &context, const ShellArguments &args);
+    static int run(CommandContext &context, const Arguments &args);
 };

@@ -1,9 +1,10 @@
 #include "zoractl/search_remote_command.h"
 
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "site/report_text.h"
+#include "zoractl/option_values.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/remote_search_session.h"
 
@@ -26,26 +27,26 @@ the connection kind discovery gives it; use register to list it as remote.
             1};
 }
 
-int SearchRemoteCommand::run(ShellContext &context, const ShellArguments &p)
+int SearchRemoteCommand::run(CommandContext &context, const Arguments &p)
 {
     QString error;
-    const auto format = ShellCommon::formatOf(p, &error);
-    const auto port = format ? ShellCommon::portText(p, context.options, &error) : std::nullopt;
+    const auto format = OptionValues::formatOf(p, &error);
+    const auto port = format ? OptionValues::portText(p, context.options, &error) : std::nullopt;
     std::optional<int> limit = 10000;
     if (port && p.has(u"--timeout"_s))
-        limit = ShellCommon::timeoutMs(p, &error);
+        limit = OptionValues::timeoutMs(p, &error);
     if (!format || !port || !limit) {
         context.console.err(error);
         return ExitUsage;
     }
     const QString target = p.positional().first();
-    if (!ShellCommon::isDottedIPv4(target)) {
+    if (!OptionValues::isDottedIPv4(target)) {
         context.console.err(target.trimmed().isEmpty()
                                 ? u"the address is empty; expected the camera's IPv4 address (such as 192.168.10.41)"_s
-                                : u"\"%1\" is not an IPv4 address"_s.arg(ShellCommon::escaped(target)));
+                                : u"\"%1\" is not an IPv4 address"_s.arg(ReportText::escaped(target)));
         return ExitUsage;
     }
-    if (!ShellCommon::localReady(context))
+    if (!context.localReady())
         return ExitLocal;
 
     CameraNetwork &network = context.network;
@@ -79,7 +80,7 @@ int SearchRemoteCommand::run(ShellContext &context, const ShellArguments &p)
     }
     // The reply has gone through the discovery handling, which listed the camera.
     if (const int record = network.recordAt(target); record >= 0) {
-        ShellCommon::printCameras(context, {record}, *format, p.has(u"--show-secrets"_s));
+        context.printCameras({record}, *format, p.has(u"--show-secrets"_s));
         return ExitOk;
     }
     context.console.err(u"the camera at %1 answered but is not listed (model filter?)"_s.arg(target));

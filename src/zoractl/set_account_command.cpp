@@ -17,7 +17,7 @@ to the text of F (4..16 characters).)"_s
             1};
 }
 
-std::optional<CameraChange> SetAccountCommand::change(const ShellArguments &p, QString *error)
+std::optional<CameraChange> SetAccountCommand::change(const Arguments &p, QString *error)
 {
     CameraChange change(CameraChange::Kind::Account);
     std::optional<bool> guest;

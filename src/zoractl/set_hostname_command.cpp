@@ -12,7 +12,7 @@ CommandSyntax SetHostnameCommand::syntax()
             ChangeCommand::sharedOptions() + QList<OptionSpec>{{u"--domain"_s, 1, 1}}, 2};
 }
 
-std::optional<CameraChange> SetHostnameCommand::change(const ShellArguments &p, QString *error)
+std::optional<CameraChange> SetHostnameCommand::change(const Arguments &p, QString *error)
 {
     Q_UNUSED(error);
     CameraChange change(CameraChange::Kind::Host);

@@ -19,7 +19,7 @@ camera. A value not given keeps the camera's.)"_s
             1};
 }
 
-std::optional<CameraChange> SetMiscCommand::change(const ShellArguments &p, QString *error)
+std::optional<CameraChange> SetMiscCommand::change(const Arguments &p, QString *error)
 {
     CameraChange change(CameraChange::Kind::Misc);
     std::optional<int> source;

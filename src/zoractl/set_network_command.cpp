@@ -2,7 +2,7 @@
 
 #include "zoractl/change_command.h"
 #include "site/script_credentials.h"
-#include "zoractl/shell_common.h"
+#include "zoractl/option_values.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +27,7 @@ CommandSyntax SetNetworkCommand::syntax()
             1};
 }
 
-std::optional<CameraChange> SetNetworkCommand::change(const ShellArguments &p, QString *error)
+std::optional<CameraChange> SetNetworkCommand::change(const Arguments &p, QString *error)
 {
     CameraChange change(CameraChange::Kind::Network);
     const int kinds = int(p.has(u"--dhcp"_s)) + int(p.has(u"--static"_s)) + int(p.has(u"--pppoe"_s));
@@ -49,7 +49,7 @@ std::optional<CameraChange> SetNetworkCommand::change(const ShellArguments &p, Q
         const QStringList v = p.values(u"--static"_s);
         static const char *const names[] = {"IP", "MASK", "GATEWAY", "DNS"};
         for (int i = 0; i < v.size(); ++i) {
-            if (!ShellCommon::isDottedIPv4(v.at(i))) {
+            if (!OptionValues::isDottedIPv4(v.at(i))) {
                 *error = u"--static: %1 %2 is not an IPv4 address"_s.arg(QLatin1String(names[i]), v.at(i));
                 return std::nullopt;
             }
@@ -58,7 +58,7 @@ std::optional<CameraChange> SetNetworkCommand::change(const ShellArguments &p, Q
                          v.size() > 3 ? std::optional<QString>(v.at(3)) : std::nullopt);
     } else {
         const QStringList v = p.values(u"--pppoe"_s);
-        if (p.has(u"--dns"_s) && !ShellCommon::isDottedIPv4(p.value(u"--dns"_s))) {
+        if (p.has(u"--dns"_s) && !OptionValues::isDottedIPv4(p.value(u"--dns"_s))) {
             *error = u"--dns: %1 is not an IPv4 address"_s.arg(p.value(u"--dns"_s));
             return std::nullopt;
         }

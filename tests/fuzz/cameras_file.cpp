@@ -2,7 +2,7 @@
 // and '#' comments skipped.
 #include "fuzz_support.h"
 
-#include "zoractl/shell_common.h"
+#include "zoractl/option_values.h"
 #include "protocol/datagram.h"
 
 #include <QRegularExpression>
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = Fuzz::scratchFile(QStringLiteral("cameras"));
     Fuzz::writeFile(path, file);
     QString error;
-    const auto macs = ShellCommon::macsOfFile(path, &error);
+    const auto macs = OptionValues::macsOfFile(path, &error);
     if (!macs) {
         check(error.contains(path), "a refusal that does not name the file");
         return 0;
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The list written back one MAC a line reads the same.
     Fuzz::writeFile(path, macs->join(QLatin1Char('\n')).toLatin1());
-    const auto again = ShellCommon::macsOfFile(path, &error);
+    const auto again = OptionValues::macsOfFile(path, &error);
     check(again && *again == *macs, "the list written back reads otherwise");
     return 0;
 }

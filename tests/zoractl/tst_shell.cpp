@@ -3,12 +3,12 @@
 #include "base/send_guard.h"
 #include "base/shared_routines.h"
 #include "site/camera_record_format.h"
-#include "zoractl/shell_arguments.h"
-#include "zoractl/shell_common.h"
-#include "zoractl/shell_commands.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/arguments.h"
+#include "zoractl/option_values.h"
+#include "zoractl/command_table.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "test_support.h"
@@ -87,22 +87,22 @@ void TestShell::argumentsJudgedBeforeAnyScan()
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QString, message);
-    const std::optional<CommandSyntax> syntax = ShellCommands::find(args.takeFirst());
+    const std::optional<CommandSyntax> syntax = CommandTable::find(args.takeFirst());
     QVERIFY(syntax);
     QBuffer out, err;
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
-    ShellConsole console(out, err, false);
+    Console console(out, err, false);
     AppOptions options;
     options.broadcast = QHostAddress("127.255.255.255");
     options.cameraPort = 9;
     CameraNetwork network(options);
-    ShellContext context{network, console, options};
+    CommandContext context{network, console, options};
     QSignalSpy sent(&network.endpoint(), &UdpEndpoint::datagramSent);
     QString error;
     int got = ExitUsage;
-    if (const auto parsed = ShellArguments::parse(*syntax, args, &error))
-        got = ShellCommands::run(context, *syntax, *parsed);
+    if (const auto parsed = Arguments::parse(*syntax, args, &error))
+        got = CommandTable::run(context, *syntax, *parsed);
     else
         err.write(error.toUtf8());
     QCOMPARE(got, status);
@@ -116,7 +116,7 @@ void TestShell::statusLineOnlyOnATerminal()
         QBuffer out, err;
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);
-        ShellConsole console(out, err, terminal);
+        Console console(out, err, terminal);
         console.status("3/50 done, 8 in flight, 0 failed");
         console.status("cam 1 40%\ncam 2 10%");
         console.out("result");
@@ -151,7 +151,7 @@ void TestShell::typedHosts()
     QFETCH(QString, host);
     QFETCH(bool, address);
     QFETCH(QString, refusal);
-    QCOMPARE(ShellCommon::isDottedIPv4(host), address);
+    QCOMPARE(OptionValues::isDottedIPv4(host), address);
     bool ok = false;
     InetAddr(host, &ok);
     QCOMPARE(ok, address);
@@ -211,12 +211,12 @@ void TestShell::localPortInUse()
     QBuffer out, err;
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
-    ShellConsole console(out, err, false);
+    Console console(out, err, false);
     CameraNetwork network(options);
-    ShellContext context{network, console, options};
-    const auto syntax = ShellCommands::find("scan");
-    const auto parsed = ShellArguments::parse(*syntax, {}, nullptr);
-    QCOMPARE(ShellCommands::run(context, *syntax, *parsed), int(ExitLocal));
+    CommandContext context{network, console, options};
+    const auto syntax = CommandTable::find("scan");
+    const auto parsed = Arguments::parse(*syntax, {}, nullptr);
+    QCOMPARE(CommandTable::run(context, *syntax, *parsed), int(ExitLocal));
     const QString text = QString::fromUtf8(err.data());
     QVERIFY2(text.contains(QString::number(holder.localPort())) && text.contains("--local-port"),
              qPrintable(text));
@@ -248,23 +248,23 @@ void TestShell::timeoutsKeptToTheMillisecond()
     args << "--timeout" << QString::number(ms / 1000.0, 'f', 3);
 
     const QString command = args.takeFirst();
-    const std::optional<CommandSyntax> syntax = ShellCommands::find(command);
+    const std::optional<CommandSyntax> syntax = CommandTable::find(command);
     QVERIFY(syntax);
-    const auto parsed = ShellArguments::parse(*syntax, args, nullptr);
+    const auto parsed = Arguments::parse(*syntax, args, nullptr);
     QVERIFY(parsed);
     QBuffer out, err;
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
-    ShellConsole console(out, err, false);
+    Console console(out, err, false);
     AppOptions options;
     options.broadcast = QHostAddress("127.255.255.255");
     options.cameraPort = camera.localPort();
     options.localPort = 0;
     CameraNetwork network(options);
-    ShellContext context{network, console, options};
+    CommandContext context{network, console, options};
     QElapsedTimer clock;
     clock.start();
-    const int status = ShellCommands::run(context, *syntax, *parsed);
+    const int status = CommandTable::run(context, *syntax, *parsed);
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(status, command == "scan" ? int(ExitOk) : int(ExitError));
     QVERIFY2(elapsed >= ms, qPrintable(QString("%1 ms of %2; %3").arg(elapsed).arg(ms).arg(err.data())));

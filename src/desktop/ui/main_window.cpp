@@ -1,7 +1,7 @@
 #include "protocol/camera_network.h"
 #include "desktop/ui/main_window.h"
 
-#include "zoractl/shell_common.h"
+#include "site/camera_list_format.h"
 #include "base/shared_routines.h"
 
 #include "base/shared_routines.h"
@@ -389,8 +389,8 @@ bool TAdminToolDlg::exportList(const QString &path)
     CameraNetwork &network = m_core->network();
     const QList<int> records = network.records();
     const QByteArray bytes = path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)
-                                 ? ShellCommon::camerasJson(network, records, false)
-                                 : ShellCommon::camerasCsv(network, records, false);
+                                 ? CameraListFormat::json(network, records, false)
+                                 : CameraListFormat::csv(network, records, false);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         m_core->messenger().tell(tr("Could not write %1: %2").arg(path, file.errorString()),

@@ -1,11 +1,10 @@
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <algorithm>
 
-std::optional<ShellArguments> ShellArguments::parse(const CommandSyntax &syntax,
-                                                    const QStringList &args, QString *error)
+std::optional<Arguments> Arguments::parse(const CommandSyntax &syntax, const QStringList &args, QString *error)
 {
-    ShellArguments p;
+    Arguments p;
     auto isOption = [](const QString &word) {
         return word.startsWith(QLatin1String("--")) && word != QLatin1String("--");
     };
@@ -42,13 +41,13 @@ std::optional<ShellArguments> ShellArguments::parse(const CommandSyntax &syntax,
     return p;
 }
 
-QString ShellArguments::value(const QString &name) const
+QString Arguments::value(const QString &name) const
 {
     const QStringList v = m_values.value(name);
     return v.isEmpty() ? QString() : v.first();
 }
 
-std::optional<QString> ShellArguments::optional(const QString &name) const
+std::optional<QString> Arguments::optional(const QString &name) const
 {
     if (!has(name))
         return std::nullopt;

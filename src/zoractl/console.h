@@ -8,10 +8,10 @@ class QIODevice;
 // Where zoractl's words go: results to standard output, messages to standard error
 // ("zoractl: " first), and a status line that a terminal redraws in place while the tool
 // waits. The status line is drawn only when standard error is a terminal.
-class ShellConsole final
+class Console final
 {
 public:
-    ShellConsole(QIODevice &out, QIODevice &err, bool errIsTerminal);
+    Console(QIODevice &out, QIODevice &err, bool errIsTerminal);
 
     void out(const QString &text);
     void outRaw(const QByteArray &bytes);

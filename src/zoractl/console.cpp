@@ -1,39 +1,39 @@
-#include "zoractl/shell_console.h"
+#include "zoractl/console.h"
 
 #include <QIODevice>
 
-ShellConsole::ShellConsole(QIODevice &out, QIODevice &err, bool errIsTerminal)
+Console::Console(QIODevice &out, QIODevice &err, bool errIsTerminal)
     : m_out(out)
     , m_err(err)
     , m_terminal(errIsTerminal)
 {
 }
 
-void ShellConsole::out(const QString &text)
+void Console::out(const QString &text)
 {
     clearStatus();
     m_out.write(text.toUtf8() + '\n');
 }
 
-void ShellConsole::outRaw(const QByteArray &bytes)
+void Console::outRaw(const QByteArray &bytes)
 {
     clearStatus();
     m_out.write(bytes);
 }
 
-void ShellConsole::err(const QString &text)
+void Console::err(const QString &text)
 {
     clearStatus();
     m_err.write("zoractl: " + text.toUtf8() + '\n');
 }
 
-void ShellConsole::note(const QString &text)
+void Console::note(const QString &text)
 {
     clearStatus();
     m_err.write(text.toUtf8() + '\n');
 }
 
-void ShellConsole::status(const QString &text)
+void Console::status(const QString &text)
 {
     if (!m_terminal)
         return;
@@ -43,7 +43,7 @@ void ShellConsole::status(const QString &text)
     m_statusLines = text.isEmpty() ? 0 : int(text.count(QLatin1Char('\n'))) + 1;
 }
 
-void ShellConsole::clearStatus()
+void Console::clearStatus()
 {
     if (m_statusLines == 0)
         return;
@@ -51,7 +51,7 @@ void ShellConsole::clearStatus()
     m_statusLines = 0;
 }
 
-QByteArray ShellConsole::eraseStatus() const
+QByteArray Console::eraseStatus() const
 {
     QByteArray up;
     if (m_statusLines > 1)

@@ -26,11 +26,10 @@ struct CommandSyntax {
 // A command's arguments after parsing: positionals in order, each option with its values.
 // A word that starts with "--" is never taken as an option's value, so a missing value is
 // reported as missing rather than the next option being swallowed.
-class ShellArguments final
+class Arguments final
 {
 public:
-    static std::optional<ShellArguments> parse(const CommandSyntax &syntax, const QStringList &args,
-                                               QString *error);
+    static std::optional<Arguments> parse(const CommandSyntax &syntax, const QStringList &args, QString *error);
 
     const QStringList &positional() const { return m_positional; }
     bool has(const QString &name) const { return m_values.contains(name); }

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "zoractl/shell_arguments.h"
+#include "zoractl/arguments.h"
 
 #include <QList>
 #include <QString>
 
-struct ShellContext;
+struct CommandContext;
 
 // zoractl's command table: the syntax of every command, the general usage text and the
 // dispatch from a command's name to the code that runs it.
-class ShellCommands final
+class CommandTable final
 {
 public:
     static QList<CommandSyntax> table();
@@ -18,5 +18,5 @@ public:
     static QString generalUsage();
     static QString commandHelp(const CommandSyntax &syntax);
     // Checks the positional count the command needs, then runs it.
-    static int run(ShellContext &context, const CommandSyntax &syntax, const ShellArguments &args);
+    static int run(CommandContext &context, const CommandSyntax &syntax, const Arguments &args);
 };

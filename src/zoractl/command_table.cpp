@@ -1,4 +1,4 @@
-#include "zoractl/shell_commands.h"
+#include "zoractl/command_table.h"
 
 #include "base/app_options.h"
 #include "zoractl/change_command.h"
@@ -13,9 +13,9 @@
 #include "zoractl/set_hostname_command.h"
 #include "zoractl/set_misc_command.h"
 #include "zoractl/set_network_command.h"
-#include "zoractl/shell_console.h"
-#include "zoractl/shell_context.h"
-#include "site/shell_exit.h"
+#include "zoractl/console.h"
+#include "zoractl/command_context.h"
+#include "zoractl/exit_status.h"
 
 #include <algorithm>
 
@@ -38,7 +38,7 @@ const ChangeEntry kChanges[] = {
 
 } // namespace
 
-QList<CommandSyntax> ShellCommands::table()
+QList<CommandSyntax> CommandTable::table()
 {
     QList<CommandSyntax> t{ScanCommand::syntax(), RegisterCommand::syntax(),
                            SearchRemoteCommand::syntax()};
@@ -47,7 +47,7 @@ QList<CommandSyntax> ShellCommands::table()
     return t + PlanCommand::syntaxes() + ConfigCommand::syntaxes() + QList<CommandSyntax>{FirmwareCommand::syntax()};
 }
 
-std::optional<CommandSyntax> ShellCommands::find(const QString &name)
+std::optional<CommandSyntax> CommandTable::find(const QString &name)
 {
     const QList<CommandSyntax> t = table();
     const auto it = std::find_if(t.begin(), t.end(), [&name](const CommandSyntax &c) {
@@ -58,7 +58,7 @@ std::optional<CommandSyntax> ShellCommands::find(const QString &name)
     return *it;
 }
 
-QString ShellCommands::generalUsage()
+QString CommandTable::generalUsage()
 {
     QString text = u"Usage: zoractl COMMAND [arguments] [options]\n\nCommands:\n"_s;
     for (const CommandSyntax &c : table())
@@ -76,13 +76,13 @@ QString ShellCommands::generalUsage()
     return text;
 }
 
-QString ShellCommands::commandHelp(const CommandSyntax &syntax)
+QString CommandTable::commandHelp(const CommandSyntax &syntax)
 {
     return u"Usage: zoractl "_s + syntax.synopsis + u"\n\n"_s + syntax.description
            + u"\n\nShared options:\n"_s + AppOptions::usage();
 }
 
-int ShellCommands::run(ShellContext &context, const CommandSyntax &syntax, const ShellArguments &args)
+int CommandTable::run(CommandContext &context, const CommandSyntax &syntax, const Arguments &args)
 {
     const QString &name = syntax.name;
     if (name == u"scan"_s || name == u"register"_s || name == u"search-remote"_s) {
