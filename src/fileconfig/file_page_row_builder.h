@@ -20,6 +20,7 @@ public:
         m_row.kind = kind;
         m_row.titleId = titleId;
         m_row.title = title;
+        m_row.blank = [] { return PageSettings(std::in_place_type<S>); };
         m_row.alternative = PageSettings(std::in_place_type<S>).index();
     }
 

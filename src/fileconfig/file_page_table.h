@@ -42,6 +42,8 @@ struct FilePageRow {
     int setWithoutMotion = -1; // Files: the set of the models without motion detection
     bool needsAudio = false;   // shown only for a camera that announced audio
     std::size_t alternative = 0; // the PageSettings alternative the page holds
+    // That alternative with nothing read into it.
+    std::function<PageSettings()> blank;
 
     // Files: the settings from the local copies; `out` changes only on success.
     std::function<ConfigError(const PageReadInput &, PageSettings &out)> read;

@@ -2,6 +2,7 @@
 
 #include "site/camera_record_format.h"
 #include "fileconfig/config_fields.h"
+#include "fileconfig/file_page_table.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/page_files.h"
@@ -100,7 +101,7 @@ QList<int> CameraBackup::setsOf(quint8 modelCode, bool audio)
         return {};
     QList<int> sets;
     for (FileTab tab : PageFiles::FileTabs()) {
-        if (tab != FileTab::Audio || audio)
+        if (audio || !FilePageTable::of(tab)->needsAudio)
             sets << PageFiles::SetOf(tab, modelCode);
     }
     return sets;

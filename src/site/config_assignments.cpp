@@ -1,5 +1,7 @@
 #include "site/config_assignments.h"
 
+#include "fileconfig/file_page_table.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -11,39 +13,21 @@ namespace {
 // Settings of a page's kind with nothing read into them, to try a value on.
 PageSettings emptySettings(FileTab tab, EventSource source)
 {
-    switch (tab) {
-    case FileTab::NetworkInfo:
-        return NetworkPageSettings{};
-    case FileTab::HostName:
-        return HostPageSettings{};
-    case FileTab::Ddns:
-        return DdnsSettings{};
-    case FileTab::WebServer:
-        return WebServerSettings{};
-    case FileTab::StreamServer:
-        return StreamServerSettings{};
-    case FileTab::EventServer:
-        return EventPageSettings{source, {}};
-    case FileTab::InitialVideo:
-        return InitialVideoSettings{};
-    case FileTab::CameraControl:
-        return CameraControlSettings{};
-    case FileTab::SystemInfo:
-        return SystemInfoSettings{};
-    case FileTab::Security:
-        return SecuritySettings{};
-    case FileTab::Audio:
-        return AudioSettings{};
-    default:
+    const FilePageRow *row = FilePageTable::of(tab);
+    if (!row)
         return std::monostate{};
-    }
+    PageSettings settings = row->blank();
+    if (auto *event = std::get_if<EventPageSettings>(&settings))
+        event->source = source;
+    return settings;
 }
 
 } // namespace
 
 bool ConfigAssignments::isRecordPage(FileTab tab)
 {
-    return tab == FileTab::NetworkInfo || tab == FileTab::HostName;
+    const FilePageRow *row = FilePageTable::of(tab);
+    return row && row->kind == FilePageRow::Kind::Record;
 }
 
 bool ConfigAssignments::read(const QStringList &words, QList<Unit> *units, QString *error)

@@ -1,5 +1,7 @@
 #include "site/config_set.h"
 
+#include "fileconfig/file_page_table.h"
+
 #include "site/camera_outcome.h"
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
@@ -51,7 +53,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
             finishRefused(job, u"this camera has no motion detection"_s);
             return;
         }
-        if (unit.tab == FileTab::Audio && camera.AudioAvailable == 0) {
+        if (FilePageTable::of(unit.tab)->needsAudio && camera.AudioAvailable == 0) {
             finishRefused(job, u"this camera has no audio"_s);
             return;
         }
