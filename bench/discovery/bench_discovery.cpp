@@ -6,8 +6,8 @@
 // The simulated cameras live in a thread of this program: on the discovery request they
 // send N replies, each from one of 200 loopback addresses and with its own MAC, as fast
 // as the socket takes them.
-#include "protocol/camera_list.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"

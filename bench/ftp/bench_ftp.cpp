@@ -3,8 +3,8 @@
 // (TFlashThread on its own thread, its progress notices queued to the main thread)
 // against bare libcurl and the curl command line, alternating, same server and run.
 
-#include "transfer/ftp_client.h"
 #include "transfer/flash_thread.h"
+#include "transfer/ftp_client.h"
 #include "transfer/ftp_job.h"
 
 #include <QCoreApplication>

@@ -10,11 +10,11 @@
 // with its own MAC, as fast as the socket takes them. Requests sent to an address (the
 // presence poll of saved rows) reach the same socket and are never answered.
 #include "base/app_options.h"
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"

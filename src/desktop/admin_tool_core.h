@@ -1,9 +1,9 @@
 #pragma once
 
-#include "protocol/scan_summary.h"
-#include "protocol/command_result_sink.h"
 #include "fileconfig/camera_update.h"
 #include "fileconfig/file_pages.h"
+#include "protocol/command_result_sink.h"
+#include "protocol/scan_summary.h"
 #include "protoconfig/l60_pages.h"
 
 #include <QDateTime>

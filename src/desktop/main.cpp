@@ -3,12 +3,12 @@
 #include "base/running_copy_guard.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
-#include "desktop/ui/main_window.h"
 #include "base/zora_ini.h"
+#include "desktop/ui/main_window.h"
 #include "fileconfig/page_settings.h"
-#include "protoconfig/credentials.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "protoconfig/credentials.h"
 
 #include <QApplication>
 #include <QSize>

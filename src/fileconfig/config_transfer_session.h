@@ -2,8 +2,8 @@
 
 #include "fileconfig/config_transfer.h"
 #include "fileconfig/get_conf_thread.h"
-#include "protoconfig/commands.h"
 #include "protocol/udp_endpoint.h"
+#include "protoconfig/commands.h"
 #include "transfer/ftp_client.h"
 
 #include <QList>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/app_options.h"
-#include "protocol/camera_list.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/discovery.h"
 #include "protocol/local_network_info.h"

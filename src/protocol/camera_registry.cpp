@@ -1,9 +1,9 @@
 #include "protocol/camera_registry.h"
 
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "base/model_filter_table.h"
 #include "base/string_table.h"
+#include "protocol/camera_list.h"
 
 #include <QFile>
 #include <QFileInfo>

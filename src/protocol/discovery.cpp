@@ -1,7 +1,7 @@
 #include "protocol/discovery.h"
 
-#include "protocol/camera_list.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/datagram.h"
 #include "protocol/udp_endpoint.h"

@@ -1,15 +1,15 @@
 #include "site/batch_runner.h"
 
 #include "protocol/camera_list.h"
-#include "site/command_report.h"
-#include "site/restart_follower.h"
-#include "site/script_credentials.h"
-#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
 #include "protocol/save_config_session.h"
+#include "site/camera_outcome.h"
+#include "site/command_report.h"
+#include "site/restart_follower.h"
+#include "site/script_credentials.h"
 
 // A camera in flight: its step, its credentials, and the confirmation or the restart
 // watch it waits on.

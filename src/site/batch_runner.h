@@ -1,9 +1,9 @@
 #pragma once
 
-#include "site/camera_change.h"
-#include "site/row_results.h"
-#include "site/camera_outcome.h"
 #include "protoconfig/credentials.h"
+#include "site/camera_change.h"
+#include "site/camera_outcome.h"
+#include "site/row_results.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

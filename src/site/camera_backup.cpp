@@ -1,16 +1,16 @@
 #include "site/camera_backup.h"
 
-#include "site/camera_record_format.h"
 #include "fileconfig/config_fields.h"
-#include "fileconfig/file_page_table.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
+#include "fileconfig/file_page_table.h"
 #include "fileconfig/page_files.h"
 #include "fileconfig/private_folder.h"
 #include "fileconfig/system_info_config.h"
-#include "protoconfig/l60_settings.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
+#include "protoconfig/l60_settings.h"
+#include "site/camera_record_format.h"
 
 #include <QCryptographicHash>
 #include <QDir>

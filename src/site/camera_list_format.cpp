@@ -1,9 +1,9 @@
 #include "site/camera_list_format.h"
 
-#include "site/camera_record_format.h"
-#include "site/report_text.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "site/camera_record_format.h"
+#include "site/report_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

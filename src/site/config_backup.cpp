@@ -1,12 +1,12 @@
 #include "site/config_backup.h"
 
+#include "fileconfig/filter_directory_listing.h"
+#include "protocol/config_item.h"
 #include "site/camera_backup.h"
 #include "site/camera_outcome.h"
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
 #include "site/run_sink.h"
-#include "fileconfig/filter_directory_listing.h"
-#include "protocol/config_item.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "site/batch_runner.h"
 #include "protoconfig/credentials.h"
+#include "site/batch_runner.h"
 
 #include <QList>
 #include <QObject>

@@ -1,13 +1,13 @@
 #include "site/config_job.h"
 
-#include "protocol/camera_list.h"
-#include "site/script_credentials.h"
-#include "site/report_text.h"
-#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
 #include "fileconfig/page_files.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "site/camera_outcome.h"
+#include "site/report_text.h"
+#include "site/script_credentials.h"
 #include "transfer/firmware_upload_session.h"
 #include "transfer/flash_thread.h"
 

@@ -1,12 +1,12 @@
 #include "site/config_job_runner.h"
 
 #include "protocol/camera_list.h"
-#include "site/camera_backup.h"
-#include "site/config_job.h"
-#include "site/restart_follower.h"
-#include "site/camera_outcome.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "site/camera_backup.h"
+#include "site/camera_outcome.h"
+#include "site/config_job.h"
+#include "site/restart_follower.h"
 
 #include <QDir>
 

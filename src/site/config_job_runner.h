@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protoconfig/credentials.h"
 #include "site/batch_runner.h"
 #include "site/camera_outcome.h"
-#include "protoconfig/credentials.h"
 
 #include <QEventLoop>
 #include <QList>

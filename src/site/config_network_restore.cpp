@@ -1,11 +1,11 @@
 #include "site/config_network_restore.h"
 
-#include "site/run_sink.h"
-#include "site/camera_outcome.h"
 #include "fileconfig/config_fields.h"
-#include "protoconfig/l60_settings.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "protoconfig/l60_settings.h"
+#include "site/camera_outcome.h"
+#include "site/run_sink.h"
 
 #include <QJsonObject>
 

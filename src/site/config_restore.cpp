@@ -1,16 +1,16 @@
 #include "site/config_restore.h"
 
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/config_files.h"
+#include "fileconfig/page_files.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "site/camera_outcome.h"
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
 #include "site/config_network_restore.h"
 #include "site/report_text.h"
 #include "site/run_sink.h"
-#include "fileconfig/config_file_set.h"
-#include "fileconfig/config_files.h"
-#include "fileconfig/page_files.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
 
 #include <memory>
 

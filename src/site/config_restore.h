@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protoconfig/credentials.h"
 #include "site/batch_runner.h"
 #include "site/camera_backup.h"
-#include "protoconfig/credentials.h"
 
 #include <QString>
 #include <QStringList>

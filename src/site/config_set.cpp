@@ -1,19 +1,18 @@
 #include "site/config_set.h"
 
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/config_files.h"
 #include "fileconfig/file_page_table.h"
-
+#include "fileconfig/page_checks.h"
+#include "fileconfig/page_files.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "protoconfig/l60_settings.h"
 #include "site/camera_outcome.h"
 #include "site/config_job.h"
 #include "site/config_job_runner.h"
 #include "site/config_network_restore.h"
 #include "site/run_sink.h"
-#include "fileconfig/config_file_set.h"
-#include "fileconfig/config_files.h"
-#include "fileconfig/page_checks.h"
-#include "fileconfig/page_files.h"
-#include "protoconfig/l60_settings.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
 
 #include <algorithm>
 

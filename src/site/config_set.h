@@ -1,9 +1,9 @@
 #pragma once
 
+#include "protoconfig/credentials.h"
 #include "site/batch_runner.h"
 #include "site/config_assignments.h"
 #include "site/config_view.h"
-#include "protoconfig/credentials.h"
 
 #include <QHash>
 #include <QList>

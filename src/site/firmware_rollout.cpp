@@ -1,5 +1,10 @@
 #include "site/firmware_rollout.h"
 
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/page_settings.h"
+#include "fileconfig/system_info_config.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "site/camera_outcome.h"
 #include "site/config_backup.h"
 #include "site/config_job.h"
@@ -7,11 +12,6 @@
 #include "site/plan_log.h"
 #include "site/report_text.h"
 #include "site/run_sink.h"
-#include "fileconfig/config_file_set.h"
-#include "fileconfig/page_settings.h"
-#include "fileconfig/system_info_config.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
 #include "transfer/flash_job.h"
 
 #include <QCryptographicHash>

@@ -1,12 +1,12 @@
 #include "site/plan_apply.h"
 
+#include "protocol/camera_network.h"
 #include "site/batch_runner.h"
 #include "site/camera_outcome.h"
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
 #include "site/report_text.h"
 #include "site/run_sink.h"
-#include "protocol/camera_network.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protoconfig/credentials.h"
 #include "site/plan_check.h"
 #include "site/site_plan.h"
-#include "protoconfig/credentials.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,11 +1,11 @@
 #include "site/plan_steps.h"
 
 #include "protocol/camera_list.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "site/camera_change.h"
 #include "site/camera_record_format.h"
 #include "site/report_text.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
 
 #include <QNetworkInterface>
 

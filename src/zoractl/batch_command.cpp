@@ -1,5 +1,9 @@
 #include "zoractl/batch_command.h"
 
+#include "fileconfig/config_fields.h"
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "protocol/datagram.h"
 #include "site/camera_list_format.h"
 #include "site/camera_locator.h"
 #include "site/config_backup.h"
@@ -9,10 +13,6 @@
 #include "zoractl/console_sink.h"
 #include "zoractl/exit_status.h"
 #include "zoractl/option_values.h"
-#include "fileconfig/config_fields.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
-#include "protocol/datagram.h"
 
 #include <QDir>
 #include <QFileInfo>

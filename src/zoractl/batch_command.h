@@ -1,9 +1,9 @@
 #pragma once
 
+#include "protoconfig/credentials.h"
 #include "site/batch_runner.h"
 #include "site/camera_backup.h"
 #include "zoractl/arguments.h"
-#include "protoconfig/credentials.h"
 
 #include <QList>
 #include <QString>

@@ -1,16 +1,16 @@
 #include "zoractl/change_command.h"
 
-#include "site/camera_list_format.h"
-#include "site/report_text.h"
-#include "zoractl/console_sink.h"
+#include "protocol/camera_network.h"
 #include "site/batch_runner.h"
 #include "site/camera_change.h"
+#include "site/camera_list_format.h"
 #include "site/camera_locator.h"
-#include "zoractl/option_values.h"
-#include "zoractl/console.h"
+#include "site/report_text.h"
 #include "zoractl/command_context.h"
+#include "zoractl/console.h"
+#include "zoractl/console_sink.h"
 #include "zoractl/exit_status.h"
-#include "protocol/camera_network.h"
+#include "zoractl/option_values.h"
 
 using namespace Qt::StringLiterals;
 

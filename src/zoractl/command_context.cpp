@@ -1,8 +1,8 @@
 #include "zoractl/command_context.h"
 
 #include "site/camera_locator.h"
-#include "zoractl/exit_status.h"
 #include "zoractl/console.h"
+#include "zoractl/exit_status.h"
 #include "zoractl/interrupt_watch.h"
 
 bool CommandContext::interrupted() const

@@ -2,7 +2,10 @@
 
 #include "base/app_options.h"
 #include "zoractl/change_command.h"
+#include "zoractl/command_context.h"
 #include "zoractl/config_command.h"
+#include "zoractl/console.h"
+#include "zoractl/exit_status.h"
 #include "zoractl/firmware_command.h"
 #include "zoractl/plan_command.h"
 #include "zoractl/register_command.h"
@@ -13,9 +16,6 @@
 #include "zoractl/set_hostname_command.h"
 #include "zoractl/set_misc_command.h"
 #include "zoractl/set_network_command.h"
-#include "zoractl/console.h"
-#include "zoractl/command_context.h"
-#include "zoractl/exit_status.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "zoractl/config_backup_command.h"
 
 #include "zoractl/batch_command.h"
-#include "zoractl/console.h"
 #include "zoractl/command_context.h"
+#include "zoractl/console.h"
 #include "zoractl/exit_status.h"
 
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "zoractl/config_command.h"
 
+#include "zoractl/command_context.h"
 #include "zoractl/config_backup_command.h"
 #include "zoractl/config_diff_command.h"
 #include "zoractl/config_restore_command.h"
 #include "zoractl/config_set_command.h"
 #include "zoractl/config_show_command.h"
 #include "zoractl/console.h"
-#include "zoractl/command_context.h"
 #include "zoractl/exit_status.h"
 
 using namespace Qt::StringLiterals;

@@ -1,10 +1,10 @@
 #include "zoractl/config_diff_command.h"
 
+#include "site/config_view.h"
 #include "site/report_text.h"
 #include "zoractl/batch_command.h"
-#include "site/config_view.h"
-#include "zoractl/console.h"
 #include "zoractl/command_context.h"
+#include "zoractl/console.h"
 #include "zoractl/exit_status.h"
 
 #include <QJsonArray>

@@ -1,5 +1,8 @@
 #include "zoractl/config_restore_command.h"
 
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "protocol/datagram.h"
 #include "site/camera_list_format.h"
 #include "site/config_restore.h"
 #include "site/report_text.h"
@@ -8,9 +11,6 @@
 #include "zoractl/console.h"
 #include "zoractl/console_sink.h"
 #include "zoractl/exit_status.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
-#include "protocol/datagram.h"
 
 using namespace Qt::StringLiterals;
 

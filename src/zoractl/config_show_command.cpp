@@ -1,12 +1,12 @@
 #include "zoractl/config_show_command.h"
 
+#include "fileconfig/config_fields.h"
+#include "site/config_view.h"
 #include "site/report_text.h"
 #include "zoractl/batch_command.h"
-#include "site/config_view.h"
-#include "zoractl/console.h"
 #include "zoractl/command_context.h"
+#include "zoractl/console.h"
 #include "zoractl/exit_status.h"
-#include "fileconfig/config_fields.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,11 @@
 #include "zoractl/firmware_command.h"
 
+#include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "site/firmware_rollout.h"
 #include "site/plan_log.h"
 #include "site/report_text.h"
+#include "transfer/flash_job.h"
 #include "zoractl/batch_command.h"
 #include "zoractl/command_context.h"
 #include "zoractl/console.h"
@@ -10,9 +13,6 @@
 #include "zoractl/exit_status.h"
 #include "zoractl/firmware_in_flight.h"
 #include "zoractl/option_values.h"
-#include "protocol/camera_network.h"
-#include "protocol/config_item.h"
-#include "transfer/flash_job.h"
 
 #include <QDir>
 

@@ -2,14 +2,14 @@
 // the process around them.
 #include "base/app_options.h"
 #include "base/shared_routines.h"
-#include "zoractl/interrupt_watch.h"
-#include "zoractl/command_table.h"
-#include "zoractl/console.h"
-#include "zoractl/command_context.h"
-#include "zoractl/exit_status.h"
-#include "site/script_credentials.h"
 #include "base/string_table.h"
 #include "protocol/camera_network.h"
+#include "site/script_credentials.h"
+#include "zoractl/command_context.h"
+#include "zoractl/command_table.h"
+#include "zoractl/console.h"
+#include "zoractl/exit_status.h"
+#include "zoractl/interrupt_watch.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,10 +2,10 @@
 
 #include "base/app_options.h"
 #include "base/shared_routines.h"
-#include "site/script_credentials.h"
-#include "zoractl/command_context.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
+#include "site/script_credentials.h"
+#include "zoractl/command_context.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protoconfig/credentials.h"
 #include "site/camera_list_format.h"
 #include "zoractl/arguments.h"
-#include "protoconfig/credentials.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,7 @@
 #include "zoractl/plan_command.h"
 
+#include "protocol/camera_network.h"
+#include "site/camera_list_format.h"
 #include "site/camera_locator.h"
 #include "site/command_dump.h"
 #include "site/plan_apply.h"
@@ -9,13 +11,11 @@
 #include "site/report_text.h"
 #include "site/script_credentials.h"
 #include "site/site_plan.h"
-#include "site/camera_list_format.h"
 #include "zoractl/command_context.h"
 #include "zoractl/console.h"
 #include "zoractl/console_sink.h"
 #include "zoractl/exit_status.h"
 #include "zoractl/option_values.h"
-#include "protocol/camera_network.h"
 
 #include <QJsonDocument>
 

@@ -1,10 +1,10 @@
 #include "zoractl/register_command.h"
 
 #include "site/camera_locator.h"
-#include "zoractl/option_values.h"
-#include "zoractl/console.h"
 #include "zoractl/command_context.h"
+#include "zoractl/console.h"
 #include "zoractl/exit_status.h"
+#include "zoractl/option_values.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,12 +1,12 @@
 #include "zoractl/scan_command.h"
 
-#include "site/camera_locator.h"
-#include "zoractl/option_values.h"
-#include "zoractl/console.h"
-#include "zoractl/command_context.h"
-#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/discovery.h"
+#include "site/camera_locator.h"
+#include "zoractl/command_context.h"
+#include "zoractl/console.h"
+#include "zoractl/exit_status.h"
+#include "zoractl/option_values.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,12 +1,12 @@
 #include "zoractl/search_remote_command.h"
 
-#include "site/report_text.h"
-#include "zoractl/option_values.h"
-#include "zoractl/console.h"
-#include "zoractl/command_context.h"
-#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/remote_search_session.h"
+#include "site/report_text.h"
+#include "zoractl/command_context.h"
+#include "zoractl/console.h"
+#include "zoractl/exit_status.h"
+#include "zoractl/option_values.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "zoractl/set_account_command.h"
 
-#include "zoractl/change_command.h"
 #include "site/script_credentials.h"
+#include "zoractl/change_command.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 #include "zoractl/set_network_command.h"
 
-#include "zoractl/change_command.h"
 #include "site/script_credentials.h"
+#include "zoractl/change_command.h"
 #include "zoractl/option_values.h"
 
 using namespace Qt::StringLiterals;

@@ -1,8 +1,8 @@
 // The main window's handlers of a command's outcome, on the core without widgets: the
 // row state and countdown, the changed marks, the Save buttons and the credentials.
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/admin_tool_core.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "test_support.h"

@@ -1,8 +1,8 @@
 // Commands over loopback: built by the command builders, confirmed by the confirmation
 // session, answered by the simulated camera.
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/admin_tool_core.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "camsim_process.h"
 #include "protocol/command_result_sink.h"

@@ -1,7 +1,7 @@
 // Finding cameras over loopback: the real endpoint against the simulated fleet.
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/admin_tool_core.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/udp_endpoint.h"
 #include "camsim_process.h"

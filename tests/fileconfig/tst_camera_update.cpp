@@ -4,9 +4,9 @@
 
 #include "base/messenger.h"
 #include "fileconfig/camera_update.h"
-#include "fileconfig/file_pages.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_runner.h"
+#include "fileconfig/file_pages.h"
 #include "protocol/config_item.h"
 #include "protoconfig/credentials.h"
 #include "transfer/firmware_runner.h"

@@ -6,8 +6,8 @@
 // lines after it cross the reader's 16 KiB block boundary at many places.
 #include "fuzz_support.h"
 
-#include "protocol/camera_list.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // and '#' comments skipped.
 #include "fuzz_support.h"
 
-#include "zoractl/option_values.h"
 #include "protocol/datagram.h"
+#include "zoractl/option_values.h"
 
 #include <QRegularExpression>
 

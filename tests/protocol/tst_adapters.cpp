@@ -1,6 +1,6 @@
 #include "base/send_guard.h"
-#include "protocol/scan_summary.h"
 #include "protocol/address_review.h"
+#include "protocol/scan_summary.h"
 #include "protocol/udp_endpoint.h"
 
 #include <QtTest>

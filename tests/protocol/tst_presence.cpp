@@ -1,11 +1,11 @@
 // The camera list, its saved file and the presence poll, tick by tick.
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
+#include "protocol/datagram.h"
 #include "protocol/discovery.h"
 #include "protocol/udp_endpoint.h"
-#include "protocol/datagram.h"
 #include "test_support.h"
 
 #include <QSignalSpy>

@@ -2,8 +2,8 @@
 // remote listing of an accepted camera.
 #include "network_fixture_helper.h"
 
-#include "protocol/camera_list.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"

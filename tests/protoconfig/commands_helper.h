@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protocol/config_item.h"
 #include "protoconfig/commands.h"
 #include "protoconfig/credentials.h"
-#include "protocol/config_item.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,9 +3,9 @@
 // answer counts only from the address the camera was last seen at.
 #include "test_support.h"
 
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "base/model_filter_table.h"
+#include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
 #include "protocol/command_confirmation.h"
 #include "protocol/config_item.h"

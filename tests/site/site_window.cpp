@@ -2,8 +2,8 @@
 // namespace with the cameras it expects, "MAC=adapter[!]" (! marks a row drawn as a
 // warning), in ZORA_SITE_EXPECT. Outside the box it does nothing but say so.
 #include "base/app_options.h"
-#include "protocol/camera_list.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
 #include "test_support.h"
 
 #include <QLabel>

@@ -1,10 +1,10 @@
 // Camera folders on disk where others may write: nothing under the backup folder is
 // followed, only plain files of bounded size are read back, and every file is for the
 // owner alone.
-#include "site/camera_backup.h"
 #include "fileconfig/config_file_set.h"
 #include "fileconfig/config_files.h"
 #include "fileconfig/private_folder.h"
+#include "site/camera_backup.h"
 
 #include <QCryptographicHash>
 #include <QDir>

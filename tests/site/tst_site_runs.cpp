@@ -2,13 +2,13 @@
 // through a sink that records, against the simulator. A rollout's stop between its
 // canaries and the rest, the progress it reports, and a plan apply's rows.
 #include "camsim_process.h"
+#include "protocol/camera_network.h"
 #include "site/camera_locator.h"
 #include "site/firmware_rollout.h"
 #include "site/plan_apply.h"
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
 #include "site/run_sink.h"
-#include "protocol/camera_network.h"
 #include "test_support.h"
 
 #include <QFile>

@@ -3,14 +3,14 @@
 // run shows of a command.
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
+#include "protocol/config_item.h"
+#include "protocol/datagram.h"
 #include "site/batch_runner.h"
 #include "site/camera_change.h"
 #include "site/camera_record_format.h"
 #include "site/command_dump.h"
 #include "site/restart_follower.h"
 #include "site/script_credentials.h"
-#include "protocol/config_item.h"
-#include "protocol/datagram.h"
 #include "test_support.h"
 
 #include <QTemporaryDir>

@@ -3,11 +3,11 @@
 // restart, and every failure leaves the camera and its row as it was.
 #include "window_rig_helper.h"
 
+#include "desktop/ui/fileconfig/camera_update_page.h"
+#include "desktop/ui/transfer/add_cam_model_dlg.h"
+#include "desktop/ui/transfer/firmware_dlg.h"
 #include "protocol/camera_list.h"
 #include "protocol/config_item.h"
-#include "desktop/ui/transfer/add_cam_model_dlg.h"
-#include "desktop/ui/fileconfig/camera_update_page.h"
-#include "desktop/ui/transfer/firmware_dlg.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,15 +1,15 @@
 #include "test_support.h"
 
 #include "base/messenger.h"
+#include "desktop/ui/protocol/local_network_group.h"
+#include "desktop/ui/protocol/save_config_dlg.h"
+#include "desktop/ui/protoconfig/login_dlg.h"
+#include "protocol/adapter_source.h"
 #include "protocol/command_result_sink.h"
 #include "protocol/config_item.h"
 #include "protocol/local_network_info.h"
 #include "protocol/program_random.h"
-#include "protocol/adapter_source.h"
 #include "protocol/udp_endpoint.h"
-#include "desktop/ui/protocol/local_network_group.h"
-#include "desktop/ui/protocol/save_config_dlg.h"
-#include "desktop/ui/protoconfig/login_dlg.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,13 +3,13 @@
 // restart; the checks and answers that stop a save; the question when a page with edits
 // is left; a reset to defaults; a password change the FTP login then needs; a fetch
 // that fails.
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
 #include "window_rig_helper.h"
 #include "desktop/ui/fileconfig/get_conf_dlg.h"
-#include "protocol/config_item.h"
 #include "desktop/ui/protocol/save_config_dlg.h"
+#include "protocol/config_item.h"
 #include "protoconfig/credentials.h"
 #include "test_support.h"
 #include "fileconfig/config_fields.h"

@@ -1,9 +1,9 @@
 // The FTP connection settings dialog on screen: its controls, its results when driven
 // modally, and the main window's context-menu handlers that open it for a camera.
-#include "protocol/camera_network.h"
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
+#include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "test_support.h"

@@ -1,13 +1,13 @@
 // Protocol-configured cameras through the real main window against the simulator: a
 // changed address saved, confirmed, the restart followed until the camera is back; a
 // refused command; a model that has neither PPPoE nor the miscellaneous page.
-#include "protocol/camera_network.h"
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
+#include "protocol/camera_network.h"
 #include "camsim_process.h"
-#include "protocol/config_item.h"
 #include "desktop/ui/protocol/save_config_dlg.h"
+#include "protocol/config_item.h"
 #include "protoconfig/credentials.h"
 #include "protoconfig/l60_pages.h"
 #include "test_support.h"

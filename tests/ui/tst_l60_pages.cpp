@@ -2,10 +2,10 @@
 // open panel, the DNS fields, the new-password fields), filling versus editing, and the
 // page control as the flows' view (named controls, moving Save buttons, tab guards).
 #include "base/messenger.h"
-#include "protoconfig/l60_pages.h"
 #include "desktop/ui/protoconfig/l60_account_page.h"
 #include "desktop/ui/protoconfig/l60_category.h"
 #include "desktop/ui/protoconfig/l60_network_page.h"
+#include "protoconfig/l60_pages.h"
 #include "test_support.h"
 
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 // The main window as a user meets it: captions, hidden controls, the list and the page
 // family chosen on selection, against the simulated fleet.
-#include "protocol/camera_network.h"
-#include "protocol/camera_list.h"
 #include "base/messenger.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
+#include "protocol/camera_network.h"
 #include "camsim_process.h"
 #include "test_support.h"
 

@@ -2,13 +2,13 @@
 // tab with the title and widget the window showed before, and the titles again after
 // the language changed what the pages are called.
 #include "base/messenger.h"
+#include "desktop/ui/fileconfig/file_category.h"
+#include "desktop/ui/fileconfig/file_page_widget.h"
+#include "desktop/ui/protoconfig/l60_category.h"
 #include "fileconfig/camera_update.h"
 #include "fileconfig/file_page_table.h"
 #include "fileconfig/file_pages.h"
 #include "protoconfig/l60_pages.h"
-#include "desktop/ui/fileconfig/file_category.h"
-#include "desktop/ui/fileconfig/file_page_widget.h"
-#include "desktop/ui/protoconfig/l60_category.h"
 
 #include <QScrollArea>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The registration and remote-search dialogs opened from their (hidden) handlers, against
 // a simulated camera that no broadcast reaches.
-#include "protocol/camera_network.h"
-#include "protocol/camera_list.h"
 #include "desktop/ui/main_window.h"
+#include "protocol/camera_list.h"
+#include "protocol/camera_network.h"
 #include "camsim_process.h"
 #include "desktop/ui/protocol/reg_cam_dlg.h"
 #include "desktop/ui/protocol/srch_remote_cam_dlg.h"

@@ -2,15 +2,15 @@
 // statuses for trouble on this computer.
 #include "base/send_guard.h"
 #include "base/shared_routines.h"
-#include "site/camera_record_format.h"
-#include "zoractl/arguments.h"
-#include "zoractl/option_values.h"
-#include "zoractl/command_table.h"
-#include "zoractl/console.h"
-#include "zoractl/command_context.h"
-#include "zoractl/exit_status.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
+#include "site/camera_record_format.h"
+#include "zoractl/arguments.h"
+#include "zoractl/command_context.h"
+#include "zoractl/command_table.h"
+#include "zoractl/console.h"
+#include "zoractl/exit_status.h"
+#include "zoractl/option_values.h"
 #include "test_support.h"
 
 #include <QBuffer>

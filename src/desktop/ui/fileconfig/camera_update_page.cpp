@@ -1,8 +1,8 @@
 #include "desktop/ui/fileconfig/camera_update_page.h"
 
 #include "base/string_table.h"
-#include "fileconfig/camera_update.h"
 #include "desktop/ui/transfer/add_cam_model_dlg.h"
+#include "fileconfig/camera_update.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,13 +1,13 @@
 #include "desktop/ui/fileconfig/file_category.h"
 
 #include "base/string_table.h"
-#include "fileconfig/file_page_table.h"
-#include "fileconfig/file_pages.h"
 #include "desktop/ui/fileconfig/account_page.h"
 #include "desktop/ui/fileconfig/event_page.h"
 #include "desktop/ui/fileconfig/file_page_widgets.h"
 #include "desktop/ui/fileconfig/host_name_page.h"
 #include "desktop/ui/fileconfig/network_info_page.h"
+#include "fileconfig/file_page_table.h"
+#include "fileconfig/file_pages.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

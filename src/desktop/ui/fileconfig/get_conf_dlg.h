@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fileconfig/config_transfer_session.h"
 #include "fileconfig/config_runner.h"
+#include "fileconfig/config_transfer_session.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protoconfig/l60_settings.h"
 #include "desktop/ui/protoconfig/l60_page_widget.h"
+#include "protoconfig/l60_settings.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,10 +1,10 @@
 #include "desktop/ui/protoconfig/l60_category.h"
 
-#include "protoconfig/l60_pages.h"
 #include "desktop/ui/protoconfig/l60_account_page.h"
 #include "desktop/ui/protoconfig/l60_host_page.h"
 #include "desktop/ui/protoconfig/l60_misc_page.h"
 #include "desktop/ui/protoconfig/l60_network_page.h"
+#include "protoconfig/l60_pages.h"
 
 #include <QPushButton>
 #include <QScopedValueRollback>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protoconfig/l60_pages_view.h"
 #include "desktop/ui/protoconfig/l60_page_widget.h"
+#include "protoconfig/l60_pages_view.h"
 
 class QGroupBox;
 class QLabel;
