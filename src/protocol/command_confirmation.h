@@ -1,9 +1,9 @@
 #pragma once
 
-#include "protocol/config_item.h"
-
 #include <QByteArray>
 #include <QString>
+
+struct TConfigItem;
 
 // One command handed to the confirmation step, with what it needs to send and to match
 // the camera's answer.
@@ -19,19 +19,7 @@ struct ConfirmRequest {
 
     // The request for a command to camera (record recordIndex).
     static ConfirmRequest to(const TConfigItem &camera, int recordIndex, bool unicast,
-                             const QByteArray &bytes, int capacity)
-    {
-        ConfirmRequest r;
-        r.unicast = unicast;
-        r.address = camera.Address;
-        r.mac = bytes.mid(9, 6);
-        r.recordIndex = recordIndex;
-        r.bytes = bytes;
-        r.capacity = capacity;
-        r.adapterIndex = camera.AdapterIndex;
-        r.cameraName = camera.displayName();
-        return r;
-    }
+                             const QByteArray &bytes, int capacity);
 };
 
 // How a confirmed command ended.

@@ -1,6 +1,7 @@
 #include "desktop/ui/fileconfig/get_conf_dlg.h"
 
 #include "base/string_table.h"
+#include "protocol/config_item.h"
 
 #include <QLabel>
 #include <QProgressBar>
