@@ -271,4 +271,4 @@ void TestShell::timeoutsKeptToTheMillisecond()
 }
 
 QTEST_GUILESS_MAIN(TestShell)
-#include "tst_shell.moc"
+#include "tst_zoractl_commands.moc"

@@ -1,6 +1,6 @@
-// The pieces zoractl is made of, without the binary: the credential sources, the
-// changes built per camera, the CSV fields, the restart watch tick by tick and what a dry
-// run shows of a command.
+// The pieces a site is run with, without a program: the credential sources, the changes
+// built per camera, the CSV fields, the restart watch tick by tick and what a dry run
+// shows of a command.
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
@@ -484,4 +484,4 @@ void TestZoractlCore::dryRunShowsEveryStep()
 }
 
 QTEST_GUILESS_MAIN(TestZoractlCore)
-#include "tst_zoractl_core.moc"
+#include "tst_site_core.moc"
