@@ -107,8 +107,9 @@ QByteArray respelled(QByteArrayView line, QByteArrayView value)
         --end;
     const QByteArrayView old = line.sliced(begin, end - begin);
     QByteArray inner = value.toByteArray();
+    // Quotes around a value keep blanks at its ends that a lookup would otherwise trim.
     if (old.size() >= 2 && (old.front() == '"' || old.front() == '\'') && old.back() == old.front()
-        && !value.contains(old.front()))
+        && !value.contains(old.front()) && value.trimmed() == value)
         inner = old.front() + inner + old.front();
     return line.first(begin).toByteArray() + inner + line.sliced(end).toByteArray();
 }

@@ -101,12 +101,13 @@ bool wellFormed(const Files &files)
     return true;
 }
 
-// The settings as their writer stores them: a security level the script did not name
-// is written as Low.
-PageSettings stored(PageSettings settings)
+// The settings as their writer stores them: an edit of the camera's script keeps an
+// unnamed security level unnamed; a script written anew names Low for it.
+PageSettings stored(PageSettings settings, const Files &given)
 {
     if (auto *security = std::get_if<SecuritySettings>(&settings);
-        security && security->level == SecuritySettings::Level::Unset)
+        security && security->level == SecuritySettings::Level::Unset
+        && !given.contains(QStringLiteral("rc.iptables")))
         security->level = SecuritySettings::Level::Low;
     return settings;
 }
@@ -164,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     PageSettings second;
     if (PageFiles::Read(tab, folder(), listing, source, second) != ConfigError::None
-        || second != stored(first))
+        || second != stored(first, given))
         Fuzz::fail("config_pages", "the page reads otherwise after its own write\ngiven:"
                                        + shownFiles(given) + "\nwritten:" + shownFiles(written));
     if (write(second) != ConfigError::None)

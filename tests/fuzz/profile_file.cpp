@@ -153,8 +153,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             check(a == b && before == after, "an update changed another key: " + Fuzz::shown(other));
         }
     }
+    // A camera file's update: nothing when the key already says the value, else one line
+    // (the key's own, its blanks and quotes kept) that reads as the update's.
     const QByteArray kept = ConfigFiles::setProfileValue(contents, section, key, value);
-    check(kept == ((had && old == value) ? contents : updated), "setProfileValue");
+    if (had && old == value) {
+        check(kept == contents, "setProfileValue respelled a line that says the value");
+    } else {
+        checkOneLineChanged(contents, kept, "setProfileValue");
+        if (plain) {
+            bool found = false;
+            check(ProfileFile::lookup(kept, section, key, {}, &found) == readBack(value) && found,
+                  "setProfileValue does not read back: " + Fuzz::shown(kept));
+        }
+    }
 
     // Several keys at once.
     QByteArray oneByOne = contents;
