@@ -364,7 +364,9 @@ void TestZoractlCore::answerAfterTheCamerasDiscoveryReply()
     const QString mac = network.registry().record(network.list().row(0).record).macText();
 
     BatchRunner runner(network);
-    runner.setConfirmIntervalMs(20);
+    // The answer comes one and a half resends after the command: late enough that a resend
+    // not stopped would show, and eight resends before the wait runs out.
+    runner.setConfirmIntervalMs(50);
     runner.setClockMs(10);
     BatchTask task{mac, {"root", "pass", {}, true}, {}};
     BatchStep step;
@@ -372,20 +374,22 @@ void TestZoractlCore::answerAfterTheCamerasDiscoveryReply()
     step.change = CameraChange(CameraChange::Kind::Host);
     step.change.setHost("renamed", std::nullopt);
     task.steps << step;
+    QByteArray a = discovery.first(17);
+    a[7] = char(answer);
+    Zora::PutLe16(a, 5, 17);
     int sends = 0;
+    // The answer is timed from the command's send, not from the test's start: a slow start
+    // (a loaded machine) must not bring it before the command.
     QObject::connect(&network.endpoint(), &UdpEndpoint::datagramSent, &runner,
                      [&](const QHostAddress &, quint16, const QByteArray &bytes) {
-                         if (bytes.size() > 9 && ++sends == 1)
-                             network.endpoint().handleDatagram(discovery, QHostAddress("127.0.0.55"));
+                         if (bytes.size() <= 9 || ++sends != 1)
+                             return;
+                         network.endpoint().handleDatagram(discovery, QHostAddress("127.0.0.55"));
+                         if (answer >= 0)
+                             QTimer::singleShot(75, &runner, [&network, a] {
+                                 network.endpoint().handleDatagram(a, QHostAddress("127.0.0.55"));
+                             });
                      });
-    if (answer >= 0) {
-        QByteArray a = discovery.first(17);
-        a[7] = char(answer);
-        Zora::PutLe16(a, 5, 17);
-        QTimer::singleShot(60, &runner, [&network, a] {
-            network.endpoint().handleDatagram(a, QHostAddress("127.0.0.55"));
-        });
-    }
     const QList<BatchResult> results = runner.run({task});
     QCOMPARE(results.first().verdict, verdict);
     QCOMPARE(sends, 1);

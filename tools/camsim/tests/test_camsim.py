@@ -863,7 +863,9 @@ FLEET_BASE = "127.0.0.250"      # runs on past 127.0.0.254 into 127.0.1.x
 FLEET_DEFAULTS = {"model": 1, "model_name": "L60", "command_reply_delay": 0.05,
                   "restart_delay": 0.3}
 ANSWER_DELAY = 0.05
-LATE = 0.15     # slack for a loaded machine, well below one camera waiting for another
+# Slack for a loaded machine (tests run several at a time): still well below what a camera
+# waiting for another would show (the slow camera's 0.5 s; sixteen answers in a row, 0.8 s).
+LATE = 0.4
 
 
 def fleet_mac(i):
@@ -979,8 +981,9 @@ class FleetTest(unittest.TestCase):
             self.assertEqual(got[fleet_ip(i)][1], cmd_reply(fleet_mac(i), wire.REPLY_SUCCESS, 1))
         for i in moves:
             self.sim.wait_up("cam%d" % i)
-        # one restart's time for all of them, not twenty in a row
-        self.assertLess(time.monotonic() - start, ANSWER_DELAY + 0.3 + 1.0)
+        # all of them restarting together: twenty in a row would take 20 x 0.35 s
+        in_a_row = len(moves) * (ANSWER_DELAY + FLEET_DEFAULTS["restart_delay"])
+        self.assertLess(time.monotonic() - start, in_a_row / 2)
         got = self.answers([(ip, wire.discovery_request(0x83)) for ip in moves.values()])
         self.assertEqual({ip: data[9:15] for ip, (_t, data) in got.items()},
                          {ip: fleet_mac(i) for i, ip in moves.items()})
