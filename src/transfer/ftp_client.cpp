@@ -398,7 +398,7 @@ bool FtpClient::connectToHost()
     return true;
 }
 
-bool FtpClient::resume()
+bool FtpClient::resume(bool probe)
 {
     m_error.clear();
     m_lastReply.clear();
@@ -407,6 +407,8 @@ bool FtpClient::resume()
     // The probe is one round trip. A camera that restarted since the last job may have
     // dropped the connection without a word; only a command finds that out.
     bool open = isConnected() && controlSocketQuiet();
+    if (open && !probe && !m_movedDirectory)
+        return true;
     if (open) {
         const bool home = m_movedDirectory && !m_entryPath.isEmpty();
         if (m_movedDirectory && !home)

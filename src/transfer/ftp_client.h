@@ -60,8 +60,9 @@ public:
     // Before a job on a connection kept from an earlier one: checks the server still
     // answers (and goes back to the login folder when a job moved away). A connection
     // the server closed is logged in to again, once, and a status line says so; false
-    // when that login fails too.
-    bool resume();
+    // when that login fails too. Without probe, a connection with nothing unread on it is
+    // taken as open (for one a job left a moment ago).
+    bool resume(bool probe = true);
     bool store(const QString &localPath, const QString &remoteName,
                const StoreOptions &options);
     bool store(const QString &localPath, const QString &remoteName);

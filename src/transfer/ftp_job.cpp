@@ -99,7 +99,7 @@ int FtpJob::run()
     m_storedPath.clear();
     m_listing.clear();
     m_lastReply.clear();
-    const bool loggedIn = m_client->isConnected() ? m_client->resume() : m_client->connectToHost();
+    const bool loggedIn = m_client->isConnected() ? m_client->resume(m_probe) : m_client->connectToHost();
     if (!loggedIn) {
         m_error = m_client->errorString();
         m_lastReply = m_client->lastReply();

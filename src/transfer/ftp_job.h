@@ -52,6 +52,8 @@ public:
     // A job that ends well leaves the connection logged in for the next job of its
     // session; a failing one quits as any job does.
     void setKeepOpen(bool keep) { m_keepOpen = keep; }
+    // A kept connection is checked with a command before the job unless told otherwise.
+    void setProbeOnResume(bool probe) { m_probe = probe; }
     // Runs with the job's client after a step failed, before the quit. Best effort: the
     // job keeps the failing step's error and reply whatever the cleanup meets.
     void setCleanup(std::function<void()> cleanup) { m_cleanup = std::move(cleanup); }
@@ -80,6 +82,7 @@ private:
     std::function<void()> m_cleanup;
     QuitErrors m_quitErrors = QuitErrors::Fail;
     bool m_keepOpen = false;
+    bool m_probe = true;
     QString m_error;
     QString m_lastReply;
     QString m_storedPath;

@@ -30,11 +30,13 @@ void FtpSession::quitQuickly(FtpClient &client)
     client.quit();
 }
 
-std::unique_ptr<FtpClient> FtpSession::take(const FtpConnection &connection)
+std::unique_ptr<FtpClient> FtpSession::take(const FtpConnection &connection, bool *probe)
 {
     std::unique_ptr<FtpClient> kept;
     {
         QMutexLocker lock(&m_mutex);
+        if (probe)
+            *probe = !(m_trusted && m_keptSince.isValid() && m_keptSince.elapsed() < kTrustMs);
         kept = std::move(m_client);
         if (!kept || m_closed)
             return nullptr;
@@ -49,7 +51,8 @@ std::unique_ptr<FtpClient> FtpSession::take(const FtpConnection &connection)
     return kept;
 }
 
-void FtpSession::giveBack(std::unique_ptr<FtpClient> client, const FtpConnection &connection)
+void FtpSession::giveBack(std::unique_ptr<FtpClient> client, const FtpConnection &connection,
+                          bool cameraRunning)
 {
     if (!client)
         return;
@@ -58,6 +61,8 @@ void FtpSession::giveBack(std::unique_ptr<FtpClient> client, const FtpConnection
         if (!m_closed && !m_client) {
             m_client = std::move(client);
             m_connection = connection;
+            m_trusted = cameraRunning;
+            m_keptSince.start();
             return;
         }
     }

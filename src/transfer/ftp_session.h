@@ -2,6 +2,7 @@
 
 #include "transfer/transfer_worker.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 
 #include <functional>
@@ -26,12 +27,19 @@ public:
     // Waits for a close() under way; a connection still held is quit here.
     ~FtpSession();
 
+    // A connection a fetch left this recently is used without a probe: a camera that
+    // was only read from has no reason to have gone since.
+    static constexpr int kTrustMs = 1000;
+
     // On the job's thread: the logged-in client kept for this connection, set to its
-    // limits, or nullptr (a kept one for other settings is quit first).
-    std::unique_ptr<FtpClient> take(const FtpConnection &connection);
+    // limits, or nullptr (a kept one for other settings is quit first). probe says
+    // whether the job is to check it with a command first.
+    std::unique_ptr<FtpClient> take(const FtpConnection &connection, bool *probe = nullptr);
     // On the job's thread, after the job: kept while it is logged in and the session is
-    // open; otherwise quit here.
-    void giveBack(std::unique_ptr<FtpClient> client, const FtpConnection &connection);
+    // open; otherwise quit here. cameraRunning: the job changed nothing that makes the
+    // camera restart.
+    void giveBack(std::unique_ptr<FtpClient> client, const FtpConnection &connection,
+                  bool cameraRunning = false);
 
     // The script is done with the camera: the connection is quit on a thread of its own,
     // and done() runs on context's thread once it is (at once when none is held). Jobs
@@ -47,5 +55,7 @@ private:
     std::unique_ptr<FtpClient> m_client;
     FtpConnection m_connection;
     bool m_closed = false;
+    bool m_trusted = false;
+    QElapsedTimer m_keptSince;
     std::unique_ptr<QThread> m_closer;
 };

@@ -106,7 +106,8 @@ TransferResult TransferWorker::run()
 {
     TransferResult result = check();
     if (result.ok()) {
-        std::unique_ptr<FtpClient> owned = m_session ? m_session->take(m_connection) : nullptr;
+        bool probe = true;
+        std::unique_ptr<FtpClient> owned = m_session ? m_session->take(m_connection, &probe) : nullptr;
         if (!owned) {
             owned = std::make_unique<FtpClient>();
             owned->setHost(m_connection.host);
@@ -120,6 +121,7 @@ TransferResult TransferWorker::run()
         FtpClient &client = *owned;
         FtpJob job(&client);
         job.setKeepOpen(m_session && keepsSession());
+        job.setProbeOnResume(probe);
         build(job, client);
         {
             QMutexLocker lock(&m_abortMutex);
@@ -145,7 +147,7 @@ TransferResult TransferWorker::run()
         // What this job connected to the client ends with it.
         QObject::disconnect(&client, nullptr, nullptr, nullptr);
         if (m_session)
-            m_session->giveBack(std::move(owned), m_connection);
+            m_session->giveBack(std::move(owned), m_connection, leavesCameraRunning());
     }
     conclude(result);
     finishRun();

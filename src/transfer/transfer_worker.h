@@ -88,6 +88,9 @@ protected:
     // Whether the login is worth keeping after this kind of job (not when the camera
     // restarts at its end).
     virtual bool keepsSession() const { return true; }
+    // Whether the camera keeps running as it is after this kind of job (a fetch does; an
+    // upload is applied next, and the camera may restart).
+    virtual bool leavesCameraRunning() const { return false; }
 
     void reportProgress(qint64 done, qint64 total) { Q_EMIT progress(m_runId, done, total); }
     // Inside a job: false when an abort was already asked for.

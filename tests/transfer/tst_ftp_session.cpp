@@ -19,15 +19,18 @@ namespace {
 class FetchWorker final : public TransferWorker
 {
 public:
-    FetchWorker(const FtpConnection &connection, QString remote, QString local, bool listing)
+    FetchWorker(const FtpConnection &connection, QString remote, QString local, bool listing,
+                bool trusted = false)
         : TransferWorker(1, connection)
         , m_remote(std::move(remote))
         , m_local(std::move(local))
         , m_listing(listing)
+        , m_trusted(trusted)
     {
     }
 
 protected:
+    bool leavesCameraRunning() const override { return m_trusted; }
     void build(FtpJob &job, FtpClient &) override
     {
         job.addRetrieve(m_remote, m_local);
@@ -42,6 +45,7 @@ private:
     const QString m_remote;
     const QString m_local;
     const bool m_listing;
+    const bool m_trusted;
 };
 
 FtpConnection connectionTo(int port)
@@ -82,14 +86,19 @@ void TestFtpSession::jobsShareOneLogin_data()
     QTest::addColumn<int>("typeChangesAt");
     QTest::addColumn<int>("logins");
     QTest::addColumn<int>("reopened");
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<int>("probes");
 
-    QTest::newRow("three fetches") << QStringList() << false << 0 << 0 << 1 << 0;
-    QTest::newRow("listings go back to the login folder") << QStringList() << true << 0 << 0 << 1 << 0;
+    QTest::newRow("three jobs") << QStringList() << false << 0 << 0 << 1 << 0 << false << 2;
+    QTest::newRow("fetches right after fetches go unprobed")
+        << QStringList() << false << 0 << 0 << 1 << 0 << true << 0;
+    QTest::newRow("listings go back to the login folder")
+        << QStringList() << true << 0 << 0 << 1 << 0 << true << 0;
     QTest::newRow("a failed job quits, the next logs in")
-        << QStringList() << false << 2 << 0 << 2 << 0;
-    QTest::newRow("other settings log in afresh") << QStringList() << false << 0 << 3 << 2 << 0;
+        << QStringList() << false << 2 << 0 << 2 << 0 << false << 1;
+    QTest::newRow("other settings log in afresh") << QStringList() << false << 0 << 3 << 2 << 0 << false << 1;
     QTest::newRow("server closes after each transfer")
-        << QStringList{QStringLiteral("close_after_transfer=1")} << false << 0 << 0 << 3 << 2;
+        << QStringList{QStringLiteral("close_after_transfer=1")} << false << 0 << 0 << 3 << 2 << false << -1;
 }
 
 void TestFtpSession::jobsShareOneLogin()
@@ -100,6 +109,8 @@ void TestFtpSession::jobsShareOneLogin()
     QFETCH(int, typeChangesAt);
     QFETCH(int, logins);
     QFETCH(int, reopened);
+    QFETCH(bool, trusted);
+    QFETCH(int, probes);
 
     FtpServerProcess server(faults);
     QVERIFY(server.start());
@@ -116,7 +127,7 @@ void TestFtpSession::jobsShareOneLogin()
         const QString remote = job == fail ? QStringLiteral("/etc/missing.conf")
                                            : QStringLiteral("/etc/general.conf");
         const QString target = local.filePath(QStringLiteral("general.conf.%1").arg(job));
-        FetchWorker worker(c, remote, target, listing);
+        FetchWorker worker(c, remote, target, listing, trusted);
         worker.setSession(session);
         // The status lines of a kept client come from the client the session lends.
         std::unique_ptr<FtpClient> peek = session->take(c);
@@ -124,7 +135,7 @@ void TestFtpSession::jobsShareOneLogin()
             connect(peek.get(), &FtpClient::status, this, [&closedNotes](const QString &text) {
                 closedNotes += text.contains(QStringLiteral("was closed")) ? 1 : 0;
             });
-            session->giveBack(std::move(peek), c);
+            session->giveBack(std::move(peek), c, trusted);
         }
         const TransferResult result = worker.run();
         if (job == fail) {
@@ -144,6 +155,8 @@ void TestFtpSession::jobsShareOneLogin()
     const QStringList wire = server.commands();
     QCOMPARE(countOf(wire, QStringLiteral("USER admin")), logins);
     QCOMPARE(closedNotes, reopened);
+    if (probes >= 0)
+        QCOMPARE(countOf(wire, QStringLiteral("NOOP")), probes);
     if (listing)
         QCOMPARE(countOf(wire, QStringLiteral("NLST")), 3);
 }
