@@ -94,6 +94,7 @@ void ConfigTransferSession::show()
     m_workers.removeAll(QPointer<TransferWorker>());
     const QString folder = m_folder.isEmpty() ? LocalTempFolder() : m_folder;
     auto *worker = new TGetConfThread(m_runId, m_transfer, folder, m_limits);
+    worker->setSession(m_ftpSession);
     connect(worker, &TGetConfThread::progress, this, &ConfigTransferSession::workerProgress);
     connect(worker, &TGetConfThread::finished, this, &ConfigTransferSession::WMThreadDone);
     m_worker = worker;

@@ -12,7 +12,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class CommandResultSink;
+class FtpSession;
 class Messenger;
 class QTimer;
 
@@ -46,6 +49,9 @@ public:
     void setLocalFolder(const QString &folder) { m_folder = folder; }
     void setFtpLimits(const FtpClient::Limits &limits) { m_limits = limits; }
     void setCommandSources(const CommandSources &sources) { m_sources = sources; }
+    // The runs move their files on this one login of the camera (each logs in on its own
+    // without).
+    void setFtpSession(std::shared_ptr<FtpSession> session) { m_ftpSession = std::move(session); }
 
     // Before show().
     void configure(const ConfigTransfer &transfer) { m_transfer = transfer; }
@@ -108,6 +114,7 @@ private:
     QString m_folder;
     FtpClient::Limits m_limits;
     CommandSources m_sources;
+    std::shared_ptr<FtpSession> m_ftpSession;
     ConfigTransfer m_transfer;
 
     State m_state = State::Hidden;

@@ -31,6 +31,7 @@ protected:
     TransferResult check() override;
     void build(FtpJob &job, FtpClient &client) override;
     void conclude(TransferResult &result) override;
+    bool leavesCameraRunning() const override { return m_mode == TransferMode::Download; }
 
 private:
     void buildDownload(FtpJob &job, FtpClient &client);

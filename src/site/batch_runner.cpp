@@ -11,6 +11,8 @@
 #include "site/restart_follower.h"
 #include "site/script_credentials.h"
 
+#include <QSet>
+
 // A camera in flight: its step, its credentials, and the confirmation or the restart
 // watch it waits on.
 struct BatchRunner::Flight {
@@ -24,6 +26,8 @@ struct BatchRunner::Flight {
     std::unique_ptr<SaveConfigSession> session;
     std::unique_ptr<QTimer> sendTimer;
     QElapsedTimer since;           // since the step's first send
+    QElapsedTimer asked;           // following: since the camera was last asked for
+    QString from;                  // the address the step's command went to
     bool stallExpired = false;     // the wait after a stall ran out
     bool oddAnswer = false;        // the camera answered with a type no command result has
     BatchResult result;
@@ -128,6 +132,7 @@ void BatchRunner::startStep(Flight &f)
     const BatchStep &step = task.steps[f.step];
     TConfigItem &camera = m_network.registry().record(f.record);
     f.result.address = camera.Address;
+    f.from = camera.Address;
     RequireCredentials(camera, *f.credentials);
     const int row = m_network.list().rowOfRecord(f.record);
     if (row < 0) {
@@ -241,6 +246,7 @@ void BatchRunner::confirmed(int task, int outcomeValue)
         return;
     }
     f.phase = Flight::Phase::Following;
+    f.asked.start();
     updateStatus();
     checkFollowers();
 }
@@ -249,7 +255,14 @@ void BatchRunner::clockTick()
 {
     bool following = false;
     for (auto &[task, f] : m_flights) {
-        following = following || f->phase == Flight::Phase::Following;
+        if (f->phase == Flight::Phase::Following) {
+            following = true;
+            // Within half a tick counts: at a 500 ms clock the camera is asked every second.
+            if (f->asked.elapsed() + m_clockMs / 2 >= RestartFollower::kAskMs) {
+                f->asked.start();
+                RestartFollower(m_network, f->record).ask(m_tasks[f->task].steps[f->step].expectAddress);
+            }
+        }
         // A discovery reply of the camera stops the resending but not the wait; the wait
         // ends when the sends would have run out.
         if (f->session && f->session->state() == SaveConfigSession::State::Stalled) {
@@ -297,6 +310,15 @@ void BatchRunner::checkFollowers()
             endStep(f, QStringLiteral("failed"), f.result.text);
             continue;
         }
+        // Asked for at its new address, the camera answers from there within the scan that
+        // heard it at the old one: the move it was told to make, not a second device. Any
+        // other address keeps the doubt.
+        TConfigItem &camera = m_network.registry().record(f.record);
+        if (!step.expectAddress.isEmpty()
+            && QSet<QString>(camera.ConflictAddresses.begin(), camera.ConflictAddresses.end())
+                   .subtract({f.from, step.expectAddress})
+                   .isEmpty())
+            camera.ConflictAddresses.clear();
         f.result.text = QStringLiteral("back after the restart at %1").arg(f.result.address);
         endStep(f, QStringLiteral("done"), f.result.text);
     }

@@ -6,6 +6,7 @@
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSet>
 #include <QTimer>
@@ -27,8 +28,15 @@ QString CameraLocator::localTrouble(CameraNetwork &network)
     return {};
 }
 
+int CameraLocator::answerGraceMs(qint64 answeredAfterMs)
+{
+    return int(qBound(qint64(kMinAnswerGraceMs), answeredAfterMs, qint64(kAnswerGraceMs)));
+}
+
 bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *error, int resendMs)
 {
+    QElapsedTimer sent;
+    sent.start();
     QString why;
     if (!m_network.discovery().scan(&why)) {
         if (error)
@@ -63,9 +71,9 @@ bool CameraLocator::scan(int timeoutMs, const QStringList &wanted, QString *erro
     grace.setSingleShot(true);
     QObject::connect(&grace, &QTimer::timeout, &loop, &QEventLoop::quit);
     const auto answered = QObject::connect(&m_network.discovery(), &Discovery::rowAnswered, &loop,
-                                           [&grace, allFound] {
+                                           [&grace, &sent, allFound] {
                                                if (allFound() && !grace.isActive())
-                                                   grace.start(kAnswerGraceMs);
+                                                   grace.start(answerGraceMs(sent.elapsed()));
                                            });
     loop.exec();
     QObject::disconnect(answered);

@@ -13,8 +13,13 @@ class CameraNetwork;
 class CameraLocator final
 {
 public:
-    // How long a scan still listens after the last camera looked for answered.
+    // How long a scan still listens after the last camera looked for answered: as long
+    // again as that answer took, within these bounds. A second device answering with
+    // one of their MACs got the same request and answers about as fast; a fixed quarter
+    // second was most of a short script's time on a fast network.
     static constexpr int kAnswerGraceMs = 250;
+    static constexpr int kMinAnswerGraceMs = 30;
+    static int answerGraceMs(qint64 answeredAfterMs);
 
     explicit CameraLocator(CameraNetwork &network);
 

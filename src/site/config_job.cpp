@@ -10,6 +10,7 @@
 #include "site/script_credentials.h"
 #include "transfer/firmware_upload_session.h"
 #include "transfer/flash_thread.h"
+#include "transfer/ftp_session.h"
 
 ConfigJob::ConfigJob(CameraNetwork &network, int record, const LoginEntry &login,
                      const QString &folder, QObject *parent)
@@ -18,8 +19,10 @@ ConfigJob::ConfigJob(CameraNetwork &network, int record, const LoginEntry &login
     , m_record(record)
     , m_mac(network.registry().record(record).macText())
     , m_folder(folder)
+    , m_ftp(std::make_shared<FtpSession>())
     , m_session(network.endpoint(), m_messenger, nullptr)
 {
+    m_session.setFtpSession(m_ftp);
     ScriptCredentials credentials(login);
     RequireCredentials(network.registry().record(record), credentials);
     m_messenger.setDefaultAnswer(Messenger::AnswerNo);
@@ -58,6 +61,7 @@ void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResu
     j.finalReplyMs = FirmwareUploadSession::finalReplyMs(j.kernelOnly ? FirmwareUploadSession::KernelOnly
                                                                       : FirmwareUploadSession::UpdateAll);
     auto *worker = new TFlashThread(++m_flashRuns, j, this);
+    worker->setSession(m_ftp);
     connect(worker, &TFlashThread::progress, this,
             [this](quint64, qint64 done, qint64 total) { emit flashProgress(done, total); });
     connect(worker, &TFlashThread::finished, this, [worker, then](quint64, const TransferResult &result) {
@@ -167,5 +171,5 @@ void ConfigJob::finish(const QString &verdict, const QString &text, int status)
     m_verdict = verdict;
     m_text = text;
     m_status = status;
-    emit ended();
+    m_ftp->close(this, [this] { emit ended(); });
 }

@@ -13,8 +13,10 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class CameraNetwork;
+class FtpSession;
 struct TConfigItem;
 
 // One camera's configuration work for a script: file set transfers one after the other,
@@ -63,6 +65,7 @@ public:
     static QString pageNameOf(int set);
 
     // The job is over: verdict and text for the report, the outcome code they stand for.
+    // ended() follows once the camera's FTP login is quit.
     void finish(const QString &verdict, const QString &text, int status);
     bool finished() const { return m_finished; }
     QString verdict() const { return m_verdict; }
@@ -82,6 +85,8 @@ private:
     const QString m_mac;
     const QString m_folder;
     ScriptedMessenger m_messenger;
+    // Every transfer of the job, the firmware image too, runs on this one login.
+    std::shared_ptr<FtpSession> m_ftp;
     ConfigTransferSession m_session;
     QTimer m_timeoutTimer;
     QTimer m_resendTimer;

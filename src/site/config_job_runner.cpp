@@ -116,6 +116,7 @@ void ConfigJobRunner::jobDone(int index)
     r.address = job.camera().Address;
     r.started = true;
     m_followers.erase(it->second.get());
+    m_asked.erase(it->second.get());
     m_jobs.erase(it);
     record(index, r);
     startMore();
@@ -130,6 +131,7 @@ void ConfigJobRunner::follow(ConfigJob &job, std::function<void(bool back)> then
     }
     m_network.discovery().startCountdown(row, CameraList::Updating);
     m_followers[&job] = std::move(then);
+    m_asked[&job].start();
     if (!m_clock.isActive())
         m_clock.start();
 }
@@ -143,12 +145,22 @@ void ConfigJobRunner::clockTick()
     m_network.discovery().pollTick();
     QList<ConfigJob *> ended;
     for (const auto &[job, then] : m_followers) {
-        if (RestartFollower(m_network, job->record()).state() != RestartFollower::State::Waiting)
+        const RestartFollower follower(m_network, job->record());
+        if (follower.state() != RestartFollower::State::Waiting) {
             ended << job;
+            continue;
+        }
+        // Within half a tick counts: at a 500 ms clock the camera is asked every second.
+        QElapsedTimer &asked = m_asked[job];
+        if (asked.elapsed() + m_clock.interval() / 2 >= RestartFollower::kAskMs) {
+            asked.start();
+            follower.ask();
+        }
     }
     for (ConfigJob *job : ended) {
         const auto then = std::move(m_followers[job]);
         m_followers.erase(job);
+        m_asked.erase(job);
         then(RestartFollower(m_network, job->record()).state() == RestartFollower::State::Back);
     }
 }

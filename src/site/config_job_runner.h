@@ -4,6 +4,7 @@
 #include "site/batch_runner.h"
 #include "site/camera_outcome.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QList>
 #include <QObject>
@@ -73,6 +74,7 @@ private:
     int m_done = 0;
     std::map<int, std::unique_ptr<ConfigJob>> m_jobs;
     std::map<ConfigJob *, std::function<void(bool)>> m_followers;
+    std::map<ConfigJob *, QElapsedTimer> m_asked;   // since each follower's camera was asked for
     QTimer m_clock;
     QEventLoop *m_loop = nullptr;
 };

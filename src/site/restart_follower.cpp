@@ -2,6 +2,7 @@
 
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
+#include "protocol/discovery.h"
 
 
 RestartFollower::RestartFollower(CameraNetwork &network, int recordIndex)
@@ -32,6 +33,15 @@ RestartFollower::State RestartFollower::tick()
     if (state() == State::Waiting)
         m_network.discovery().pollTick();
     return state();
+}
+
+void RestartFollower::ask(const QString &expectAddress) const
+{
+    if (state() != State::Waiting)
+        return;
+    const QString host = expectAddress.isEmpty() ? address() : expectAddress;
+    if (!host.isEmpty())
+        m_network.discovery().sendRequest(host);
 }
 
 QString RestartFollower::address() const

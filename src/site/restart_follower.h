@@ -15,8 +15,15 @@ public:
 
     RestartFollower(CameraNetwork &network, int recordIndex);
 
+    // How often a camera in its restart is asked for at the address it is to come back
+    // at. Left to the presence poll's 10 s, every restart of a script took that long.
+    static constexpr int kAskMs = 1000;
+
     // One clock tick: the presence poll, then the row's state.
     State tick();
+    // While the camera restarts: one discovery request to expectAddress (empty: the
+    // address it was last seen at), to it alone.
+    void ask(const QString &expectAddress = {}) const;
     State state() const;
     // The address the camera answered from (the record's address).
     QString address() const;

@@ -30,6 +30,8 @@ Q_SIGNALS:
 protected:
     TransferResult check() override;
     void build(FtpJob &job, FtpClient &client) override;
+    // The camera restarts into the new image: its login goes with it.
+    bool keepsSession() const override { return false; }
 
 private:
     void ftpWorkBegin(FtpClient::Direction direction, qint64 total);

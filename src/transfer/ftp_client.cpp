@@ -389,8 +389,42 @@ bool FtpClient::connectToHost()
         closeHandle();
         return fail(error);
     }
+    const char *entry = nullptr;
+    m_entryPath.clear();
+    m_movedDirectory = false;
+    if (curl_easy_getinfo(curl, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry)
+        m_entryPath = entry;
     Q_EMIT status(QStringLiteral("Logged in to %1:%2").arg(m_host).arg(m_port));
     return true;
+}
+
+bool FtpClient::resume(bool probe)
+{
+    m_error.clear();
+    m_lastReply.clear();
+    if (m_aborted.load())
+        return fail(QStringLiteral("The transfer was aborted"));
+    // The probe is one round trip. A camera that restarted since the last job may have
+    // dropped the connection without a word; only a command finds that out.
+    bool open = isConnected() && controlSocketQuiet();
+    if (open && !probe && !m_movedDirectory)
+        return true;
+    if (open) {
+        const bool home = m_movedDirectory && !m_entryPath.isEmpty();
+        if (m_movedDirectory && !home)
+            open = false;
+        else
+            open = runCommands({home ? "CWD " + m_entryPath : QByteArrayLiteral("NOOP")}, "Resume");
+        if (open && isConnected()) {
+            m_movedDirectory = false;
+            return true;
+        }
+    }
+    Q_EMIT status(QStringLiteral("The FTP session of %1:%2 was closed; logging in again")
+                      .arg(m_host)
+                      .arg(m_port));
+    closeHandle();
+    return connectToHost();
 }
 
 QByteArray FtpClient::urlFor(const QString &remoteName) const
@@ -639,6 +673,7 @@ bool FtpClient::changeDirectory(const QString &name)
 {
     if (!checkName(name, "directory name") || !requireConnection())
         return false;
+    m_movedDirectory = true;
     return runCommands({"CWD " + name.toLatin1()}, "Change directory");
 }
 
@@ -764,6 +799,15 @@ int FtpClient::closeSocket(int fd)
     if (control && m_transfer && !m_aborted.load())
         drainFinalReply(fd);
     return ::close(fd);
+}
+
+bool FtpClient::controlSocketQuiet() const
+{
+    QMutexLocker lock(&m_socketMutex);
+    if (m_controlSocket == -1)
+        return false;
+    pollfd p{m_controlSocket, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 0;
 }
 
 void FtpClient::drainFinalReply(int fd)

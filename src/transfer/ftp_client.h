@@ -57,6 +57,12 @@ public:
 
     bool connectToHost();
     bool isConnected() const;
+    // Before a job on a connection kept from an earlier one: checks the server still
+    // answers (and goes back to the login folder when a job moved away). A connection
+    // the server closed is logged in to again, once, and a status line says so; false
+    // when that login fails too. Without probe, a connection with nothing unread on it is
+    // taken as open (for one a job left a moment ago).
+    bool resume(bool probe = true);
     bool store(const QString &localPath, const QString &remoteName,
                const StoreOptions &options);
     bool store(const QString &localPath, const QString &remoteName);
@@ -114,6 +120,9 @@ private:
     void drainFinalReply(int fd);
     static constexpr int kFinalReplyDrainMs = 250;
     int closeSocket(int fd);
+    // The control connection is still open: nothing unread on it (a server that closes
+    // its end, or says it will with a 421, makes it readable).
+    bool controlSocketQuiet() const;
 
     QString m_host;
     int m_port = 21;
@@ -132,6 +141,8 @@ private:
     QString m_guardRefusal;
     QByteArray m_replyLine;
     bool m_overLimit = false;
+    QByteArray m_entryPath;          // the login folder, as the server named it
+    bool m_movedDirectory = false;   // a CWD left the login folder
 
     std::atomic<bool> m_aborted = false;
     mutable QMutex m_socketMutex;     // abort() runs on another thread

@@ -99,7 +99,8 @@ int FtpJob::run()
     m_storedPath.clear();
     m_listing.clear();
     m_lastReply.clear();
-    if (!m_client->connectToHost()) {
+    const bool loggedIn = m_client->isConnected() ? m_client->resume(m_probe) : m_client->connectToHost();
+    if (!loggedIn) {
         m_error = m_client->errorString();
         m_lastReply = m_client->lastReply();
         m_client->quit();
@@ -116,6 +117,8 @@ int FtpJob::run()
         }
     }
     m_lastReply = m_client->lastReply();
+    if (m_keepOpen && m_client->isConnected())
+        return finish(FtpOutcome::Done);
     if (!m_client->quit() && m_quitErrors == QuitErrors::Fail) {
         m_error = m_client->errorString();
         return finish(FtpOutcome::TransferFailed);

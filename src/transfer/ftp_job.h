@@ -16,7 +16,8 @@ enum class FtpOutcome : int {
     ConnectFailed = 2,   // connecting or logging in failed
 };
 
-// One job on one connection: connect and log in, the queued operations in order, quit.
+// One job on one connection: connect and log in (or resume a connection an earlier job of
+// the same session left open), the queued operations in order, quit.
 // A worker thread builds the job, calls run() on its own thread and learns the outcome
 // from the return value or from finished(), which a dialog on the user-interface thread
 // receives queued. The first failing operation ends the job.
@@ -48,6 +49,11 @@ public:
     // Any other step on the job's connection; false ends the job as failed.
     void addStep(std::function<bool()> step);
     void setQuitErrors(QuitErrors policy) { m_quitErrors = policy; }
+    // A job that ends well leaves the connection logged in for the next job of its
+    // session; a failing one quits as any job does.
+    void setKeepOpen(bool keep) { m_keepOpen = keep; }
+    // A kept connection is checked with a command before the job unless told otherwise.
+    void setProbeOnResume(bool probe) { m_probe = probe; }
     // Runs with the job's client after a step failed, before the quit. Best effort: the
     // job keeps the failing step's error and reply whatever the cleanup meets.
     void setCleanup(std::function<void()> cleanup) { m_cleanup = std::move(cleanup); }
@@ -75,6 +81,8 @@ private:
     std::vector<std::function<bool()>> m_steps;
     std::function<void()> m_cleanup;
     QuitErrors m_quitErrors = QuitErrors::Fail;
+    bool m_keepOpen = false;
+    bool m_probe = true;
     QString m_error;
     QString m_lastReply;
     QString m_storedPath;

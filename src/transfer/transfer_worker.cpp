@@ -2,6 +2,7 @@
 
 #include "protocol/config_item.h"
 #include "transfer/ftp_job.h"
+#include "transfer/ftp_session.h"
 
 #include <QMutexLocker>
 #include <QThread>
@@ -105,15 +106,22 @@ TransferResult TransferWorker::run()
 {
     TransferResult result = check();
     if (result.ok()) {
-        FtpClient client;
-        client.setHost(m_connection.host);
-        client.setPort(m_connection.port);
-        client.setUser(m_connection.user);
-        client.setPassword(m_connection.password);
-        client.setPassive(m_connection.passive);
-        client.setTransferType(m_connection.transferType);
-        client.setLimits(m_connection.limits);
+        bool probe = true;
+        std::unique_ptr<FtpClient> owned = m_session ? m_session->take(m_connection, &probe) : nullptr;
+        if (!owned) {
+            owned = std::make_unique<FtpClient>();
+            owned->setHost(m_connection.host);
+            owned->setPort(m_connection.port);
+            owned->setUser(m_connection.user);
+            owned->setPassword(m_connection.password);
+            owned->setPassive(m_connection.passive);
+            owned->setTransferType(m_connection.transferType);
+            owned->setLimits(m_connection.limits);
+        }
+        FtpClient &client = *owned;
         FtpJob job(&client);
+        job.setKeepOpen(m_session && keepsSession());
+        job.setProbeOnResume(probe);
         build(job, client);
         {
             QMutexLocker lock(&m_abortMutex);
@@ -136,6 +144,10 @@ TransferResult TransferWorker::run()
         }
         result.lastReply = job.lastReply();
         result.listing = job.listing();
+        // What this job connected to the client ends with it.
+        QObject::disconnect(&client, nullptr, nullptr, nullptr);
+        if (m_session)
+            m_session->giveBack(std::move(owned), m_connection, leavesCameraRunning());
     }
     conclude(result);
     finishRun();

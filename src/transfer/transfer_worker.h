@@ -10,8 +10,10 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 
 class FtpJob;
+class FtpSession;
 struct TConfigItem;
 class QThread;
 
@@ -47,6 +49,9 @@ public:
 
     quint64 runId() const { return m_runId; }
     const FtpConnection &connection() const { return m_connection; }
+    // Before run() or start(): the job runs on the session's login when one is kept, and
+    // leaves its own there for the next job unless keepsSession() says otherwise.
+    void setSession(std::shared_ptr<FtpSession> session) { m_session = std::move(session); }
 
     // Runs the whole job on the calling thread and returns what finished() reports.
     TransferResult run();
@@ -80,6 +85,12 @@ protected:
     virtual void build(FtpJob &job, FtpClient &client) = 0;
     // After the quit (or the failure): the local side of the outcome.
     virtual void conclude(TransferResult &result) { Q_UNUSED(result); }
+    // Whether the login is worth keeping after this kind of job (not when the camera
+    // restarts at its end).
+    virtual bool keepsSession() const { return true; }
+    // Whether the camera keeps running as it is after this kind of job (a fetch does; an
+    // upload is applied next, and the camera may restart).
+    virtual bool leavesCameraRunning() const { return false; }
 
     void reportProgress(qint64 done, qint64 total) { Q_EMIT progress(m_runId, done, total); }
     // Inside a job: false when an abort was already asked for.
@@ -91,6 +102,7 @@ private:
 
     const quint64 m_runId;
     FtpConnection m_connection;
+    std::shared_ptr<FtpSession> m_session;
     QThread *m_thread = nullptr;
     bool m_counted = true;
 

@@ -11,6 +11,7 @@
 #include "site/run_sink.h"
 #include "test_support.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -78,6 +79,8 @@ private slots:
     void rolloutCanaryThenTheRest();
     void planApplyRows();
     void planApplyRowWithoutLogin();
+    void planFollowsRestartsByAsking_data();
+    void planFollowsRestartsByAsking();
 };
 
 void TestSiteRuns::rolloutCanaryThenTheRest_data()
@@ -195,6 +198,62 @@ void TestSiteRuns::planApplyRowWithoutLogin()
     QString error;
     QVERIFY(!apply.prepare(&error));
     QCOMPARE(error, mac + ": no password");
+}
+
+// A camera that restarts after a change is asked for at its new address every second,
+// so a plan waits about its restarts, not the presence poll's 10 s after each.
+void TestSiteRuns::planFollowsRestartsByAsking_data()
+{
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("values");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("restarts");
+
+    QTest::newRow("new name") << "mac,host" << "renamed" << "127.0.6.51" << 1;
+    QTest::newRow("new address and name") << "mac,ip,host" << "127.0.6.61,renamed" << "127.0.6.61" << 2;
+}
+
+void TestSiteRuns::planFollowsRestartsByAsking()
+{
+    QFETCH(QString, columns);
+    QFETCH(QString, values);
+    QFETCH(QString, ip);
+    QFETCH(int, restarts);
+    Site site;
+    const QString mac = "00:0A:1B:7F:03:01";
+    QVERIFY2(site.start({camera("p1", mac, "127.0.6.51", 1)}, false), qPrintable(site.sim.errorString()));
+    QStringList errors;
+    const std::optional<SitePlan> plan = SitePlan::read(
+        site.write("plan.csv", QStringLiteral("%1\n%2,%3\n").arg(columns, mac, values).toUtf8()), &errors);
+    QVERIFY2(plan, qPrintable(errors.join('\n')));
+    PlanApply::Job job{*plan, PlanSteps::check(*site.network, *plan), {}, nullptr, {}, 8, false};
+    job.loginFor = [](const SitePlan::Entry &, QString *) {
+        return std::optional<LoginEntry>({"root", "pass", {}, true});
+    };
+    PlanApply apply(*site.network, job);
+    QString error;
+    QVERIFY2(apply.prepare(&error), qPrintable(error));
+    RecordingSink sink;
+    QElapsedTimer clock;
+    clock.start();
+    const QList<PlanApply::Line> lines = apply.run(sink);
+    const qint64 took = clock.elapsed();
+
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(lines[0].verdict, QString("success"));
+    const QJsonObject state = site.sim.get("p1").value("state").toObject();
+    QCOMPARE(state.value("settings").toObject().value("ip").toString(), ip);
+    QCOMPARE(state.value("restarts").toInt(), restarts);
+    // Each restart of 0.2 s is noticed at the next ask, well before the 10 s cadence.
+    QVERIFY2(took < restarts * 4000, qPrintable(QString::number(took)));
+    int asked = 0;
+    for (const QJsonValue &v : site.sim.log("p1")) {
+        const QJsonObject entry = v.toObject();
+        // A discovery request is the nine bytes "ADCT", version, length 9, type.
+        const QString hex = entry.value("hex").toString();
+        asked += entry.value("via").toString() == "unicast" && hex.size() == 18 && hex.startsWith("41444354") ? 1 : 0;
+    }
+    QVERIFY2(asked >= restarts, qPrintable(QString::number(asked)));
 }
 
 QTEST_GUILESS_MAIN(TestSiteRuns)

@@ -107,6 +107,15 @@ private slots:
 private:
     QString root(int i) { return m_sim.get(idOf(i)).value("state").toObject().value("root").toString(); }
     QString camFile(int i, const QString &rel) { return QDir(root(i)).filePath(rel); }
+    // The FTP logins camera i took so far (its server logs every command line).
+    int logins(int i)
+    {
+        const QByteArray log = readAll(QFileInfo(root(i)).dir().filePath("ftp.log"));
+        int n = 0;
+        for (const QByteArray &line : log.split('\n'))
+            n += line.contains(" USER ") ? 1 : 0;
+        return n;
+    }
     int applies(int i)
     {
         return m_sim.get(idOf(i)).value("state").toObject().value("applies").toArray().size();
@@ -175,6 +184,8 @@ void TestConfigE2e::backupOfTen()
             QCOMPARE(QString(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()),
                      f.toObject().value("sha256").toString());
         }
+        // Every page of the camera on one login.
+        QCOMPARE(logins(i), 1);
         QCOMPARE(readAll(dir.filePath("udp_server.conf")), readAll(camFile(i, "etc/udp_server.conf")));
         QCOMPARE(readAll(dir.filePath("title.js")), readAll(camFile(i, "etc/html/title.js")));
         QCOMPARE(dir.exists("hw_motion.conf"), i != 2 && i != 5);
@@ -207,12 +218,15 @@ void TestConfigE2e::diffShowsTheChangeAndRestoreUndoesIt()
     QCOMPARE(readAll(camFile(0, "etc/ddns.conf")), ddns + "EXTRA_OPTION=\"7\"\n");
 
     const int before = applies(0);
+    const int loginsBefore = logins(0);
     const Run restore = zoractl({"config", "restore", macOf(0), "--from", backupOf(0)});
     QVERIFY2(restore.status == 0, qPrintable(restore.err));
     QVERIFY2(restore.out.contains("restored ddns, stream"), qPrintable(restore.out));
     QCOMPARE(readAll(camFile(0, "etc/tcp_server.conf")), tcp);
     QCOMPARE(readAll(camFile(0, "etc/ddns.conf")), ddns);
     QCOMPARE(applies(0), before + 2);
+    // The check of the camera's files, both uploads and their applies: one login.
+    QCOMPARE(logins(0), loginsBefore + 1);
     QCOMPARE(zoractl({"config", "diff", backupOf(0), macOf(0)}).status, 0);
 }
 

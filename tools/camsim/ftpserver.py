@@ -20,6 +20,11 @@ Faults (the ``faults`` dict, or ``--fault NAME=VALUE`` on the command line):
   slow_data=N        move data at N bytes per second in both directions
   late_reply=S       hold back every reply (greeting included) by S seconds
   late_final=S       hold back the final reply of a transfer (226) by S seconds
+  late_greeting=S    hold back the 220 greeting by S seconds more, as a server
+                     that looks its client up before it greets does
+  close_after_transfer=1
+                     after each transfer's 226, say 421 and close the control
+                     connection, as a server that ends idle sessions does
 
 Firmware: given a ``firmware`` callback, a STOR (or APPE) to "flash" or
 "flash_all" in the login directory is an image for the camera's flash, not a
@@ -53,7 +58,8 @@ from pyftpdlib.ioloop import IOLoop, RetryError
 from pyftpdlib.servers import ThreadedFTPServer
 
 FAULT_NAMES = ("login_530", "no_greeting", "drop_after", "stor_553", "disk_full",
-               "rnto_refused", "dele_refused", "slow_data", "late_reply", "late_final")
+               "rnto_refused", "dele_refused", "slow_data", "late_reply", "late_final",
+               "late_greeting", "close_after_transfer")
 FIRMWARE_PATHS = {"/flash": "flash", "/flash_all": "flash_all"}
 
 
@@ -252,6 +258,7 @@ def _make_handlers(server):
             if faults.get("no_greeting"):
                 self.on_connect()
                 return
+            hold(_number(faults.get("late_greeting", 0)))
             super().handle()
 
         def respond(self, resp, logfun=logging.debug):
@@ -265,6 +272,9 @@ def _make_handlers(server):
             super().respond(resp, logfun)
             if flash:
                 flash[1]()
+            if resp.startswith("226") and faults.get("close_after_transfer"):
+                super().respond("421 Closing the session.", logfun)
+                self.close_when_done()
 
         def pre_process_command(self, line, cmd, arg):
             server.log.add(self.session, line)
