@@ -18,8 +18,19 @@ struct AppOptions {
 
     // Takes the options it knows out of args (which keeps everything else, such as a
     // command name and its own options); false with a message on a bad value.
+    // "--name value" and "--name=value" alike; "-h" and "-V" for help and version; "--"
+    // ends the options taken here.
     bool take(QStringList &args, QString *error);
     static QString usage();
+
+    // The options above as their help lists them (value empty for a switch): the usage
+    // text and zoractl's manual page and completion are made from it.
+    struct Shared {
+        QString name;
+        QString value;
+        QString help;       // lines apart by '\n'
+    };
+    static const QList<Shared> &shared();
     // "zoractl 2.0": the program's name and the project's one version number.
     static QString versionLine(const QString &program);
     // Applies appDir: the executable's directory when writable and not a system program
@@ -27,4 +38,7 @@ struct AppOptions {
     // $XDG_DATA_HOME/zora (~/.local/share/zora), so settings are never lost silently.
     // Returns the directory chosen and whether it was a fallback.
     QString resolveAppDir(const QString &executableDir, bool *fellBack = nullptr) const;
+
+private:
+    bool apply(const QString &name, const QString &value, QString *error);
 };
