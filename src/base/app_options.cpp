@@ -48,9 +48,10 @@ const QList<AppOptions::Shared> &AppOptions::shared()
 {
     static const QList<Shared> options = {
         {QStringLiteral("--app-dir"), QStringLiteral("DIR"),
-         QStringLiteral("application directory: every file beside each other (zora.ini,\n"
-                        "temp/); default: the executable's directory in a build tree, the\n"
-                        "XDG directories for an installed copy")},
+         QStringLiteral("keep every file in DIR (zora.ini, temp/); default: the\n"
+                        "executable's directory when writable, else (and always when\n"
+                        "installed) ~/.config/zora, ~/.local/state/zora and\n"
+                        "$XDG_RUNTIME_DIR/zora")},
         {QStringLiteral("--broadcast"), QStringLiteral("ADDR"),
          QStringLiteral("discovery broadcast address (default 255.255.255.255,\n"
                         "sent out of every adapter that is up; a directed\n"
@@ -156,26 +157,17 @@ QString AppOptions::versionLine(const QString &program)
     return program + QLatin1Char(' ') + QStringLiteral(ZORA_VERSION);
 }
 
-QString AppOptions::resolveAppDir(const QString &executableDir, bool *fellBack) const
+AppPaths AppOptions::resolvePaths(const QString &executableDir) const
 {
-    if (fellBack)
-        *fellBack = false;
     if (!appDir.isEmpty()) {
         QDir().mkpath(appDir);
-        return QDir(appDir).absolutePath();
+        return AppPaths::beside(QDir(appDir).absolutePath());
     }
     // An installed copy shares its directory with every other program: its files go to
-    // the user's data directory even when root could write there.
+    // the user's directories even when root could write there.
     static const QStringList systemDirs = {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin"),
                                            QStringLiteral("/bin"), QStringLiteral("/usr/games")};
     if (!systemDirs.contains(QDir::cleanPath(executableDir)) && writableDir(executableDir))
-        return executableDir;
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString dir = base + QStringLiteral("/zora");
-    QDir().mkpath(dir);
-    if (fellBack)
-        *fellBack = true;
-    return dir;
+        return AppPaths::beside(executableDir);
+    return AppPaths::forUser();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "base/app_paths.h"
+
 #include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -33,11 +36,10 @@ struct AppOptions {
     static const QList<Shared> &shared();
     // "zoractl 2.0": the program's name and the project's one version number.
     static QString versionLine(const QString &program);
-    // Applies appDir: the executable's directory when writable and not a system program
-    // directory (/usr/bin and the like, where an installed copy lives), else
-    // $XDG_DATA_HOME/zora (~/.local/share/zora), so settings are never lost silently.
-    // Returns the directory chosen and whether it was a fallback.
-    QString resolveAppDir(const QString &executableDir, bool *fellBack = nullptr) const;
+    // Where the files go: all in appDir when given; else all beside the executable when
+    // its directory is writable and not a system program directory (/usr/bin and the
+    // like, where an installed copy lives); else the user's XDG directories.
+    AppPaths resolvePaths(const QString &executableDir) const;
 
 private:
     bool apply(const QString &name, const QString &value, QString *error);

@@ -84,7 +84,10 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
 
-    SetApplicationPath(options.resolveAppDir(QCoreApplication::applicationDirPath()));
+    const AppPaths paths = options.resolvePaths(QCoreApplication::applicationDirPath());
+    paths.apply();
+    for (const QString &line : paths.moveOlderFiles(AppPaths::olderDir()))
+        console.note(u"zoractl: moved the file of an older version "_s + line);
     TMultiLang::Load(3000, 306);
     CameraNetwork network(options);
     InterruptWatch interrupts;
