@@ -107,6 +107,13 @@ std::optional<QStringList> OptionValues::macsOfFile(const QString &path, QString
 std::optional<LoginEntry> OptionValues::credentials(const Arguments &p, const CommandContext &context,
                                                     QString *error)
 {
+    // Standard input has one text: the list or plan read first would leave the password
+    // empty, which would be refused with a message that hides why.
+    if (p.value(u"--password-file"_s) == u"-"_s
+        && (p.value(u"--cameras"_s) == u"-"_s || p.positional().contains(u"-"_s))) {
+        *error = u"--password-file - and a list or plan from - cannot both read standard input"_s;
+        return std::nullopt;
+    }
     ScriptCredentials::Sources sources;
     sources.user = p.value(u"--user"_s);
     sources.passwordFile = p.value(u"--password-file"_s);

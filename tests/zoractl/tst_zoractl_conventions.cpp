@@ -246,6 +246,9 @@ void TestZoractlConventions::inputFromPipes_data()
     QTest::newRow("--password-file -, past the bound")
         << QStringList{"set-hostname", kMac, "renamed", "--user", "root", "--password-file", "-"}
         << QByteArray(5000, 'p') << 2 << "standard input is longer than 4096 bytes";
+    QTest::newRow("list and password both from -")
+        << QStringList{"set-hostname", "--cameras", "-", "renamed", "--user", "root", "--password-file", "-"}
+        << list << 2 << "cannot both read standard input";
     QTest::newRow("plan check -") << QStringList{"plan", "check", "-", "--timeout", "1"}
                                   << QByteArray("mac,host\n" + kMac.toLatin1() + ",lobby\n") << 0 << kMac;
     QTest::newRow("plan check -, broken line")
