@@ -14,6 +14,18 @@ QString &overridePath()
     return path;
 }
 
+QString &stateFolder()
+{
+    static QString path;
+    return path;
+}
+
+QString &workFolder()
+{
+    static QString path;
+    return path;
+}
+
 QString withSeparator(const QString &dir)
 {
     QString d = QDir::cleanPath(dir);
@@ -39,9 +51,35 @@ void SetApplicationPath(const QString &dir)
     overridePath() = dir.isEmpty() ? QString() : QDir(dir).absolutePath();
 }
 
+void SetStateFolder(const QString &dir)
+{
+    stateFolder() = dir.isEmpty() ? QString() : QDir::cleanPath(QDir(dir).absolutePath());
+}
+
+void SetWorkFolder(const QString &dir)
+{
+    workFolder() = dir.isEmpty() ? QString() : QDir::cleanPath(QDir(dir).absolutePath());
+}
+
 QString LocalTempFolder()
 {
+    if (!workFolder().isEmpty())
+        return workFolder();
     return ApplicationPath() + QStringLiteral("temp");
+}
+
+QString CameraListFile()
+{
+    if (!stateFolder().isEmpty())
+        return stateFolder() + QStringLiteral("/CameraList.cfg");
+    return TempFilePath(QStringLiteral("CameraList.cfg"));
+}
+
+QString WindowLayoutFile()
+{
+    if (!stateFolder().isEmpty())
+        return stateFolder() + QStringLiteral("/zora-window.ini");
+    return ApplicationPath() + QStringLiteral("zora-window.ini");
 }
 
 QString TempFilePath(const QString &name)

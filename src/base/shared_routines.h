@@ -13,11 +13,17 @@ class QAbstractSocket;
 // chose another one (--app-dir, tests, or a read-only installation).
 QString ApplicationPath(bool *ok = nullptr);
 void SetApplicationPath(const QString &dir);
-// The folder "temp" of the application directory: working copies of camera files and
-// the saved camera list.
+// The folder "temp" of the application directory: working copies of camera files (and,
+// unless a state folder is set, the saved camera list); SetWorkFolder moves it.
 QString LocalTempFolder();
+void SetWorkFolder(const QString &dir);
 // A file by bare name inside LocalTempFolder.
 QString TempFilePath(const QString &name);
+// What the program keeps between runs: the saved camera list (in LocalTempFolder) and the
+// window layout (beside zora.ini), both in the state folder once one is set.
+void SetStateFolder(const QString &dir);
+QString CameraListFile();
+QString WindowLayoutFile();
 
 // Dotted address of the local host: the last IPv4 address its name resolves to; empty
 // when the name does not resolve. The key of credential scrambling.

@@ -92,7 +92,7 @@ QString AdminToolCore::setUp(qint64 handle)
     // Working copies live in temp/; paths are built against it rather than made current,
     // so nothing else in the process depends on the current directory.
     QDir().mkpath(LocalTempFolder());
-    m_registry.loadSavedList(TempFilePath(QStringLiteral("CameraList.cfg")));
+    m_registry.loadSavedList(CameraListFile());
     models().reset();
 
     ZoraIni ini(ApplicationPath());
@@ -399,7 +399,7 @@ void AdminToolCore::clearList()
 
 bool AdminToolCore::saveList()
 {
-    return m_registry.saveList(TempFilePath(QStringLiteral("CameraList.cfg")), m_messenger);
+    return m_registry.saveList(CameraListFile(), m_messenger);
 }
 
 void AdminToolCore::modelFilterChanged(int slot)

@@ -120,7 +120,9 @@ int main(int argc, char *argv[])
     // Help and version need no display: answered before the window system is opened.
     for (int i = 1; i < argc; ++i) {
         const QByteArray a(argv[i]);
-        if (a == "--version") {
+        if (a == "--")
+            break;
+        if (a == "--version" || a == "-V") {
             std::printf("%s\n", qPrintable(AppOptions::versionLine(QStringLiteral("zora"))));
             return 0;
         }
@@ -155,11 +157,10 @@ int main(int argc, char *argv[])
                      qPrintable(AppOptions::usage()));
         return 2;
     }
-    bool fellBack = false;
-    SetApplicationPath(options.resolveAppDir(QCoreApplication::applicationDirPath(), &fellBack));
-    if (fellBack)
-        std::fprintf(stderr, "zora: the program's directory is not writable; using %s\n",
-                     qPrintable(ApplicationPath()));
+    const AppPaths paths = options.resolvePaths(QCoreApplication::applicationDirPath());
+    paths.apply();
+    for (const QString &line : paths.moveOlderFiles(AppPaths::olderDir()))
+        std::fprintf(stderr, "zora: moved the file of an older version %s\n", qPrintable(line));
     try {
         return run(app, options, screenshot, size);
     } catch (const std::exception &e) {

@@ -30,6 +30,7 @@ struct BatchRunner::Flight {
     QString from;                  // the address the step's command went to
     bool stallExpired = false;     // the wait after a stall ran out
     bool oddAnswer = false;        // the camera answered with a type no command result has
+    bool over = false;             // its result is in; it only waits to be let go
     BatchResult result;
 };
 
@@ -85,6 +86,27 @@ void BatchRunner::stop(int status)
     updateStatus();
     if (m_flights.empty() && m_loop)
         m_loop->quit();
+}
+
+void BatchRunner::abandon(int status)
+{
+    stop(status);
+    QList<int> tasks;
+    for (const auto &[task, f] : m_flights) {
+        if (!f->over)
+            tasks << task;
+    }
+    for (const int task : tasks) {
+        Flight &f = *m_flights.at(task);
+        const bool following = f.phase == Flight::Phase::Following;
+        f.session.reset();
+        f.sendTimer.reset();
+        f.result.verdict = QStringLiteral("stopped");
+        f.result.text = following ? QStringLiteral("stopped while the camera restarts; it was not seen back")
+                                  : QStringLiteral("stopped before the camera answered; it may have taken the change");
+        f.result.status = status;
+        endStep(f, QStringLiteral("failed"), f.result.text);
+    }
 }
 
 void BatchRunner::startMore()
@@ -219,7 +241,7 @@ void BatchRunner::sessionChanged(int task)
 void BatchRunner::confirmed(int task, int outcomeValue)
 {
     const auto it = m_flights.find(task);
-    if (it == m_flights.end())
+    if (it == m_flights.end() || it->second->over)
         return;
     Flight &f = *it->second;
     auto outcome = CommandOutcome(outcomeValue);
@@ -283,7 +305,7 @@ void BatchRunner::checkFollowers()
 {
     QList<int> ended;
     for (auto &[task, f] : m_flights) {
-        if (f->phase == Flight::Phase::Following
+        if (!f->over && f->phase == Flight::Phase::Following
             && RestartFollower(m_network, f->record).state() != RestartFollower::State::Waiting)
             ended << task;
     }
@@ -341,6 +363,8 @@ void BatchRunner::endStep(Flight &f, const QString &result, const QString &messa
 
 void BatchRunner::finishTask(int task, BatchResult result)
 {
+    if (const auto it = m_flights.find(task); it != m_flights.end())
+        it->second->over = true;
     m_out[task] = result;
     ++m_done;
     if (result.status != CameraOutcome::Ok)

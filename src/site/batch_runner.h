@@ -72,6 +72,10 @@ public:
     // No new camera starts; the cameras in flight finish. The cameras never started get
     // status, the one the process ends with (130 for Ctrl-C, 143 for SIGTERM, ...).
     void stop(int status = CameraOutcome::Stopped);
+    // As stop(), and the cameras in flight are let go at once, with status: for a change
+    // whose only part in flight is a confirmation or a restart watch, which the camera
+    // goes through the same without us.
+    void abandon(int status);
     bool stopping() const { return m_stopping; }
     int stopStatus() const { return m_stopStatus; }
 

@@ -1,5 +1,6 @@
 #include "site/script_credentials.h"
 
+#include "base/input_file.h"
 #include "base/messenger.h"
 #include "protoconfig/login_form.h"
 
@@ -33,27 +34,17 @@ public:
 
 std::optional<QString> ScriptCredentials::readSecretFile(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
     // Passwords are a few characters: a device that never ends (/dev/zero) or a file
     // named by mistake is refused after one byte more than the bound, never read whole.
-    QByteArray bytes = file.read(kMaxSecretFile + 1);
-    if (file.error() != QFileDevice::NoError) {
+    QString why;
+    std::optional<QByteArray> read = InputFile::read(path, kMaxSecretFile, &why);
+    if (!read) {
         if (error)
-            *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+            *error = why.startsWith(QLatin1String("cannot read")) ? why
+                                                                   : why + QStringLiteral("; it should hold only the password");
         return std::nullopt;
     }
-    if (bytes.size() > kMaxSecretFile) {
-        if (error)
-            *error = QStringLiteral("%1 is longer than %2 bytes; it should hold only the password")
-                         .arg(path)
-                         .arg(kMaxSecretFile);
-        return std::nullopt;
-    }
+    QByteArray bytes = *read;
     if (bytes.endsWith('\n')) {
         bytes.chop(1);
         if (bytes.endsWith('\r'))

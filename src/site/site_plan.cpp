@@ -1,5 +1,6 @@
 #include "site/site_plan.h"
 
+#include "base/input_file.h"
 #include "base/shared_routines.h"
 
 #include <QFile>
@@ -12,6 +13,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// A line a camera: a plan of a whole site is a few hundred kilobytes at most.
+constexpr qint64 kMaxPlanBytes = 4 << 20;
 
 // One CSV record: its cells and the line it starts on.
 struct Record {
@@ -214,13 +218,14 @@ std::optional<SitePlan::Entry> SitePlan::entryFor(const QString &mac) const
 
 std::optional<SitePlan> SitePlan::read(const QString &path, QStringList *errors)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString why;
+    const std::optional<QByteArray> bytes = InputFile::read(path, kMaxPlanBytes, &why);
+    if (!bytes) {
         if (errors)
-            *errors << u"cannot read %1: %2"_s.arg(path, file.errorString());
+            *errors << why;
         return std::nullopt;
     }
-    return parse(file.readAll(), path, errors);
+    return parse(*bytes, InputFile::displayName(path), errors);
 }
 
 std::optional<SitePlan> SitePlan::parse(const QByteArray &bytes, const QString &fileName,

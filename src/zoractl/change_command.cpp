@@ -10,6 +10,7 @@
 #include "zoractl/console.h"
 #include "zoractl/console_sink.h"
 #include "zoractl/exit_status.h"
+#include "zoractl/interrupt_watch.h"
 #include "zoractl/option_values.h"
 
 using namespace Qt::StringLiterals;
@@ -89,7 +90,7 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
         return usage(context, error);
     std::optional<QString> remotePort;
     if (p.has(u"--remote"_s)) {
-        const QString empty = OptionValues::emptyHostText(u"--remote"_s, p.value(u"--remote"_s));
+        const QString empty = OptionValues::hostProblem(u"--remote"_s, p.value(u"--remote"_s));
         if (!empty.isEmpty())
             return usage(context, empty);
         remotePort = OptionValues::portText(p, context.options, &error);
@@ -141,6 +142,13 @@ int ChangeCommand::run(CommandContext &context, const CommandSyntax &syntax, con
     BatchRunner runner(context.network);
     runner.setParallel(batch ? *parallel : 1);
     sink.attach(runner);
+    // One camera: what is in flight is a wait for its answer or its restart, which the
+    // camera goes through the same without us, so Ctrl-C ends the wait at once. A batch
+    // lets its cameras in flight finish so that the table tells each one's end.
+    if (!batch && context.interrupts) {
+        QObject::connect(context.interrupts, &InterruptWatch::interrupt, &runner,
+                         [&runner, &context] { runner.abandon(context.stoppedStatus()); });
+    }
     if (batch) {
         QObject::connect(&runner, &BatchRunner::taskEnded, &runner,
                          [&context](int, const BatchResult &r) {

@@ -82,6 +82,19 @@ QString CommandTable::commandHelp(const CommandSyntax &syntax)
            + u"\n\nShared options:\n"_s + AppOptions::usage();
 }
 
+QString CommandTable::optionList()
+{
+    QString text;
+    for (const CommandSyntax &c : table()) {
+        text += c.name + u"\t\n"_s;
+        for (const OptionSpec &o : c.options)
+            text += c.name + u'\t' + o.name + u'\n';
+    }
+    for (const AppOptions::Shared &o : AppOptions::shared())
+        text += u'\t' + o.name + u'\n';
+    return text;
+}
+
 int CommandTable::run(CommandContext &context, const CommandSyntax &syntax, const Arguments &args)
 {
     const QString &name = syntax.name;

@@ -17,6 +17,9 @@ public:
     static std::optional<CommandSyntax> find(const QString &name);
     static QString generalUsage();
     static QString commandHelp(const CommandSyntax &syntax);
+    // Every command and option the tool takes, a line each: "COMMAND<tab>OPTION", a
+    // command alone as "COMMAND<tab>", a shared option as "<tab>OPTION".
+    static QString optionList();
     // Checks the positional count the command needs, then runs it.
     static int run(CommandContext &context, const CommandSyntax &syntax, const Arguments &args);
 };

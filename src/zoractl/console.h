@@ -12,6 +12,10 @@ class Console final
 {
 public:
     Console(QIODevice &out, QIODevice &err, bool errIsTerminal);
+    // Whether a status line is drawn on a standard error that is (or is not) a terminal:
+    // not on a terminal that cannot move its cursor (TERM=dumb), nor when the user asked
+    // for plain output (NO_COLOR set to anything).
+    static bool drawsStatus(bool errIsTerminal);
 
     void out(const QString &text);
     void outRaw(const QByteArray &bytes);

@@ -7,9 +7,11 @@
 #include "site/script_credentials.h"
 #include "zoractl/command_context.h"
 #include "zoractl/command_table.h"
+#include "zoractl/completion_script.h"
 #include "zoractl/console.h"
 #include "zoractl/exit_status.h"
 #include "zoractl/interrupt_watch.h"
+#include "zoractl/manual_page.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -25,10 +27,22 @@ int main(int argc, char *argv[])
     QFile out, err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    Console console(out, err, ::isatty(STDERR_FILENO) == 1);
+    Console console(out, err, Console::drawsStatus(::isatty(STDERR_FILENO) == 1));
 
     QStringList args = app.arguments();
     args.removeFirst();
+    // Not documented: the build writes the manual page and the completion from the table,
+    // and the package test holds both against the table's own list.
+    if (args.size() == 1 && args.first().startsWith(u"--print-"_s)) {
+        const QString what = args.first().mid(8);
+        if (what == u"manual"_s || what == u"completion"_s || what == u"options"_s) {
+            console.outRaw((what == u"manual"_s       ? ManualPage::text()
+                            : what == u"completion"_s ? CompletionScript::text()
+                                                      : CommandTable::optionList())
+                               .toUtf8());
+            return ExitOk;
+        }
+    }
     AppOptions options;
     QString error;
     if (!options.take(args, &error)) {
@@ -70,7 +84,10 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
 
-    SetApplicationPath(options.resolveAppDir(QCoreApplication::applicationDirPath()));
+    const AppPaths paths = options.resolvePaths(QCoreApplication::applicationDirPath());
+    paths.apply();
+    for (const QString &line : paths.moveOlderFiles(AppPaths::olderDir()))
+        console.note(u"zoractl: moved the file of an older version "_s + line);
     TMultiLang::Load(3000, 306);
     CameraNetwork network(options);
     InterruptWatch interrupts;

@@ -1,6 +1,8 @@
 #include "zoractl/option_values.h"
 
 #include "base/app_options.h"
+#include "base/input_file.h"
+#include "base/send_guard.h"
 #include "base/shared_routines.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
@@ -12,6 +14,13 @@
 #include <cmath>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A MAC a line: a list of a whole site is a few kilobytes.
+constexpr qint64 kMaxListBytes = 1 << 20;
+
+} // namespace
 
 std::optional<CameraListFormat::Kind> OptionValues::formatOf(const Arguments &p, QString *error)
 {
@@ -67,16 +76,14 @@ std::optional<QString> OptionValues::portText(const Arguments &p, const AppOptio
 
 std::optional<QStringList> OptionValues::macsOfFile(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        *error = u"cannot read %1: %2"_s.arg(path, file.errorString());
+    const std::optional<QByteArray> bytes = InputFile::read(path, kMaxListBytes, error);
+    if (!bytes)
         return std::nullopt;
-    }
+    const QString name = InputFile::displayName(path);
     QStringList macs;
     int number = 0;
-    while (!file.atEnd()) {
+    for (QString line : QString::fromUtf8(*bytes).split(QLatin1Char('\n'))) {
         ++number;
-        QString line = QString::fromUtf8(file.readLine());
         const qsizetype hash = line.indexOf(QLatin1Char('#'));
         if (hash >= 0)
             line.truncate(hash);
@@ -85,13 +92,13 @@ std::optional<QStringList> OptionValues::macsOfFile(const QString &path, QString
             continue;
         const QString mac = Zora::NormalMacText(words.first());
         if (mac.isEmpty()) {
-            *error = u"%1:%2: %3 is not a MAC address"_s.arg(path).arg(number).arg(words.first());
+            *error = u"%1:%2: %3 is not a MAC address"_s.arg(name).arg(number).arg(words.first());
             return std::nullopt;
         }
         macs << mac;
     }
     if (macs.isEmpty()) {
-        *error = u"%1 lists no camera"_s.arg(path);
+        *error = u"%1 lists no camera"_s.arg(name);
         return std::nullopt;
     }
     return macs;
@@ -100,6 +107,13 @@ std::optional<QStringList> OptionValues::macsOfFile(const QString &path, QString
 std::optional<LoginEntry> OptionValues::credentials(const Arguments &p, const CommandContext &context,
                                                     QString *error)
 {
+    // Standard input has one text: the list or plan read first would leave the password
+    // empty, which would be refused with a message that hides why.
+    if (p.value(u"--password-file"_s) == u"-"_s
+        && (p.value(u"--cameras"_s) == u"-"_s || p.positional().contains(u"-"_s))) {
+        *error = u"--password-file - and a list or plan from - cannot both read standard input"_s;
+        return std::nullopt;
+    }
     ScriptCredentials::Sources sources;
     sources.user = p.value(u"--user"_s);
     sources.passwordFile = p.value(u"--password-file"_s);
@@ -113,11 +127,14 @@ bool OptionValues::isDottedIPv4(const QString &text)
     return DottedDecimal(text).has_value();
 }
 
-QString OptionValues::emptyHostText(const QString &what, const QString &host)
+QString OptionValues::hostProblem(const QString &what, const QString &host)
 {
     // The registration would look nothing up and fail without a word.
-    if (!host.trimmed().isEmpty())
-        return {};
-    return u"%1 is empty; expected the camera's IPv4 address (such as 192.168.10.41) or host name"_s.arg(what);
+    if (host.trimmed().isEmpty())
+        return u"%1 is empty; expected the camera's IPv4 address (such as 192.168.10.41) or host name"_s.arg(what);
+    // "127.0.0.021" is a typing error, not a camera that failed to answer.
+    if (SendGuard::numericForm(host) && !DottedDecimal(host))
+        return u"%1: %2"_s.arg(what, SendGuard::hostRefusal(host));
+    return {};
 }
 

@@ -36,7 +36,8 @@ public:
                                                  QString *error);
     // Four decimal numbers 0..255 with dots between and nothing else (DottedDecimal).
     static bool isDottedIPv4(const QString &text);
-    // What is wrong when the camera's address typed for what (--remote, HOST) is empty,
-    // and what is expected; empty when there is an address or name to look up.
-    static QString emptyHostText(const QString &what, const QString &host);
+    // What is wrong with the camera's address typed for what (--remote, HOST): empty, or
+    // digits and dots that are not four decimal numbers; empty when there is an address
+    // or name to look up.
+    static QString hostProblem(const QString &what, const QString &host);
 };

@@ -28,7 +28,7 @@ int RegisterCommand::run(CommandContext &context, const Arguments &p)
         context.console.err(error);
         return ExitUsage;
     }
-    if (const QString empty = OptionValues::emptyHostText(u"HOST"_s, p.positional().at(0)); !empty.isEmpty()) {
+    if (const QString empty = OptionValues::hostProblem(u"HOST"_s, p.positional().at(0)); !empty.isEmpty()) {
         context.console.err(empty);
         return ExitUsage;
     }

@@ -16,6 +16,8 @@ CommandSyntax SetNetworkCommand::syntax()
   --static IP MASK GATEWAY [DNS]
   --pppoe USER SERVICE MTU    PPPoE; the password from --pppoe-password-file FILE or
                               $ZORA_PPPOE_PASSWORD (else the camera's current one)
+  --pppoe-password-file FILE  the PPPoE password, the file's text without a final line
+                              break
   --dns ADDR                  PPPoE with this DNS server (without it: automatic DNS))"_s
                 + ChangeCommand::sharedHelp(),
             ChangeCommand::sharedOptions()

@@ -1,6 +1,7 @@
 // Start-up files and shared routines: zora.ini, the string table, the model filter,
 // the running-copy guard and the loopback guard.
 #include "base/app_options.h"
+#include "base/app_paths.h"
 #include "base/default_strings.h"
 #include "base/model_filter_table.h"
 #include "base/running_copy_guard.h"
@@ -11,6 +12,7 @@
 #include "test_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
@@ -18,6 +20,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 class TestStartup : public QObject
 {
@@ -44,8 +48,8 @@ private slots:
     void guardAfterKilledCopy();
     void options_data();
     void options();
-    void appDirChoice_data();
-    void appDirChoice();
+    void filePlaces_data();
+    void filePlaces();
 };
 
 void TestStartup::defaultIniIsByteExact()
@@ -363,40 +367,129 @@ void TestStartup::options()
     }
 }
 
-// The test program doubles as the second copy of the guard tests.
-void TestStartup::appDirChoice_data()
+// Where the files go, and what an older version left in ~/.local/share/zora. Paths are
+// written with <tmp> (a writable scratch folder), <old> (the older version's folder) and
+// <config>, <state>, <runtime>, <cache> (the XDG directories, each of its own).
+void TestStartup::filePlaces_data()
 {
-    QTest::addColumn<QString>("executableDir");   // "<tmp>": a writable scratch folder
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("expected");        // "<tmp>", "<xdg>" or a path
-    QTest::newRow("writable build folder") << "<tmp>" << "" << "<tmp>";
-    QTest::newRow("installed in /usr/bin, even for root") << "/usr/bin" << "" << "<xdg>";
-    QTest::newRow("installed in /usr/local/bin") << "/usr/local/bin/" << "" << "<xdg>";
-    QTest::newRow("folder gone") << "/nonexistent/zora" << "" << "<xdg>";
-    QTest::newRow("--app-dir wins") << "/usr/bin" << "<tmp>/own" << "<tmp>/own";
+    QTest::addColumn<QString>("executableDir");
+    QTest::addColumn<QString>("option");          // --app-dir
+    QTest::addColumn<bool>("runtimeDir");         // $XDG_RUNTIME_DIR is set
+    QTest::addColumn<QStringList>("before");      // "path=text" files there at start
+    QTest::addColumn<QStringList>("places");      // settings, camera list, layout, working copies
+    QTest::addColumn<QStringList>("after");       // "path=text" files there afterwards ("path=" none)
+    const QStringList beside = {"<tmp>/", "<tmp>/temp/CameraList.cfg", "<tmp>/zora-window.ini", "<tmp>/temp"};
+    const QStringList xdg = {"<config>/zora/", "<state>/zora/CameraList.cfg", "<state>/zora/zora-window.ini",
+                             "<runtime>/zora"};
+    const QStringList older = {"<old>/zora.ini=old ini", "<old>/VXRLanguage.ini=words",
+                               "<old>/zora-window.ini=layout", "<old>/temp/CameraList.cfg=127.0.0.5",
+                               "<old>/images/zora.bmp=picture"};
+    QTest::newRow("writable build folder") << "<tmp>" << "" << true << QStringList{} << beside << QStringList{};
+    QTest::newRow("build folder leaves an older version's files alone")
+        << "<tmp>" << "" << true << older << beside << QStringList{"<old>/zora.ini=old ini", "<tmp>/zora.ini="};
+    QTest::newRow("--app-dir wins") << "/usr/bin" << "<tmp>" << true << QStringList{} << beside << QStringList{};
+    QTest::newRow("installed in /usr/bin, even for root") << "/usr/bin" << "" << true << QStringList{} << xdg
+                                                          << QStringList{};
+    QTest::newRow("installed in /usr/local/bin") << "/usr/local/bin/" << "" << true << QStringList{} << xdg
+                                                 << QStringList{};
+    QTest::newRow("folder gone") << "/nonexistent/zora" << "" << true << QStringList{} << xdg << QStringList{};
+    QTest::newRow("no runtime directory: the cache")
+        << "/usr/bin" << "" << false << QStringList{}
+        << QStringList{"<config>/zora/", "<state>/zora/CameraList.cfg", "<state>/zora/zora-window.ini",
+                       "<cache>/zora"}
+        << QStringList{};
+    QTest::newRow("an older version's files move once")
+        << "/usr/bin" << "" << true << older << xdg
+        << QStringList{"<config>/zora/zora.ini=old ini", "<config>/zora/VXRLanguage.ini=words",
+                       "<config>/zora/images/zora.bmp=picture", "<state>/zora/zora-window.ini=layout",
+                       "<state>/zora/CameraList.cfg=127.0.0.5", "<old>/zora.ini=", "<old>/temp/CameraList.cfg="};
+    QTest::newRow("a file the new place has already stays where it was")
+        << "/usr/bin" << "" << true << QStringList{"<old>/zora.ini=old ini", "<config>/zora/zora.ini=new ini"} << xdg
+        << QStringList{"<config>/zora/zora.ini=new ini", "<old>/zora.ini=old ini"};
+    QTest::newRow("a crashed run's working copies stay")
+        << "/usr/bin" << "" << true
+        << QStringList{"<old>/temp/CameraList.cfg=127.0.0.5", "<old>/temp/network.conf=copy"} << xdg
+        << QStringList{"<state>/zora/CameraList.cfg=127.0.0.5", "<old>/temp/network.conf=copy"};
 }
 
-void TestStartup::appDirChoice()
+void TestStartup::filePlaces()
 {
     QFETCH(QString, executableDir);
     QFETCH(QString, option);
-    QFETCH(QString, expected);
-    QTemporaryDir tmp, xdg;
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", xdg.path().toLocal8Bit());
+    QFETCH(bool, runtimeDir);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, places);
+    QFETCH(QStringList, after);
+    QTemporaryDir tmp, data, config, state, runtime, cache;
+    const QHash<QByteArray, QString> env = {{"XDG_DATA_HOME", data.path()}, {"XDG_CONFIG_HOME", config.path()},
+                                            {"XDG_STATE_HOME", state.path()}, {"XDG_RUNTIME_DIR", runtime.path()},
+                                            {"XDG_CACHE_HOME", cache.path()}};
+    QHash<QByteArray, QByteArray> saved;
+    for (auto it = env.begin(); it != env.end(); ++it) {
+        saved.insert(it.key(), qgetenv(it.key()));
+        qputenv(it.key(), it.value().toLocal8Bit());
+    }
+    if (!runtimeDir)
+        qunsetenv("XDG_RUNTIME_DIR");
     auto fill = [&](QString text) {
-        return text.replace("<tmp>", tmp.path()).replace("<xdg>", xdg.path() + "/zora");
+        return text.replace("<tmp>", tmp.path())
+            .replace("<old>", data.path() + "/zora")
+            .replace("<config>", config.path())
+            .replace("<state>", state.path())
+            .replace("<runtime>", runtime.path())
+            .replace("<cache>", cache.path());
     };
+    for (const QString &entry : before) {
+        const QString path = fill(entry.section('=', 0, 0));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(entry.section('=', 1).toUtf8());
+    }
     AppOptions options;
     options.appDir = fill(option);
-    bool fellBack = false;
-    const QString chosen = options.resolveAppDir(fill(executableDir), &fellBack);
-    qputenv("XDG_DATA_HOME", saved);
-    QCOMPARE(chosen, fill(expected));
-    QCOMPARE(fellBack, expected == "<xdg>");
-    QVERIFY(QFileInfo(chosen).isDir());
+    const AppPaths paths = options.resolvePaths(fill(executableDir));
+    paths.apply();
+    paths.moveOlderFiles(AppPaths::olderDir());
+    const QStringList seen = {ApplicationPath(), CameraListFile(), WindowLayoutFile(), LocalTempFolder()};
+    const bool workPrivate = paths.work.isEmpty()
+                             || QFileInfo(paths.work).permissions()
+                                    == (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                        | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    // A second start finds nothing more to move.
+    const QStringList movedAgain = paths.moveOlderFiles(AppPaths::olderDir());
+    SetApplicationPath({});
+    SetStateFolder({});
+    SetWorkFolder({});
+    for (auto it = saved.begin(); it != saved.end(); ++it)
+        qputenv(it.key(), it.value());
+
+    QStringList expected;
+    for (const QString &p : places)
+        expected << fill(p);
+    QCOMPARE(seen, expected);
+    QVERIFY(QFileInfo(seen.first()).isDir());
+    QVERIFY2(workPrivate, "the working folder is readable by others");
+    QVERIFY(movedAgain.isEmpty());
+    for (const QString &entry : after) {
+        const QString path = fill(entry.section('=', 0, 0));
+        const QString text = entry.section('=', 1);
+        QFile f(path);
+        if (text.isEmpty()) {
+            QVERIFY2(!f.exists(), qPrintable(path));
+            continue;
+        }
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
+        QCOMPARE(QString::fromUtf8(f.readAll()), text);
+    }
+    // Everything moved: the older folder is gone.
+    if (!after.isEmpty() && std::none_of(after.cbegin(), after.cend(), [](const QString &e) {
+            return e.startsWith("<old>") && !e.endsWith('=');
+        }))
+        QVERIFY(!QFileInfo::exists(data.path() + "/zora"));
 }
 
+// The test program doubles as the second copy of the guard tests.
 int main(int argc, char **argv)
 {
     if (argc == 3 && (qstrcmp(argv[1], "-probe") == 0 || qstrcmp(argv[1], "-hold") == 0)) {

@@ -19,7 +19,8 @@ void Tool::write(const QString &name, const QByteArray &bytes)
         f.write(bytes);
 }
 
-void Tool::start(QProcess &p, const QStringList &args, const QHash<QString, QString> &env) const
+void Tool::start(QProcess &p, const QStringList &args, const QHash<QString, QString> &env,
+                 bool inputPipe) const
 {
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.remove("ZORA_PASSWORD");
@@ -29,13 +30,36 @@ void Tool::start(QProcess &p, const QStringList &args, const QHash<QString, QStr
         e.insert(it.key(), it.value());
     p.setProcessEnvironment(e);
     // Standard input is not a terminal: the tool must never wait for a typed password.
-    p.setStandardInputFile(QProcess::nullDevice());
+    if (!inputPipe)
+        p.setStandardInputFile(QProcess::nullDevice());
+    QStringList line = commandLine(args);
+    const QString program = line.takeFirst();
+    p.start(program, line);
+}
+
+QStringList Tool::commandLine(const QStringList &args) const
+{
     m_lastLocalPort = CamSimProcess::freeUdpPort();
     const QStringList shared = {"--broadcast", "127.255.255.255", "--camera-port",
                                 QString::number(m_port), "--local-port",
                                 QString::number(m_lastLocalPort), "--app-dir",
                                 m_dir.filePath("app")};
-    p.start(QStringLiteral(ZORA_BINARY_DIR "/bin/zoractl"), args + shared);
+    return QStringList{QStringLiteral(ZORA_BINARY_DIR "/bin/zoractl")} + args + shared;
+}
+
+Run Tool::runWithInput(const QStringList &args, const QByteArray &input,
+                       const QHash<QString, QString> &env) const
+{
+    QProcess p;
+    start(p, args, env, true);
+    p.write(input);
+    p.closeWriteChannel();
+    return finish(p);
+}
+
+int shellStatus(const QProcess &p)
+{
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 128 + p.exitCode();
 }
 
 Run Tool::finish(QProcess &p, int timeoutMs)

@@ -27,10 +27,18 @@ public:
     QString passwordFile() const { return m_passwordFile; }
     QStringList login() const { return {"--user", "root", "--password-file", m_passwordFile}; }
 
-    // Starts zoractl; the caller waits (or signals) and then calls finish().
-    void start(QProcess &p, const QStringList &args, const QHash<QString, QString> &env = {}) const;
+    // Starts zoractl; the caller waits (or signals) and then calls finish(). Standard input
+    // is empty unless inputPipe, when the caller writes it.
+    void start(QProcess &p, const QStringList &args, const QHash<QString, QString> &env = {},
+               bool inputPipe = false) const;
+    // zoractl and its arguments with the fleet's shared options, for a run through another
+    // program (script(1) for a terminal).
+    QStringList commandLine(const QStringList &args) const;
     static Run finish(QProcess &p, int timeoutMs = 60000);
     Run run(const QStringList &args, const QHash<QString, QString> &env = {}) const;
+    // The same with input on standard input, a pipe.
+    Run runWithInput(const QStringList &args, const QByteArray &input,
+                     const QHash<QString, QString> &env = {}) const;
     // The local UDP port the last start() gave zoractl.
     quint16 lastLocalPort() const { return m_lastLocalPort; }
 
@@ -40,6 +48,9 @@ private:
     mutable quint16 m_lastLocalPort = 0;
     QString m_passwordFile;
 };
+
+// The status a shell reports: the exit code, or 128 and the signal that ended the process.
+int shellStatus(const QProcess &p);
 
 // Commands (not discovery requests) that reached a camera.
 int commandsLogged(CamSimProcess &sim, const QString &id);

@@ -353,7 +353,7 @@ void TAdminToolDlg::setUp()
 QString TAdminToolDlg::layoutFile()
 {
     // A small file of the window's own: zora.ini stays as the installation wrote it.
-    return ApplicationPath() + QStringLiteral("zora-window.ini");
+    return WindowLayoutFile();
 }
 
 void TAdminToolDlg::saveLayout()

@@ -1,0 +1,26 @@
+cmake_minimum_required(VERSION 3.25)
+# Run after zoractl is built (cmake -DZORACTL=... -DSOURCE=... -DOUT=... -DVERSION=... -P):
+# writes the manual pages, the completion and the package's changelog and copyright into
+# OUT, the man pages and the changelog compressed without a time stamp.
+file(MAKE_DIRECTORY ${OUT}/completion)
+foreach(what manual completion)
+  if(what STREQUAL manual)
+    set(file ${OUT}/zoractl.1)
+  else()
+    set(file ${OUT}/completion/zoractl)
+  endif()
+  execute_process(COMMAND ${ZORACTL} --print-${what} OUTPUT_FILE ${file} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "zoractl --print-${what} failed: ${status}")
+  endif()
+endforeach()
+configure_file(${SOURCE}/data/man/zora.1 ${OUT}/zora.1 COPYONLY)
+file(READ ${SOURCE}/data/debian/changelog changelog)
+string(REPLACE "@VERSION@" "${VERSION}" changelog "${changelog}")
+file(WRITE ${OUT}/changelog.Debian "${changelog}")
+configure_file(${SOURCE}/data/debian/copyright ${OUT}/copyright COPYONLY)
+execute_process(COMMAND gzip -9nf ${OUT}/zoractl.1 ${OUT}/zora.1 ${OUT}/changelog.Debian
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "gzip failed: ${status}")
+endif()
