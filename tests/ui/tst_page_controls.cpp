@@ -25,6 +25,8 @@ private slots:
     void l60Titles();
     void l60Controls_data();
     void l60Controls();
+    void fieldRoom_data();
+    void fieldRoom();
 };
 
 void TestPageControls::filePages_data()
@@ -114,6 +116,7 @@ void TestPageControls::l60Controls_data()
                              "btnL60PPPPutDnsAddr", "btnL60StartUpdate", "btnL60SetFactoryDefault"})
         QTest::newRow(name) << QString(name);
     QTest::newRow("editL60Model") << QString("editL60Model");
+    QTest::newRow("editL60MacAddr") << QString("editL60MacAddr");
 }
 
 void TestPageControls::l60Controls()
@@ -133,6 +136,35 @@ void TestPageControls::l60Controls()
     QCOMPARE(field->focusPolicy(), Qt::NoFocus);
     QCOMPARE(field->palette().color(QPalette::Active, QPalette::Base),
              field->palette().color(QPalette::Active, QPalette::Window));
+}
+
+void TestPageControls::fieldRoom_data()
+{
+    // At the pages' smallest size a field shows a value of twenty characters whole.
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("camera name") << int(FileTab::CameraControl) << QString("editCamConCam2Name");
+    QTest::newRow("camera id") << int(FileTab::CameraControl) << QString("editCamConCam4ID");
+    QTest::newRow("mail to") << int(FileTab::EventServer) << QString("editEventMailTo");
+    QTest::newRow("mail from") << int(FileTab::EventServer) << QString("editEventMailFrom");
+}
+
+void TestPageControls::fieldRoom()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, field);
+    ScriptedMessenger messenger;
+    FilePages flow(messenger);
+    CameraUpdate update(messenger);
+    FileCategory category(flow, update, messenger, nullptr);
+    category.resize(560, 420);
+    category.show();
+    category.setCurrentIndex(tab);
+    QVERIFY(QTest::qWaitForWindowExposed(&category));
+    auto *edit = category.findChild<QLineEdit *>(field);
+    QVERIFY(edit);
+    QTRY_VERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(QString(20, 'x')),
+                 qPrintable(QString::number(edit->width())));
 }
 
 QTEST_MAIN(TestPageControls)

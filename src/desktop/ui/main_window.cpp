@@ -495,7 +495,7 @@ void TAdminToolDlg::showIconLegend()
     form->addRow(new QLabel(tr("Greyed"), &legend),
                  new QLabel(tr("Did not answer the last scan (the tooltip says when)"), &legend));
     form->addRow(new QLabel(tr("Warning colour"), &legend),
-                 new QLabel(tr("Shares its address with another camera, or uses this computer's"), &legend));
+                 new QLabel(tr("Shares its address with another camera, or answers from an address of this computer"), &legend));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &legend);
     connect(buttons, &QDialogButtonBox::accepted, &legend, &QDialog::accept);
     form->addRow(buttons);
