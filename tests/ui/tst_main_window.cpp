@@ -364,15 +364,11 @@ void TestMainWindow::listAndLayoutComeBackWhole()
     QCOMPARE(window->core().list().count(), 3);
     header = window->cameraList()->header();
     QVERIFY(!header->isSortIndicatorShown());
-    const QFontMetrics fm(window->cameraList()->font());
-    QVERIFY(header->sectionSize(1) > fm.horizontalAdvance("00:0A:1B:2C:3D:4E"));
-    const QRect screen = window->screen()->availableGeometry();
+    QVERIFY(header->sectionSize(1) > QFontMetrics(window->cameraList()->font()).horizontalAdvance("00:0A:1B:2C:3D:4E"));
     // On the screen, unless the window cannot be made that small.
-    const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
-    QVERIFY2(window->width() <= qMax(screen.width(), least.width())
-                 && window->height() <= qMax(screen.height(), least.height()),
-             qPrintable(QString("%1x%2 on %3x%4, at least %5x%6").arg(window->width()).arg(window->height())
-                            .arg(screen.width()).arg(screen.height()).arg(least.width()).arg(least.height())));
+    const QSize most = window->screen()->availableGeometry().size().expandedTo(
+        window->minimumSizeHint().expandedTo(window->minimumSize()));
+    QVERIFY2(most.boundedTo(window->size()) == window->size(), qPrintable(QString::number(window->width())));
     QVERIFY(messenger.shown().isEmpty());
     window.reset();
 
@@ -417,11 +413,9 @@ void TestMainWindow::cellTexts_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("plain") << "gate-north" << "gate-north";
     QTest::newRow("terminal escape") << "cam\x1b[2J" << "cam\\x1b[2J";
     QTest::newRow("line feed") << "a\nb" << "a\\x0ab";
     QTest::newRow("backslash starts an escape") << "a\\b" << "a\\x5cb";
-    QTest::newRow("long name") << QString(60, 'h') << QString(60, 'h');
 }
 
 void TestMainWindow::cellTexts()

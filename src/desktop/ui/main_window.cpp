@@ -133,6 +133,7 @@ void TAdminToolDlg::buildLayout()
     m_list = new QTreeView(left);
     leftLayout->addWidget(m_list, 1);
     m_list->setObjectName(QStringLiteral("CameraList"));
+    m_list->setIconSize(QSize(16, 16));
     m_list->setModel(&m_core->list());
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -156,7 +157,6 @@ void TAdminToolDlg::buildLayout()
     connect(model, &QAbstractItemModel::layoutChanged, this, all);
     // Every row has an icon's room, an empty one for a camera that answers: a row that
     // gets the restart icon would otherwise grow and move every row below it.
-    m_list->setIconSize(QSize(16, 16));
     m_core->list().setIconProvider([](int state) -> QVariant {
         const QIcon icon = CameraStateIcon(state);
         if (!icon.isNull())
