@@ -92,7 +92,13 @@ QString AdminToolCore::setUp(qint64 handle)
     // Working copies live in temp/; paths are built against it rather than made current,
     // so nothing else in the process depends on the current directory.
     QDir().mkpath(LocalTempFolder());
-    m_registry.loadSavedList(CameraListFile());
+    // The saved list gets the bound of the replies: a file of a million lines must not
+    // stall every start.
+    if (m_registry.loadSavedList(CameraListFile(), Discovery::kMaxRows)) {
+        m_listFullNote = Discovery::listFullText();
+        emit scanStatus(scanStatusText());
+    }
+    m_savedListRead = true;
     models().reset();
 
     ZoraIni ini(ApplicationPath());
@@ -400,6 +406,17 @@ void AdminToolCore::clearList()
 bool AdminToolCore::saveList()
 {
     return m_registry.saveList(CameraListFile(), m_messenger);
+}
+
+bool AdminToolCore::keepListForNextStart()
+{
+    // Without it the next start shows an empty list until a scan: the saved rows are
+    // what the presence poll looks for.
+    // A core that never read the file (no set-up) must not overwrite it with nothing.
+    if (!m_savedListRead || m_registry.writeList(CameraListFile()))
+        return true;
+    m_messenger.tell(GetString(3254), GetString(3184), Messenger::Style::Error);
+    return false;
 }
 
 void AdminToolCore::modelFilterChanged(int slot)

@@ -124,6 +124,8 @@ public:
     bool scan();
     void clearList();
     bool saveList();
+    // Window closing: the list written for the next start, without a question.
+    bool keepListForNextStart();
     void modelFilterChanged(int slot);
 
     // ClockTimer: the clock text, then the presence poll.
@@ -181,6 +183,7 @@ private:
     static constexpr int kRemarkEagerRows = 4096;
     static constexpr int kRemarkWaitTicks = 10;
     bool m_fileChanged = false;
+    bool m_savedListRead = false;
     bool m_resetPending = false;
     PageHost::Family m_shownFamily = PageHost::Family::L60;
     QString m_appName;

@@ -12,6 +12,9 @@
 #include "transfer/flash_job.h"
 #include "transfer/ftp_settings_form.h"
 
+#include <QFileInfo>
+#include <QLocale>
+
 namespace {
 
 QString warningCaption()
@@ -81,8 +84,9 @@ void CameraUpdate::enter()
 void CameraUpdate::pageCameraUpdateChange(int subPage)
 {
     m_subPage = qBound(0, subPage, 2);
-    m_startEnabled = false;
-    m_flashFile.clear();
+    // The firmware image stays chosen from camera to camera (a site gets one image on
+    // every camera); it is checked again at each start.
+    m_startEnabled = m_subPage == Firmware && !m_flashFile.isEmpty();
     m_imageFile.clear();
     if (m_subPage != Daemons) {
         m_startVisible = true;
@@ -185,8 +189,7 @@ void CameraUpdate::startFirmware(const SelectedRow &sel)
         return;
     }
     if (!FlashImageValid(m_flashFile)) {
-        m_messenger.tell(GetString(3242, QStringLiteral("Invalid Flash Image File")), warningCaption(),
-                         Messenger::Style::Error);
+        m_messenger.tell(invalidImageText(m_flashFile), warningCaption(), Messenger::Style::Error);
         return;
     }
     if (!m_firmware)
@@ -200,17 +203,23 @@ void CameraUpdate::startFirmware(const SelectedRow &sel)
                                                        : FirmwareUploadSession::UpdateAll);
     switch (result) {
     case FirmwareUploadSession::Done:
+    {
+        // Named before the row changes: a full update removes the row and zeroes its record.
+        const QString name = camera.hostNameText().isEmpty() ? sel.mac
+                                                             : camera.hostNameText() + QStringLiteral(" (") + sel.mac + QLatin1Char(')');
+        const QString before = m_versions.value(sel.mac);
         if (kernelOnly) {
             if (m_host)
                 m_host->kernelUpdated(record);
-            m_flashFile.clear();
-            m_startEnabled = false;
         } else if (m_host) {
             m_host->allUpdated(record);
         }
         if (m_host)
             m_host->rediscover();
+        m_messenger.tell(firmwareDoneText(name, kernelOnly, before),
+                         GetString(3272, QStringLiteral("Firmware Update")), Messenger::Style::Information);
         break;
+    }
     case FirmwareUploadSession::Failed:
         if (m_host)
             m_host->uploadFailed(record);
@@ -225,6 +234,36 @@ void CameraUpdate::startFirmware(const SelectedRow &sel)
         break;
     }
     emit changed();
+}
+
+void CameraUpdate::noteVersion(const QString &mac, const QString &version)
+{
+    if (!mac.isEmpty())
+        m_versions.insert(mac, version);
+}
+
+QString CameraUpdate::firmwareDoneText(const QString &camera, bool kernelOnly, const QString &versionBefore)
+{
+    QString text = kernelOnly ? QStringLiteral("The new kernel was written to %1.").arg(camera)
+                              : QStringLiteral("The new firmware was written to %1.").arg(camera);
+    if (!versionBefore.isEmpty())
+        text += QStringLiteral("\nSoftware version before the update: %1.").arg(versionBefore);
+    text += kernelOnly ? QStringLiteral("\n\nThe camera restarts; its row shows it again when it answers.")
+                       : QStringLiteral("\n\nThe camera restarts and is listed anew when it answers.");
+    text += QStringLiteral(" The System Info page then shows the version it runs.");
+    return text;
+}
+
+QString CameraUpdate::invalidImageText(const QString &path)
+{
+    const QFileInfo file(path);
+    const QLocale numbers(QLocale::English, QLocale::UnitedStates);
+    const QString must = QStringLiteral("A firmware image has exactly %1 bytes").arg(numbers.toString(kFlashImageSize));
+    const QString has = !file.exists() ? QStringLiteral("this file is not there any more.")
+                        : !file.isFile() || !file.isReadable() ? QStringLiteral("this file cannot be read.")
+                                                               : QStringLiteral("this file has %1.").arg(numbers.toString(file.size()));
+    return GetString(3242, QStringLiteral("Invalid Flash Image File")) + QStringLiteral("\n\n") + must
+           + QStringLiteral("; ") + has;
 }
 
 void CameraUpdate::startPicture(const SelectedRow &sel)

@@ -3,6 +3,7 @@
 #include "protocol/selected_row.h"
 #include "transfer/transfer_worker.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,14 @@ public:
     void btnAddDaemonClick(const std::optional<QString> &path);
     void btnDeleteDaemonClick();
 
+    // The System Info page read a camera's software version: the firmware result names
+    // the version the camera had.
+    void noteVersion(const QString &mac, const QString &version);
+    // What a finished firmware upload tells the user; the version is empty when unknown.
+    static QString firmwareDoneText(const QString &camera, bool kernelOnly, const QString &versionBefore);
+    // Why a chosen file is not a firmware image, with the size it must have.
+    static QString invalidImageText(const QString &path);
+
     // The add dialog's check of a daemon path: the message when it is refused.
     static std::optional<QString> daemonPathRefusal(const QString &path);
     static QString remotePathOf(Picture picture);
@@ -117,6 +126,7 @@ private:
     bool m_updateAll = false;
     Picture m_picture = WebLogo;
     QString m_flashFile;
+    QHash<QString, QString> m_versions;   // by MAC
     QString m_imageFile;
     bool m_startVisible = true;
     bool m_startEnabled = false;

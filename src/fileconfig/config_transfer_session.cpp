@@ -140,11 +140,18 @@ void ConfigTransferSession::WMThreadDone(quint64 runId, const TGetConfThread::Re
         // arriving meanwhile must find the run already over. The end is announced after
         // the messages, so whoever hears it finds them (a script reports them).
         close(Cancel, false);
-        if (!result.errorText.isEmpty())
-            m_messenger.tell(result.errorText, messageCaption(), Messenger::Style::Error);
-        m_messenger.tell(GetString(3245, QStringLiteral("Connection Failure")) + QLatin1Char('\n')
-                             + GetString(3244, QStringLiteral("Check the ID and Password or FTP Port number")),
-                         messageCaption(), Messenger::Style::Error);
+        // One message: a port that never answered is named as such; a refused login
+        // keeps the words of the login failure with the client's reason below them.
+        if (result.serverSilent) {
+            m_messenger.tell(TransferResult::silentPortText(m_transfer.ftp.host, m_transfer.ftp.port),
+                             messageCaption(), Messenger::Style::Error);
+        } else {
+            QString text = GetString(3245, QStringLiteral("Connection Failure")) + QLatin1Char('\n')
+                           + GetString(3244, QStringLiteral("Check the ID and Password or FTP Port number"));
+            if (!result.errorText.isEmpty())
+                text += QStringLiteral("\n\n") + result.errorText;
+            m_messenger.tell(text, messageCaption(), Messenger::Style::Error);
+        }
         m_credentialsRejected = true;
         emit loginRejected(m_transfer.row);
         emit finished(Cancel);

@@ -161,6 +161,9 @@ void FilePages::showLoaded(const PageSettings &settings)
     m_view->showSettings(m_tab, settings);
     // What the controls make of the values is what counts as unchanged.
     m_loaded = m_view->shownSettings(m_tab);
+    // The firmware page names the version a camera had before an update.
+    if (const auto *info = std::get_if<SystemInfoSettings>(&settings); info && m_update)
+        m_update->noteVersion(selection().mac, QString::fromLatin1(info->softwareVersion));
 }
 
 void FilePages::loadRecordPages(const Selection &sel)

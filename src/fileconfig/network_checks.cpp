@@ -3,6 +3,7 @@
 #include "base/shared_routines.h"
 #include "base/string_table.h"
 #include "protoconfig/credentials.h"
+#include "protoconfig/network_value_checks.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ std::optional<CheckFailure> checkStatic(const NetworkPageSettings &s, bool remot
     }
     if (!L60::ContiguousMask(s.mask))
         return CheckFailure{maskInvalid, {}, QStringLiteral("editNetMask")};
+    if (auto f = L60::CheckHostOfMask(s.ip, s.mask, QStringLiteral("editIPAddr")))
+        return f;
     if (!remote && !SameNetwork(s.ip, s.mask, s.gateway)) {
         const QString text = Checks::TwoPart(
             Checks::TwoPart(
@@ -89,6 +92,8 @@ std::optional<CheckFailure> checkPppoe(const NetworkPageSettings &s)
     // standard conversion error, as on the L60 page.
     if (!Checks::ParseInteger(s.pppMtu))
         return CheckFailure{ConversionErrorText(s.pppMtu), {}, pppMtu, Messenger::Style::Error};
+    if (auto f = L60::CheckPppoeMtu(s.pppMtu, pppMtu))
+        return f;
     const QString max22 = GetString(3191, QStringLiteral("Maximum 22 characters"));
     if (auto f = Checks::RejectLonger(
             s.pppUser, kMaxPppUser,

@@ -39,10 +39,10 @@ QVariant CameraList::data(const QModelIndex &index, int role) const
     const Row &r = m_rows.at(index.row());
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-        case 0: return r.caption;
-        case 1: return r.mac;
-        case 2: return r.ip;
-        case 3: return r.host;
+        case 0: return shown(r.caption);
+        case 1: return shown(r.mac);
+        case 2: return shown(r.ip);
+        case 3: return shown(r.host);
         default: return {};
         }
     }
@@ -52,10 +52,16 @@ QVariant CameraList::data(const QModelIndex &index, int role) const
         const QString rest = data(this->index(index.row(), 1), role).toString();
         return rest.isEmpty() ? stateText(r.icon) : stateText(r.icon) + QLatin1Char('\n') + rest;
     }
-    if (role == Qt::ToolTipRole && !(r.remark.isEmpty() && r.silence.isEmpty())) {
-        if (r.silence.isEmpty() || r.remark.isEmpty())
-            return QString(r.silence + r.remark);
-        return QString(r.silence + QLatin1Char('\n') + r.remark);
+    if (role == Qt::ToolTipRole) {
+        QStringList lines;
+        // A long host name is cut in its column: the tooltip has it whole.
+        if (index.column() == 3 && !r.host.isEmpty())
+            lines << shown(r.host);
+        for (const QString *text : {&r.silence, &r.remark}) {
+            if (!text->isEmpty())
+                lines << *text;
+        }
+        return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
     }
     if (role == Qt::ForegroundRole && r.warning)
         return m_warningForeground;
@@ -149,6 +155,7 @@ int CameraList::appendRow(const Row &row)
     m_rows.append(row);
     indexRow(r);
     endInsertRows();
+    orderLost();
     return r;
 }
 
@@ -162,6 +169,7 @@ void CameraList::appendRows(const QList<Row> &rows)
     for (int r = first; r < m_rows.size(); ++r)
         indexRow(r);
     endInsertRows();
+    orderLost();
 }
 
 void CameraList::setCaption(int r, const QString &caption)
@@ -170,6 +178,8 @@ void CameraList::setCaption(int r, const QString &caption)
         return;
     m_rows[r].caption = caption;
     emit dataChanged(index(r, 0), index(r, 0));
+    if (m_sortColumn == 0)
+        orderLost();
 }
 
 void CameraList::setText(int r, int k, const QString &text)
@@ -196,6 +206,8 @@ void CameraList::setText(int r, int k, const QString &text)
         *field = text;
     }
     emit dataChanged(index(r, k + 1), index(r, k + 1));
+    if (m_sortColumn == k + 1)
+        orderLost();
 }
 
 void CameraList::setCounter(int r, int k, int value)
@@ -232,6 +244,15 @@ void CameraList::resetRows(QList<Row> rows)
     m_rows = std::move(rows);
     rebuildIndex();
     endResetModel();
+    orderLost();
+}
+
+void CameraList::orderLost()
+{
+    if (m_sortColumn < 0)
+        return;
+    m_sortColumn = -1;
+    emit sortChanged();
 }
 
 void CameraList::removeFirst()
@@ -391,6 +412,7 @@ void CameraList::sortByColumn(int listColumn)
     rebuildIndex();
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     m_sortFlags[listColumn] = !reversed;
+    emit sortChanged();
 }
 
 void CameraList::rebuildIndex()

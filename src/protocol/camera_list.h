@@ -57,6 +57,9 @@ public:
     // The foreground of rows with a warning (a brush from the window).
     void setWarningForeground(const QVariant &brush) { m_warningForeground = brush; }
     void setSilentForeground(const QVariant &brush) { m_silentForeground = brush; }
+    // How the cells show a camera's texts (the window escapes control characters, as
+    // zoractl prints them); the row data keep what the camera sent.
+    void setDisplayText(std::function<QString(const QString &)> shown) { m_shown = std::move(shown); }
     // A row that did not answer the last scan (empty text: it answered).
     void setSilence(int r, const QString &text);
     // Tooltip and warning mark of a row; views hear of it only when it changed.
@@ -102,12 +105,20 @@ public:
     int sortColumn() const { return m_sortColumn; }
     bool sortDescending() const { return m_sortDescending; }
 
+signals:
+    // The rows stopped being in the order of the last sort (rows came, a sorted column's
+    // text changed), or a sort ran: the header's indicator follows sortColumn().
+    void sortChanged();
+
+public:
     // Rows changed without a view refresh (the presence poll) are announced together.
     void announceRow(int r);
 
 private:
     void rebuildIndex();
     void indexRow(int r);
+    void orderLost();
+    QString shown(const QString &text) const { return m_shown ? m_shown(text) : text; }
 
     QList<Row> m_rows;
     void unindexAddress(int r);
@@ -124,4 +135,5 @@ private:
     std::function<QVariant(int)> m_iconProvider;
     QVariant m_warningForeground;
     QVariant m_silentForeground;
+    std::function<QString(const QString &)> m_shown;
 };

@@ -131,23 +131,35 @@ private:
 
 } // namespace
 
-void CameraRegistry::loadSavedList(const QString &path)
+bool CameraRegistry::loadSavedList(const QString &path, int maxRows)
 {
     // Only a plain file: a named pipe or a device put in its place would hold the
     // window's start until someone writes to it.
     if (!QFileInfo(path).isFile())
-        return;
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return;
+        return false;
     // Lines end in CR LF; a bare LF is taken as well. A line too long to be an address
     // keeps its place among the lines but gives no row.
     QList<SavedLine> lines;
     qsizetype skipped = 0;
     SavedLineReader reader(file);
     SavedLine next;
+    qsizetype usable = 0;
+    bool capped = false;
     while (reader.next(&next)) {
+        if (usable == maxRows) {
+            // A file of millions of lines is not read to its end: one address past the
+            // bound says enough. Empty or overlong lines there would give no row.
+            if (!next.tooLong && !next.text.isEmpty()) {
+                capped = true;
+                break;
+            }
+            continue;
+        }
         skipped += next.tooLong ? 1 : 0;
+        usable += next.tooLong ? 0 : 1;
         lines.append(std::move(next));
     }
     const auto empty = [](const SavedLine &line) { return !line.tooLong && line.text.isEmpty(); };
@@ -155,7 +167,7 @@ void CameraRegistry::loadSavedList(const QString &path)
     if (lines.size() > 1 && empty(lines.last()))
         lines.removeLast();
     if (lines.isEmpty() || empty(lines.first()))
-        return;
+        return false;
     if (skipped > 0) {
         qWarning("%s: %lld line(s) longer than %lld bytes skipped", qUtf8Printable(path),
                  static_cast<long long>(skipped), static_cast<long long>(kMaxSavedLine));
@@ -168,23 +180,29 @@ void CameraRegistry::loadSavedList(const QString &path)
             rows.append(SavedRow(*this, QString::fromLatin1(line.text)));
     }
     m_list.appendRows(rows);
+    return capped;
 }
 
 bool CameraRegistry::saveList(const QString &path, Messenger &messenger)
 {
     if (m_list.count() == 0 && !messenger.ask(GetString(3251), GetString(3252)))
         return false;
+    if (!writeList(path)) {
+        messenger.tell(GetString(3254), GetString(3184), Messenger::Style::Error);
+        return false;
+    }
+    return true;
+}
+
+bool CameraRegistry::writeList(const QString &path) const
+{
     QByteArray out;
     for (const TConfigItem &item : m_records) {
         if (!item.Address.isEmpty())
             out += item.Address.toLatin1() + "\r\n";
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-        messenger.tell(GetString(3254), GetString(3184), Messenger::Style::Error);
-        return false;
-    }
-    return true;
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size() && file.commit();
 }
 
 void CameraRegistry::clearList()

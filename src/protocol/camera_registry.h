@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <deque>
+#include <limits>
 
 class CameraList;
 class Messenger;
@@ -34,12 +35,17 @@ public:
     // The first zeroed record, or a new one.
     int freeRecord();
 
-    // The saved list: one address a line. An empty first line means an empty list.
-    void loadSavedList(const QString &path);
+    // The saved list: one address a line. An empty first line means an empty list. At
+    // most maxRows rows are made, and reading stops there: true when addresses were left
+    // out.
+    bool loadSavedList(const QString &path, int maxRows = std::numeric_limits<int>::max());
     void addSavedRow(const QString &address);
     // Writes the address of every record in record order; asks first when the list has
     // no rows. False after a failed write (the "Write Error" message is shown) or a No.
     bool saveList(const QString &path, Messenger &messenger);
+    // The same file without a question, in one atomic replacement; false when it could
+    // not be written.
+    bool writeList(const QString &path) const;
     void clearList();
     // The row goes and its record is freed for the next camera.
     void removeRow(int row);

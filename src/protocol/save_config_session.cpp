@@ -90,6 +90,16 @@ QString SaveConfigSession::waitingText() const
     return GetString(3292, QStringLiteral("Now updating changes... Please wait..."));
 }
 
+QString SaveConfigSession::statusText() const
+{
+    return m_errorVisible ? notChangedText() : waitingText();
+}
+
+QString SaveConfigSession::notChangedText()
+{
+    return QStringLiteral("The changes were not made.");
+}
+
 void SaveConfigSession::show()
 {
     m_outcome = CommandOutcome::NoAnswer;

@@ -64,6 +64,10 @@ public:
     QString buttonCaption() const { return m_buttonCaption; }
     QString caption() const;
     QString waitingText() const;
+    // The window's headline: the waiting text while the command is out, and once a
+    // refusal or the silence is shown below it, that nothing was changed.
+    QString statusText() const;
+    static QString notChangedText();
     QString errorText() const { return m_errorText; }
     bool errorVisible() const { return m_errorVisible; }
     bool timerActive() const { return m_timerActive; }

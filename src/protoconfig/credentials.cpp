@@ -51,11 +51,22 @@ UnscrambledCredential UnscrambleCredential(const CredentialBlock &block)
     return u;
 }
 
+QString CredentialPrompt::nameOf(const TConfigItem &camera)
+{
+    const QString host = camera.hostNameText();
+    const QString mac = camera.macText();
+    QString name = host.isEmpty() ? mac : mac.isEmpty() ? host : host + QStringLiteral(" (") + mac + QLatin1Char(')');
+    if (!camera.Address.isEmpty())
+        name += (name.isEmpty() ? QString() : QStringLiteral(" at ")) + camera.Address;
+    return name;
+}
+
 bool RequireCredentials(TConfigItem &camera, CredentialPrompt &prompt, FtpConnectionSetting *ftp,
                         Messenger *messenger)
 {
     if (!camera.AdminId.isEmpty() && !camera.AdminPassword.isEmpty())
         return true;
+    prompt.setCameraName(CredentialPrompt::nameOf(camera));
     const std::optional<LoginEntry> entry = prompt.askCredentials(ftp);
     if (!entry)
         return false;

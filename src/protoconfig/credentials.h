@@ -51,6 +51,15 @@ public:
     // Shows the dialog modally with the FTP settings (or none) attached; nothing when the
     // user cancelled. An entry returned here has passed the dialog's own checks.
     virtual std::optional<LoginEntry> askCredentials(const FtpConnectionSetting *ftp) = 0;
+    // Which camera the next question is for ("host (MAC) at address"), so that the user
+    // knows whose password to type.
+    virtual void setCameraName(const QString &name) { m_cameraName = name; }
+    const QString &cameraName() const { return m_cameraName; }
+    // The words RequireCredentials names a camera with.
+    static QString nameOf(const TConfigItem &camera);
+
+private:
+    QString m_cameraName;
 };
 
 // True when the camera has both credentials or the user entered them now (they are then

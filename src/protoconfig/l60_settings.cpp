@@ -6,6 +6,7 @@
 #include "protocol/datagram.h"
 #include "protoconfig/commands.h"
 #include "protoconfig/credentials.h"
+#include "protoconfig/network_value_checks.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ std::optional<CheckFailure> CheckNetwork(const L60NetworkSettings &s, bool remot
         if (!ContiguousMask(s.mask))
             return plain(GetString(3178, QStringLiteral("The Subnetmask is Invalid.")),
                          "editL60NetMask");
-        return std::nullopt;
+        return CheckHostOfMask(s.ip, s.mask, QStringLiteral("editL60IPAddr"));
     }
     if (s.type == L60NetworkType::Pppoe) {
         // The DNS text is required even with automatic DNS, when its field is disabled.
@@ -176,6 +177,8 @@ std::optional<CheckFailure> CheckNetwork(const L60NetworkSettings &s, bool remot
             return f;
         if (auto f = requireInteger(s.pppMtu, "pppL60MTU"))
             return f;
+        if (auto f = CheckPppoeMtu(s.pppMtu, QStringLiteral("pppL60MTU")))
+            return f;
         // A tab, line feed or terminal escape would reach the camera as it is.
         return Checks::RejectUnstorable({
             {s.pppUser, GetString(3033, QStringLiteral("User ID")), QStringLiteral("pppL60UserID")},
@@ -193,6 +196,9 @@ std::optional<CheckFailure> CheckHost(const L60HostSettings &s)
         return f;
     if (auto f = Checks::RejectBlanks(s.host, GetString(3194, QStringLiteral("Host Name has blanks")),
                                       field))
+        return f;
+    // The same limit as the file-configured pages: no camera stores a longer name.
+    if (auto f = CheckNameLengths(s.host, field, s.domain, QStringLiteral("editL60Domain")))
         return f;
     return Checks::RejectUnstorable({
         {s.host, GetString(3046, QStringLiteral("Camera Host Name")), field},

@@ -71,6 +71,7 @@ public:
     Phase phase() const { return m_phase; }
     Kind kind() const { return m_kind; }
     QString host() const { return m_job.connection.host; }
+    int port() const { return m_job.connection.port; }
     int progressMaximum() const { return m_maximum; }
     int progressPosition() const { return m_position; }
     bool progressVisible() const { return m_progressVisible; }

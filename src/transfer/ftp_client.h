@@ -91,6 +91,9 @@ public:
     bool overLimit() const { return m_overLimit; }
     // The server's last reply line ("530 Login incorrect."), empty before the first.
     QString lastReply() const { return m_lastReply; }
+    // The last connect got no word from any server at the address and port (refused,
+    // or nothing came in time): a wrong port rather than a refused login.
+    bool serverSilent() const { return m_lastReply.isEmpty() && m_guardRefusal.isEmpty() && !isAborted(); }
 
 Q_SIGNALS:
     void workBegin(FtpClient::Direction direction, qint64 total);

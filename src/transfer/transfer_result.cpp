@@ -14,3 +14,11 @@ int TransferResult::code() const
     }
     return 1;
 }
+
+QString TransferResult::silentPortText(const QString &host, int port)
+{
+    return QStringLiteral("The camera at %1 did not answer on its FTP port %2.\n\n"
+                          "Check the FTP port in the login dialog (the well-known FTP port is 21).")
+        .arg(host)
+        .arg(port);
+}

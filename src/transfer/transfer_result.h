@@ -22,11 +22,14 @@ struct TransferResult {
     QString lackingOnCamera;   // a final path that may be gone: its replacement failed
     QStringList listing;       // the daemon folder's names, unfiltered
     bool overLimit = false;    // a fetched file or listing passed its bound; errorText says which
+    bool serverSilent = false; // ConnectFailed without a word from the server: the port is wrong
 
     bool ok() const { return outcome == Outcome::Done; }
     // The code a worker reports: 0 done, 1 an operation failed or a local file is
     // missing, 2 connecting or logging in failed.
     int code() const;
+    // The one message for a camera whose FTP port did not answer.
+    static QString silentPortText(const QString &host, int port);
 };
 
 Q_DECLARE_METATYPE(TransferResult)

@@ -141,6 +141,8 @@ TransferResult TransferWorker::run()
         if (!result.ok()) {
             result.errorText = job.errorString();
             result.overLimit = client.overLimit();
+            result.serverSilent = result.outcome == TransferResult::Outcome::ConnectFailed
+                                  && client.serverSilent();
         }
         result.lastReply = job.lastReply();
         result.listing = job.listing();

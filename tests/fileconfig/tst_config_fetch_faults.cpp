@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
@@ -41,6 +42,7 @@ class TestConfigFetchFaults : public QObject
 private slots:
     void loginRefused_data();
     void loginRefused();
+    void silentPortIsNamed();
     void cutDownloadKeepsLocalFiles_data();
     void cutDownloadKeepsLocalFiles();
     void failedStoreLeavesCameraFiles_data();
@@ -82,13 +84,35 @@ void TestConfigFetchFaults::loginRefused()
     QVERIFY(rig.session->credentialsRejected());
     QCOMPARE(rejected.size(), 1);
     QCOMPARE(rejected.at(0).at(0).toInt(), 0);
+    // One message: the words of the failure, the server's reason below them.
     const auto &shown = rig.messenger.shown();
-    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.at(0).text.startsWith("Connection Failure\nCheck the ID and Password or FTP Port number\n\n"),
+             qPrintable(shown.at(0).text));
     QVERIFY2(shown.at(0).text.contains("530"), qPrintable(shown.at(0).text));
-    QCOMPARE(shown.at(1).text,
-             QString("Connection Failure\nCheck the ID and Password or FTP Port number"));
     QCOMPARE(rig.readLocal("ddns.conf"), QByteArray("DDNS_ENABLE=\"true\"\n"));
     QVERIFY(rig.receivedActions().isEmpty());
+}
+
+void TestConfigFetchFaults::silentPortIsNamed()
+{
+    FetchRig rig;
+    QVERIFY2(rig.start(faults({})), qPrintable(rig.error()));
+    // A port nothing listens on: the server that had it is gone.
+    int port = 0;
+    {
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        port = gone.serverPort();
+    }
+    ConfigTransfer t = rig.transfer(ConfigFileSet::Ddns, TransferMode::Download);
+    t.ftp.port = port;
+    rig.begin(t);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.session->visible(), kRunMs);
+    QCOMPARE(rig.session->threadResult(), 2);
+    QCOMPARE(rig.messenger.shown().size(), 1);
+    QCOMPARE(rig.messenger.lastText(), TransferResult::silentPortText(t.ftp.host, port));
+    QVERIFY(rig.messenger.lastText().contains(QString("FTP port %1").arg(port)));
 }
 
 void TestConfigFetchFaults::cutDownloadKeepsLocalFiles_data()

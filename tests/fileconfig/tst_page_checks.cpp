@@ -197,6 +197,25 @@ void TestPageChecks::networkStatic_data()
         net([](auto &s) { s.gateway = "192.168.2.1"; }), {}, {.remote = true});
     row("address with a tab passes as address, not as text",
         net([](auto &s) { s.ip = "192.168.1.10\t"; }), {unstorable("IP Address"), "editIPAddr"});
+    row("network address of the mask", net([](auto &s) {
+            s.ip = "127.0.0.0";
+            s.mask = "255.0.0.0";
+            s.gateway = "127.0.0.1";
+        }),
+        {"IP Address is Invalid\n\n127.0.0.0 is the network address of the mask 255.0.0.0.",
+         "editIPAddr"});
+    row("broadcast address of the mask", net([](auto &s) {
+            s.ip = "127.255.255.255";
+            s.mask = "255.0.0.0";
+            s.gateway = "127.0.0.1";
+        }),
+        {"IP Address is Invalid\n\n127.255.255.255 is the broadcast address of the mask 255.0.0.0.",
+         "editIPAddr"});
+    row("a 31-bit mask has two hosts", net([](auto &s) {
+            s.ip = "192.168.1.0";
+            s.mask = "255.255.255.254";
+            s.gateway = "192.168.1.1";
+        }));
     row("dhcp has no rules", net([](auto &s) {
             s.type = L60NetworkType::Dhcp;
             s.ip = "x";
@@ -229,6 +248,10 @@ void TestPageChecks::networkPppoe_data()
             s.pppUser = QString(23, 'u');
         }),
         {"'14x' is not a valid integer value", "pppMTU", "", Messenger::Style::Error});
+    for (const char *mtu : {"0", "-1", "67", "1501"})
+        row(qPrintable(QStringLiteral("mtu %1").arg(mtu)), ppp([mtu](auto &s) { s.pppMtu = mtu; }),
+            {"MTU must be between 68 and 1500", "pppMTU"});
+    row("mtu 68 passes", ppp([](auto &s) { s.pppMtu = "68"; }));
     row("user of 22 passes", ppp([](auto &s) { s.pppUser = QString(22, 'u'); }));
     row("user of 23", ppp([](auto &s) { s.pppUser = QString(23, 'u'); }),
         {"User id is TOO Long" + max22, "pppUserID"});

@@ -58,6 +58,8 @@ private slots:
     void savedListLoading();
     void savedListLongLines_data();
     void savedListLongLines();
+    void savedListBound_data();
+    void savedListBound();
     void saveAsksOnlyForAnEmptyList();
     void clearZeroesRecordsForReuse();
     void sortingTogglesDirection();
@@ -151,6 +153,35 @@ void TestPresence::savedListLongLines()
     // is in KiB).
     QVERIFY2(after.ru_maxrss - before.ru_maxrss < 4096,
              qPrintable(QString("peak grew by %1 KiB").arg(after.ru_maxrss - before.ru_maxrss)));
+}
+
+void TestPresence::savedListBound_data()
+{
+    // The bound of three rows stands for the list's 65,536.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<bool>("capped");
+    QTest::newRow("at the bound") << QByteArray("A\r\nB\r\nC\r\n") << QStringList{"A", "B", "C"} << false;
+    QTest::newRow("one past") << QByteArray("A\r\nB\r\nC\r\nD\r\n") << QStringList{"A", "B", "C"} << true;
+    QTest::newRow("only empty lines past it") << QByteArray("A\r\nB\r\nC\r\n\r\n\r\n")
+                                              << QStringList{"A", "B", "C"} << false;
+    QTest::newRow("a middle empty line counts as a row") << QByteArray("A\r\n\r\nB\r\nC\r\n")
+                                                         << QStringList{"A", "", "B"} << true;
+}
+
+void TestPresence::savedListBound()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, rows);
+    QFETCH(bool, capped);
+    TestSupport::AppDir dir;
+    dir.write("CameraList.cfg", file);
+    Fixture f;
+    QCOMPARE(f.registry.loadSavedList(dir.file("CameraList.cfg"), 3), capped);
+    QStringList loaded;
+    for (int r = 0; r < f.list.count(); ++r)
+        loaded << f.list.column(r, CameraList::ColIp);
+    QCOMPARE(loaded, rows);
 }
 
 void TestPresence::saveAsksOnlyForAnEmptyList()

@@ -199,6 +199,7 @@ void TestSaveConfigSession::script()
     QCOMPARE(s.buttonCaption(), button);
     QCOMPARE(s.errorText(), message);
     QCOMPARE(s.errorVisible(), !message.isEmpty());
+    QCOMPARE(s.statusText(), message.isEmpty() ? s.waitingText() : SaveConfigSession::notChangedText());
     QCOMPARE(h.discoveries, discoveries);
 }
 

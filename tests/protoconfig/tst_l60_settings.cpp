@@ -136,6 +136,14 @@ void TestL60Settings::networkChecks_data()
     QTest::newRow("mask with a hole")
         << with([](auto &s) { s.mask = "255.255.0.255"; s.gateway = "192.168.2.10"; }) << false
                                       << "The Subnetmask is Invalid." << "editL60NetMask";
+    QTest::newRow("network address of the mask")
+        << with([](auto &s) { s.ip = "192.168.1.0"; }) << false
+        << "IP Address is Invalid\n\n192.168.1.0 is the network address of the mask 255.255.255.0."
+        << "editL60IPAddr";
+    QTest::newRow("broadcast address of the mask")
+        << with([](auto &s) { s.ip = "192.168.1.255"; }) << false
+        << "IP Address is Invalid\n\n192.168.1.255 is the broadcast address of the mask 255.255.255.0."
+        << "editL60IPAddr";
     QTest::newRow("dhcp has no checks")
         << with([](auto &s) { s.type = L60NetworkType::Dhcp; s.ip = ""; }) << false << "" << "";
 
@@ -158,6 +166,10 @@ void TestL60Settings::networkChecks_data()
                          << "pppL60MTU";
     QTest::newRow("mtu not a number") << ppp([](auto &s) { s.pppMtu = "15x"; }) << false
                                       << "'15x' is not a valid integer value" << "pppL60MTU";
+    QTest::newRow("mtu 0") << ppp([](auto &s) { s.pppMtu = "0"; }) << false
+                           << "MTU must be between 68 and 1500" << "pppL60MTU";
+    QTest::newRow("mtu -1") << ppp([](auto &s) { s.pppMtu = "-1"; }) << false
+                            << "MTU must be between 68 and 1500" << "pppL60MTU";
     QTest::newRow("user with a line feed") << ppp([](auto &s) { s.pppUser = "user\nroot"; }) << false
                                            << "User ID holds a character the camera cannot store."
                                            << "pppL60UserID";
@@ -194,6 +206,9 @@ void TestL60Settings::hostChecks_data()
     QTest::newRow("fine") << "cam1" << "";
     QTest::newRow("empty") << "" << "Host Name is required";
     QTest::newRow("blank") << "cam 1" << "Host Name has blanks";
+    QTest::newRow("32 characters pass") << QString(32, 'h') << "";
+    QTest::newRow("66 characters, as the file pages refuse")
+        << QString(66, 'h') << "Host Name is TOO Long\n\nMaximum 32 characters";
     for (const char *bad : {"cam\t1", "cam\n1", "cam\x1b[2J"})
         QTest::newRow(qPrintable(QString("control character %1").arg(QString(bad).toUtf8().toHex())))
             << bad << "Camera Host Name holds a character the camera cannot store.";

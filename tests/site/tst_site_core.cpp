@@ -206,8 +206,9 @@ void TestZoractlCore::changes_data()
     const int host = int(CameraChange::Kind::Host);
     QTest::newRow("file-configured: host name of 33 characters")
         << host << 0 << all << 2 << "host-33" << "Host Name is TOO Long" << 0 << 0 << false;
-    QTest::newRow("L60: host name of 33 characters") << host << 1 << all << 2 << "host-33" << ""
-                                                     << 81 << 4 << false;
+    // One limit for both families: no camera stores a longer name.
+    QTest::newRow("L60: host name of 33 characters")
+        << host << 1 << all << 2 << "host-33" << "Host Name is TOO Long" << 0 << 0 << false;
     QTest::newRow("misc on model 4") << int(CameraChange::Kind::Misc) << 4 << all << 2 << "misc"
                                      << "no miscellaneous" << 0 << 0 << false;
     QTest::newRow("misc") << int(CameraChange::Kind::Misc) << 1 << all << 2 << "misc" << "" << 52 << 6

@@ -83,6 +83,16 @@ void TestCommandDialogs::loginWidths()
     QCOMPARE(dlg.width(), 242);
     toggle->click();
     QCOMPARE(dlg.width(), 377);
+
+    // The dialog says whose password it asks for, escaped as the list shows names.
+    dlg.setCameraName("gate\x1b[2J (00:0A:1B:2C:3D:4E) at 127.0.0.5");
+    dlg.prepare(nullptr);
+    auto *camera = dlg.findChild<QLabel *>("LoginCamera");
+    QVERIFY(camera && camera->isVisible());
+    QCOMPARE(camera->toolTip(), QStringLiteral("gate\\x1b[2J (00:0A:1B:2C:3D:4E) at 127.0.0.5"));
+    QVERIFY(camera->text().startsWith("Camera: gate"));
+    QVERIFY(dlg.windowTitle().endsWith("at 127.0.0.5"));
+    QVERIFY(camera->fontMetrics().horizontalAdvance(camera->text()) <= camera->width());
 }
 
 void TestCommandDialogs::loginModal()

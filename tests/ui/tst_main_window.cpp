@@ -4,6 +4,9 @@
 #include "desktop/ui/main_window.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
+#include "protocol/camera_registry.h"
+#include "desktop/ui/theme_colours.h"
+#include "desktop/ui/protoconfig/l60_category.h"
 #include "camsim_process.h"
 #include "test_support.h"
 
@@ -16,6 +19,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFileInfo>
+#include <QApplication>
+#include <QScreen>
+#include <QSettings>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
@@ -50,6 +56,14 @@ private slots:
     void listMarksAndClearAsks();
     void keysLegendAndLayout();
     void closingRemovesWorkingFiles();
+    void listAndLayoutComeBackWhole();
+    void rowsKeepOneHeight();
+    void cellTexts_data();
+    void cellTexts();
+    void exportFileName_data();
+    void exportFileName();
+    void stateColoursRead_data();
+    void stateColoursRead();
 
 private:
     std::unique_ptr<TestSupport::AppDir> m_dir;
@@ -319,6 +333,175 @@ void TestMainWindow::closingRemovesWorkingFiles()
     QVERIFY(!QFile::exists(m_dir->file("temp/ddns.conf")));
     QVERIFY(!QFile::exists(m_dir->file("temp/audio.conf")));
     QVERIFY(QFile::exists(m_dir->file("temp/CameraList.cfg")));
+}
+
+void TestMainWindow::listAndLayoutComeBackWhole()
+{
+    ScriptedMessenger messenger;
+    AppOptions options;
+    options.appDir = m_dir->path();
+    m_dir->write("temp/CameraList.cfg", "127.0.0.9\r\n127.0.0.10\r\n");
+    auto window = std::make_unique<TAdminToolDlg>(options, &messenger);
+    window->setUp();
+    QHeaderView *header = window->cameraList()->header();
+    emit header->sectionClicked(2);
+    QVERIFY(header->isSortIndicatorShown());
+    // A row that comes after the sort is not in its order: no indicator claims it is.
+    window->core().registry().addSavedRow("127.0.0.1");
+    QVERIFY(!header->isSortIndicatorShown());
+    emit header->sectionClicked(2);
+    QCOMPARE(header->sortIndicatorSection(), 2);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    // Saved widths narrower than the MAC, and a window far larger than any screen.
+    header->resizeSection(1, 12);
+    window->resize(100000, 100000);
+    window->close();
+    QCOMPARE(m_dir->read("temp/CameraList.cfg"), QByteArray("127.0.0.9\r\n127.0.0.10\r\n127.0.0.1\r\n"));
+
+    window = std::make_unique<TAdminToolDlg>(options, &messenger);
+    window->setUp();
+    window->show();
+    QCOMPARE(window->core().list().count(), 3);
+    header = window->cameraList()->header();
+    QVERIFY(!header->isSortIndicatorShown());
+    QVERIFY(header->sectionSize(1) > QFontMetrics(window->cameraList()->font()).horizontalAdvance("00:0A:1B:2C:3D:4E"));
+    // On the screen, unless the window cannot be made that small.
+    const QSize most = window->screen()->availableGeometry().size().expandedTo(
+        window->minimumSizeHint().expandedTo(window->minimumSize()));
+    QVERIFY2(most.boundedTo(window->size()) == window->size(), qPrintable(QString::number(window->width())));
+    QVERIFY(messenger.shown().isEmpty());
+    window.reset();
+
+    // A saved list past the list's bound loads up to it and says so in the status bar.
+    QByteArray many;
+    for (int i = 0; i <= Discovery::kMaxRows; ++i)
+        many += "127.1." + QByteArray::number(i / 256) + "." + QByteArray::number(i % 256) + "\r\n";
+    m_dir->write("temp/CameraList.cfg", many);
+    window = std::make_unique<TAdminToolDlg>(options, &messenger);
+    window->setUp();
+    QCOMPARE(window->core().list().count(), Discovery::kMaxRows);
+    QVERIFY(window->findChild<QLabel *>("StatusScan")->text().contains("the most it keeps"));
+}
+
+void TestMainWindow::rowsKeepOneHeight()
+{
+    ScriptedMessenger messenger;
+    TAdminToolDlg window(AppOptions{}, &messenger);
+    window.setUp();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CameraList &list = window.core().list();
+    for (int i = 0; i < 3; ++i) {
+        CameraList::Row row;
+        row.caption = "L60";
+        row.mac = QString("00:0A:1B:2C:3D:%1").arg(i, 2, 10, QChar('0'));
+        row.ip = QString("127.0.0.%1").arg(i + 1);
+        list.appendRow(row);
+    }
+    QTreeView *view = window.cameraList();
+    const int height = view->visualRect(list.index(2, 0)).height();
+    list.setIcon(0, CameraList::Restarting);
+    list.setIcon(1, CameraList::Upgrading);
+    QApplication::processEvents();
+    for (int r = 0; r < 3; ++r)
+        QCOMPARE(view->visualRect(list.index(r, 0)).height(), height);
+    // The icon is drawn whole.
+    QVERIFY(height >= view->iconSize().height());
+}
+
+void TestMainWindow::cellTexts_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("terminal escape") << "cam\x1b[2J" << "cam\\x1b[2J";
+    QTest::newRow("line feed") << "a\nb" << "a\\x0ab";
+    QTest::newRow("backslash starts an escape") << "a\\b" << "a\\x5cb";
+}
+
+void TestMainWindow::cellTexts()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, shown);
+    ScriptedMessenger messenger;
+    TAdminToolDlg window(AppOptions{}, &messenger);
+    CameraList &list = window.core().list();
+    CameraList::Row row;
+    row.caption = "L60";
+    row.host = host;
+    list.appendRow(row);
+    QCOMPARE(list.data(list.index(0, 3), Qt::DisplayRole).toString(), shown);
+    // The whole name is in the cell's tooltip, however narrow the column.
+    QCOMPARE(list.data(list.index(0, 3), Qt::ToolTipRole).toString(), shown);
+    QCOMPARE(list.row(0).host, host);
+}
+
+void TestMainWindow::exportFileName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("json");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("csv chosen") << "/tmp/site" << false << "/tmp/site.csv";
+    QTest::newRow("json chosen") << "/tmp/site" << true << "/tmp/site.json";
+    QTest::newRow("own extension kept") << "/tmp/site.json" << false << "/tmp/site.json";
+    QTest::newRow("upper case kept") << "/tmp/site.CSV" << true << "/tmp/site.CSV";
+    QTest::newRow("a dot in the name is no extension") << "/tmp/site.2026" << false << "/tmp/site.2026.csv";
+}
+
+void TestMainWindow::exportFileName()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, json);
+    QFETCH(QString, written);
+    QCOMPARE(TAdminToolDlg::exportFileName(typed, json), written);
+}
+
+void TestMainWindow::stateColoursRead_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QPalette(QColor(0xef, 0xef, 0xef));
+    // A dark theme as desktop themes ship it.
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x60, 0x60, 0x60));
+    dark.setColor(QPalette::Disabled, QPalette::Base, QColor(0x35, 0x35, 0x35));
+    QTest::newRow("dark") << dark;
+}
+
+void TestMainWindow::stateColoursRead()
+{
+    QFETCH(QPalette, palette);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    ScriptedMessenger messenger;
+    auto window = std::make_unique<TAdminToolDlg>(AppOptions{}, &messenger);
+    CameraList &list = window->core().list();
+    CameraList::Row row;
+    row.caption = "L60";
+    row.warning = true;
+    list.appendRow(row);
+    row.warning = false;
+    row.silence = "no answer to the scan at 14:02";
+    list.appendRow(row);
+    const QColor base = window->cameraList()->palette().color(QPalette::Base);
+    for (int r = 0; r < 2; ++r) {
+        const QColor text = list.data(list.index(r, 1), Qt::ForegroundRole).value<QBrush>().color();
+        QVERIFY2(ThemeColours::contrast(text, base) >= 4.5,
+                 qPrintable(QString("row %1: %2 on %3").arg(r).arg(text.name(), base.name())));
+    }
+    // A disabled L60 domain field takes the theme's colours, not a fixed light grey.
+    auto *pages = qobject_cast<L60Category *>(window->l60Category());
+    auto *domain = pages->findChild<QLineEdit *>("editL60Domain");
+    pages->setDomainEnabled(false);
+    QVERIFY(ThemeColours::contrast(domain->palette().color(QPalette::Disabled, QPalette::Base),
+                                   palette.color(QPalette::Active, QPalette::Text)) >= 4.5);
+    // A usable domain field on a disabled page greys with it.
+    pages->setDomainEnabled(true);
+    QCOMPARE(domain->palette().color(QPalette::Disabled, QPalette::Base),
+             palette.color(QPalette::Disabled, QPalette::Base));
+    window.reset();
+    QApplication::setPalette(before);
 }
 
 QTEST_MAIN(TestMainWindow)

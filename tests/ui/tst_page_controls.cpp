@@ -10,6 +10,8 @@
 #include "fileconfig/file_pages.h"
 #include "protoconfig/l60_pages.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
 
@@ -21,6 +23,10 @@ private slots:
     void filePages_data();
     void filePages();
     void l60Titles();
+    void l60Controls_data();
+    void l60Controls();
+    void fieldRoom_data();
+    void fieldRoom();
 };
 
 void TestPageControls::filePages_data()
@@ -99,6 +105,66 @@ void TestPageControls::l60Titles()
     category.setMiscPageAttached(false);
     category.retitle();
     QCOMPARE(titles(), three);
+}
+
+void TestPageControls::l60Controls_data()
+{
+    // Buttons that look like buttons, as on the file pages; a shown-only field that does
+    // not look like one to type in.
+    QTest::addColumn<QString>("object");
+    for (const char *name : {"btnL60Save", "btnL60Restore", "btnL60AccountSave", "btnL60AccountRestore",
+                             "btnL60PPPPutDnsAddr", "btnL60StartUpdate", "btnL60SetFactoryDefault"})
+        QTest::newRow(name) << QString(name);
+    QTest::newRow("editL60Model") << QString("editL60Model");
+    QTest::newRow("editL60MacAddr") << QString("editL60MacAddr");
+}
+
+void TestPageControls::l60Controls()
+{
+    QFETCH(QString, object);
+    ScriptedMessenger messenger;
+    L60Pages pages(messenger);
+    L60Category category(pages);
+    category.setMiscPageAttached(true);
+    if (auto *button = category.findChild<QPushButton *>(object)) {
+        QVERIFY(!button->isFlat());
+        return;
+    }
+    auto *field = category.findChild<QLineEdit *>(object);
+    QVERIFY(field);
+    QVERIFY(field->isReadOnly());
+    QCOMPARE(field->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(field->palette().color(QPalette::Active, QPalette::Base),
+             field->palette().color(QPalette::Active, QPalette::Window));
+}
+
+void TestPageControls::fieldRoom_data()
+{
+    // At the pages' smallest size a field shows a value of twenty characters whole.
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("camera name") << int(FileTab::CameraControl) << QString("editCamConCam2Name");
+    QTest::newRow("camera id") << int(FileTab::CameraControl) << QString("editCamConCam4ID");
+    QTest::newRow("mail to") << int(FileTab::EventServer) << QString("editEventMailTo");
+    QTest::newRow("mail from") << int(FileTab::EventServer) << QString("editEventMailFrom");
+}
+
+void TestPageControls::fieldRoom()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, field);
+    ScriptedMessenger messenger;
+    FilePages flow(messenger);
+    CameraUpdate update(messenger);
+    FileCategory category(flow, update, messenger, nullptr);
+    category.resize(560, 420);
+    category.show();
+    category.setCurrentIndex(tab);
+    QVERIFY(QTest::qWaitForWindowExposed(&category));
+    auto *edit = category.findChild<QLineEdit *>(field);
+    QVERIFY(edit);
+    QTRY_VERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(QString(20, 'x')),
+                 qPrintable(QString::number(edit->width())));
 }
 
 QTEST_MAIN(TestPageControls)

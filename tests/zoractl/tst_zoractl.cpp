@@ -333,6 +333,11 @@ void TestZoractl::refusedValuesSendNothing_data()
     QTest::newRow("broken mask") << QStringList{"set-network", kMacA, "--static", "127.0.0.5",
                                                 "255.0.255.0", "127.0.0.1"}
                                  << "The Subnetmask is Invalid.";
+    QTest::newRow("broadcast address of the mask")
+        << QStringList{"set-network", kMacA, "--static", "127.255.255.255", "255.0.0.0", "127.0.0.1"}
+        << "127.255.255.255 is the broadcast address of the mask 255.0.0.0.";
+    QTest::newRow("PPPoE MTU 0") << QStringList{"set-network", kMacA, "--pppoe", "u", "svc", "0"}
+                                 << "MTU must be between 68 and 1500";
     QTest::newRow("PPPoE without a user") << QStringList{"set-network", kMacA, "--pppoe", "", "svc",
                                                          "1492"}
                                           << "User ID is required";

@@ -3,6 +3,7 @@
 
 #include "base/shared_routines.h"
 #include "site/camera_list_format.h"
+#include "site/report_text.h"
 
 #include "base/shared_routines.h"
 #include "base/string_table.h"
@@ -17,6 +18,7 @@
 #include "desktop/ui/protoconfig/l60_category.h"
 #include "desktop/ui/protoconfig/login_dlg.h"
 #include "desktop/ui/state_icons.h"
+#include "desktop/ui/theme_colours.h"
 #include "desktop/ui/transfer/firmware_dlg.h"
 #include "desktop/ui/transfer/ftp_setting_dlg.h"
 #include "desktop/ui/widget_messenger.h"
@@ -42,6 +44,8 @@
 #include <QDir>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QPixmap>
+#include <QScreen>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QKeySequence>
@@ -129,6 +133,7 @@ void TAdminToolDlg::buildLayout()
     m_list = new QTreeView(left);
     leftLayout->addWidget(m_list, 1);
     m_list->setObjectName(QStringLiteral("CameraList"));
+    m_list->setIconSize(QSize(16, 16));
     m_list->setModel(&m_core->list());
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -140,14 +145,8 @@ void TAdminToolDlg::buildLayout()
     // Widths for the platform's font: a MAC and an address always whole, the host name
     // taking what is left.
     m_list->header()->setStretchLastSection(true);
-    const QFontMetrics fm(m_list->font());
-    const int pad = fm.horizontalAdvance(QLatin1Char('M')) * 2;
-    const int widths[] = {fm.horizontalAdvance(QStringLiteral("RX80K-W ")) + pad + 20,
-                          fm.horizontalAdvance(QStringLiteral("00:0A:1B:2C:3D:4E")) + pad,
-                          fm.horizontalAdvance(QStringLiteral("255.255.255.255")) + pad,
-                          fm.horizontalAdvance(QStringLiteral("camera-name-10")) + pad};
-    for (int c = 0; c < 4; ++c)
-        m_list->header()->resizeSection(c, widths[c]);
+    for (int c = 0; c < CameraList::kVisibleColumns; ++c)
+        m_list->header()->resizeSection(c, columnFit(c));
     m_list->setMinimumWidth(300);
     connect(m_filter, &QLineEdit::textChanged, this, [this] { applyFilter(0, m_core->list().count() - 1); });
     CameraList *model = &m_core->list();
@@ -156,13 +155,26 @@ void TAdminToolDlg::buildLayout()
     const auto all = [this] { applyFilter(0, m_core->list().count() - 1); };
     connect(model, &QAbstractItemModel::modelReset, this, all);
     connect(model, &QAbstractItemModel::layoutChanged, this, all);
+    // Every row has an icon's room, an empty one for a camera that answers: a row that
+    // gets the restart icon would otherwise grow and move every row below it.
     m_core->list().setIconProvider([](int state) -> QVariant {
         const QIcon icon = CameraStateIcon(state);
-        return icon.isNull() ? QVariant() : QVariant(icon);
+        if (!icon.isNull())
+            return icon;
+        static const QIcon blank = [] {
+            QPixmap room(16, 16);
+            room.fill(Qt::transparent);
+            return QIcon(room);
+        }();
+        return blank;
     });
-    // Cameras sharing an address, or answering from this computer's own.
-    m_core->list().setWarningForeground(QBrush(QColor(0xb0, 0x3a, 0x00)));
-    m_core->list().setSilentForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+    // A camera's texts as zoractl prints them: a name cannot draw control characters.
+    m_core->list().setDisplayText(&ReportText::escaped);
+    // Cameras sharing an address, or answering from this computer's own; the colours
+    // read on the theme's background, light or dark.
+    m_core->list().setWarningForeground(QBrush(ThemeColours::warningText(m_list->palette())));
+    m_core->list().setSilentForeground(QBrush(ThemeColours::silentText(m_list->palette())));
+    connect(model, &CameraList::sortChanged, this, &TAdminToolDlg::showSortIndicator);
     connect(m_list->header(), &QHeaderView::sectionClicked, this,
             &TAdminToolDlg::CameraListColumnClick);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -207,7 +219,9 @@ void TAdminToolDlg::buildLayout()
 
     m_clockPanel = new QLabel(this);
     m_clockPanel->setObjectName(QStringLiteral("StatusClock"));
-    m_clockPanel->setFixedWidth(250);
+    // Room for the longest date at the status bar's font.
+    m_clockPanel->setMinimumWidth(
+        m_clockPanel->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday September 30 2026 23:59:59")) + 16);
     m_socketPanel = new QLabel(this);
     m_socketPanel->setObjectName(QStringLiteral("StatusSocket"));
     m_socketPanel->setMinimumWidth(500);
@@ -223,9 +237,12 @@ void TAdminToolDlg::buildLayout()
 
 void TAdminToolDlg::buildActions()
 {
-    auto *toolbar = addToolBar(QString());
+    auto *toolbar = addToolBar(tr("Toolbar"));
     toolbar->setObjectName(QStringLiteral("ToolBar"));
     toolbar->setMovable(false);
+    // Its context menu would only offer to hide it, with nothing to bring it back.
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolbar->toggleViewAction()->setVisible(false);
     auto button = [this, toolbar](const char *name, auto slot, bool visible) {
         auto *b = new QToolButton(toolbar);
         b->setObjectName(QLatin1String(name));
@@ -374,6 +391,47 @@ void TAdminToolDlg::restoreLayout()
     restoreGeometry(layout.value(QStringLiteral("window/geometry")).toByteArray());
     m_splitter->restoreState(layout.value(QStringLiteral("window/splitter")).toByteArray());
     m_list->header()->restoreState(layout.value(QStringLiteral("window/columns")).toByteArray());
+    // Widths saved under a smaller font would cut a MAC: never narrower than the fit.
+    for (int c = 0; c < CameraList::kVisibleColumns - 1; ++c) {
+        if (m_list->header()->sectionSize(c) < columnFit(c))
+            m_list->header()->resizeSection(c, columnFit(c));
+    }
+    // The saved indicator belongs to the last run's order, not to this list.
+    showSortIndicator();
+}
+
+QRect TAdminToolDlg::fitToScreen(const QRect &window, const QRect &screen)
+{
+    if (screen.isEmpty())
+        return window;
+    QRect r(window.topLeft(), window.size().boundedTo(screen.size()));
+    r.moveLeft(qBound(screen.left(), r.left(), screen.right() - r.width() + 1));
+    r.moveTop(qBound(screen.top(), r.top(), screen.bottom() - r.height() + 1));
+    return r;
+}
+
+int TAdminToolDlg::columnFit(int column) const
+{
+    // Widths for the list's font: a model name, a MAC and an address always whole.
+    const QFontMetrics fm(m_list->font());
+    const int pad = fm.horizontalAdvance(QLatin1Char('M')) * 2;
+    static const char *const widest[] = {"RX80K-W ", "00:0A:1B:2C:3D:4E", "255.255.255.255",
+                                         "camera-name-10"};
+    if (column < 0 || column >= CameraList::kVisibleColumns)
+        return 0;
+    // The model column holds the state icon besides the name.
+    return fm.horizontalAdvance(QLatin1String(widest[column])) + pad
+           + (column == 0 ? m_list->iconSize().width() + 4 : 0);
+}
+
+void TAdminToolDlg::showSortIndicator()
+{
+    const CameraList &list = m_core->list();
+    QHeaderView *header = m_list->header();
+    header->setSortIndicatorShown(list.sortColumn() >= 0);
+    if (list.sortColumn() >= 0)
+        header->setSortIndicator(list.sortColumn(),
+                                 list.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TAdminToolDlg::applyFilter(int first, int last)
@@ -402,10 +460,23 @@ bool TAdminToolDlg::exportList(const QString &path)
 
 void TAdminToolDlg::ExportList1Click()
 {
+    const QString csv = tr("CSV (*.csv)");
+    const QString json = tr("JSON (*.json)");
+    QString chosen;
     const QString path = QFileDialog::getSaveFileName(this, tr("Export the camera list"), QDir::homePath(),
-                                                      tr("CSV (*.csv);;JSON (*.json)"));
+                                                      csv + QStringLiteral(";;") + json, &chosen);
     if (!path.isEmpty())
-        exportList(path);
+        exportList(exportFileName(path, chosen == json));
+}
+
+QString TAdminToolDlg::exportFileName(const QString &typed, bool json)
+{
+    // A name typed without an extension gets the chosen type's, so that the file opens
+    // as what it is; a name that has .csv or .json keeps it (the content follows it).
+    const QString suffix = QFileInfo(typed).suffix().toLower();
+    if (suffix == QLatin1String("csv") || suffix == QLatin1String("json"))
+        return typed;
+    return typed + (json ? QStringLiteral(".json") : QStringLiteral(".csv"));
 }
 
 void TAdminToolDlg::showIconLegend()
@@ -424,7 +495,7 @@ void TAdminToolDlg::showIconLegend()
     form->addRow(new QLabel(tr("Greyed"), &legend),
                  new QLabel(tr("Did not answer the last scan (the tooltip says when)"), &legend));
     form->addRow(new QLabel(tr("Warning colour"), &legend),
-                 new QLabel(tr("Shares its address with another camera, or uses this computer's"), &legend));
+                 new QLabel(tr("Shares its address with another camera, or answers from an address of this computer"), &legend));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &legend);
     connect(buttons, &QDialogButtonBox::accepted, &legend, &QDialog::accept);
     form->addRow(buttons);
@@ -506,11 +577,8 @@ void TAdminToolDlg::CameraListSelectItem()
 
 void TAdminToolDlg::CameraListColumnClick(int column)
 {
-    CameraList &list = m_core->list();
-    list.sortByColumn(column);
-    m_list->header()->setSortIndicatorShown(list.sortColumn() >= 0);
-    m_list->header()->setSortIndicator(list.sortColumn(),
-                                       list.sortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_core->list().sortByColumn(column);
+    showSortIndicator();
 }
 
 void TAdminToolDlg::BtnAboutClick()
@@ -530,6 +598,13 @@ void TAdminToolDlg::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
+    // The layout file may hold anything: a window larger than the screen (or off it) is
+    // brought onto the screen it is shown on before it takes a backing store that size.
+    if (const QScreen *screen = this->screen()) {
+        const QRect fitted = fitToScreen(geometry(), screen->availableGeometry());
+        if (fitted != geometry())
+            setGeometry(fitted);
+    }
     m_core->l60().DisableL60Category();
     setPageSetsEnabled(false, false);
     placeL60OverFilePages();
@@ -541,6 +616,7 @@ void TAdminToolDlg::closeEvent(QCloseEvent *event)
     // Edits of a file-configured page are offered for saving before the window goes.
     m_core->files().leavePage();
     m_core->removeWorkingFiles();
+    m_core->keepListForNextStart();
     saveLayout();
     QMainWindow::closeEvent(event);
 }

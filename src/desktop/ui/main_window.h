@@ -90,6 +90,11 @@ public:
     // ".json" name and CSV otherwise. False (after the message) when it cannot be written.
     bool exportList(const QString &path);
     void ExportList1Click();
+    // The name the export writes to: typed, with the chosen type's extension when it has
+    // none of its own.
+    static QString exportFileName(const QString &typed, bool json);
+    // A restored window rectangle brought inside the screen's available area.
+    static QRect fitToScreen(const QRect &window, const QRect &screen);
     // Help > the meaning of the list's icons and colours.
     void showIconLegend();
     // Window geometry, splitter and columns, in a file of the window's own.
@@ -109,6 +114,9 @@ private:
     void placeL60OverFilePages();
     void CameraListSelectItem();
     void CameraListColumnClick(int column);
+    void showSortIndicator();
+    // The narrowest width that shows a column's widest value at the list's font.
+    int columnFit(int column) const;
     void BtnAboutClick();
 
     std::unique_ptr<WidgetMessenger> m_ownMessenger;

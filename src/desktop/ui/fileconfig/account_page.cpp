@@ -1,4 +1,5 @@
 #include "desktop/ui/fileconfig/account_page.h"
+#include "desktop/ui/theme_colours.h"
 
 #include "desktop/ui/focus_control.h"
 
@@ -31,7 +32,7 @@ AccountPage::AccountPage(QWidget *parent)
     m_again = passwordEdit("editNewPassAgain");
     m_result = label("LabelPasswordResult", {});
     QPalette warning = m_result->palette();
-    warning.setColor(QPalette::WindowText, Qt::red);
+    warning.setColor(QPalette::WindowText, ThemeColours::errorText(warning));
     m_result->setPalette(warning);
 
     auto *form = new QFormLayout(admin);

@@ -44,6 +44,9 @@ CameraControlPage::CameraControlPage(QWidget *parent)
         c.id = edit(controlName("editCamConCam", n, "ID").constData());
 
         auto *form = new QFormLayout(group);
+        // Labels above their fields: beside the long labels the fields were left too
+        // narrow to show a name or an ID.
+        form->setRowWrapPolicy(QFormLayout::WrapAllRows);
         form->addRow(c.nameLabel, c.name);
         form->addRow(c.modelLabel, c.model);
         form->addRow(c.idLabel, c.id);

@@ -128,6 +128,12 @@ EventPage::EventPage(QWidget *parent)
     mailLayout->addRow(m_mailFromLabel, m_mailFrom);
     mailLayout->addRow(m_mailToLabel, m_mailTo);
     mailLayout->addRow(m_mailCameraLabel, m_mailCamera);
+    // Addresses want room: where a group is too narrow for one beside its label, the
+    // field goes under the label at the group's whole width instead of cutting it.
+    for (QLineEdit *address : {m_ftpServer, m_mailServer, m_mailFrom, m_mailTo})
+        address->setMinimumWidth(address->fontMetrics().averageCharWidth() * 30);
+    ftpLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    mailLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
 
     auto *notifyGroup = makeGroup(this, "grpEventNotify");
     m_notifyEnable = new QCheckBox(caption(3146, "Notification"), this);

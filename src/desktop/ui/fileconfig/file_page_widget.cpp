@@ -1,4 +1,5 @@
 #include "desktop/ui/fileconfig/file_page_widget.h"
+#include "desktop/ui/theme_colours.h"
 
 #include "base/string_table.h"
 
@@ -48,12 +49,7 @@ QPushButton *FilePageWidget::setDefaultButton(const char *name, int scope, const
 
 void FilePageWidget::paintEdit(QWidget *edit, bool on)
 {
-    QPalette p = edit->palette();
-    const QPalette base;
-    const QColor colour = on ? base.color(QPalette::Base) : base.color(QPalette::Button);
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(g, QPalette::Base, colour);
-    edit->setPalette(p);
+    ThemeColours::paintField(edit, on);
 }
 
 void FilePageWidget::enableAll(std::initializer_list<QWidget *> widgets, bool on)

@@ -67,6 +67,10 @@ void TGetConfDlg::refresh()
 {
     m_progress->setVisible(m_session.progressVisible());
     m_progress->setValue(m_session.progressPosition());
+    // A run that is over goes at once: the progress box stays on top, and the message
+    // that follows must not open under it.
+    if (!m_session.visible() && isVisible())
+        done(m_session.modalResult() == ConfigTransferSession::Ok ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void TGetConfDlg::sessionFinished(ConfigTransferSession::Result result)

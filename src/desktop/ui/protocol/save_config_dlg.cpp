@@ -1,5 +1,7 @@
 #include "desktop/ui/protocol/save_config_dlg.h"
 
+#include "desktop/ui/theme_colours.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -30,7 +32,9 @@ TSaveConfigDlg::TSaveConfigDlg(UdpEndpoint &endpoint, CommandResultSink *results
     m_button1->setGeometry(215, 14, 75, 26);
     m_stcErrorMsg->setGeometry(10, 60, 280, 48);
     m_stcErrorMsg->setWordWrap(true);
-    m_stcErrorMsg->setStyleSheet(QStringLiteral("color: red"));
+    QPalette error = m_stcErrorMsg->palette();
+    error.setColor(QPalette::WindowText, ThemeColours::errorText(error));
+    m_stcErrorMsg->setPalette(error);
     m_session.attachTimer(m_timer1);
     connect(&m_session, &SaveConfigSession::changed, this, &TSaveConfigDlg::refresh);
     connect(&m_session, &SaveConfigSession::finished, this, &TSaveConfigDlg::sessionFinished);
@@ -67,6 +71,8 @@ void TSaveConfigDlg::reject()
 
 void TSaveConfigDlg::refresh()
 {
+    // "Now updating changes..." above a refusal would say the opposite of the message.
+    m_staticText1->setText(m_session.statusText());
     m_button1->setText(m_session.buttonCaption());
     m_stcErrorMsg->setText(m_session.errorText());
     m_stcErrorMsg->setVisible(m_session.errorVisible());

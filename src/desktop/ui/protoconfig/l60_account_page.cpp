@@ -1,4 +1,5 @@
 #include "desktop/ui/protoconfig/l60_account_page.h"
+#include "desktop/ui/theme_colours.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -29,7 +30,9 @@ L60AccountPage::L60AccountPage(QWidget *parent)
     m_againLabel = label("lblL60NewPassAgain", caption(3054, "Type Again", true), admin);
     m_again = edit("editL60NewPassAgain", admin, true);
     m_result = label("LabelL60PasswordResult", {}, admin);
-    m_result->setStyleSheet(QStringLiteral("color: red"));
+    QPalette error = m_result->palette();
+    error.setColor(QPalette::WindowText, ThemeColours::errorText(error));
+    m_result->setPalette(error);
     auto *form = new QFormLayout(admin);
     form->addRow(m_change);
     form->addRow(currentLabel, m_current);

@@ -14,6 +14,9 @@ L60HostPage::L60HostPage(QWidget *parent)
     m_domain = edit("editL60Domain", g);
     m_model = edit("editL60Model", g);
     m_model->setReadOnly(true);
+    // Shown only: it must not look like a field to type in.
+    paint(m_model, Colour::ButtonFace);
+    m_model->setFocusPolicy(Qt::NoFocus);
     auto *form = new QFormLayout(g);
     form->addRow(label("lblL60HostName", caption(3046, "Camera Host Name", true), g), m_host);
     form->addRow(label("lblL60Domain", caption(3047, "Domain Name", true), g), m_domain);

@@ -51,14 +51,14 @@ L60MiscPage::L60MiscPage(QWidget *parent)
     flash->addWidget(label("lblL60FlashFile", caption(3061, "Flash Image File"), m_flashGroup));
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(edit("editL60FlashFile", m_flashGroup), 1);
-    fileRow->addWidget(button("btnL60Browse", caption(3062, "Browse..."), m_flashGroup, false));
-    m_startUpdate = button("btnL60StartUpdate", caption(3063, "Start Update"), m_flashGroup, false);
+    fileRow->addWidget(button("btnL60Browse", caption(3062, "Browse..."), m_flashGroup));
+    m_startUpdate = button("btnL60StartUpdate", caption(3063, "Start Update"), m_flashGroup);
     fileRow->addWidget(m_startUpdate);
     flash->addLayout(fileRow);
     m_flashGroup->hide();
 
     QPushButton *factory =
-        button("btnL60SetFactoryDefault", caption(3096, "Set Factory Default"), this, false);
+        button("btnL60SetFactoryDefault", caption(3096, "Set Factory Default"), this);
     auto *factoryRow = new QHBoxLayout;
     factoryRow->addWidget(factory);
     factoryRow->addStretch(1);

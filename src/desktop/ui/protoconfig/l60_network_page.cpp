@@ -95,6 +95,8 @@ QGroupBox *L60NetworkPage::buildStaticPanel()
     }
     grid->setColumnStretch(3, 1);
     m_mac->setReadOnly(true);
+    paint(m_mac, Colour::ButtonFace);
+    m_mac->setFocusPolicy(Qt::NoFocus);
     return panel;
 }
 

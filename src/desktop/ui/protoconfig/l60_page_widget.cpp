@@ -1,6 +1,7 @@
 #include "desktop/ui/protoconfig/l60_page_widget.h"
 
 #include "base/string_table.h"
+#include "desktop/ui/theme_colours.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -44,12 +45,11 @@ QString L60PageWidget::caption(int id, const char *fallback, bool colon)
     return colon ? text + QStringLiteral(" : ") : text;
 }
 
-QPushButton *L60PageWidget::button(const char *name, const QString &text, QWidget *parent,
-                                   bool flat)
+QPushButton *L60PageWidget::button(const char *name, const QString &text, QWidget *parent)
 {
+    // Real buttons, as on the file-configured pages: flat ones read as labels.
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QLatin1String(name));
-    b->setFlat(flat);
     return b;
 }
 
@@ -85,16 +85,8 @@ QGroupBox *L60PageWidget::group(const char *name, const QString &title, QWidget 
 
 void L60PageWidget::paint(QWidget *field, Colour colour)
 {
-    const QPalette base;
-    QColor c = base.color(QPalette::Base);
-    if (colour == Colour::InactiveBorder)
-        c = QColor(0xD4, 0xD0, 0xC8);
-    else if (colour == Colour::ButtonFace)
-        c = base.color(QPalette::Button);
-    QPalette p = field->palette();
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(g, QPalette::Base, c);
-    field->setPalette(p);
+    // The theme's colours: a fixed light grey turns a dark theme's field into a glare.
+    ThemeColours::paintField(field, colour == Colour::Window);
 }
 
 void L60PageWidget::fill(QLineEdit *edit, const QString &text)

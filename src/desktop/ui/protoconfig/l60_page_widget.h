@@ -26,8 +26,7 @@ public:
     void placeSaveButtons(QPushButton *save, QPushButton *restore);
 
     static QString caption(int id, const char *fallback, bool colon = false);
-    static QPushButton *button(const char *name, const QString &text, QWidget *parent,
-                               bool flat = true);
+    static QPushButton *button(const char *name, const QString &text, QWidget *parent);
 
 signals:
     // The user changed a control of the page whose change the flows follow.

@@ -1,6 +1,7 @@
 #include "desktop/ui/protoconfig/login_dlg.h"
 
 #include "base/string_table.h"
+#include "site/report_text.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,7 +13,9 @@
 
 namespace {
 
-constexpr int kHeight = 120;
+// The top line names the camera; the window title alone is cut by a narrow dialog.
+constexpr int kTop = 24;
+constexpr int kHeight = 120 + kTop;
 
 QLabel *label(const QString &text, QWidget *parent, int x, int y)
 {
@@ -26,6 +29,7 @@ QLabel *label(const QString &text, QWidget *parent, int x, int y)
 TLoginDlg::TLoginDlg(Messenger &messenger, QWidget *parent)
     : QDialog(parent)
     , m_form(messenger)
+    , m_camera(new QLabel(this))
     , m_login(new QLineEdit(this))
     , m_pass(new QLineEdit(this))
     , m_btnSubmit(new QPushButton(GetString(3300, QStringLiteral("OK")), this))
@@ -36,6 +40,8 @@ TLoginDlg::TLoginDlg(Messenger &messenger, QWidget *parent)
     , m_chkPassive(new QCheckBox(QStringLiteral("Passive"), m_groupBox1))
 {
     setWindowTitle(GetString(3284, QStringLiteral("Authentication")));
+    m_camera->setObjectName(QStringLiteral("LoginCamera"));
+    m_camera->setGeometry(8, 4, 362, 20);
     m_login->setObjectName(QStringLiteral("login"));
     m_pass->setObjectName(QStringLiteral("pass"));
     m_btnSubmit->setObjectName(QStringLiteral("BtnSubmit"));
@@ -46,19 +52,19 @@ TLoginDlg::TLoginDlg(Messenger &messenger, QWidget *parent)
     m_chkPassive->setObjectName(QStringLiteral("chkPassive"));
 
     // Fixed positions: narrowing the dialog is what hides the FTP group on its right.
-    label(GetString(3136, QStringLiteral("ID")), this, 8, 10);
-    m_login->setGeometry(80, 10, 130, 22);
-    label(GetString(3137, QStringLiteral("Password")), this, 8, 40);
-    m_pass->setGeometry(80, 40, 130, 22);
+    label(GetString(3136, QStringLiteral("ID")), this, 8, kTop + 10);
+    m_login->setGeometry(80, kTop + 10, 130, 22);
+    label(GetString(3137, QStringLiteral("Password")), this, 8, kTop + 40);
+    m_pass->setGeometry(80, kTop + 40, 130, 22);
     m_pass->setEchoMode(QLineEdit::Password);
     m_pass->setStyleSheet(QStringLiteral("lineedit-password-character: 35"));
-    m_btnSubmit->setGeometry(30, 78, 75, 26);
+    m_btnSubmit->setGeometry(30, kTop + 78, 75, 26);
     m_btnSubmit->setDefault(true);
-    m_btnCancel->setGeometry(115, 78, 75, 26);
-    m_speedButton1->setGeometry(216, 10, 18, 52);
+    m_btnCancel->setGeometry(115, kTop + 78, 75, 26);
+    m_speedButton1->setGeometry(216, kTop + 10, 18, 52);
     m_speedButton1->setAutoRaise(true);
     m_speedButton1->setText(m_form.toggleCaption());
-    m_groupBox1->setGeometry(244, 4, 126, 100);
+    m_groupBox1->setGeometry(244, kTop + 4, 126, 100);
     label(GetString(3135, QStringLiteral("Port")), m_groupBox1, 8, 24)->setFixedWidth(40);
     m_editPort->setGeometry(50, 24, 66, 22);
     m_chkPassive->setGeometry(8, 56, 100, 22);
@@ -81,6 +87,17 @@ void TLoginDlg::prepare(const FtpConnectionSetting *ftp)
     m_editPort->setText(m_form.portText());
     m_chkPassive->setChecked(m_form.passive());
     applyWidth();
+}
+
+void TLoginDlg::setCameraName(const QString &name)
+{
+    CredentialPrompt::setCameraName(name);
+    // A camera's host name may hold anything: shown escaped, as the list shows it.
+    const QString shown = ReportText::escaped(name);
+    m_camera->setText(shown.isEmpty() ? QString() : tr("Camera: %1").arg(shown));
+    m_camera->setToolTip(shown);
+    setWindowTitle(shown.isEmpty() ? GetString(3284, QStringLiteral("Authentication"))
+                                   : GetString(3284, QStringLiteral("Authentication")) + QStringLiteral(" — ") + shown);
 }
 
 std::optional<LoginEntry> TLoginDlg::askCredentials(const FtpConnectionSetting *ftp)
@@ -146,4 +163,7 @@ void TLoginDlg::SpeedButton1Click()
 void TLoginDlg::applyWidth()
 {
     setFixedSize(m_form.width(), kHeight);
+    const QString full = m_camera->toolTip().isEmpty() ? QString() : tr("Camera: %1").arg(m_camera->toolTip());
+    m_camera->setFixedWidth(m_form.width() - 16);
+    m_camera->setText(m_camera->fontMetrics().elidedText(full, Qt::ElideMiddle, m_camera->width()));
 }

@@ -7,6 +7,7 @@
 
 class Messenger;
 class QCheckBox;
+class QLabel;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +26,7 @@ public:
 
     // CredentialPrompt: shows the dialog modally.
     std::optional<LoginEntry> askCredentials(const FtpConnectionSetting *ftp) override;
+    void setCameraName(const QString &name) override;
 
     // Prepares the dialog for ftp (or none) without showing it; askCredentials does this.
     void prepare(const FtpConnectionSetting *ftp);
@@ -42,6 +44,7 @@ private:
     void applyWidth();
 
     LoginForm m_form;
+    QLabel *m_camera;
     QLineEdit *m_login;
     QLineEdit *m_pass;
     QPushButton *m_btnSubmit;

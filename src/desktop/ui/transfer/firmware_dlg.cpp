@@ -80,6 +80,8 @@ QString TFirmwareDlg::noticeText(const FirmwareUploadSession &session)
     case Notice::InvalidImage:
         return GetString(3242, QStringLiteral("Invalid Flash Image File"));
     case Notice::LoginFailed:
+        if (session.transferResult().serverSilent)
+            return TransferResult::silentPortText(session.host(), session.port());
         return GetString(3243, QStringLiteral("Login Authentication Failed")) + QLatin1Char('\n')
                + GetString(3244, QStringLiteral("Check ID, Password and FTP Port Number"));
     case Notice::StoreFailed: {
