@@ -6,8 +6,11 @@
 #include "protocol/camera_network.h"
 #include "camsim_process.h"
 #include "test_support.h"
+#include "window_rig_helper.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -17,8 +20,12 @@
 #include <QJsonObject>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -47,6 +54,8 @@ private slots:
     void clockText_data();
     void clockText();
     void scanAndSelect();
+    void cameraMenuReachesDialogs_data();
+    void cameraMenuReachesDialogs();
     void listMarksAndClearAsks();
     void keysLegendAndLayout();
     void closingRemovesWorkingFiles();
@@ -112,6 +121,18 @@ void TestMainWindow::hiddenControlsStayHidden()
     // The context menu: FTP settings only with a file-configured camera selected.
     window.PoupMenuPopup();
     QVERIFY(!window.findChild<QAction *>("FTPSetting1")->isEnabled());
+    // It opens on the list and on the pages (a page's own child passes it up), from the
+    // pointer and from the keyboard.
+    QWidget *hint = window.findChild<QWidget *>("NoCameraHint");
+    for (QWidget *target : {window.cameraList()->viewport(), hint}) {
+        for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
+            QContextMenuEvent event(reason, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(target, &event);
+            QTRY_VERIFY2(window.popupMenu()->isVisible(), qPrintable(target->objectName()));
+            QVERIFY(!window.findChild<QAction *>("ClearList2")->isVisible());
+            window.popupMenu()->close();
+        }
+    }
 }
 
 void TestMainWindow::clockText_data()
@@ -191,6 +212,48 @@ void TestMainWindow::scanAndSelect()
     QVERIFY(messenger.shown().isEmpty());
 }
 
+void TestMainWindow::cameraMenuReachesDialogs_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("select");
+    QTest::addColumn<QString>("dialog"); // empty: the entry is disabled
+    QTest::newRow("register, nothing selected") << "RegisterCamera1" << false << "TRegCamDlg";
+    QTest::newRow("register, a camera selected") << "RegisterCamera1" << true << "TRegCamDlg";
+    QTest::newRow("remote search of the row") << "SearchRemoteCamera2" << true << "TSrchRemoteCamDlg";
+    QTest::newRow("remote search, no row") << "SearchRemoteCamera2" << false << "";
+    QTest::newRow("FTP setting of a file camera") << "FTPSetting2" << true << "TFTPSettingDlg";
+    QTest::newRow("FTP setting, no camera") << "FTPSetting2" << false << "";
+    QTest::newRow("page save, nothing edited") << "SavePage1" << true << "";
+}
+
+void TestMainWindow::cameraMenuReachesDialogs()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, select);
+    QFETCH(QString, dialog);
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("cam", 61)}));
+    if (select)
+        QVERIFY(rig.selectMac(WindowRig::macOf(61)) >= 0);
+    TAdminToolDlg &window = *rig.window;
+    QVERIFY(window.menuBar()->actions().contains(window.cameraMenu()->menuAction()));
+    window.CameraMenuPopup();
+    auto *action = window.cameraMenu()->findChild<QAction *>(entry);
+    QVERIFY(action);
+    QCOMPARE(action->isEnabled(), !dialog.isEmpty());
+    if (dialog.isEmpty())
+        return;
+    QString opened;
+    QTimer::singleShot(0, &window, [&opened] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
+        }
+    });
+    action->trigger();
+    QCOMPARE(opened, dialog);
+}
+
 void TestMainWindow::listMarksAndClearAsks()
 {
     CamSimProcess sim;
@@ -215,6 +278,9 @@ void TestMainWindow::listMarksAndClearAsks()
     };
     scanned(3);
     QCOMPARE(window.findChild<QLabel *>("StatusScan")->text(), QString("3 cameras answered on 1 adapter"));
+    // A rescan with the same answer ends on its result, not on "Scanning…".
+    scanned(3);
+    QCOMPARE(window.findChild<QLabel *>("StatusScan")->text(), QString("3 cameras answered on 1 adapter"));
     QVERIFY(list.data(list.index(0, 1), Qt::ToolTipRole).toString().startsWith("answered on lo"));
 
     // Host names sort naturally, with the header's indicator.
@@ -231,7 +297,15 @@ void TestMainWindow::listMarksAndClearAsks()
     filter->setText("3E:09");
     QCOMPARE(window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:09"), {}), false);
     QCOMPARE(window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:02"), {}), true);
-    filter->clear();
+    // A set filter says how much of the site it hides; Escape in the box clears it.
+    auto *status = window.findChild<QLabel *>("StatusScan");
+    QCOMPARE(status->text(), QString("3 cameras answered on 1 adapter — 1 of 3 shown"));
+    scanned(3);
+    QCOMPARE(status->text(), QString("3 cameras answered on 1 adapter — 1 of 3 shown"));
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(status->text(), QString("3 cameras answered on 1 adapter"));
     QVERIFY(!window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:02"), {}));
 
     // A camera that keeps silent through a scan is greyed, with the time of the scan.
@@ -248,7 +322,8 @@ void TestMainWindow::listMarksAndClearAsks()
     QCOMPARE(exported.size(), 3);
     QCOMPARE(exported.at(0).toObject().value("adapter").toString(), QString("lo"));
 
-    // Clear List with an unsaved edit asks first, No by default, and then shows no camera.
+    // Clear List with an unsaved edit asks first, naming the page and the camera, with
+    // Cancel as the default; Cancel keeps the list, No clears it and shows no camera.
     const int row = list.rowOfMac("00:0A:1B:2C:3E:02");
     window.cameraList()->selectionModel()->select(list.index(row, 0),
                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -256,11 +331,19 @@ void TestMainWindow::listMarksAndClearAsks()
     window.l60Category()->setCurrentIndex(L60Pages::HostPage);
     QTest::keyClicks(window.l60Category()->findChild<QLineEdit *>("editL60HostName"), "x");
     QVERIFY(window.core().l60Changed());
+    const QString ip = list.row(row).ip;
     messenger.clear();
+    messenger.queueAnswers({Messenger::AnswerCancel});
+    window.findChild<QToolButton *>("BtnClearList")->click();
+    QCOMPARE(list.count(), 3);
+    QVERIFY(window.core().l60Changed());
     messenger.queueAnswers({Messenger::AnswerNo});
     window.findChild<QToolButton *>("BtnClearList")->click();
-    QCOMPARE(messenger.shown().size(), 1);
-    QCOMPARE(messenger.shown().first().style, Messenger::Style::YesNoDestructive);
+    QCOMPARE(messenger.shown().size(), 2);
+    QCOMPARE(messenger.shown().first().style, Messenger::Style::YesNoCancel);
+    QCOMPARE(messenger.shown().first().text,
+             QString("Camera Property Changed:\nHost Name page of cam2 (%1)\n\nSave the changes?")
+                 .arg(ip));
     QCOMPARE(list.count(), 0);
     QVERIFY(!window.l60Category()->isVisible());
     QVERIFY(window.findChild<QLabel *>("NoCameraHint")->isVisible());
@@ -283,6 +366,15 @@ void TestMainWindow::keysLegendAndLayout()
     QCOMPARE(window->findChild<QAction *>("ScanCameras1")->shortcut(), QKeySequence(Qt::Key_F5));
     QCOMPARE(window->findChild<QAction *>("Exit1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QCOMPARE(window->findChild<QAction *>("FindCamera")->shortcut(), QKeySequence(QKeySequence::Find));
+    // The list has the focus at start; Return and Enter click a focused button.
+    QCOMPARE(window->focusWidget(), window->cameraList());
+    auto *button = new QPushButton("probe", window->findChild<QWidget *>("PagesArea"));
+    button->show();
+    QSignalSpy clicks(button, &QPushButton::clicked);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(clicks.count(), 2);
     // No camera selected: the hint, not a lone pair of disabled buttons.
     QVERIFY(window->findChild<QLabel *>("NoCameraHint")->isVisible());
     QVERIFY(!window->category()->isVisible());

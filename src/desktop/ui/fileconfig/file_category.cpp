@@ -6,6 +6,7 @@
 #include "desktop/ui/fileconfig/file_page_widgets.h"
 #include "desktop/ui/fileconfig/host_name_page.h"
 #include "desktop/ui/fileconfig/network_info_page.h"
+#include "desktop/ui/number_fields.h"
 #include "fileconfig/file_page_table.h"
 #include "fileconfig/file_pages.h"
 
@@ -55,6 +56,7 @@ FileCategory::FileCategory(FilePages &flow, CameraUpdate &update, Messenger &mes
     m_restore->setEnabled(false);
     placeButtons(0);
     bind();
+    NumberFields::restrict(this);
     m_flow.setView(this);
 }
 
