@@ -2,6 +2,8 @@
 // family chosen on selection, against the simulated fleet.
 #include "base/messenger.h"
 #include "desktop/ui/main_window.h"
+#include "desktop/ui/widget_messenger.h"
+#include "fileconfig/page_settings.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "camsim_process.h"
@@ -19,7 +21,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTabBar>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QPushButton>
@@ -57,6 +62,13 @@ private slots:
     void cameraMenuReachesDialogs_data();
     void cameraMenuReachesDialogs();
     void listMarksAndClearAsks();
+    void everyPageNameInViewAtMinimumSize();
+    void pageKeptForTheNextCamera_data();
+    void pageKeptForTheNextCamera();
+    void closingWithEditsAsks_data();
+    void closingWithEditsAsks();
+    void leaveQuestionDefaultsToCancel_data();
+    void leaveQuestionDefaultsToCancel();
     void keysLegendAndLayout();
     void closingRemovesWorkingFiles();
 
@@ -353,6 +365,121 @@ void TestMainWindow::listMarksAndClearAsks()
     window.saveLayout();
     QVERIFY(QFileInfo::exists(TAdminToolDlg::layoutFile()));
     QCOMPARE(m_dir->read("zora.ini"), ini);
+}
+
+void TestMainWindow::everyPageNameInViewAtMinimumSize()
+{
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("cam", 62)}));
+    rig.selectMac(WindowRig::macOf(62));
+    TAdminToolDlg &window = *rig.window;
+    window.resize(window.minimumSizeHint());
+    auto *index = window.findChild<QListWidget *>("CategoryIndex");
+    QVERIFY(index);
+    QTRY_COMPARE(window.size(), window.minimumSizeHint());
+    QTRY_VERIFY(index->isVisible());
+    QCOMPARE(index->count(), window.category()->count());
+    QVERIFY(!window.category()->tabBar()->isVisible());
+    for (int i = 0; i < index->count(); ++i) {
+        const QRect r = index->visualItemRect(index->item(i));
+        QVERIFY2(index->viewport()->rect().contains(r), qPrintable(index->item(i)->text()));
+    }
+    // Choosing a name shows its page; Save and Restore stay in reach.
+    index->setCurrentRow(int(FileTab::WebServer));
+    QCOMPARE(window.category()->currentIndex(), int(FileTab::WebServer));
+    QTRY_VERIFY(window.findChild<QPushButton *>("btnSave")->isVisible());
+}
+
+void TestMainWindow::pageKeptForTheNextCamera_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("page");
+    QTest::newRow("file camera, Account") << 0 << int(FileTab::Account);
+    QTest::newRow("file camera, Web Server") << 0 << int(FileTab::WebServer);
+    QTest::newRow("L60 camera, Host Name") << 1 << int(L60Pages::HostPage);
+    QTest::newRow("L60 camera, Account") << 1 << int(L60Pages::AccountPage);
+}
+
+void TestMainWindow::pageKeptForTheNextCamera()
+{
+    QFETCH(int, model);
+    QFETCH(int, page);
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("one", 63, model), WindowRig::fileCamera("two", 64, model)}));
+    TAdminToolDlg &window = *rig.window;
+    QTabWidget *pages = model == 0 ? window.category() : window.l60Category();
+    rig.selectMac(WindowRig::macOf(63));
+    pages->setCurrentIndex(page);
+    rig.selectMac(WindowRig::macOf(64));
+    QCOMPARE(pages->currentIndex(), page);
+    QVERIFY(rig.messenger.shown().isEmpty());
+    if (model == 0)
+        QCOMPARE(int(window.core().files().currentTab()), page);
+    else
+        QCOMPARE(window.core().l60().currentPage(), page);
+}
+
+void TestMainWindow::closingWithEditsAsks_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("yes saves and closes") << int(Messenger::AnswerYes) << true << true;
+    QTest::newRow("no closes") << int(Messenger::AnswerNo) << true << false;
+    QTest::newRow("cancel keeps the window and the edit") << int(Messenger::AnswerCancel) << false << false;
+}
+
+void TestMainWindow::closingWithEditsAsks()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("gate", 65)}));
+    TAdminToolDlg &window = *rig.window;
+    rig.selectMac(WindowRig::macOf(65));
+    rig.enterTab(int(FileTab::WebServer));
+    auto *title = rig.child<QLineEdit>("editWebTitle");
+    QTRY_VERIFY(title->isEnabled());
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, "Gate camera");
+    rig.messenger.clear();
+    rig.messenger.queueAnswers({answer});
+    window.close();
+    QCOMPARE(rig.messenger.shown().size(), 1);
+    QCOMPARE(rig.messenger.shown().first().style, Messenger::Style::YesNoCancel);
+    QCOMPARE(rig.messenger.shown().first().text,
+             QString("Camera Property Changed:\nWeb Server page of gate (127.0.0.65)\n\nSave the changes?"));
+    QCOMPARE(!window.isVisible(), closed);
+    QCOMPARE(rig.cameraFile("gate", "etc/html/title.js").contains("Gate camera"), saved);
+    if (!closed)
+        QVERIFY(window.core().fileChanged());
+}
+
+void TestMainWindow::leaveQuestionDefaultsToCancel_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("escape") << int(Qt::Key_Escape);
+    QTest::newRow("return on the default") << int(Qt::Key_Return);
+}
+
+void TestMainWindow::leaveQuestionDefaultsToCancel()
+{
+    QFETCH(int, key);
+    QWidget owner;
+    WidgetMessenger messenger(&owner);
+    bool cancelDefault = false;
+    QTimer::singleShot(0, &owner, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        cancelDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+        QTest::keyClick(box, Qt::Key(key));
+    });
+    const int answer = messenger.show("Save the changes?", "Warning", Messenger::Style::YesNoCancel);
+    QVERIFY(cancelDefault);
+    QCOMPARE(answer, int(Messenger::AnswerCancel));
 }
 
 void TestMainWindow::keysLegendAndLayout()

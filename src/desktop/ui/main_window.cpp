@@ -59,6 +59,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <tuple>
 
 TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent,
@@ -190,16 +191,28 @@ void TAdminToolDlg::buildLayout()
     // fill the same place; the selected camera's family shows one.
     m_fileIndex = new PageIndexList(m_category, m_fileBox);
     m_l60Index = new PageIndexList(m_l60Category, m_l60Box);
-    const int indexWidth = qMax(m_fileIndex->neededWidth(), m_l60Index->neededWidth());
+    // With the tab bar gone, the file pages' Save and Restore go under the page names,
+    // one above the other so that the names' column stays narrow.
+    QWidget *fileButtons = m_category->buttonRow();
+    m_category->setCornerWidget(nullptr, Qt::TopRightCorner);
+    if (auto *buttons = qobject_cast<QBoxLayout *>(fileButtons->layout()))
+        buttons->setDirection(QBoxLayout::TopToBottom);
+    const int indexWidth = std::max({m_fileIndex->neededWidth(), m_l60Index->neededWidth(),
+                                     fileButtons->sizeHint().width()});
     for (auto [box, index, pages] : {std::tuple<QWidget *, PageIndexList *, QTabWidget *>{m_fileBox, m_fileIndex, m_category},
                                      {m_l60Box, m_l60Index, m_l60Category}}) {
         auto *row = new QHBoxLayout(box);
         row->setContentsMargins(0, 0, 0, 0);
+        auto *side = new QVBoxLayout;
         index->setFixedWidth(indexWidth);
-        row->addWidget(index);
+        side->addWidget(index, 1);
+        if (box == m_fileBox)
+            side->addWidget(fileButtons);
+        row->addLayout(side);
         row->addWidget(pages, 1);
     }
-    m_pagesArea->setMinimumSize(560 + indexWidth, 420);
+    fileButtons->show();
+    m_pagesArea->setMinimumSize(std::max(560, 400 + indexWidth), 420);
     auto *stack = new QGridLayout(m_pagesArea);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->addWidget(m_fileBox, 0, 0);
@@ -214,8 +227,9 @@ void TAdminToolDlg::buildLayout()
     rightLayout->addWidget(m_pagesArea, 1);
     splitter->addWidget(left);
     splitter->addWidget(right);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    // A wider window widens the pages (beside their names); the list keeps its columns.
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
     // The list starts wide enough for its four columns; the pages take the rest.
     int listWidth = 24;

@@ -113,7 +113,8 @@ void FileCategory::placeButtons(int index)
     const FilePageRow *row = FilePageTable::of(FileTab(index));
     const bool shown = !row || row->pageSave();
     if (shown) {
-        setCornerWidget(m_buttons, Qt::TopRightCorner);
+        if (m_buttons->parentWidget() == this)
+            setCornerWidget(m_buttons, Qt::TopRightCorner);
         m_buttons->show();
     } else {
         m_buttons->hide();
