@@ -145,6 +145,12 @@ void TestMainWindow::hiddenControlsStayHidden()
             window.popupMenu()->close();
         }
     }
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        window.cameraList()->setFocus();
+        QTest::keyClick(window.cameraList(), key, modifiers);
+        QTRY_VERIFY(window.popupMenu()->isVisible());
+        window.popupMenu()->close();
+    }
 }
 
 void TestMainWindow::clockText_data()

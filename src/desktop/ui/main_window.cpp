@@ -682,6 +682,17 @@ void TAdminToolDlg::keyPressEvent(QKeyEvent *event)
         m_filter->clear();
         return;
     }
+    // Shift+F10 and the Menu key open the context menu where the focus is, as a
+    // right-click there would.
+    const bool menuKey = key == Qt::Key_Menu || (key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && focus && !m_popup->isVisible()) {
+        for (QWidget *area : {static_cast<QWidget *>(m_list), m_pagesArea}) {
+            if (focus == area || area->isAncestorOf(focus)) {
+                popupAt(area, area == m_list ? QPoint(-1, -1) : focus->mapTo(area, focus->rect().center()));
+                return;
+            }
+        }
+    }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter)
         && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         auto *button = qobject_cast<QAbstractButton *>(focus);
