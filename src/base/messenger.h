@@ -11,8 +11,9 @@ class Messenger
 {
 public:
     // YesNoDestructive: a question whose Yes cannot be undone (a reset, clearing edits);
-    // No is the default button, so Return never answers Yes.
-    enum class Style { Ok, YesNoWarning, Error, Information, YesNoDestructive };
+    // No is the default button, so Return never answers Yes. YesNoCancel: a question the
+    // user may step back from; Cancel is the default button and Escape answers it.
+    enum class Style { Ok, YesNoWarning, Error, Information, YesNoDestructive, YesNoCancel };
     // Answers as the platform numbered them; callers compare with Yes and No.
     enum Answer { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
 

@@ -137,9 +137,3 @@ QString GetString(int id)
 {
     return GetString(id, DefaultString(id));
 }
-
-QString UnsavedChangesQuestion()
-{
-    return GetString(3171, QStringLiteral("Camera Property Changed")) + QStringLiteral("\n\n")
-           + GetString(3172, QStringLiteral("Save the changes?"));
-}

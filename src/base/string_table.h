@@ -56,6 +56,3 @@ private:
 // program asked for.
 QString GetString(int id, const QString &fallback);
 QString GetString(int id);
-// "Camera Property Changed" / "Save the changes?": the question before unsaved edits of
-// a page are left behind.
-QString UnsavedChangesQuestion();

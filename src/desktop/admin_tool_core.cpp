@@ -10,6 +10,7 @@
 #include "base/zora_ini.h"
 #include "protocol/config_item.h"
 #include "protocol/program_random.h"
+#include "protoconfig/leave_question.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,6 +57,12 @@ void AdminToolCore::init()
     m_l60.setSelectionSource([this] { return selection(); });
     m_l60.setLocalNetwork(&localNetwork());
     connect(&discovery(), &Discovery::rowAnswered, this, &AdminToolCore::onRowAnswered);
+    // A filter's count follows the rows at the next tick: a scan's flood of new rows
+    // costs one count, not one each.
+    const auto rowsChanged = [this] { m_filterCountDirty = !m_filter.isEmpty(); };
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, rowsChanged);
     connect(&discovery(), &Discovery::listFull, this, [this](const QString &text) {
         m_listFullNote = text;
         emit scanStatus(scanStatusText());
@@ -135,45 +142,49 @@ PageHost::Family AdminToolCore::familyOf(int row, const TConfigItem &camera) con
     return PageHost::Family::L60;
 }
 
-void AdminToolCore::rowSelected(int row)
+bool AdminToolCore::rowSelected(int row)
 {
     if (row < 0 || row >= m_list.count())
-        return;
+        return true;
+    if (!leaveCamera())
+        return false;
     if (m_list.caption(row).isEmpty()) {
         // A saved row that has not answered: nothing to show, and the pages must not
         // keep showing the camera selected before.
-        offerPendingSave(false);
         m_files.clear();
         if (m_pages) {
             m_pages->setPageSetsEnabled(false, false);
             m_pages->showFamily(PageHost::Family::L60, nullptr);
         }
         m_l60.disableNetworkChoices();
-        return;
+        return true;
     }
-    offerPendingSave(false);
     // Whatever was not saved is gone with the camera being left.
     m_files.clear();
 
     m_selectedRow = row;
     TConfigItem *camera = m_registry.recordOfRow(row);
-    if (m_pages) {
+    if (m_pages)
         m_pages->setPageSetsEnabled(true, true);
-        m_pages->showFirstPages();
-    }
     m_l60.EnableL60CategoryClick();
-    m_l60.showFirstPage();
     if (!camera) {
         m_files.clear();
-        return;
+        return true;
     }
-    showFamily(familyOf(row, *camera), *camera);
-    if (m_shownFamily == PageHost::Family::FileConfigured)
-        m_files.enterFirstPage();
-
+    // The page the user was on stays for the next camera that has it; a camera that
+    // is restarting gets no page that would ask it for its files.
     const int state = m_list.icon(row);
-    if (state == CameraList::Restarting || state == CameraList::Lost
-        || state == CameraList::Upgrading) {
+    const bool busy = state == CameraList::Restarting || state == CameraList::Lost
+                      || state == CameraList::Upgrading;
+    showFamily(familyOf(row, *camera), *camera);
+    if (m_shownFamily == PageHost::Family::L60)
+        m_l60.L60CategoryChange(m_l60.currentPage());
+    else if (busy)
+        m_files.enterFirstPage();
+    else
+        m_files.enterKeptPage();
+
+    if (busy) {
         const QString head = state == CameraList::Upgrading ? GetString(3175) : GetString(3173);
         m_messenger.tell(head + QStringLiteral("\n\n") + GetString(3174));
         if (m_pages)
@@ -182,28 +193,29 @@ void AdminToolCore::rowSelected(int row)
     disableSaveRestore();
     m_fileChanged = false;
     m_l60.setChanged(false);
+    return true;
 }
 
-void AdminToolCore::offerPendingSave(bool noByDefault)
+bool AdminToolCore::leaveCamera()
 {
-    const QString question = UnsavedChangesQuestion();
-    const QString caption = GetString(3169, QStringLiteral("Warning"));
-    auto yes = [&] {
-        return noByDefault ? m_messenger.askDestructive(question, caption) : m_messenger.ask(question, caption);
-    };
+    // Still the camera being left: the save goes to it, and the question names it.
+    TConfigItem *camera = selectedCamera();
     if (fileChanged()) {
-        if (yes() && m_pages)
-            m_pages->savePending(PageHost::Family::FileConfigured);
+        const LeaveQuestion::Answer answer = LeaveQuestion::ask(m_messenger, m_files.currentTitle(), camera);
+        if (answer == LeaveQuestion::Stay || (answer == LeaveQuestion::Save && !m_files.saveEdits()))
+            return false;
         m_fileChanged = false;
         if (m_pages)
             m_pages->disableSaveRestore();
     } else if (m_l60.changed()) {
-        // Still the camera being left: the save goes to it.
-        if (yes())
-            m_l60.savePending();
+        const LeaveQuestion::Answer answer =
+            LeaveQuestion::ask(m_messenger, L60Pages::pageTitle(m_l60.currentPage()), camera);
+        if (answer == LeaveQuestion::Stay || (answer == LeaveQuestion::Save && !m_l60.savePending()))
+            return false;
         m_l60.setChanged(false);
         disableSaveRestore();
     }
+    return true;
 }
 
 void AdminToolCore::rowDeselected()
@@ -393,14 +405,15 @@ bool AdminToolCore::scan()
     return false;
 }
 
-void AdminToolCore::clearList()
+bool AdminToolCore::clearList()
 {
     // The edits are offered to the camera they belong to while it is still listed.
-    if (m_selectedRow >= 0)
-        offerPendingSave(true);
+    if (m_selectedRow >= 0 && !leaveCamera())
+        return false;
     m_files.clear();
     m_registry.clearList();
     rowDeselected();
+    return true;
 }
 
 bool AdminToolCore::saveList()
@@ -431,10 +444,39 @@ QString AdminToolCore::scanStatusText() const
 {
     // The note stays next to the counts that the clock keeps rewriting, for as long as
     // the list is full; clearing the list, or rows going, ends it.
-    const QString summary = m_scanSummary.text();
-    if (m_listFullNote.isEmpty() || m_list.count() < Discovery::kMaxRows)
-        return summary;
-    return summary.isEmpty() ? m_listFullNote : summary + QStringLiteral(" — ") + m_listFullNote;
+    QStringList parts;
+    if (!m_scanSummary.text().isEmpty())
+        parts << m_scanSummary.text();
+    if (!m_listFullNote.isEmpty() && m_list.count() >= Discovery::kMaxRows)
+        parts << m_listFullNote;
+    if (!m_filter.isEmpty())
+        parts << filterNote();
+    return parts.join(QStringLiteral(" — "));
+}
+
+void AdminToolCore::setListFilter(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed == m_filter)
+        return;
+    m_filter = trimmed;
+    m_filterCountDirty = false;
+    emit scanStatus(scanStatusText());
+}
+
+bool AdminToolCore::rowShown(int row) const
+{
+    return m_list.rowMatches(row, m_filter);
+}
+
+QString AdminToolCore::filterNote() const
+{
+    if (m_filter.isEmpty())
+        return {};
+    int shown = 0;
+    for (int r = 0; r < m_list.count(); ++r)
+        shown += rowShown(r) ? 1 : 0;
+    return tr("%1 of %2 shown").arg(shown).arg(m_list.count());
 }
 
 QString AdminToolCore::clockText(const QDateTime &now)
@@ -460,7 +502,9 @@ QString AdminToolCore::clockTick(const QDateTime &now)
     const QString text = clockText(now);
     emit statusClock(text);
     discovery().pollTick();
-    if (m_scanSummary.tick())
+    const bool recount = m_filterCountDirty;
+    m_filterCountDirty = false;
+    if (m_scanSummary.tick() || recount)
         emit scanStatus(scanStatusText());
     // The scan's reply window closed: the rows that kept silent are greyed until they
     // answer again.

@@ -35,13 +35,9 @@ public:
 
     virtual ~PageHost() = default;
     virtual void setPageSetsEnabled(bool fileConfigured, bool l60) = 0;
-    virtual void showFirstPages() = 0;
     // camera: the selected camera, or null when nothing is selected.
     virtual void showFamily(Family family, TConfigItem *camera) = 0;
     virtual void disableSaveRestore() = 0;
-    // Saves the pending edits of the file-configured pages (the user answered Yes to the
-    // question); the L60 pages save themselves.
-    virtual void savePending(Family family) = 0;
     // btnSave, btnRestore, btnAccountSave and btnAccountRestore of the file-configured
     // pages.
     virtual void setFileSaveButtonsEnabled(bool on) = 0;
@@ -93,9 +89,14 @@ public:
 
     int selectedRow() const { return m_selectedRow; }
     TConfigItem *selectedCamera();
-    // The list reports selection and deselection of a row.
-    void rowSelected(int row);
+    // The list reports selection and deselection of a row. False when the user chose to
+    // stay with the edits of the camera selected before: the list selects it again.
+    bool rowSelected(int row);
     void rowDeselected();
+    // The user leaves the selected camera (for another, an empty list or a closed
+    // window): with edits, the question; Yes saves them to it without a second one.
+    // False when the user stays.
+    bool leaveCamera();
 
     // The file-configured pages hold edits (or were given back to the user after a
     // refused command).
@@ -122,7 +123,8 @@ public:
 
     // Toolbar and menu actions.
     bool scan();
-    void clearList();
+    // False when the user chose to stay with the selected camera's edits.
+    bool clearList();
     bool saveList();
     // Window closing: the list written for the next start, without a question.
     bool keepListForNextStart();
@@ -137,6 +139,12 @@ public:
     static QStringList workingFileNames();
 
     const ScanSummary &scanSummary() const { return m_scanSummary; }
+    // The list's filter: which rows it leaves, and "3 of 10 shown" beside the scan's
+    // counts while it is set, so that a leftover filter never passes for an empty site.
+    void setListFilter(const QString &text);
+    const QString &listFilter() const { return m_filter; }
+    bool rowShown(int row) const;
+    QString filterNote() const;
     // The status bar's scan text: the summary, and while the list is full, that it is.
     QString scanStatusText() const;
     // The rows' tooltips and warning marks (adapter, shared addresses) brought up to
@@ -154,8 +162,6 @@ signals:
 private:
     void init();
     void onRowAnswered(int row, bool created);
-    // Unsaved edits of the selected camera: the question, and on Yes the save to it.
-    void offerPendingSave(bool noByDefault);
     PageHost::Family familyOf(int row, const TConfigItem &camera) const;
     void showFamily(PageHost::Family family, TConfigItem &camera);
     void disableSaveRestore();
@@ -175,6 +181,8 @@ private:
     ScanSummary m_scanSummary;
     // Said by discovery when a camera could not be listed for the list being full.
     QString m_listFullNote;
+    QString m_filter;
+    bool m_filterCountDirty = false;
     bool m_remarksDirty = false;
     bool m_answeredSinceTick = false;
     int m_remarkWaitTicks = 0;

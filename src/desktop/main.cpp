@@ -14,7 +14,11 @@
 #include <QSize>
 #include <QFileInfo>
 #include <QTabWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
 #include <QTreeView>
 
@@ -45,6 +49,23 @@ bool grabInto(TAdminToolDlg &window, const QString &file)
     return saved;
 }
 
+// The window with an open menu drawn where it opened: a popup is a window of its own,
+// which grabbing the main window leaves out.
+bool grabWithMenu(TAdminToolDlg &window, QMenu *menu, const QString &file)
+{
+    QCoreApplication::processEvents();
+    QPixmap shot = window.grab();
+    if (menu->isVisible()) {
+        QPainter painter(&shot);
+        painter.drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
+    }
+    menu->close();
+    const bool saved = shot.save(file);
+    std::fprintf(saved ? stdout : stderr, "zora: %s %s\n", saved ? "saved" : "could not save",
+                 qPrintable(file));
+    return saved;
+}
+
 void selectFirst(TAdminToolDlg &window, bool protocolConfigured)
 {
     CameraList &list = window.core().list();
@@ -60,7 +81,8 @@ void selectFirst(TAdminToolDlg &window, bool protocolConfigured)
 
 // Hidden option for the documentation pictures: scan; the first protocol-configured
 // camera's page into `file`; then the first file-configured camera's Network Info,
-// Stream Server and Event Server pages beside it; quit.
+// Stream Server and Event Server pages beside it, and that camera with the Camera menu
+// and the context menu open; quit.
 void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
 {
     static ScreenshotPrompt prompt;
@@ -80,6 +102,16 @@ void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
         window.category()->setCurrentIndex(int(FileTab::EventServer));
         QCoreApplication::processEvents();
         saved = grabInto(window, dir + QStringLiteral("file-event-server.png")) && saved;
+        // The menus that reach the dialogs, over the file-configured camera's pages.
+        window.category()->setCurrentIndex(int(FileTab::NetworkInfo));
+        QCoreApplication::processEvents();
+        QMenuBar *bar = window.menuBar();
+        window.cameraMenu()->popup(bar->mapToGlobal(bar->actionGeometry(window.cameraMenu()->menuAction()).bottomLeft()));
+        saved = grabWithMenu(window, window.cameraMenu(), dir + QStringLiteral("camera-menu.png")) && saved;
+        QTreeView *list = window.cameraList();
+        const QRect row = list->visualRect(list->selectionModel()->selectedRows().value(0));
+        window.popupMenu()->popup(list->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(40, 40)));
+        saved = grabWithMenu(window, window.popupMenu(), dir + QStringLiteral("context-menu.png")) && saved;
         QCoreApplication::exit(saved ? 0 : 1);
     });
 }

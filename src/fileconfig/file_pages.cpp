@@ -14,8 +14,10 @@
 #include "protocol/local_network_info.h"
 #include "protoconfig/credentials.h"
 #include "protoconfig/l60_settings.h"
+#include "protoconfig/leave_question.h"
 
 #include <QHostAddress>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -91,14 +93,38 @@ void FilePages::failed(const QString &text, const QString &caption, int style, c
 
 void FilePages::CategoryChange(FileTab tab)
 {
-    if (tab != m_tab)
-        leavePage();
+    if (tab != m_tab && changed()) {
+        // Asked on the page being left, which the save reads; a Cancel stays there.
+        if (m_view)
+            m_view->setCurrentTab(m_tab);
+        if (!leavePage())
+            return;
+        if (m_view)
+            m_view->setCurrentTab(tab);
+    }
     enter(tab);
+}
+
+QString FilePages::currentTitle() const
+{
+    const FilePageRow *row = FilePageTable::of(m_tab);
+    return row ? row->titleText() : QString();
 }
 
 void FilePages::enterFirstPage()
 {
     m_tab = FileTab::NetworkInfo;
+    if (m_view)
+        m_view->setCurrentTab(m_tab);
+    enter(m_tab);
+}
+
+void FilePages::enterKeptPage()
+{
+    const FilePageRow *row = FilePageTable::of(m_tab);
+    const Selection sel = selection();
+    if (row && row->needsAudio && (!sel.camera || !traitsOf(*sel.camera).audio))
+        m_tab = FileTab::NetworkInfo;
     if (m_view)
         m_view->setCurrentTab(m_tab);
     enter(m_tab);
@@ -293,21 +319,19 @@ void FilePages::eventSourceChosen(EventSource source)
 
 void FilePages::btnSaveClick()
 {
+    save(true);
+}
+
+bool FilePages::save(bool ask)
+{
     const FilePageRow *row = FilePageTable::of(m_tab);
     if (!m_view || !row || !row->pageSave())
-        return;
-    if (!m_messenger.ask(GetString(3176, QStringLiteral("Apply Changes.  Are you sure?")),
-                         warningCaption()))
-        return;
+        return true;
     const Selection sel = selection();
     if (!sel.camera || !m_loaded)
-        return;
-    // A cancelled login keeps the edits on screen for another try.
-    CredentialPrompt *prompt = m_commands.prompt();
-    if (!prompt || !RequireCredentials(*sel.camera, *prompt)) {
-        updateButtons();
-        return;
-    }
+        return true;
+    // What the page can tell by itself is told before the question and the login: a
+    // typing error is mended without a password typed in vain.
     const PageSettings shown = m_view->shownSettings(m_tab);
     PageCheckContext context;
     context.remote = sel.camera->ConnectionKind == Connection::Remote;
@@ -315,13 +339,23 @@ void FilePages::btnSaveClick()
     if (const std::optional<CheckFailure> f = CheckPage(shown, context)) {
         failed(f->text, f->caption, int(f->style), f->focus);
         updateButtons();
-        return;
+        return false;
+    }
+    if (ask && !m_messenger.ask(GetString(3176, QStringLiteral("Apply Changes.  Are you sure?")),
+                                warningCaption()))
+        return false;
+    // A cancelled login keeps the edits on screen for another try.
+    CredentialPrompt *prompt = m_commands.prompt();
+    if (!prompt || !RequireCredentials(*sel.camera, *prompt)) {
+        updateButtons();
+        return false;
     }
     if (row->kind == Kind::Files)
         saveFilePage(sel);
     else
         saveCommandPage(sel);
     updateButtons();
+    return true;
 }
 
 void FilePages::saveCommandPage(const Selection &sel)
@@ -499,18 +533,26 @@ void FilePages::editNewPasswordChange()
 
 void FilePages::btnAccountSaveClick()
 {
+    saveAccount(true);
+}
+
+bool FilePages::saveAccount(bool ask)
+{
     if (!m_view)
-        return;
+        return true;
     PageSettings shown = m_view->shownSettings(FileTab::Account);
     auto *s = std::get_if<AccountPageSettings>(&shown);
     if (!s)
-        return;
+        return true;
     if (const std::optional<CheckFailure> f = CheckAccountSave(*s)) {
         failed(f->text, f->caption, int(f->style), f->focus);
-        return;
+        return false;
     }
+    bool cancelled = false;
     PageCommands::AccountSteps steps;
-    steps.loginCancelled = [this] {
+    steps.ask = ask;
+    steps.loginCancelled = [this, &cancelled] {
+        cancelled = true;
         m_accountButtons = true;
         updateButtons();
     };
@@ -519,27 +561,28 @@ void FilePages::btnAccountSaveClick()
         m_view->showSettings(FileTab::Account, settings);
     };
     afterSubmit(m_commands.saveAccount(*s, steps));
+    return !cancelled;
 }
 
 // ---- leaving ----
 
-void FilePages::saveEdits()
+bool FilePages::saveEdits()
 {
     if (kindOf(m_tab) == Kind::Account)
-        btnAccountSaveClick();
-    else
-        btnSaveClick();
+        return saveAccount(false);
+    return save(false);
 }
 
-void FilePages::leavePage()
+bool FilePages::leavePage()
 {
     if (m_leaving || !changed())
-        return;
-    m_leaving = true;
-    if (m_messenger.ask(UnsavedChangesQuestion(), warningCaption()))
-        saveEdits();
+        return true;
+    const QScopedValueRollback<bool> leaving(m_leaving, true);
+    const LeaveQuestion::Answer answer = LeaveQuestion::ask(m_messenger, currentTitle(), selection().camera);
+    if (answer == LeaveQuestion::Stay || (answer == LeaveQuestion::Save && !saveEdits()))
+        return false;
     m_loaded.reset();
     m_accountButtons = false;
     updateButtons();
-    m_leaving = false;
+    return true;
 }

@@ -69,6 +69,9 @@ public:
     // The selected camera changed, or it came back after a command: the first page, or
     // the current one again, entered without asking.
     void enterFirstPage();
+    // The page shown is kept for the next camera when the camera has it (the audio page
+    // needs audio); the first page otherwise.
+    void enterKeptPage();
     void reenterCurrentPage();
     // The selected camera answered discovery again: the pages shown from its record
     // follow it, unless they hold edits.
@@ -92,11 +95,15 @@ public:
     void btnAccountSaveClick();
 
     // The user leaves the page, the camera or the window: when the page holds edits,
-    // the question; Yes saves them to the camera that holds them. Returns after that.
-    void leavePage();
+    // the question; Yes saves them to the camera that holds them. False when the user
+    // stays (Cancel, or the page's checks or the login stopped the save).
+    bool leavePage();
     // Saves the shown page's edits without asking first whether to (the user already
-    // answered the question).
-    void saveEdits();
+    // answered the question). False when the page's checks or a cancelled login keep
+    // the edits on the page.
+    bool saveEdits();
+    // The title of the page shown, as its tab says it.
+    QString currentTitle() const;
     // A command or upload for the camera succeeded: the shown values are the camera's.
     void markSaved();
     // Buttons after a refused login on a command: edits stay, Save offered again.
@@ -116,6 +123,8 @@ private:
     void updateButtons();
     void failed(const QString &text, const QString &caption, int style, const QString &focus);
     bool reachable(const TConfigItem &camera) const;
+    bool save(bool ask);
+    bool saveAccount(bool ask);
     void saveCommandPage(const Selection &sel);
     void saveFilePage(const Selection &sel);
     // A confirmed command leaves the page clean.

@@ -8,6 +8,9 @@ void ScanSummary::started(const QString &when)
     m_adapterOf.clear();
     m_ticksLeft = kReplyWindowTicks;
     m_scanned = true;
+    // The one who started the scan shows "Scanning…" at once; the result that follows
+    // must count as a change even when it reads as the last scan's did.
+    m_shown = text();
 }
 
 void ScanSummary::answered(const QString &mac, int adapterIndex)

@@ -8,6 +8,7 @@
 #include "protocol/local_network_info.h"
 #include "protoconfig/credentials.h"
 #include "protoconfig/l60_detached_view.h"
+#include "protoconfig/leave_question.h"
 
 namespace {
 
@@ -215,10 +216,13 @@ void L60Pages::L60CategoryChange(int page)
     // leaving the camera does; refilling the page itself asks nothing.
     if (m_changed && page != m_page && !m_leavingPage) {
         const QScopedValueRollback<bool> leaving(m_leavingPage, true);
-        // The save reads the page being left: it is shown again while asked.
+        // The save reads the page being left: it is shown again while asked, and stays
+        // when the user steps back or the save could not go.
         view().setCurrentPage(m_page);
-        if (m_messenger.ask(UnsavedChangesQuestion(), GetString(3169, QStringLiteral("Warning"))))
-            savePending();
+        const LeaveQuestion::Answer answer =
+            LeaveQuestion::ask(m_messenger, pageTitle(m_page), selection().camera);
+        if (answer == LeaveQuestion::Stay || (answer == LeaveQuestion::Save && !savePending()))
+            return;
         m_changed = false;
     }
     m_page = page;
@@ -503,18 +507,55 @@ void L60Pages::afterSubmit(std::optional<CommandOutcome> outcome)
 
 void L60Pages::btnL60SaveClick()
 {
-    if (!confirmApply())
-        return;
+    saveShownPage(true);
+}
+
+bool L60Pages::checkShownPage(const Selection &sel)
+{
+    std::optional<CheckFailure> f;
+    switch (m_page) {
+    case NetworkPage:
+        f = L60::CheckNetwork(view().shownNetwork(), sel.kind == ConnectionColumnText(Connection::Remote));
+        break;
+    case HostPage:
+        f = L60::CheckHost(view().shownHost());
+        break;
+    case AccountPage:
+        f = L60::CheckPageAccount(view().shownAccount());
+        if (f) {
+            setSaveRestoreEnabled(true);
+            m_changed = true;
+        }
+        break;
+    case MiscPage:
+        f = L60::CheckMisc(view().shownMisc());
+        break;
+    default:
+        break;
+    }
+    if (f)
+        showFailure(*f);
+    return !f;
+}
+
+bool L60Pages::saveShownPage(bool ask)
+{
     const Selection sel = selection();
+    // What the page can tell by itself is told before the question and the login: a
+    // typing error is mended without a password typed in vain.
+    if (sel.camera && !checkShownPage(sel))
+        return false;
+    if (ask && !confirmApply())
+        return false;
     if (sel.record < 0 && !sel.camera)
-        return;
+        return true;
     if (!sel.camera) {
         m_messenger.tell(GetString(3256, QStringLiteral("Camera Configuration is Wrong"))
                              + QStringLiteral("\n")
                              + GetString(3257, QStringLiteral("Now Terminating the application")),
                          {}, Messenger::Style::Error);
         emit terminateRequested();
-        return;
+        return true;
     }
     TConfigItem &camera = *sel.camera;
     CredentialPrompt *prompt = m_commands.prompt();
@@ -522,61 +563,44 @@ void L60Pages::btnL60SaveClick()
         refillCurrentPage();
         setSaveRestoreEnabled(true);
         m_changed = true;
-        return;
+        return false;
     }
     switch (m_page) {
-    case NetworkPage: {
-        const L60NetworkSettings s = view().shownNetwork();
-        if (auto f = L60::CheckNetwork(s, sel.kind == ConnectionColumnText(Connection::Remote))) {
-            showFailure(*f);
-            return;
-        }
-        submit(sel, L60::NetworkCommand(camera, sel.kind, s, m_commands.sources()));
-        return;
-    }
-    case HostPage: {
-        const L60HostSettings s = view().shownHost();
-        if (auto f = L60::CheckHost(s)) {
-            showFailure(*f);
-            return;
-        }
-        submit(sel, L60::HostCommand(camera, sel.kind, s, m_commands.sources()));
-        return;
-    }
-    case AccountPage: {
-        const L60AccountSettings s = view().shownAccount();
-        if (auto f = L60::CheckPageAccount(s)) {
-            setSaveRestoreEnabled(true);
-            m_changed = true;
-            showFailure(*f);
-            return;
-        }
-        submit(sel, L60::PageAccountCommand(camera, sel.kind, s, m_commands.sources()));
-        return;
-    }
-    case MiscPage: {
-        const L60MiscSettings s = view().shownMisc();
-        if (auto f = L60::CheckMisc(s)) {
-            showFailure(*f);
-            return;
-        }
-        submit(sel, L60::MiscCommand(camera, sel.kind, s, m_commands.sources()));
-        return;
-    }
+    case NetworkPage:
+        submit(sel, L60::NetworkCommand(camera, sel.kind, view().shownNetwork(), m_commands.sources()));
+        break;
+    case HostPage:
+        submit(sel, L60::HostCommand(camera, sel.kind, view().shownHost(), m_commands.sources()));
+        break;
+    case AccountPage:
+        submit(sel, L60::PageAccountCommand(camera, sel.kind, view().shownAccount(), m_commands.sources()));
+        break;
+    case MiscPage:
+        submit(sel, L60::MiscCommand(camera, sel.kind, view().shownMisc(), m_commands.sources()));
+        break;
     default:
-        return;
+        break;
     }
+    return true;
 }
 
 void L60Pages::btnL60AccountSaveClick()
 {
+    saveAccount(true);
+}
+
+bool L60Pages::saveAccount(bool ask)
+{
     const L60AccountSettings s = view().shownAccount();
     if (auto f = L60::CheckAccountSave(s)) {
         showFailure(*f);
-        return;
+        return false;
     }
+    bool cancelled = false;
     PageCommands::AccountSteps steps;
-    steps.loginCancelled = [this] {
+    steps.ask = ask;
+    steps.loginCancelled = [this, &cancelled] {
+        cancelled = true;
         refillCurrentPage();
         setAccountSaveRestoreEnabled(true);
         m_changed = true;
@@ -589,6 +613,7 @@ void L60Pages::btnL60AccountSaveClick()
     };
     steps.sending = [this] { chkL60ChangePasswdClick(false); };
     afterSubmit(m_commands.saveAccount(s, steps));
+    return !cancelled;
 }
 
 void L60Pages::btnL60RestoreClick()
@@ -611,10 +636,25 @@ void L60Pages::btnL60RestoreClick()
     m_changed = false;
 }
 
-void L60Pages::savePending()
+bool L60Pages::savePending()
 {
     if (buttonEnabled(L60Button::Save))
-        btnL60SaveClick();
-    else
-        btnL60AccountSaveClick();
+        return saveShownPage(false);
+    return saveAccount(false);
+}
+
+QString L60Pages::pageTitle(int page)
+{
+    switch (page) {
+    case NetworkPage:
+        return GetString(3025, QStringLiteral("Network Info"));
+    case HostPage:
+        return GetString(3044, QStringLiteral("Host Name"));
+    case AccountPage:
+        return GetString(3049, QStringLiteral("Account"));
+    case MiscPage:
+        return GetString(3057, QStringLiteral("Miscellaneous"));
+    default:
+        return {};
+    }
 }

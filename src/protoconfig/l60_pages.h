@@ -99,8 +99,12 @@ public:
     void netMaskEntered();
     // The up-down control beside the sensitivity edit.
     void sensitivityStep(int delta);
-    // The user leaves the camera and answered Yes to saving its edits.
-    void savePending();
+    // The user leaves the camera and answered Yes to saving its edits: the Save without
+    // its own question. False when the page's checks or a cancelled login keep the
+    // edits on the page.
+    bool savePending();
+    // The page's title, as its tab shows it.
+    static QString pageTitle(int page);
 
 signals:
     // A selected row without its record: the program cannot go on.
@@ -113,6 +117,10 @@ private:
     void showFailure(const CheckFailure &failure);
     Selection selection() const;
     bool confirmApply();
+    // The page's own checks, which need nothing from the camera; false after the message.
+    bool checkShownPage(const Selection &sel);
+    bool saveShownPage(bool ask);
+    bool saveAccount(bool ask);
     void submit(const Selection &sel, const CommandBytes &command);
     // Nothing reached the camera: the edit stays, marked, to be saved again.
     void afterSubmit(std::optional<CommandOutcome> outcome);

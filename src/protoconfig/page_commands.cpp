@@ -41,8 +41,9 @@ CommandOutcome PageCommands::resetToDefaults(quint8 scope)
 std::optional<CommandOutcome> PageCommands::saveAccount(L60AccountSettings settings,
                                                         const AccountSteps &steps)
 {
-    if (!m_messenger.ask(GetString(3176, QStringLiteral("Apply Changes.  Are you sure?")),
-                         GetString(3252, QStringLiteral("Confirm"))))
+    if (steps.ask
+        && !m_messenger.ask(GetString(3176, QStringLiteral("Apply Changes.  Are you sure?")),
+                            GetString(3252, QStringLiteral("Confirm"))))
         return std::nullopt;
     const SelectedRow row = selection();
     if (!row.camera)

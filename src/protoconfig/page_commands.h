@@ -27,6 +27,8 @@ public:
         std::function<void(TConfigItem &camera, L60AccountSettings &settings)> loggedIn;
         // The command was built and goes to the confirmation step now.
         std::function<void()> sending;
+        // False when the user already said Yes to saving (leaving the page with edits).
+        bool ask = true;
     };
 
     explicit PageCommands(Messenger &messenger);

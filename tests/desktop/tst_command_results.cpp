@@ -16,10 +16,8 @@ class Host final : public PageHost
 {
 public:
     void setPageSetsEnabled(bool f, bool l) override { fileEnabled = f, l60Enabled = l; }
-    void showFirstPages() override {}
     void showFamily(Family f, TConfigItem *) override { family = f; }
     void disableSaveRestore() override {}
-    void savePending(Family) override {}
     void setFileSaveButtonsEnabled(bool on) override { fileButtons = on; }
     void reloadFilePage() override { ++reloads; }
     bool fileEnabled = true, l60Enabled = true, fileButtons = false;

@@ -152,6 +152,7 @@ private slots:
     void savedPageIsUploadedAndClean();
     void cancelledUploadPutsTheCamerasFilesBack();
     void failingWriterUploadsNothing();
+    void refusedCheckTouchesNothing_data();
     void refusedCheckTouchesNothing();
     void leavingWithEditsAsksAndSavesToThatCamera_data();
     void leavingWithEditsAsksAndSavesToThatCamera();
@@ -274,15 +275,41 @@ void TestFilePages::failingWriterUploadsNothing()
     QVERIFY(rig.pages.changed());
 }
 
+void TestFilePages::refusedCheckTouchesNothing_data()
+{
+    QTest::addColumn<QByteArray>("title"); // empty: cleared
+    QTest::addColumn<QByteArray>("port");  // empty: as loaded
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");    // empty: left where it was
+    QTest::newRow("empty title") << QByteArray() << QByteArray() << "Display Title is Required"
+                                 << "editWebTitle";
+    QTest::newRow("port with letters") << QByteArray("Gate") << QByteArray("80ab")
+                                       << "Port must be a NUMBER" << "";
+}
+
 void TestFilePages::refusedCheckTouchesNothing()
 {
+    QFETCH(QByteArray, title);
+    QFETCH(QByteArray, port);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
     Rig rig;
     rig.pages.CategoryChange(FileTab::WebServer);
     const QByteArray before = rig.folder.read("title.js");
-    rig.view.page<WebServerSettings>(FileTab::WebServer).title.clear();
+    auto &shown = rig.view.page<WebServerSettings>(FileTab::WebServer);
+    shown.title = title;
+    if (!port.isEmpty())
+        shown.port = port;
+    // No password held: the check must come before both the question and the login.
+    rig.camera.AdminPassword.clear();
+    const int logins = rig.prompt.calls;
+    rig.view.focused.clear();
+    rig.messenger.clear();
     rig.pages.btnSaveClick();
-    QCOMPARE(rig.messenger.lastText(), QString("Display Title is Required"));
-    QCOMPARE(rig.view.focused, QString("editWebTitle"));
+    QCOMPARE(rig.messenger.shown().size(), 1);
+    QCOMPARE(rig.messenger.lastText(), message);
+    QCOMPARE(rig.prompt.calls, logins);
+    QCOMPARE(rig.view.focused, focus);
     QCOMPARE(rig.runner.runs.size(), 1);
     QCOMPARE(rig.folder.read("title.js"), before);
     QVERIFY(rig.view.saveButtons);
@@ -294,6 +321,7 @@ void TestFilePages::leavingWithEditsAsksAndSavesToThatCamera_data()
     QTest::addColumn<int>("uploads");
     QTest::newRow("yes") << int(Messenger::AnswerYes) << 1;
     QTest::newRow("no") << int(Messenger::AnswerNo) << 0;
+    QTest::newRow("cancel stays") << int(Messenger::AnswerCancel) << 0;
 }
 
 void TestFilePages::leavingWithEditsAsksAndSavesToThatCamera()
@@ -304,12 +332,23 @@ void TestFilePages::leavingWithEditsAsksAndSavesToThatCamera()
     rig.editDdnsId("newid");
     rig.messenger.queueAnswers({answer, Messenger::AnswerYes});
     rig.pages.CategoryChange(FileTab::WebServer);
+    // One question, naming the page and the camera, asked on the page being left; Yes
+    // saves without asking again.
+    QCOMPARE(rig.messenger.shown().size(), 1);
     QCOMPARE(rig.messenger.shown().first().text,
-             QString("Camera Property Changed\n\nSave the changes?"));
+             QString("Camera Property Changed:\nDDNS page of 127.0.0.9\n\nSave the changes?"));
+    QCOMPARE(rig.messenger.shown().first().style, Messenger::Style::YesNoCancel);
     int uploaded = 0;
     for (const ConfigTransfer &t : rig.runner.runs)
         uploaded += t.mode == TransferMode::Upload && t.set == 0;
     QCOMPARE(uploaded, uploads);
+    if (answer == Messenger::AnswerCancel) {
+        // The edit stays on its page.
+        QCOMPARE(rig.pages.currentTab(), FileTab::Ddns);
+        QCOMPARE(rig.view.current, FileTab::Ddns);
+        QVERIFY(rig.pages.changed());
+        return;
+    }
     // The new page is entered and clean.
     QCOMPARE(rig.pages.currentTab(), FileTab::WebServer);
     QVERIFY(!rig.pages.changed());

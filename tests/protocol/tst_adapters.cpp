@@ -175,6 +175,11 @@ void TestAdapters::summary()
     s.answered("00:0A:1B:00:00:03", 3);
     QVERIFY(!s.tick());
     QCOMPARE(s.cameras(), 2);
+    // The same cameras answering the next scan still replace "Scanning…".
+    s.started();
+    s.answered("00:0A:1B:00:00:01", 2);
+    s.answered("00:0A:1B:00:00:02", 3);
+    QVERIFY(s.tick());
     s.started();
     for (int i = 0; i < ScanSummary::kReplyWindowTicks; ++i)
         s.tick();

@@ -2,6 +2,8 @@
 // family chosen on selection, against the simulated fleet.
 #include "base/messenger.h"
 #include "desktop/ui/main_window.h"
+#include "desktop/ui/widget_messenger.h"
+#include "fileconfig/page_settings.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/camera_registry.h"
@@ -9,8 +11,11 @@
 #include "desktop/ui/protoconfig/l60_category.h"
 #include "camsim_process.h"
 #include "test_support.h"
+#include "window_rig_helper.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -22,9 +27,16 @@
 #include <QApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QMenuBar>
 #include <QTabWidget>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -53,7 +65,16 @@ private slots:
     void clockText_data();
     void clockText();
     void scanAndSelect();
+    void cameraMenuReachesDialogs_data();
+    void cameraMenuReachesDialogs();
     void listMarksAndClearAsks();
+    void everyPageNameInViewAtMinimumSize();
+    void pageKeptForTheNextCamera_data();
+    void pageKeptForTheNextCamera();
+    void closingWithEditsAsks_data();
+    void closingWithEditsAsks();
+    void leaveQuestionDefaultsToCancel_data();
+    void leaveQuestionDefaultsToCancel();
     void keysLegendAndLayout();
     void closingRemovesWorkingFiles();
     void listAndLayoutComeBackWhole();
@@ -126,6 +147,24 @@ void TestMainWindow::hiddenControlsStayHidden()
     // The context menu: FTP settings only with a file-configured camera selected.
     window.PoupMenuPopup();
     QVERIFY(!window.findChild<QAction *>("FTPSetting1")->isEnabled());
+    // It opens on the list and on the pages (a page's own child passes it up), from the
+    // pointer and from the keyboard.
+    QWidget *hint = window.findChild<QWidget *>("NoCameraHint");
+    for (QWidget *target : {window.cameraList()->viewport(), hint}) {
+        for (auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
+            QContextMenuEvent event(reason, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(target, &event);
+            QTRY_VERIFY2(window.popupMenu()->isVisible(), qPrintable(target->objectName()));
+            QVERIFY(!window.findChild<QAction *>("ClearList2")->isVisible());
+            window.popupMenu()->close();
+        }
+    }
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        window.cameraList()->setFocus();
+        QTest::keyClick(window.cameraList(), key, modifiers);
+        QTRY_VERIFY(window.popupMenu()->isVisible());
+        window.popupMenu()->close();
+    }
 }
 
 void TestMainWindow::clockText_data()
@@ -205,6 +244,48 @@ void TestMainWindow::scanAndSelect()
     QVERIFY(messenger.shown().isEmpty());
 }
 
+void TestMainWindow::cameraMenuReachesDialogs_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("select");
+    QTest::addColumn<QString>("dialog"); // empty: the entry is disabled
+    QTest::newRow("register, nothing selected") << "RegisterCamera1" << false << "TRegCamDlg";
+    QTest::newRow("register, a camera selected") << "RegisterCamera1" << true << "TRegCamDlg";
+    QTest::newRow("remote search of the row") << "SearchRemoteCamera2" << true << "TSrchRemoteCamDlg";
+    QTest::newRow("remote search, no row") << "SearchRemoteCamera2" << false << "";
+    QTest::newRow("FTP setting of a file camera") << "FTPSetting2" << true << "TFTPSettingDlg";
+    QTest::newRow("FTP setting, no camera") << "FTPSetting2" << false << "";
+    QTest::newRow("page save, nothing edited") << "SavePage1" << true << "";
+}
+
+void TestMainWindow::cameraMenuReachesDialogs()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, select);
+    QFETCH(QString, dialog);
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("cam", 61)}));
+    if (select)
+        QVERIFY(rig.selectMac(WindowRig::macOf(61)) >= 0);
+    TAdminToolDlg &window = *rig.window;
+    QVERIFY(window.menuBar()->actions().contains(window.cameraMenu()->menuAction()));
+    window.CameraMenuPopup();
+    auto *action = window.cameraMenu()->findChild<QAction *>(entry);
+    QVERIFY(action);
+    QCOMPARE(action->isEnabled(), !dialog.isEmpty());
+    if (dialog.isEmpty())
+        return;
+    QString opened;
+    QTimer::singleShot(0, &window, [&opened] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
+        }
+    });
+    action->trigger();
+    QCOMPARE(opened, dialog);
+}
+
 void TestMainWindow::listMarksAndClearAsks()
 {
     CamSimProcess sim;
@@ -229,6 +310,9 @@ void TestMainWindow::listMarksAndClearAsks()
     };
     scanned(3);
     QCOMPARE(window.findChild<QLabel *>("StatusScan")->text(), QString("3 cameras answered on 1 adapter"));
+    // A rescan with the same answer ends on its result, not on "Scanning…".
+    scanned(3);
+    QCOMPARE(window.findChild<QLabel *>("StatusScan")->text(), QString("3 cameras answered on 1 adapter"));
     QVERIFY(list.data(list.index(0, 1), Qt::ToolTipRole).toString().startsWith("answered on lo"));
 
     // Host names sort naturally, with the header's indicator.
@@ -245,7 +329,15 @@ void TestMainWindow::listMarksAndClearAsks()
     filter->setText("3E:09");
     QCOMPARE(window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:09"), {}), false);
     QCOMPARE(window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:02"), {}), true);
-    filter->clear();
+    // A set filter says how much of the site it hides; Escape in the box clears it.
+    auto *status = window.findChild<QLabel *>("StatusScan");
+    QCOMPARE(status->text(), QString("3 cameras answered on 1 adapter — 1 of 3 shown"));
+    scanned(3);
+    QCOMPARE(status->text(), QString("3 cameras answered on 1 adapter — 1 of 3 shown"));
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(status->text(), QString("3 cameras answered on 1 adapter"));
     QVERIFY(!window.cameraList()->isRowHidden(list.rowOfMac("00:0A:1B:2C:3E:02"), {}));
 
     // A camera that keeps silent through a scan is greyed, with the time of the scan.
@@ -262,7 +354,8 @@ void TestMainWindow::listMarksAndClearAsks()
     QCOMPARE(exported.size(), 3);
     QCOMPARE(exported.at(0).toObject().value("adapter").toString(), QString("lo"));
 
-    // Clear List with an unsaved edit asks first, No by default, and then shows no camera.
+    // Clear List with an unsaved edit asks first, naming the page and the camera, with
+    // Cancel as the default; Cancel keeps the list, No clears it and shows no camera.
     const int row = list.rowOfMac("00:0A:1B:2C:3E:02");
     window.cameraList()->selectionModel()->select(list.index(row, 0),
                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -270,11 +363,19 @@ void TestMainWindow::listMarksAndClearAsks()
     window.l60Category()->setCurrentIndex(L60Pages::HostPage);
     QTest::keyClicks(window.l60Category()->findChild<QLineEdit *>("editL60HostName"), "x");
     QVERIFY(window.core().l60Changed());
+    const QString ip = list.row(row).ip;
     messenger.clear();
+    messenger.queueAnswers({Messenger::AnswerCancel});
+    window.findChild<QToolButton *>("BtnClearList")->click();
+    QCOMPARE(list.count(), 3);
+    QVERIFY(window.core().l60Changed());
     messenger.queueAnswers({Messenger::AnswerNo});
     window.findChild<QToolButton *>("BtnClearList")->click();
-    QCOMPARE(messenger.shown().size(), 1);
-    QCOMPARE(messenger.shown().first().style, Messenger::Style::YesNoDestructive);
+    QCOMPARE(messenger.shown().size(), 2);
+    QCOMPARE(messenger.shown().first().style, Messenger::Style::YesNoCancel);
+    QCOMPARE(messenger.shown().first().text,
+             QString("Camera Property Changed:\nHost Name page of cam2 (%1)\n\nSave the changes?")
+                 .arg(ip));
     QCOMPARE(list.count(), 0);
     QVERIFY(!window.l60Category()->isVisible());
     QVERIFY(window.findChild<QLabel *>("NoCameraHint")->isVisible());
@@ -284,6 +385,121 @@ void TestMainWindow::listMarksAndClearAsks()
     window.saveLayout();
     QVERIFY(QFileInfo::exists(TAdminToolDlg::layoutFile()));
     QCOMPARE(m_dir->read("zora.ini"), ini);
+}
+
+void TestMainWindow::everyPageNameInViewAtMinimumSize()
+{
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("cam", 62)}));
+    rig.selectMac(WindowRig::macOf(62));
+    TAdminToolDlg &window = *rig.window;
+    window.resize(window.minimumSizeHint());
+    auto *index = window.findChild<QListWidget *>("CategoryIndex");
+    QVERIFY(index);
+    QTRY_COMPARE(window.size(), window.minimumSizeHint());
+    QTRY_VERIFY(index->isVisible());
+    QCOMPARE(index->count(), window.category()->count());
+    QVERIFY(!window.category()->tabBar()->isVisible());
+    for (int i = 0; i < index->count(); ++i) {
+        const QRect r = index->visualItemRect(index->item(i));
+        QVERIFY2(index->viewport()->rect().contains(r), qPrintable(index->item(i)->text()));
+    }
+    // Choosing a name shows its page; Save and Restore stay in reach.
+    index->setCurrentRow(int(FileTab::WebServer));
+    QCOMPARE(window.category()->currentIndex(), int(FileTab::WebServer));
+    QTRY_VERIFY(window.findChild<QPushButton *>("btnSave")->isVisible());
+}
+
+void TestMainWindow::pageKeptForTheNextCamera_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("page");
+    QTest::newRow("file camera, Account") << 0 << int(FileTab::Account);
+    QTest::newRow("file camera, Web Server") << 0 << int(FileTab::WebServer);
+    QTest::newRow("L60 camera, Host Name") << 1 << int(L60Pages::HostPage);
+    QTest::newRow("L60 camera, Account") << 1 << int(L60Pages::AccountPage);
+}
+
+void TestMainWindow::pageKeptForTheNextCamera()
+{
+    QFETCH(int, model);
+    QFETCH(int, page);
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("one", 63, model), WindowRig::fileCamera("two", 64, model)}));
+    TAdminToolDlg &window = *rig.window;
+    QTabWidget *pages = model == 0 ? window.category() : window.l60Category();
+    rig.selectMac(WindowRig::macOf(63));
+    pages->setCurrentIndex(page);
+    rig.selectMac(WindowRig::macOf(64));
+    QCOMPARE(pages->currentIndex(), page);
+    QVERIFY(rig.messenger.shown().isEmpty());
+    if (model == 0)
+        QCOMPARE(int(window.core().files().currentTab()), page);
+    else
+        QCOMPARE(window.core().l60().currentPage(), page);
+}
+
+void TestMainWindow::closingWithEditsAsks_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("yes saves and closes") << int(Messenger::AnswerYes) << true << true;
+    QTest::newRow("no closes") << int(Messenger::AnswerNo) << true << false;
+    QTest::newRow("cancel keeps the window and the edit") << int(Messenger::AnswerCancel) << false << false;
+}
+
+void TestMainWindow::closingWithEditsAsks()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    WindowRig rig;
+    QVERIFY(rig.start({WindowRig::fileCamera("gate", 65)}));
+    TAdminToolDlg &window = *rig.window;
+    rig.selectMac(WindowRig::macOf(65));
+    rig.enterTab(int(FileTab::WebServer));
+    auto *title = rig.child<QLineEdit>("editWebTitle");
+    QTRY_VERIFY(title->isEnabled());
+    title->setFocus();
+    title->selectAll();
+    QTest::keyClicks(title, "Gate camera");
+    rig.messenger.clear();
+    rig.messenger.queueAnswers({answer});
+    window.close();
+    QCOMPARE(rig.messenger.shown().size(), 1);
+    QCOMPARE(rig.messenger.shown().first().style, Messenger::Style::YesNoCancel);
+    QCOMPARE(rig.messenger.shown().first().text,
+             QString("Camera Property Changed:\nWeb Server page of gate (127.0.0.65)\n\nSave the changes?"));
+    QCOMPARE(!window.isVisible(), closed);
+    QCOMPARE(rig.cameraFile("gate", "etc/html/title.js").contains("Gate camera"), saved);
+    if (!closed)
+        QVERIFY(window.core().fileChanged());
+}
+
+void TestMainWindow::leaveQuestionDefaultsToCancel_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("escape") << int(Qt::Key_Escape);
+    QTest::newRow("return on the default") << int(Qt::Key_Return);
+}
+
+void TestMainWindow::leaveQuestionDefaultsToCancel()
+{
+    QFETCH(int, key);
+    QWidget owner;
+    WidgetMessenger messenger(&owner);
+    bool cancelDefault = false;
+    QTimer::singleShot(0, &owner, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        cancelDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+        QTest::keyClick(box, Qt::Key(key));
+    });
+    const int answer = messenger.show("Save the changes?", "Warning", Messenger::Style::YesNoCancel);
+    QVERIFY(cancelDefault);
+    QCOMPARE(answer, int(Messenger::AnswerCancel));
 }
 
 void TestMainWindow::keysLegendAndLayout()
@@ -297,6 +513,15 @@ void TestMainWindow::keysLegendAndLayout()
     QCOMPARE(window->findChild<QAction *>("ScanCameras1")->shortcut(), QKeySequence(Qt::Key_F5));
     QCOMPARE(window->findChild<QAction *>("Exit1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QCOMPARE(window->findChild<QAction *>("FindCamera")->shortcut(), QKeySequence(QKeySequence::Find));
+    // The list has the focus at start; Return and Enter click a focused button.
+    QCOMPARE(window->focusWidget(), window->cameraList());
+    auto *button = new QPushButton("probe", window->findChild<QWidget *>("PagesArea"));
+    button->show();
+    QSignalSpy clicks(button, &QPushButton::clicked);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(clicks.count(), 2);
     // No camera selected: the hint, not a lone pair of disabled buttons.
     QVERIFY(window->findChild<QLabel *>("NoCameraHint")->isVisible());
     QVERIFY(!window->category()->isVisible());

@@ -13,6 +13,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QValidator>
+
+#include <memory>
 #include <QTest>
 
 class TestPageControls : public QObject
@@ -27,6 +30,8 @@ private slots:
     void l60Controls();
     void fieldRoom_data();
     void fieldRoom();
+    void numberFieldsTakeDigits_data();
+    void numberFieldsTakeDigits();
 };
 
 void TestPageControls::filePages_data()
@@ -165,6 +170,50 @@ void TestPageControls::fieldRoom()
     QVERIFY(edit);
     QTRY_VERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(QString(20, 'x')),
                  qPrintable(QString::number(edit->width())));
+void TestPageControls::numberFieldsTakeDigits_data()
+{
+    QTest::addColumn<bool>("l60");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("taken");
+    const auto row = [](const char *name, bool l60, const char *field, const char *typed, bool taken) {
+        QTest::newRow(name) << l60 << QString(field) << QString(typed) << taken;
+    };
+    row("web port digits", false, "editWebPort", "8080", true);
+    row("web port letter", false, "editWebPort", "80ab", false);
+    row("mail port letter", false, "editEventMailPort", "2x5", false);
+    row("camera ID of channel 2", false, "editCamConCam2ID", "7z", false);
+    row("PPPoE MTU minus", false, "pppMTU", "-1", false);
+    row("audio volume below zero", false, "edtAudioSampleVol", "-12", true);
+    row("audio volume letter", false, "edtAudioPlaybackVol", "-1a", false);
+    row("title stays free text", false, "editWebTitle", "Gate 2", true);
+    row("L60 MTU letter", true, "pppL60MTU", "14o0", false);
+    row("L60 sensitivity letter", true, "L60MDSensitivity", "5a", false);
+    row("L60 host name free text", true, "editL60HostName", "cam-5", true);
+}
+
+void TestPageControls::numberFieldsTakeDigits()
+{
+    QFETCH(bool, l60);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(bool, taken);
+    ScriptedMessenger messenger;
+    FilePages flow(messenger);
+    CameraUpdate update(messenger);
+    L60Pages pages(messenger);
+    std::unique_ptr<QWidget> category;
+    if (l60)
+        category = std::make_unique<L60Category>(pages);
+    else
+        category = std::make_unique<FileCategory>(flow, update, messenger, nullptr);
+    auto *edit = category->findChild<QLineEdit *>(field);
+    QVERIFY(edit);
+    // What the validator refuses is refused at the key, pasted or typed.
+    QString text = typed;
+    int pos = int(text.size());
+    const bool refused = edit->validator() && edit->validator()->validate(text, pos) == QValidator::Invalid;
+    QCOMPARE(!refused, taken);
 }
 
 QTEST_MAIN(TestPageControls)

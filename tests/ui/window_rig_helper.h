@@ -47,7 +47,9 @@ public:
     template <typename T>
     T *child(const char *name)
     {
-        return window->category()->findChild<T *>(QLatin1String(name));
+        // The pages' own controls, and Save and Restore, which sit beside the page names.
+        T *found = window->category()->findChild<T *>(QLatin1String(name));
+        return found ? found : window->findChild<T *>(QLatin1String(name));
     }
 
     std::unique_ptr<TestSupport::AppDir> dir;

@@ -11,6 +11,7 @@
 #include "desktop/ui/busy_lamp.h"
 #include "desktop/ui/fileconfig/file_category.h"
 #include "desktop/ui/fileconfig/get_conf_dlg.h"
+#include "desktop/ui/page_index_list.h"
 #include "desktop/ui/protocol/local_network_group.h"
 #include "desktop/ui/protocol/reg_cam_dlg.h"
 #include "desktop/ui/protocol/save_config_dlg.h"
@@ -28,6 +29,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,6 +62,9 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <tuple>
 
 TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent,
                              const AdapterSource *adapters)
@@ -188,15 +194,41 @@ void TAdminToolDlg::buildLayout()
 
     m_pagesArea = new QWidget(right);
     m_pagesArea->setObjectName(QStringLiteral("PagesArea"));
-    m_pagesArea->setMinimumSize(560, 420);
+    m_fileBox = new QWidget(m_pagesArea);
     m_category = new FileCategory(m_core->files(), m_core->update(), m_core->messenger(),
-                                  &m_core->localNetwork(), m_pagesArea);
-    m_l60Category = new L60Category(m_core->l60(), m_pagesArea);
-    // Both page sets fill the same place; the selected camera's family shows one.
+                                  &m_core->localNetwork(), m_fileBox);
+    m_l60Box = new QWidget(m_pagesArea);
+    m_l60Category = new L60Category(m_core->l60(), m_l60Box);
+    // Each page set with its page names down the side, alike for both, so that the two
+    // fill the same place; the selected camera's family shows one.
+    m_fileIndex = new PageIndexList(m_category, m_fileBox);
+    m_l60Index = new PageIndexList(m_l60Category, m_l60Box);
+    // With the tab bar gone, the file pages' Save and Restore go under the page names,
+    // one above the other so that the names' column stays narrow.
+    QWidget *fileButtons = m_category->buttonRow();
+    m_category->setCornerWidget(nullptr, Qt::TopRightCorner);
+    if (auto *buttons = qobject_cast<QBoxLayout *>(fileButtons->layout()))
+        buttons->setDirection(QBoxLayout::TopToBottom);
+    const int indexWidth = std::max({m_fileIndex->neededWidth(), m_l60Index->neededWidth(),
+                                     fileButtons->sizeHint().width()});
+    for (auto [box, index, pages] : {std::tuple<QWidget *, PageIndexList *, QTabWidget *>{m_fileBox, m_fileIndex, m_category},
+                                     {m_l60Box, m_l60Index, m_l60Category}}) {
+        auto *row = new QHBoxLayout(box);
+        row->setContentsMargins(0, 0, 0, 0);
+        auto *side = new QVBoxLayout;
+        index->setFixedWidth(indexWidth);
+        side->addWidget(index, 1);
+        if (box == m_fileBox)
+            side->addWidget(fileButtons);
+        row->addLayout(side);
+        row->addWidget(pages, 1);
+    }
+    fileButtons->show();
+    m_pagesArea->setMinimumSize(std::max(560, 400 + indexWidth), 420);
     auto *stack = new QGridLayout(m_pagesArea);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->addWidget(m_category, 0, 0);
-    stack->addWidget(m_l60Category, 0, 0);
+    stack->addWidget(m_fileBox, 0, 0);
+    stack->addWidget(m_l60Box, 0, 0);
     m_noCamera = new QLabel(tr("Select a camera in the list to see and change its settings.\n"
                                "Scan (F5) finds the cameras on every network adapter."),
                             m_pagesArea);
@@ -207,8 +239,9 @@ void TAdminToolDlg::buildLayout()
     rightLayout->addWidget(m_pagesArea, 1);
     splitter->addWidget(left);
     splitter->addWidget(right);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    // A wider window widens the pages (beside their names); the list keeps its columns.
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
     // The list starts wide enough for its four columns; the pages take the rest.
     int listWidth = 24;
@@ -292,6 +325,7 @@ void TAdminToolDlg::buildActions()
     exportList->setText(tr("&Export list..."));
     file->addSeparator();
     item(file, "Exit1", [this] { close(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    buildCameraMenu();
     QMenu *help = menuBar()->addMenu(QString());
     help->setObjectName(QStringLiteral("Help1"));
     QAction *legend = item(help, "IconLegend1", [this] { showIconLegend(); });
@@ -306,7 +340,7 @@ void TAdminToolDlg::buildActions()
     });
     addAction(find);
 
-    // The context menu is attached to no control; it exists for the FTP settings.
+    // Right-click, Shift+F10 and the Menu key on the list or a page.
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PoupMenu"));
     m_popupClear = item(m_popup, "ClearList2", [core] { core->clearList(); });
@@ -315,6 +349,79 @@ void TAdminToolDlg::buildActions()
     m_popupSearch = item(m_popup, "SearchRemoteCamera1", &TAdminToolDlg::SearchRemoteCamera1Click);
     m_popupSearch->setVisible(false);
     connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::PoupMenuPopup);
+    for (QWidget *w : {static_cast<QWidget *>(m_list), m_pagesArea}) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint &pos) { popupAt(w, pos); });
+    }
+}
+
+void TAdminToolDlg::buildCameraMenu()
+{
+    // Everything a camera can be asked beyond the broadcast scan, reachable from the
+    // menu bar: a camera behind a router is found only through these.
+    m_cameraMenu = menuBar()->addMenu(tr("&Camera"));
+    m_cameraMenu->setObjectName(QStringLiteral("Camera1"));
+    auto item = [this](const char *name, const QString &text, auto slot) {
+        QAction *a = m_cameraMenu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    item("RegisterCamera1", tr("&Register Camera..."), &TAdminToolDlg::BtnNewCameraClick);
+    m_menuSearch = item("SearchRemoteCamera2", tr("&Search Remote Camera"),
+                        &TAdminToolDlg::SearchRemoteCamera1Click);
+    m_menuFtp = item("FTPSetting2", tr("&FTP Setting..."), &TAdminToolDlg::FTPConnectionSetting1Click);
+    m_cameraMenu->addSeparator();
+    const auto click = [this](bool save) {
+        if (QPushButton *b = pageButton(save))
+            b->click();
+    };
+    m_menuSave = item("SavePage1", tr("Save the &Page"), [click] { click(true); });
+    m_menuRestore = item("RestorePage1", tr("Res&tore the Page"), [click] { click(false); });
+    connect(m_cameraMenu, &QMenu::aboutToShow, this, &TAdminToolDlg::CameraMenuPopup);
+}
+
+void TAdminToolDlg::CameraMenuPopup()
+{
+    m_menuSearch->setEnabled(listSelectedRow() >= 0);
+    m_menuFtp->setEnabled(FtpSettingsForm::offeredFor(m_core->selectedCamera()));
+    m_menuSave->setEnabled(pageButton(true) != nullptr);
+    m_menuRestore->setEnabled(pageButton(false) != nullptr);
+}
+
+QPushButton *TAdminToolDlg::pageButton(bool save) const
+{
+    static const char *const saves[] = {"btnSave", "btnAccountSave", "btnL60Save", "btnL60AccountSave"};
+    static const char *const restores[] = {"btnRestore", "btnAccountRestore", "btnL60Restore",
+                                           "btnL60AccountRestore"};
+    for (const char *name : save ? saves : restores) {
+        auto *b = m_pagesArea->findChild<QPushButton *>(QLatin1String(name));
+        if (b && b->isVisible() && b->isEnabled())
+            return b;
+    }
+    return nullptr;
+}
+
+int TAdminToolDlg::listSelectedRow() const
+{
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    return rows.isEmpty() ? m_core->selectedRow() : rows.first().row();
+}
+
+void TAdminToolDlg::popupAt(QWidget *widget, const QPoint &pos)
+{
+    QPoint at = pos;
+    // From the keyboard the menu opens at the selected row rather than wherever the
+    // pointer happens to be.
+    if (widget == m_list) {
+        const QModelIndex current = m_list->currentIndex();
+        const QRect row = current.isValid() ? m_list->visualRect(current) : QRect();
+        if (!m_list->viewport()->rect().contains(pos) && row.isValid())
+            at = row.center();
+        widget = m_list->viewport();
+    }
+    m_popup->popup(widget->mapToGlobal(at));
 }
 
 void TAdminToolDlg::setCaptions()
@@ -347,6 +454,8 @@ void TAdminToolDlg::setCaptions()
     findChild<QGroupBox *>(QStringLiteral("LocalNetworkInfo"))->setTitle(GetString(3021));
     m_category->retitle();
     m_l60Category->retitle();
+    m_fileIndex->sync();
+    m_l60Index->sync();
 }
 
 void TAdminToolDlg::setUp()
@@ -436,10 +545,10 @@ void TAdminToolDlg::showSortIndicator()
 
 void TAdminToolDlg::applyFilter(int first, int last)
 {
-    const QString text = m_filter->text().trimmed();
+    m_core->setListFilter(m_filter->text());
     const CameraList &list = m_core->list();
     for (int r = qMax(0, first); r <= last && r < list.count(); ++r)
-        m_list->setRowHidden(r, {}, !list.rowMatches(r, text));
+        m_list->setRowHidden(r, {}, !m_core->rowShown(r));
 }
 
 bool TAdminToolDlg::exportList(const QString &path)
@@ -496,6 +605,14 @@ void TAdminToolDlg::showIconLegend()
                  new QLabel(tr("Did not answer the last scan (the tooltip says when)"), &legend));
     form->addRow(new QLabel(tr("Warning colour"), &legend),
                  new QLabel(tr("Shares its address with another camera, or answers from an address of this computer"), &legend));
+    auto *remote = new QLabel(tr("Scan reaches only the cameras on this computer's own networks. "
+                                 "For a camera behind a router use Camera > Register Camera... "
+                                 "with its address; for a listed camera that no longer answers, "
+                                 "select it and use Camera > Search Remote Camera."),
+                              &legend);
+    remote->setObjectName(QStringLiteral("LegendRemote"));
+    remote->setWordWrap(true);
+    form->addRow(new QLabel(tr("Not found"), &legend), remote);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &legend);
     connect(buttons, &QDialogButtonBox::accepted, &legend, &QDialog::accept);
     form->addRow(buttons);
@@ -544,7 +661,9 @@ void TAdminToolDlg::SearchRemoteCamera1Click()
     if (!m_srchRemote)
         m_srchRemote = new TSrchRemoteCamDlg(m_core->endpoint(), m_core->discovery(),
                                              m_core->messenger(), this);
-    const int row = m_core->selectedRow();
+    // A saved row that never answered is the one to search for, though it leaves the
+    // pages with the camera selected before.
+    const int row = listSelectedRow();
     if (row < 0)
         return;
     m_srchRemote->setTarget(m_core->list().column(row, CameraList::ColIp));
@@ -569,10 +688,27 @@ void TAdminToolDlg::FTPConnectionSetting1Click()
 void TAdminToolDlg::CameraListSelectItem()
 {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        m_core->rowDeselected();
-    else
-        m_core->rowSelected(rows.first().row());
+    bool left = true;
+    if (rows.isEmpty()) {
+        left = m_core->leaveCamera();
+        if (left)
+            m_core->rowDeselected();
+    } else {
+        left = m_core->rowSelected(rows.first().row());
+    }
+    if (left)
+        return;
+    // The user stays with the camera whose edits were not saved: its row again.
+    const QSignalBlocker block(m_list->selectionModel());
+    const int back = m_core->selectedRow();
+    if (back >= 0) {
+        m_list->selectionModel()->select(m_core->list().index(back, 0),
+                                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_list->setCurrentIndex(m_core->list().index(back, 0));
+    } else {
+        m_list->selectionModel()->clearSelection();
+    }
+    m_list->viewport()->update();
 }
 
 void TAdminToolDlg::CameraListColumnClick(int column)
@@ -605,16 +741,53 @@ void TAdminToolDlg::showEvent(QShowEvent *event)
         if (fitted != geometry())
             setGeometry(fitted);
     }
+    // The list is what the user works on first; the filter is a Ctrl+F away.
+    m_list->setFocus(Qt::OtherFocusReason);
     m_core->l60().DisableL60Category();
     setPageSetsEnabled(false, false);
     placeL60OverFilePages();
     showFamily(Family::L60, nullptr);
 }
 
+void TAdminToolDlg::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    QWidget *focus = focusWidget();
+    if (key == Qt::Key_Escape && focus == m_filter && !m_filter->text().isEmpty()) {
+        m_filter->clear();
+        return;
+    }
+    // Shift+F10 and the Menu key open the context menu where the focus is, as a
+    // right-click there would.
+    const bool menuKey = key == Qt::Key_Menu || (key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && focus && !m_popup->isVisible()) {
+        for (QWidget *area : {static_cast<QWidget *>(m_list), m_pagesArea}) {
+            if (focus == area || area->isAncestorOf(focus)) {
+                popupAt(area, area == m_list ? QPoint(-1, -1) : focus->mapTo(area, focus->rect().center()));
+                return;
+            }
+        }
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        auto *button = qobject_cast<QAbstractButton *>(focus);
+        if (button && button->isEnabled()
+            && (qobject_cast<QPushButton *>(button) || qobject_cast<QToolButton *>(button))) {
+            button->click();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void TAdminToolDlg::closeEvent(QCloseEvent *event)
 {
-    // Edits of a file-configured page are offered for saving before the window goes.
-    m_core->files().leavePage();
+    // Edits are offered for saving to their camera before the window goes; Cancel
+    // keeps the window.
+    if (!m_core->leaveCamera()) {
+        event->ignore();
+        return;
+    }
     m_core->removeWorkingFiles();
     m_core->keepListForNextStart();
     saveLayout();
@@ -624,13 +797,9 @@ void TAdminToolDlg::closeEvent(QCloseEvent *event)
 void TAdminToolDlg::setPageSetsEnabled(bool fileConfigured, bool l60)
 {
     m_category->setEnabled(fileConfigured);
+    m_fileIndex->setEnabled(fileConfigured);
     m_l60Category->setEnabled(l60);
-}
-
-void TAdminToolDlg::showFirstPages()
-{
-    // The core enters the first page itself once it knows the camera's family.
-    m_category->setCurrentTab(FileTab::NetworkInfo);
+    m_l60Index->setEnabled(l60);
 }
 
 void TAdminToolDlg::showFamily(Family family, TConfigItem *camera)
@@ -639,19 +808,12 @@ void TAdminToolDlg::showFamily(Family family, TConfigItem *camera)
     // No camera: a hint rather than empty pages, and never the last camera's values.
     const bool l60 = family == Family::L60;
     m_noCamera->setVisible(!camera);
-    m_l60Category->setVisible(camera && l60);
-    m_category->setVisible(camera && !l60);
+    m_l60Box->setVisible(camera && l60);
+    m_fileBox->setVisible(camera && !l60);
 }
 
 void TAdminToolDlg::disableSaveRestore()
 {
-}
-
-void TAdminToolDlg::savePending(Family family)
-{
-    // The L60 pages save their own edits.
-    if (family == Family::FileConfigured)
-        m_core->files().saveEdits();
 }
 
 void TAdminToolDlg::setFileSaveButtonsEnabled(bool on)

@@ -14,6 +14,7 @@ class TFirmwareDlg;
 class TGetConfDlg;
 class L60Category;
 class LocalNetworkGroup;
+class PageIndexList;
 class QAction;
 class QPushButton;
 class TFTPSettingDlg;
@@ -69,20 +70,21 @@ public:
 
     // PageHost
     void setPageSetsEnabled(bool fileConfigured, bool l60) override;
-    void showFirstPages() override;
     void showFamily(Family family, TConfigItem *camera) override;
     void disableSaveRestore() override;
-    void savePending(Family family) override;
     void setFileSaveButtonsEnabled(bool on) override;
     void reloadFilePage() override;
 
     // Timer handlers, also called by tests.
     void ClockTimerTimer();
-    // The context menu (attached to no control): its opening and "&FTP Setting".
+    // The context menu of the list and the pages: its opening and "&FTP Setting".
     void PoupMenuPopup();
+    QMenu *cameraMenu() const { return m_cameraMenu; }
+    // The Camera menu's entries follow the selection and the shown page's buttons.
+    void CameraMenuPopup();
     void FTPConnectionSetting1Click();
-    // The hidden toolbar button "New Camera" and the hidden menu entry "&Search Remote
-    // Camera": registration by address and the search of the selected row's camera.
+    // Registration by address (Camera > Register Camera..., and the hidden toolbar button)
+    // and the search of the selected row's camera (Camera > Search Remote Camera).
     void BtnNewCameraClick();
     void SearchRemoteCamera1Click();
     TRegCamDlg *registerDialog() const { return m_regCam; }
@@ -106,9 +108,19 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Return and Enter click the focused button, as Space does: the pages are no dialog,
+    // so no button is anyone's default. Escape in the filter box clears it.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildActions();
+    void buildCameraMenu();
+    void popupAt(QWidget *widget, const QPoint &pos);
+    // The shown page's own Save or Restore button, when the user could click it now.
+    QPushButton *pageButton(bool save) const;
+    // The row selected in the list (a saved row that never answered included), else the
+    // camera the pages show, or -1.
+    int listSelectedRow() const;
     void buildLayout();
     void setCaptions();
     void placeL60OverFilePages();
@@ -128,6 +140,10 @@ private:
     QSplitter *m_splitter = nullptr;
     QLineEdit *m_filter = nullptr;
     QLabel *m_noCamera = nullptr;
+    QWidget *m_fileBox = nullptr;
+    QWidget *m_l60Box = nullptr;
+    PageIndexList *m_fileIndex = nullptr;
+    PageIndexList *m_l60Index = nullptr;
     FileCategory *m_category = nullptr;
     L60Category *m_l60Category = nullptr;
     LocalNetworkGroup *m_localGroup = nullptr;
@@ -143,6 +159,11 @@ private:
     QAction *m_popupClear = nullptr;
     QAction *m_popupFtp = nullptr;
     QAction *m_popupSearch = nullptr;
+    QMenu *m_cameraMenu = nullptr;
+    QAction *m_menuSearch = nullptr;
+    QAction *m_menuFtp = nullptr;
+    QAction *m_menuSave = nullptr;
+    QAction *m_menuRestore = nullptr;
     QLabel *m_clockPanel = nullptr;
     QLabel *m_scanPanel = nullptr;
     QLabel *m_socketPanel = nullptr;

@@ -12,6 +12,12 @@ int WidgetMessenger::show(const QString &text, const QString &caption, Style sty
             style == Style::YesNoDestructive ? QMessageBox::No : QMessageBox::Yes);
         return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
     }
+    case Style::YesNoCancel: {
+        const auto answer = QMessageBox::warning(m_owner, caption, text,
+                                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                                 QMessageBox::Cancel);
+        return answer == QMessageBox::Yes ? AnswerYes : answer == QMessageBox::No ? AnswerNo : AnswerCancel;
+    }
     case Style::Error:
         QMessageBox::critical(m_owner, caption, text);
         return AnswerOk;

@@ -6,6 +6,7 @@
 #include "desktop/ui/fileconfig/file_page_widgets.h"
 #include "desktop/ui/fileconfig/host_name_page.h"
 #include "desktop/ui/fileconfig/network_info_page.h"
+#include "desktop/ui/number_fields.h"
 #include "fileconfig/file_page_table.h"
 #include "fileconfig/file_pages.h"
 
@@ -55,6 +56,7 @@ FileCategory::FileCategory(FilePages &flow, CameraUpdate &update, Messenger &mes
     m_restore->setEnabled(false);
     placeButtons(0);
     bind();
+    NumberFields::restrict(this);
     m_flow.setView(this);
 }
 
@@ -111,7 +113,8 @@ void FileCategory::placeButtons(int index)
     const FilePageRow *row = FilePageTable::of(FileTab(index));
     const bool shown = !row || row->pageSave();
     if (shown) {
-        setCornerWidget(m_buttons, Qt::TopRightCorner);
+        if (m_buttons->parentWidget() == this)
+            setCornerWidget(m_buttons, Qt::TopRightCorner);
         m_buttons->show();
     } else {
         m_buttons->hide();

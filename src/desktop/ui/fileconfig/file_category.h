@@ -35,6 +35,8 @@ public:
     void retitle();
     QPushButton *saveButton() const { return m_save; }
     QPushButton *restoreButton() const { return m_restore; }
+    // Save and Restore together; beside the tabs unless the window places them itself.
+    QWidget *buttonRow() const { return m_buttons; }
 
     // FilePagesView
     PageSettings shownSettings(FileTab tab) const override;

@@ -4,6 +4,7 @@
 #include "desktop/ui/protoconfig/l60_host_page.h"
 #include "desktop/ui/protoconfig/l60_misc_page.h"
 #include "desktop/ui/protoconfig/l60_network_page.h"
+#include "desktop/ui/number_fields.h"
 #include "protoconfig/l60_pages.h"
 
 #include <QPushButton>
@@ -11,19 +12,9 @@
 
 namespace {
 
-struct Title {
-    int id;
-    const char *fallback;
-};
-
-// By page index (L60Pages::Page).
-constexpr Title kTitles[] = {
-    {3025, "Network Info"}, {3044, "Host Name"}, {3049, "Account"}, {3057, "Miscellaneous"},
-};
-
 QString title(int page)
 {
-    return L60PageWidget::caption(kTitles[page].id, kTitles[page].fallback);
+    return L60Pages::pageTitle(page);
 }
 
 } // namespace
@@ -49,6 +40,7 @@ L60Category::L60Category(L60Pages &pages, QWidget *parent)
     m_network->placeSaveButtons(m_save, m_restore);
     connectPages();
     connect(this, &QTabWidget::currentChanged, this, &L60Category::pageChanged);
+    NumberFields::restrict(this);
     m_core.setView(this);
 }
 
