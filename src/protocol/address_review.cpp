@@ -85,11 +85,19 @@ void AddressReview::mark(CameraRegistry &registry, const NetworkAdapters &adapte
         }
     }
     const QList<Remark> remarks = review(cameras, adapters);
+    // Most rows of a long list carry the same few texts ("answered on eth0"): rows with
+    // equal remarks share one string instead of holding a copy each.
+    QSet<QString> texts;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const TConfigItem &item = *registry.recordOfRow(rows[i]);
         QStringList lines = remarks[i].lines(item.Address);
         if (item.addressInDoubt())
             lines << item.conflictText();
-        list.setRemark(rows[i], lines.join(QLatin1Char('\n')), remarks[i].warning() || item.addressInDoubt());
+        QString text = lines.join(QLatin1Char('\n'));
+        if (const auto it = texts.constFind(text); it != texts.constEnd())
+            text = *it;
+        else if (!text.isEmpty())
+            texts.insert(text);
+        list.setRemark(rows[i], text, remarks[i].warning() || item.addressInDoubt());
     }
 }

@@ -221,6 +221,12 @@ void CameraList::announceRow(int r)
     emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1));
 }
 
+void CameraList::announceRows(int first, int last)
+{
+    if (first <= last)
+        emit dataChanged(index(first, 0), index(last, kVisibleColumns - 1));
+}
+
 void CameraList::clear()
 {
     resetRows({});

@@ -33,8 +33,8 @@ public:
         int record = -1;
         std::array<int, 5> counters{};   // columns 4..8
         int icon = Present;
+        bool warning = false;            // drawn in the warning colour (beside the ints: no padding)
         QString remark;                  // the row's tooltip: adapter, address problems
-        bool warning = false;            // drawn in the warning colour
         QString silence;                 // "no answer to the scan at 14:02"; drawn greyed
     };
 
@@ -104,6 +104,7 @@ public:
 
     // Rows changed without a view refresh (the presence poll) are announced together.
     void announceRow(int r);
+    void announceRows(int first, int last);
 
 private:
     void rebuildIndex();

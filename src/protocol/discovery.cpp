@@ -8,6 +8,8 @@
 
 #include <QSet>
 
+#include <utility>
+
 Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *parent)
     : QObject(parent)
     , m_endpoint(endpoint)
@@ -18,6 +20,22 @@ Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *p
 void Discovery::attach()
 {
     connect(&m_endpoint, &UdpEndpoint::discoveryReply, this, &Discovery::handleReply);
+    connect(&m_endpoint, &UdpEndpoint::deliveryPaused, this, &Discovery::flushNewRows);
+}
+
+void Discovery::flushNewRows()
+{
+    if (m_pending.isEmpty())
+        return;
+    CameraList &list = m_registry.list();
+    const int first = list.count();
+    const QList<CameraList::Row> rows = std::exchange(m_pending, {});
+    m_pendingMacs.clear();
+    list.appendRows(rows);
+    const int last = list.count() - 1;
+    list.announceRows(first, last);
+    for (int row = first; row <= last; ++row)
+        emit rowAnswered(row, true);
 }
 
 bool Discovery::sendRequest(const QString &host, quint16 port, QString *error, int adapterIndex)
@@ -36,15 +54,24 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
                             quint16 length, bool remote)
 {
     Q_UNUSED(length); // the parser reads the length from the header itself
-    const auto reply = Zora::DiscoveryReply::parse(datagram.bytes());
+    auto reply = Zora::DiscoveryReply::parse(datagram.bytes());
     if (!reply)
         return;
     ModelFilterTable &models = m_registry.models();
     if (!models.accepts(reply->modelCode()))
         return;
+    reply->modelName = m_pool.bytes(reply->modelName);
+    if (reply->domainName)
+        reply->domainName = m_pool.bytes(*reply->domainName);
 
     CameraList &list = m_registry.list();
     const QString mac = reply->macText();
+    // Replies are handled in the order they came: a reply that is not a new camera's
+    // waits until the new cameras before it are rows.
+    const bool batching = m_endpoint.inReadRound();
+    if (!batching || m_pendingMacs.contains(mac) || list.rowOfMac(mac) >= 0
+        || list.firstCandidate(sender) >= 0)
+        flushNewRows();
     const QString firstAddress = m_scanAddresses.value(mac);
     if (firstAddress.isEmpty())
         m_scanAddresses.insert(mac, sender);
@@ -79,43 +106,50 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         return;
     }
 
-    int row = list.firstCandidate(sender);
+    const int row = list.firstCandidate(sender);
     const bool created = row < 0;
-    if (created && list.count() >= kMaxRows) {
+    if (created && list.count() + m_pending.size() >= kMaxRows) {
         if (!m_fullReported) {
             m_fullReported = true;
             emit listFull(listFullText());
         }
         return;
     }
-    const QString modelName = Zora::WireText(reply->modelName);
+    const QString modelName = m_pool.text(Zora::WireText(reply->modelName));
     models.add(modelName + QStringLiteral(" Only"), reply->modelCode());
+    const Connection kind = remote ? Connection::Remote : Connection::Local;
 
-    int index;
     if (created) {
-        index = m_registry.freeRecord();
+        const int index = m_registry.freeRecord();
         CameraList::Row r;
         r.caption = modelName;
         r.mac = mac;
         r.ip = sender;
         r.host = Zora::WireText(reply->hostName);
         r.record = index;
-        r.counters = {int(Connection::Local), 3, 0, 3, 0};
+        r.counters = {int(kind), 3, 0, 3, 0};
         r.icon = CameraList::Present;
-        row = list.appendRow(r);
-    } else {
-        list.setCaption(row, modelName);
-        list.setIcon(row, CameraList::Present);
-        list.setText(row, CameraList::ColMac, mac);
-        list.setText(row, CameraList::ColIp, sender);
-        list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
-        index = list.row(row).record;
-        if (index < 0 || index >= m_registry.recordCount()) {
-            // A row without a usable record still gets one, so the camera can be used.
-            index = m_registry.freeRecord();
-        }
+        TConfigItem &item = m_registry.record(index);
+        item.fillFromReply(*reply, sender, m_ftpPort);
+        item.ConnectionKind = kind;
+        item.AdapterIndex = datagram.adapterIndex;
+        m_pending.append(std::move(r));
+        m_pendingMacs.insert(mac);
+        if (!batching)
+            flushNewRows();
+        return;
     }
-    const Connection kind = remote ? Connection::Remote : Connection::Local;
+    // A saved row answering for the first time.
+    list.setCaption(row, modelName);
+    list.setIcon(row, CameraList::Present);
+    list.setText(row, CameraList::ColMac, mac);
+    list.setText(row, CameraList::ColIp, sender);
+    list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
+    int index = list.row(row).record;
+    if (index < 0 || index >= m_registry.recordCount()) {
+        // A row without a usable record still gets one, so the camera can be used.
+        index = m_registry.freeRecord();
+    }
     list.setCounters(row, {int(kind), 3, 0, 3, 0});
     TConfigItem &item = m_registry.record(index);
     item.fillFromReply(*reply, sender, m_ftpPort);
@@ -123,7 +157,7 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
     item.AdapterIndex = datagram.adapterIndex;
     list.setRecord(row, index);
     list.announceRow(row);
-    emit rowAnswered(row, created);
+    emit rowAnswered(row, false);
 }
 
 QString Discovery::listFullText()

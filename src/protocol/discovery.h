@@ -1,6 +1,10 @@
 #pragma once
 
+#include "protocol/camera_list.h"
+#include "protocol/text_pool.h"
+
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -32,6 +36,11 @@ public:
 
     void handleReply(const ReceivedDatagram &datagram, const QString &sender, quint16 length,
                      bool remote);
+    // The new cameras of the replies read so far become rows, in one insertion, and are
+    // announced; the endpoint calls for it after each round of reads. Outside a round a
+    // reply makes its row at once.
+    void flushNewRows();
+    qsizetype pendingRows() const { return m_pending.size(); }
     // Requests to single addresses a poll tick sends at most; the rest wait, in row order
     // and each address once, for the next ticks, so a long saved list never floods the
     // network however many of its rows ask at once.
@@ -66,4 +75,8 @@ private:
     // one request are two devices.
     QHash<QString, QString> m_scanAddresses;
     bool m_fullReported = false;
+    // New cameras of the current read round, not in the list yet, and their MACs.
+    QList<CameraList::Row> m_pending;
+    QSet<QString> m_pendingMacs;
+    TextPool m_pool;
 };

@@ -131,6 +131,9 @@ public:
 
     // The receive handler; public so tests can hand it datagrams.
     void handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex = 0);
+    // True while a round of reads drains the socket: what the replies change may be
+    // gathered until deliveryPaused().
+    bool inReadRound() const { return m_inRound; }
 
 signals:
     void statusTextChanged(const QString &text);
@@ -142,6 +145,9 @@ signals:
     // A discovery reply (type 5) that no dialog stopped. Delivered synchronously.
     void discoveryReply(const ReceivedDatagram &datagram, const QString &sender,
                         quint16 length, bool remote);
+    // The replies handled so far are all there is for now: a round of reads ended, or a
+    // dialog is about to be offered the next datagram.
+    void deliveryPaused();
 
 private:
     bool open(QString *error);
@@ -149,6 +155,7 @@ private:
                QString *error);
     void releaseHold();
     void readPending();
+    bool anySinkActive() const;
     void setStatus(const QString &text);
 
     QUdpSocket *m_socket = nullptr;
@@ -163,5 +170,6 @@ private:
     int m_sendCounter = 0;
     int m_receiveCounter = 0;
     int m_holds = 0;
+    bool m_inRound = false;
     QString m_status;
 };
