@@ -70,7 +70,12 @@ public:
     int counter(int r, int k) const { return m_rows.at(r).counters[k - ColKind]; }
     int icon(int r) const { return m_rows.at(r).icon; }
 
-    int appendRow(const Row &row);
+    // A new row; with `quietly` the program sees it at once, the views only at the next
+    // announcePending() (or any change that moves rows), so a burst of new cameras reaches
+    // them as a few large insertions.
+    int appendRow(const Row &row, bool quietly = false);
+    void announcePending();
+    int pendingRows() const { return int(m_rows.size()) - m_announced; }
     // Rows at the end, announced to the views once.
     void appendRows(const QList<Row> &rows);
     void setCaption(int r, const QString &caption);
@@ -104,13 +109,16 @@ public:
 
     // Rows changed without a view refresh (the presence poll) are announced together.
     void announceRow(int r);
-    void announceRows(int first, int last);
 
 private:
     void rebuildIndex();
     void indexRow(int r);
+    void reserveFor(qsizetype more);
+    bool announced(int r) const { return r < m_announced; }
 
     QList<Row> m_rows;
+    // Rows the views know of: the first m_announced of m_rows.
+    int m_announced = 0;
     void unindexAddress(int r);
     void indexAddress(int r);
 

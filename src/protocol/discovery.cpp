@@ -8,8 +8,6 @@
 
 #include <QSet>
 
-#include <utility>
-
 Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *parent)
     : QObject(parent)
     , m_endpoint(endpoint)
@@ -20,22 +18,20 @@ Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *p
 void Discovery::attach()
 {
     connect(&m_endpoint, &UdpEndpoint::discoveryReply, this, &Discovery::handleReply);
-    connect(&m_endpoint, &UdpEndpoint::deliveryPaused, this, &Discovery::flushNewRows);
+    connect(&m_endpoint, &UdpEndpoint::readRoundEnded, this, &Discovery::readRoundEnded);
 }
 
-void Discovery::flushNewRows()
+void Discovery::readRoundEnded(bool more)
 {
-    if (m_pending.isEmpty())
-        return;
     CameraList &list = m_registry.list();
-    const int first = list.count();
-    const QList<CameraList::Row> rows = std::exchange(m_pending, {});
-    m_pendingMacs.clear();
-    list.appendRows(rows);
-    const int last = list.count() - 1;
-    list.announceRows(first, last);
-    for (int row = first; row <= last; ++row)
-        emit rowAnswered(row, true);
+    if (list.pendingRows() == 0)
+        return;
+    // Each insertion costs a view a layout of the whole list: a few large ones instead of
+    // one a round. The rows are in the list meanwhile; only the views wait.
+    if (!more || !m_sinceAnnounce.isValid() || m_sinceAnnounce.elapsed() >= kAnnounceMs) {
+        list.announcePending();
+        m_sinceAnnounce.start();
+    }
 }
 
 bool Discovery::sendRequest(const QString &host, quint16 port, QString *error, int adapterIndex)
@@ -66,15 +62,12 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
 
     CameraList &list = m_registry.list();
     const QString mac = reply->macText();
-    // Replies are handled in the order they came: a reply that is not a new camera's
-    // waits until the new cameras before it are rows.
-    const bool batching = m_endpoint.inReadRound();
-    if (!batching || m_pendingMacs.contains(mac) || list.rowOfMac(mac) >= 0
-        || list.firstCandidate(sender) >= 0)
-        flushNewRows();
-    const QString firstAddress = m_scanAddresses.value(mac);
+    quint64 macKey = 0;
+    for (const char byte : reply->mac())
+        macKey = macKey << 8 | quint8(byte);
+    const QString firstAddress = m_scanAddresses.value(macKey);
     if (firstAddress.isEmpty())
-        m_scanAddresses.insert(mac, sender);
+        m_scanAddresses.insert(macKey, sender);
     if (const int row = list.rowOfMac(mac); row >= 0) {
         TConfigItem *item = m_registry.recordOfRow(row);
         // One MAC from two addresses in one scan: the row still follows the last sender,
@@ -108,7 +101,7 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
 
     const int row = list.firstCandidate(sender);
     const bool created = row < 0;
-    if (created && list.count() + m_pending.size() >= kMaxRows) {
+    if (created && list.count() >= kMaxRows) {
         if (!m_fullReported) {
             m_fullReported = true;
             emit listFull(listFullText());
@@ -133,10 +126,10 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         item.fillFromReply(*reply, sender, m_ftpPort);
         item.ConnectionKind = kind;
         item.AdapterIndex = datagram.adapterIndex;
-        m_pending.append(std::move(r));
-        m_pendingMacs.insert(mac);
-        if (!batching)
-            flushNewRows();
+        // Within a round of reads the views hear of the row with the rest of the burst.
+        const int row = list.appendRow(r, m_endpoint.inReadRound());
+        list.announceRow(row);
+        emit rowAnswered(row, true);
         return;
     }
     // A saved row answering for the first time.

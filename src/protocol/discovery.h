@@ -1,10 +1,9 @@
 #pragma once
 
-#include "protocol/camera_list.h"
 #include "protocol/text_pool.h"
 
+#include <QElapsedTimer>
 #include <QHash>
-#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -36,11 +35,11 @@ public:
 
     void handleReply(const ReceivedDatagram &datagram, const QString &sender, quint16 length,
                      bool remote);
-    // The new cameras of the replies read so far become rows, in one insertion, and are
-    // announced; the endpoint calls for it after each round of reads. Outside a round a
-    // reply makes its row at once.
-    void flushNewRows();
-    qsizetype pendingRows() const { return m_pending.size(); }
+    // A round of reads ended (more: the socket holds more of the burst). The new rows of
+    // a burst reach the views every kAnnounceMs and when the burst is through; outside a
+    // round a reply's row reaches them at once.
+    void readRoundEnded(bool more);
+    static constexpr qint64 kAnnounceMs = 30;
     // Requests to single addresses a poll tick sends at most; the rest wait, in row order
     // and each address once, for the next ticks, so a long saved list never floods the
     // network however many of its rows ask at once.
@@ -73,10 +72,10 @@ private:
     // MAC -> the address it first answered the last broadcast request from. A camera
     // that comes back at another address answers a later request; two addresses for
     // one request are two devices.
-    QHash<QString, QString> m_scanAddresses;
+    // Keyed by the MAC's 48 bits: a scan of tens of thousands of cameras keeps no key
+    // strings for it.
+    QHash<quint64, QString> m_scanAddresses;
     bool m_fullReported = false;
-    // New cameras of the current read round, not in the list yet, and their MACs.
-    QList<CameraList::Row> m_pending;
-    QSet<QString> m_pendingMacs;
     TextPool m_pool;
+    QElapsedTimer m_sinceAnnounce;
 };

@@ -6,7 +6,7 @@
 
 // One copy of the short texts that thousands of cameras repeat (model names, domains):
 // what the pool hands out shares its data with every other copy of the same text, so a
-// long list holds each text once. Bounded: once it holds kMaxEntries texts, new ones come
+// long list holds each text once. Bounded: once it holds kMaxEntries texts (or byte strings), new ones come
 // back as they went in, so a host answering with ever new names cannot make it grow.
 class TextPool final
 {
@@ -15,7 +15,6 @@ public:
 
     QString text(const QString &text);
     QByteArray bytes(const QByteArray &bytes);
-    qsizetype size() const { return m_texts.size() + m_bytes.size(); }
 
 private:
     QSet<QString> m_texts;

@@ -4,7 +4,6 @@
 #include "base/string_table.h"
 #include "protocol/datagram.h"
 
-#include <QElapsedTimer>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QTimer>
@@ -21,13 +20,9 @@ namespace {
 
 // Room for the replies of a few thousand cameras answering one broadcast at once.
 constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
-// How long one round of reads may keep the event loop: a burst of thousands of replies
-// waits in the receive buffer while the window repaints and takes input. Long enough
-// that the rows a round makes reach the views as a few large insertions, each of which
-// costs a view a layout of the whole list.
-constexpr qint64 kReadRoundNs = 8'000'000;
-// Datagrams read between looks at the clock.
-constexpr int kClockEvery = 32;
+// Datagrams read before the event loop gets its turn: a burst of thousands of replies
+// waits in the receive buffer while the window repaints and takes input.
+constexpr int kReadSlice = 256;
 
 } // namespace
 
@@ -270,13 +265,11 @@ void UdpEndpoint::readPending()
     // reports the next datagram again; whatever that read finds is handled too.
     QByteArray data(Zora::kReceiveBuffer, Qt::Uninitialized);
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
-    QElapsedTimer round;
-    round.start();
     m_inRound = true;
     int read = 0;
     bool more = false;
     while (m_socket) {
-        if (++read % kClockEvery == 0 && round.nsecsElapsed() > kReadRoundNs) {
+        if (++read > kReadSlice) {
             more = true;
             break;
         }
@@ -309,21 +302,10 @@ void UdpEndpoint::readPending()
         handleDatagram(d.data(), d.senderAddress(), int(d.interfaceIndex()));
     }
     m_inRound = false;
-    emit deliveryPaused();
     // The rest of the burst after the events that queued up meanwhile.
     if (more)
         QMetaObject::invokeMethod(this, &UdpEndpoint::readPending, Qt::QueuedConnection);
-}
-
-bool UdpEndpoint::anySinkActive() const
-{
-    for (const SinkList &list : m_sinks) {
-        for (const DatagramSink *k : list) {
-            if (k->active())
-                return true;
-        }
-    }
-    return false;
+    emit readRoundEnded(more);
 }
 
 void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex)
@@ -338,9 +320,6 @@ void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sen
     if (d.count < 8 || !d.bytes().startsWith(Zora::kReplyMagic))
         return;
     d.reply = CommandReply::parse(d.bytes());
-    // A dialog sees the list as the replies before this one left it.
-    if (m_inRound && anySinkActive())
-        emit deliveryPaused();
 
     // Each stage's receivers in turn; one that finishes may leave its list (or destroy
     // another) while it is asked, so every receiver is looked up again before it is.

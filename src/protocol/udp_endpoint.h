@@ -132,7 +132,7 @@ public:
     // The receive handler; public so tests can hand it datagrams.
     void handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex = 0);
     // True while a round of reads drains the socket: what the replies change may be
-    // gathered until deliveryPaused().
+    // gathered until readRoundEnded().
     bool inReadRound() const { return m_inRound; }
 
 signals:
@@ -145,9 +145,9 @@ signals:
     // A discovery reply (type 5) that no dialog stopped. Delivered synchronously.
     void discoveryReply(const ReceivedDatagram &datagram, const QString &sender,
                         quint16 length, bool remote);
-    // The replies handled so far are all there is for now: a round of reads ended, or a
-    // dialog is about to be offered the next datagram.
-    void deliveryPaused();
+    // A round of reads ended; more: the socket holds more, read after the events that
+    // queued up meanwhile.
+    void readRoundEnded(bool more);
 
 private:
     bool open(QString *error);
@@ -155,7 +155,6 @@ private:
                QString *error);
     void releaseHold();
     void readPending();
-    bool anySinkActive() const;
     void setStatus(const QString &text);
 
     QUdpSocket *m_socket = nullptr;
