@@ -9,6 +9,7 @@
 // The simulated cameras live in a thread of this program: on the discovery request they
 // send N replies, each from one of 200 loopback addresses and with its own MAC, as fast
 // as the socket takes them.
+#include "base/heap_tuning.h"
 #include "base/model_filter_table.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
@@ -146,6 +147,7 @@ void presenceTick()
 
 int main(int argc, char **argv)
 {
+    TuneHeapForLongLists(); // as the programs do
     QCoreApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--memory-child")
         return memoryChild(atoi(argv[2]));

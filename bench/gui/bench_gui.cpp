@@ -10,6 +10,7 @@
 // with its own MAC, as fast as the socket takes them. Requests sent to an address (the
 // presence poll of saved rows) reach the same socket and are never answered.
 #include "base/app_options.h"
+#include "base/heap_tuning.h"
 #include "base/messenger.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
@@ -517,6 +518,7 @@ void printTable(const std::vector<Line> &lines)
 
 int main(int argc, char **argv)
 {
+    TuneHeapForLongLists(); // as the programs do
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIntValue("ZORA_LOOPBACK_ONLY") != 1)
