@@ -6,6 +6,7 @@
 #include "protocol/datagram.h"
 #include "protocol/text_pool.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -48,6 +49,8 @@ class TestDiscoveryBurst : public QObject
 private slots:
     void burst_data();
     void burst();
+    void waitingRows_data();
+    void waitingRows();
     void pool_data();
     void pool();
     void rowsShareTheirRepeatedTexts();
@@ -143,6 +146,68 @@ void TestDiscoveryBurst::burst()
         for (int i = 0; i < cameras; ++i)
             QCOMPARE(sink.rowsSeen.at(i), i);
     }
+}
+
+void TestDiscoveryBurst::waitingRows_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("rowsAfter");
+
+    // Rows the views have not heard of yet come with any change that moves rows; the
+    // tester fails on a model that contradicts what it announced.
+    QTest::newRow("announced") << "announce" << 6;
+    QTest::newRow("one more row at once") << "append" << 7;
+    QTest::newRow("sorted") << "sort" << 6;
+    QTest::newRow("a waiting row removed") << "remove" << 5;
+    QTest::newRow("first row removed") << "removeFirst" << 5;
+    QTest::newRow("cleared") << "clear" << 0;
+}
+
+void TestDiscoveryBurst::waitingRows()
+{
+    QFETCH(QString, change);
+    QFETCH(int, rowsAfter);
+    CameraList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    auto row = [](int i) {
+        CameraList::Row r;
+        r.caption = QStringLiteral("L80");
+        r.mac = macOf(50 - i);
+        r.ip = QStringLiteral("127.0.0.%1").arg(i + 1);
+        return r;
+    };
+    for (int i = 0; i < 3; ++i)
+        list.appendRow(row(i));
+    QSignalSpy changed(&list, &CameraList::dataChanged);
+    for (int i = 3; i < 6; ++i)
+        list.appendRow(row(i), true);
+    QCOMPARE(list.count(), 6);
+    QCOMPARE(list.rowCount(), 3);
+    QCOMPARE(list.pendingRows(), 3);
+    QCOMPARE(list.rowOfMac(macOf(45)), 5);
+    // Changes to a waiting row reach the views with its insertion.
+    list.setIcon(4, CameraList::Waiting);
+    list.setText(4, CameraList::ColHost, QStringLiteral("cam"));
+    list.announceRow(5);
+    QCOMPARE(changed.size(), 0);
+
+    if (change == QLatin1String("announce"))
+        list.announcePending();
+    else if (change == QLatin1String("append"))
+        list.appendRow(row(6));
+    else if (change == QLatin1String("sort"))
+        list.sortByColumn(1);
+    else if (change == QLatin1String("remove"))
+        list.removeRow(4);
+    else if (change == QLatin1String("removeFirst"))
+        list.removeFirst();
+    else
+        list.clear();
+    QCOMPARE(list.count(), rowsAfter);
+    QCOMPARE(list.rowCount(), rowsAfter);
+    QCOMPARE(list.pendingRows(), 0);
+    if (change == QLatin1String("announce"))
+        QCOMPARE(list.data(list.index(4, 3), Qt::DisplayRole).toString(), QStringLiteral("cam"));
 }
 
 void TestDiscoveryBurst::pool_data()
