@@ -71,9 +71,8 @@ private:
     QSet<QString> m_queued;
     // MAC -> the address it first answered the last broadcast request from. A camera
     // that comes back at another address answers a later request; two addresses for
-    // one request are two devices.
-    // Keyed by the MAC's 48 bits: a scan of tens of thousands of cameras keeps no key
-    // strings for it.
+    // one request are two devices. Keyed by the MAC's 48 bits: a scan of tens of
+    // thousands of cameras keeps no key strings for it.
     QHash<quint64, QString> m_scanAddresses;
     bool m_fullReported = false;
     TextPool m_pool;
