@@ -3,9 +3,13 @@
 //
 //   bench_discovery [N ...]        (default: 1000 5000)
 //
+// Then the memory a listed camera costs above an empty start, at 20,000 and 65,536
+// cameras, each size in a fresh process (goal: at most 1 KiB a camera).
+//
 // The simulated cameras live in a thread of this program: on the discovery request they
 // send N replies, each from one of 200 loopback addresses and with its own MAC, as fast
 // as the socket takes them.
+#include "base/heap_tuning.h"
 #include "base/model_filter_table.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
@@ -13,6 +17,7 @@
 #include "protocol/discovery.h"
 #include "protocol/udp_endpoint.h"
 #include "../common/bench_fleet.h"
+#include "../common/bench_memory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,7 +54,8 @@ long peakKiB()
 }
 
 
-double toolReceiver(int cameras, quint16 cameraPort, int *listed)
+// memory: the sample before the scan and after the last row, when given.
+double toolReceiver(int cameras, quint16 cameraPort, int *listed, BenchMemory::Figure *memory = nullptr)
 {
     CameraList list;
     ModelFilterTable models;
@@ -60,6 +66,10 @@ double toolReceiver(int cameras, quint16 cameraPort, int *listed)
     endpoint.setLocalPort(freeUdpPort());
     Discovery discovery(endpoint, registry);
     discovery.attach();
+    QString error;
+    endpoint.ensureOpen(&error);
+    if (memory)
+        memory->start = BenchMemory::sample();
     QElapsedTimer timer;
     double last = 0;
     QObject::connect(&discovery, &Discovery::rowAnswered, &discovery, [&](int, bool created) {
@@ -82,7 +92,23 @@ double toolReceiver(int cameras, quint16 cameraPort, int *listed)
     idle.start();
     loop.exec();
     *listed = list.count();
+    if (memory) {
+        QCoreApplication::processEvents();
+        memory->end = BenchMemory::sample();
+    }
     return last;
+}
+
+// The child: one burst of `cameras` into a fresh list, its memory printed.
+int memoryChild(int cameras)
+{
+    const quint16 port = freeUdpPort();
+    Fleet fleet(cameras, port);
+    BenchMemory::Figure f;
+    f.cameras = cameras;
+    toolReceiver(cameras, port, &f.listed, &f);
+    BenchMemory::print(f);
+    return 0;
 }
 
 void presenceTick()
@@ -121,7 +147,10 @@ void presenceTick()
 
 int main(int argc, char **argv)
 {
+    TuneHeapForLongLists(); // as the programs do
     QCoreApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--memory-child")
+        return memoryChild(atoi(argv[2]));
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(atoi(argv[i]));
@@ -146,5 +175,18 @@ int main(int argc, char **argv)
                     cameras, t, listed, cameras - listed, b, b > 0 ? t / b : 0.0, peakKiB());
     }
     presenceTick();
+    for (int cameras : {20000, 65536}) {
+        const auto f = BenchMemory::runChild({QStringLiteral("--memory-child"), QString::number(cameras)});
+        if (!f) {
+            std::printf("memory %d cameras: the child printed no figure\n", cameras);
+            continue;
+        }
+        std::printf("memory %d cameras (%d listed): %s a camera above an empty start "
+                    "(%.1f -> %.1f MiB resident; goal <= 1024 B): %s\n",
+                    cameras, f->listed, qPrintable(BenchMemory::perCameraText(*f)),
+                    f->start.rssBytes / 1048576.0, f->end.rssBytes / 1048576.0,
+                    f->listed == cameras && f->heapPerCamera() <= 1024 && f->rssPerCamera() <= 1024
+                        ? "met" : "not met");
+    }
     return 0;
 }

@@ -10,6 +10,7 @@
 // with its own MAC, as fast as the socket takes them. Requests sent to an address (the
 // presence poll of saved rows) reach the same socket and are never answered.
 #include "base/app_options.h"
+#include "base/heap_tuning.h"
 #include "base/messenger.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
@@ -20,6 +21,7 @@
 #include "protocol/discovery.h"
 #include "protocol/udp_endpoint.h"
 #include "../common/bench_fleet.h"
+#include "../common/bench_memory.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -439,6 +441,40 @@ SendResult datagramsSent(int savedRows, int seconds, quint16 cameraPort)
     return res;
 }
 
+// The child of the memory figures: a fresh window shown, then one burst of `cameras`,
+// each sampled once the event loop has settled and the clock has made the remarks.
+int memoryChild(int cameras)
+{
+    const quint16 port = freeUdpPort();
+    Fleet fleet(cameras, port, Fleet::Answer::ArmedBroadcast);
+    BenchMemory::Figure f;
+    f.cameras = cameras;
+    Rig rig;
+    if (!rig.start(port)) {
+        std::printf("  window not exposed: timed out\n");
+        return 1;
+    }
+    spin(300);
+    f.start = BenchMemory::sample();
+    CameraList &list = rig.core().list();
+    QElapsedTimer quiet;
+    quiet.start();
+    QObject::connect(&list, &CameraList::rowsInserted, rig.window.get(), [&] { quiet.restart(); });
+    fleet.arm();
+    if (!rig.core().scan()) {
+        std::printf("  scan refused: %s\n", qPrintable(rig.messenger.lastText()));
+        return 1;
+    }
+    waitFor([&] { return list.count() >= cameras || quiet.elapsed() > 2000; }, 120000);
+    fleet.disarm();
+    // The remarks (tooltips) are made at a quiet tick of the clock after the burst.
+    spin(1500);
+    f.listed = list.count();
+    f.end = BenchMemory::sample();
+    BenchMemory::print(f);
+    return 0;
+}
+
 // ---------------------------------------------------------------------------------------
 // The table.
 
@@ -482,11 +518,14 @@ void printTable(const std::vector<Line> &lines)
 
 int main(int argc, char **argv)
 {
+    TuneHeapForLongLists(); // as the programs do
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIntValue("ZORA_LOOPBACK_ONLY") != 1)
         qputenv("ZORA_LOOPBACK_ONLY", "1");
     QApplication app(argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--memory-child")
+        return memoryChild(atoi(argv[2]));
 
     bool quick = false;
     int runs = 3;
@@ -663,6 +702,31 @@ int main(int argc, char **argv)
                          s.maxPerTick <= 10 ? "yes" : "no"});
         table.push_back({"6 datagrams in " + std::to_string(sendSeconds) + " s", std::to_string(s.total),
                          std::to_string(e.total) + " empty", "-", "-", "-"});
+    }
+
+    // 7. Memory per listed camera, each size in a process of its own.
+    std::printf("memory per camera\n");
+    for (int cameras : quick ? std::vector<int>{large} : std::vector<int>{20000, 65536}) {
+        const auto f = BenchMemory::runChild({QStringLiteral("--memory-child"), QString::number(cameras)});
+        if (!f) {
+            table.push_back({"7 memory, " + std::to_string(cameras) + " cameras", "no figure", "-",
+                             "-", "<= 1024 B a camera", "no"});
+            continue;
+        }
+        std::printf("  %d cameras, %d listed: %.1f MiB resident at the empty start, %.1f MiB after "
+                    "(heap %.1f -> %.1f MiB)\n",
+                    cameras, f->listed, f->start.rssBytes / 1048576.0, f->end.rssBytes / 1048576.0,
+                    f->start.heapBytes / 1048576.0, f->end.heapBytes / 1048576.0);
+        const bool all = f->listed == cameras;
+        const std::string n = std::to_string(cameras);
+        table.push_back({"7 memory/camera, " + n + " (heap)", fmt("%.0f B", f->heapPerCamera()),
+                         fmt("%.1f MiB start", f->start.heapBytes / 1048576.0), "-",
+                         "<= 1024 B", all && f->heapPerCamera() <= 1024 ? "yes" : "no"});
+        table.push_back({"7 memory/camera, " + n + " (resident)", fmt("%.0f B", f->rssPerCamera()),
+                         fmt("%.1f MiB start", f->start.rssBytes / 1048576.0), "-",
+                         "<= 1024 B", all && f->rssPerCamera() <= 1024 ? "yes" : "no"});
+        if (!all)
+            table.push_back({"7   listed of " + n, std::to_string(f->listed), "-", "-", n, "no"});
     }
 
     printTable(table);

@@ -509,9 +509,10 @@ QString AdminToolCore::clockTick(const QDateTime &now)
     // The scan's reply window closed: the rows that kept silent are greyed until they
     // answer again.
     if (m_scanSummary.justClosed()) {
+        const QString silence = m_scanSummary.silenceText(); // one string for every row
         for (int r = 0; r < m_list.count(); ++r) {
             if (!m_scanSummary.answeredScan(m_list.row(r).mac))
-                m_list.setSilence(r, m_scanSummary.silenceText());
+                m_list.setSilence(r, silence);
         }
     }
     // Every row's remark is worked out again, which a long list pays for with each

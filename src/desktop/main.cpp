@@ -1,5 +1,6 @@
 // The desktop tool.
 #include "base/app_options.h"
+#include "base/heap_tuning.h"
 #include "base/running_copy_guard.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
@@ -149,6 +150,7 @@ int run(QApplication &app, const AppOptions &options, const QString &screenshot,
 
 int main(int argc, char *argv[])
 {
+    TuneHeapForLongLists();
     // Help and version need no display: answered before the window system is opened.
     for (int i = 1; i < argc; ++i) {
         const QByteArray a(argv[i]);

@@ -8,47 +8,65 @@
 #include <QHash>
 #include <QSet>
 
+#include <utility>
+
+namespace {
+
+// Per address: how many distinct MACs answer from it, and the first few of them (one
+// more than a remark names, as a camera leaves itself out).
+struct Sharing {
+    int count = 0;
+    QStringList first;
+};
+
+QHash<QString, Sharing> sharingOf(const QList<AddressReview::Camera> &cameras)
+{
+    QHash<QString, Sharing> at;
+    // Address and MAC side by side: no key string is built for each camera.
+    QSet<std::pair<QString, QString>> seen;
+    for (const AddressReview::Camera &c : cameras) {
+        if (seen.contains({c.address, c.mac}))
+            continue;
+        seen.insert({c.address, c.mac});
+        Sharing &s = at[c.address];
+        ++s.count;
+        if (s.first.size() <= AddressReview::kNamedShares)
+            s.first << c.mac;
+    }
+    return at;
+}
+
+AddressReview::Remark remarkOf(const AddressReview::Camera &c, const QHash<QString, Sharing> &at,
+                               const NetworkAdapters &adapters)
+{
+    AddressReview::Remark r;
+    const NetworkAdapter *adapter = adapters.byIndex(c.adapterIndex);
+    r.adapter = adapter ? adapter->name : NetworkAdapters::nameOf(c.adapterIndex);
+    const Sharing s = at.value(c.address);
+    r.sharedCount = s.count - 1;
+    for (const QString &mac : s.first) {
+        if (mac != c.mac && r.sharedWith.size() < AddressReview::kNamedShares)
+            r.sharedWith << mac;
+    }
+    const auto address = DottedDecimal(c.address);
+    r.ownAddress = address && adapters.isOwnAddress(*address);
+    if (adapter && address && !c.remote && !adapter->subnets.isEmpty()) {
+        r.inSubnet = adapter->subnetOf(*address) != nullptr;
+        r.subnet = adapter->subnets.first().text();
+    }
+    return r;
+}
+
+} // namespace
+
 QList<AddressReview::Remark> AddressReview::review(const QList<Camera> &cameras,
                                                    const NetworkAdapters &adapters)
 {
-    // Per address: how many distinct MACs answer from it, and the first few of them
-    // (one more than a remark names, as a camera leaves itself out).
-    struct Sharing {
-        int count = 0;
-        QStringList first;
-    };
-    QHash<QString, Sharing> at;
-    QSet<QString> seen;
-    for (const Camera &c : cameras) {
-        const QString key = c.address + QLatin1Char('\n') + c.mac;
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        Sharing &s = at[c.address];
-        ++s.count;
-        if (s.first.size() <= kNamedShares)
-            s.first << c.mac;
-    }
+    const QHash<QString, Sharing> at = sharingOf(cameras);
     QList<Remark> out;
     out.reserve(cameras.size());
-    for (const Camera &c : cameras) {
-        Remark r;
-        const NetworkAdapter *adapter = adapters.byIndex(c.adapterIndex);
-        r.adapter = adapter ? adapter->name : NetworkAdapters::nameOf(c.adapterIndex);
-        const Sharing &s = at[c.address];
-        r.sharedCount = s.count - 1;
-        for (const QString &mac : s.first) {
-            if (mac != c.mac && r.sharedWith.size() < kNamedShares)
-                r.sharedWith << mac;
-        }
-        const auto address = DottedDecimal(c.address);
-        r.ownAddress = address && adapters.isOwnAddress(*address);
-        if (adapter && address && !c.remote && !adapter->subnets.isEmpty()) {
-            r.inSubnet = adapter->subnetOf(*address) != nullptr;
-            r.subnet = adapter->subnets.first().text();
-        }
-        out << r;
-    }
+    for (const Camera &c : cameras)
+        out << remarkOf(c, at, adapters);
     return out;
 }
 
@@ -82,14 +100,27 @@ void AddressReview::mark(CameraRegistry &registry, const NetworkAdapters &adapte
         if (const TConfigItem *item = registry.recordOfRow(r); item && !item->isFree() && list.row(r).mac.size() >= 3) {
             rows << r;
             cameras << of(*item);
+            // The row's copy of the same MAC: one string for both.
+            if (cameras.last().mac == list.row(r).mac)
+                cameras.last().mac = list.row(r).mac;
         }
     }
-    const QList<Remark> remarks = review(cameras, adapters);
+    // Remark by remark: a long list never holds every remark's parts at once. Most rows
+    // carry the same few texts ("answered on eth0"): rows with equal remarks share one
+    // string instead of holding a copy each.
+    const QHash<QString, Sharing> at = sharingOf(cameras);
+    QSet<QString> texts;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const TConfigItem &item = *registry.recordOfRow(rows[i]);
-        QStringList lines = remarks[i].lines(item.Address);
+        const Remark remark = remarkOf(cameras[i], at, adapters);
+        QStringList lines = remark.lines(item.Address);
         if (item.addressInDoubt())
             lines << item.conflictText();
-        list.setRemark(rows[i], lines.join(QLatin1Char('\n')), remarks[i].warning() || item.addressInDoubt());
+        QString text = lines.join(QLatin1Char('\n'));
+        if (const auto it = texts.constFind(text); it != texts.constEnd())
+            text = *it;
+        else if (!text.isEmpty())
+            texts.insert(text);
+        list.setRemark(rows[i], text, remark.warning() || item.addressInDoubt());
     }
 }

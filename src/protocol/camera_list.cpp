@@ -24,7 +24,7 @@ CameraList::CameraList(QObject *parent)
 
 int CameraList::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_announced;
 }
 
 int CameraList::columnCount(const QModelIndex &parent) const
@@ -34,7 +34,7 @@ int CameraList::columnCount(const QModelIndex &parent) const
 
 QVariant CameraList::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || index.row() >= m_announced)
         return {};
     const Row &r = m_rows.at(index.row());
     if (role == Qt::DisplayRole) {
@@ -101,7 +101,8 @@ void CameraList::setSilence(int r, const QString &text)
     if (m_rows[r].silence == text)
         return;
     m_rows[r].silence = text;
-    emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1), {Qt::ToolTipRole, Qt::ForegroundRole});
+    if (announced(r))
+        emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1), {Qt::ToolTipRole, Qt::ForegroundRole});
 }
 
 void CameraList::setRemark(int r, const QString &remark, bool warning)
@@ -111,7 +112,8 @@ void CameraList::setRemark(int r, const QString &remark, bool warning)
         return;
     row.remark = remark;
     row.warning = warning;
-    emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1), {Qt::ToolTipRole, Qt::ForegroundRole});
+    if (announced(r))
+        emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1), {Qt::ToolTipRole, Qt::ForegroundRole});
 }
 
 QVariant CameraList::headerData(int section, Qt::Orientation orientation, int role) const
@@ -148,12 +150,21 @@ QString CameraList::column(int r, int k) const
     }
 }
 
-int CameraList::appendRow(const Row &row)
+int CameraList::appendRow(const Row &row, bool quietly)
 {
     const int r = int(m_rows.size());
+    if (quietly) {
+        reserveFor(1);
+        m_rows.append(row);
+        indexRow(r);
+        return r;
+    }
+    announcePending();
     beginInsertRows({}, r, r);
+    reserveFor(1);
     m_rows.append(row);
     indexRow(r);
+    m_announced = int(m_rows.size());
     endInsertRows();
     orderLost();
     return r;
@@ -163,13 +174,35 @@ void CameraList::appendRows(const QList<Row> &rows)
 {
     if (rows.isEmpty())
         return;
+    announcePending();
     const int first = int(m_rows.size());
     beginInsertRows({}, first, first + int(rows.size()) - 1);
+    reserveFor(rows.size());
     m_rows.append(rows);
     for (int r = first; r < m_rows.size(); ++r)
         indexRow(r);
+    m_announced = int(m_rows.size());
     endInsertRows();
     orderLost();
+}
+
+void CameraList::announcePending()
+{
+    if (m_announced == m_rows.size())
+        return;
+    // The rows are in place already; the views learn of them as if they came now, each
+    // with the data it holds by then.
+    beginInsertRows({}, m_announced, int(m_rows.size()) - 1);
+    m_announced = int(m_rows.size());
+    endInsertRows();
+}
+
+void CameraList::reserveFor(qsizetype more)
+{
+    // A quarter more room at a time, not twice as much: a list of tens of thousands of
+    // rows keeps little unused room, and a burst still moves each row only a few times.
+    if (const qsizetype need = m_rows.size() + more; need > m_rows.capacity())
+        m_rows.reserve(qMax(need, m_rows.size() + m_rows.size() / 4));
 }
 
 void CameraList::setCaption(int r, const QString &caption)
@@ -177,7 +210,8 @@ void CameraList::setCaption(int r, const QString &caption)
     if (m_rows[r].caption == caption)
         return;
     m_rows[r].caption = caption;
-    emit dataChanged(index(r, 0), index(r, 0));
+    if (announced(r))
+        emit dataChanged(index(r, 0), index(r, 0));
     if (m_sortColumn == 0)
         orderLost();
 }
@@ -205,7 +239,8 @@ void CameraList::setText(int r, int k, const QString &text)
     } else {
         *field = text;
     }
-    emit dataChanged(index(r, k + 1), index(r, k + 1));
+    if (announced(r))
+        emit dataChanged(index(r, k + 1), index(r, k + 1));
     if (m_sortColumn == k + 1)
         orderLost();
 }
@@ -225,12 +260,14 @@ void CameraList::setIcon(int r, int state)
     if (m_rows[r].icon == state)
         return;
     m_rows[r].icon = state;
-    emit dataChanged(index(r, 0), index(r, 0), {Qt::DecorationRole});
+    if (announced(r))
+        emit dataChanged(index(r, 0), index(r, 0), {Qt::DecorationRole});
 }
 
 void CameraList::announceRow(int r)
 {
-    emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1));
+    if (announced(r))
+        emit dataChanged(index(r, 0), index(r, kVisibleColumns - 1));
 }
 
 void CameraList::clear()
@@ -242,6 +279,7 @@ void CameraList::resetRows(QList<Row> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_announced = int(m_rows.size());
     rebuildIndex();
     endResetModel();
     orderLost();
@@ -259,8 +297,10 @@ void CameraList::removeFirst()
 {
     if (m_rows.isEmpty())
         return;
+    announcePending();
     beginRemoveRows({}, 0, 0);
     m_rows.removeFirst();
+    --m_announced;
     rebuildIndex();
     endRemoveRows();
 }
@@ -269,8 +309,10 @@ void CameraList::removeRow(int r)
 {
     if (r < 0 || r >= m_rows.size())
         return;
+    announcePending();
     beginRemoveRows({}, r, r);
     m_rows.removeAt(r);
+    --m_announced;
     rebuildIndex();
     endRemoveRows();
 }
@@ -384,6 +426,7 @@ void CameraList::sortByColumn(int listColumn)
             return naturalCompare(a.host, b.host);
         return key(a).compare(key(b), Qt::CaseInsensitive);
     };
+    announcePending();
     const bool reversed = m_sortFlags[listColumn];
     m_sortColumn = listColumn;
     m_sortDescending = reversed;

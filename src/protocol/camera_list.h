@@ -33,8 +33,8 @@ public:
         int record = -1;
         std::array<int, 5> counters{};   // columns 4..8
         int icon = Present;
+        bool warning = false;            // drawn in the warning colour (beside the ints: no padding)
         QString remark;                  // the row's tooltip: adapter, address problems
-        bool warning = false;            // drawn in the warning colour
         QString silence;                 // "no answer to the scan at 14:02"; drawn greyed
     };
 
@@ -73,7 +73,12 @@ public:
     int counter(int r, int k) const { return m_rows.at(r).counters[k - ColKind]; }
     int icon(int r) const { return m_rows.at(r).icon; }
 
-    int appendRow(const Row &row);
+    // A new row; with `quietly` the program sees it at once, the views only at the next
+    // announcePending() (or any change that moves rows), so a burst of new cameras reaches
+    // them as a few large insertions.
+    int appendRow(const Row &row, bool quietly = false);
+    void announcePending();
+    int pendingRows() const { return int(m_rows.size()) - m_announced; }
     // Rows at the end, announced to the views once.
     void appendRows(const QList<Row> &rows);
     void setCaption(int r, const QString &caption);
@@ -119,8 +124,12 @@ private:
     void indexRow(int r);
     void orderLost();
     QString shown(const QString &text) const { return m_shown ? m_shown(text) : text; }
+    void reserveFor(qsizetype more);
+    bool announced(int r) const { return r < m_announced; }
 
     QList<Row> m_rows;
+    // Rows the views know of: the first m_announced of m_rows.
+    int m_announced = 0;
     void unindexAddress(int r);
     void indexAddress(int r);
 

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <stdexcept>
+
 CameraRegistry::CameraRegistry(CameraList &list, ModelFilterTable &models, QObject *parent)
     : QObject(parent)
     , m_list(list)
@@ -26,16 +28,24 @@ TConfigItem *CameraRegistry::recordOfRow(int row)
     return &record(index);
 }
 
+const TConfigItem &CameraRegistry::record(int index) const
+{
+    if (index < 0 || index >= m_recordCount)
+        throw std::out_of_range("camera record index");
+    return (*m_blocks[size_t(index / kRecordBlock)])[size_t(index % kRecordBlock)];
+}
+
 int CameraRegistry::appendRecord()
 {
-    m_records.emplace_back();
-    return recordCount() - 1;
+    if (m_recordCount % kRecordBlock == 0)
+        m_blocks.push_back(std::make_unique<RecordBlock>());
+    return m_recordCount++;
 }
 
 int CameraRegistry::freeRecord()
 {
     for (int i = m_freeHint; i < recordCount(); ++i) {
-        if (m_records[size_t(i)].isFree()) {
+        if (record(i).isFree()) {
             m_freeHint = i;
             return i;
         }
@@ -197,7 +207,8 @@ bool CameraRegistry::saveList(const QString &path, Messenger &messenger)
 bool CameraRegistry::writeList(const QString &path) const
 {
     QByteArray out;
-    for (const TConfigItem &item : m_records) {
+    for (int i = 0; i < m_recordCount; ++i) {
+        const TConfigItem &item = record(i);
         if (!item.Address.isEmpty())
             out += item.Address.toLatin1() + "\r\n";
     }
@@ -235,7 +246,7 @@ void CameraRegistry::refilter()
     QList<CameraList::Row> rows;
     const int slot = m_models.selected();
     for (int i = 0; i < recordCount(); ++i) {
-        const TConfigItem &item = m_records[size_t(i)];
+        const TConfigItem &item = record(i);
         if (!item.Header)
             continue;
         if (slot != 0 && m_models.code(slot) != item.modelCode())

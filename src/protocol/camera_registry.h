@@ -5,8 +5,12 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <deque>
 #include <limits>
+#include <memory>
+#include <utility>
+#include <vector>
 
 class CameraList;
 class Messenger;
@@ -26,9 +30,10 @@ public:
     const CameraList &list() const { return m_list; }
     ModelFilterTable &models() { return m_models; }
 
-    int recordCount() const { return int(m_records.size()); }
-    TConfigItem &record(int index) { return m_records.at(size_t(index)); }
-    const TConfigItem &record(int index) const { return m_records.at(size_t(index)); }
+    int recordCount() const { return m_recordCount; }
+    // Throws std::out_of_range for an index past the records.
+    TConfigItem &record(int index) { return const_cast<TConfigItem &>(std::as_const(*this).record(index)); }
+    const TConfigItem &record(int index) const;
     // The record a row names in its column 3, or nullptr.
     TConfigItem *recordOfRow(int row);
     int appendRecord();
@@ -58,7 +63,12 @@ signals:
 private:
     CameraList &m_list;
     ModelFilterTable &m_models;
-    std::deque<TConfigItem> m_records;
+    // Records in blocks allocated whole: a record never moves (rows and dialogs hold on
+    // to it), and tens of thousands of them cost no allocation each.
+    static constexpr int kRecordBlock = 256;
+    using RecordBlock = std::array<TConfigItem, kRecordBlock>;
+    std::vector<std::unique_ptr<RecordBlock>> m_blocks;
+    int m_recordCount = 0;
     // No record below this index is free: a burst of new cameras does not rescan the
     // whole list for each one.
     int m_freeHint = 0;

@@ -18,6 +18,20 @@ Discovery::Discovery(UdpEndpoint &endpoint, CameraRegistry &registry, QObject *p
 void Discovery::attach()
 {
     connect(&m_endpoint, &UdpEndpoint::discoveryReply, this, &Discovery::handleReply);
+    connect(&m_endpoint, &UdpEndpoint::readRoundEnded, this, &Discovery::readRoundEnded);
+}
+
+void Discovery::readRoundEnded(bool more)
+{
+    CameraList &list = m_registry.list();
+    if (list.pendingRows() == 0)
+        return;
+    // Each insertion costs a view a layout of the whole list: a few large ones instead of
+    // one a round. The rows are in the list meanwhile; only the views wait.
+    if (!more || !m_sinceAnnounce.isValid() || m_sinceAnnounce.elapsed() >= kAnnounceMs) {
+        list.announcePending();
+        m_sinceAnnounce.start();
+    }
 }
 
 bool Discovery::sendRequest(const QString &host, quint16 port, QString *error, int adapterIndex)
@@ -36,18 +50,24 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
                             quint16 length, bool remote)
 {
     Q_UNUSED(length); // the parser reads the length from the header itself
-    const auto reply = Zora::DiscoveryReply::parse(datagram.bytes());
+    auto reply = Zora::DiscoveryReply::parse(datagram.bytes());
     if (!reply)
         return;
     ModelFilterTable &models = m_registry.models();
     if (!models.accepts(reply->modelCode()))
         return;
+    reply->modelName = m_pool.bytes(reply->modelName);
+    if (reply->domainName)
+        reply->domainName = m_pool.bytes(*reply->domainName);
 
     CameraList &list = m_registry.list();
     const QString mac = reply->macText();
-    const QString firstAddress = m_scanAddresses.value(mac);
+    quint64 macKey = 0;
+    for (const char byte : reply->mac())
+        macKey = macKey << 8 | quint8(byte);
+    const QString firstAddress = m_scanAddresses.value(macKey);
     if (firstAddress.isEmpty())
-        m_scanAddresses.insert(mac, sender);
+        m_scanAddresses.insert(macKey, sender);
     if (const int row = list.rowOfMac(mac); row >= 0) {
         TConfigItem *item = m_registry.recordOfRow(row);
         // One MAC from two addresses in one scan: the row still follows the last sender,
@@ -79,7 +99,7 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         return;
     }
 
-    int row = list.firstCandidate(sender);
+    const int row = list.firstCandidate(sender);
     const bool created = row < 0;
     if (created && list.count() >= kMaxRows) {
         if (!m_fullReported) {
@@ -88,34 +108,41 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
         }
         return;
     }
-    const QString modelName = Zora::WireText(reply->modelName);
+    const QString modelName = m_pool.text(Zora::WireText(reply->modelName));
     models.add(modelName + QStringLiteral(" Only"), reply->modelCode());
+    const Connection kind = remote ? Connection::Remote : Connection::Local;
 
-    int index;
     if (created) {
-        index = m_registry.freeRecord();
+        const int index = m_registry.freeRecord();
         CameraList::Row r;
         r.caption = modelName;
         r.mac = mac;
         r.ip = sender;
         r.host = Zora::WireText(reply->hostName);
         r.record = index;
-        r.counters = {int(Connection::Local), 3, 0, 3, 0};
+        r.counters = {int(kind), 3, 0, 3, 0};
         r.icon = CameraList::Present;
-        row = list.appendRow(r);
-    } else {
-        list.setCaption(row, modelName);
-        list.setIcon(row, CameraList::Present);
-        list.setText(row, CameraList::ColMac, mac);
-        list.setText(row, CameraList::ColIp, sender);
-        list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
-        index = list.row(row).record;
-        if (index < 0 || index >= m_registry.recordCount()) {
-            // A row without a usable record still gets one, so the camera can be used.
-            index = m_registry.freeRecord();
-        }
+        TConfigItem &item = m_registry.record(index);
+        item.fillFromReply(*reply, sender, m_ftpPort);
+        item.ConnectionKind = kind;
+        item.AdapterIndex = datagram.adapterIndex;
+        // Within a round of reads the views hear of the row with the rest of the burst.
+        const int row = list.appendRow(r, m_endpoint.inReadRound());
+        list.announceRow(row);
+        emit rowAnswered(row, true);
+        return;
     }
-    const Connection kind = remote ? Connection::Remote : Connection::Local;
+    // A saved row answering for the first time.
+    list.setCaption(row, modelName);
+    list.setIcon(row, CameraList::Present);
+    list.setText(row, CameraList::ColMac, mac);
+    list.setText(row, CameraList::ColIp, sender);
+    list.setText(row, CameraList::ColHost, Zora::WireText(reply->hostName));
+    int index = list.row(row).record;
+    if (index < 0 || index >= m_registry.recordCount()) {
+        // A row without a usable record still gets one, so the camera can be used.
+        index = m_registry.freeRecord();
+    }
     list.setCounters(row, {int(kind), 3, 0, 3, 0});
     TConfigItem &item = m_registry.record(index);
     item.fillFromReply(*reply, sender, m_ftpPort);
@@ -123,7 +150,7 @@ void Discovery::handleReply(const ReceivedDatagram &datagram, const QString &sen
     item.AdapterIndex = datagram.adapterIndex;
     list.setRecord(row, index);
     list.announceRow(row);
-    emit rowAnswered(row, created);
+    emit rowAnswered(row, false);
 }
 
 QString Discovery::listFullText()

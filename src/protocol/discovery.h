@@ -1,5 +1,8 @@
 #pragma once
 
+#include "protocol/text_pool.h"
+
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -32,6 +35,11 @@ public:
 
     void handleReply(const ReceivedDatagram &datagram, const QString &sender, quint16 length,
                      bool remote);
+    // A round of reads ended (more: the socket holds more of the burst). The new rows of
+    // a burst reach the views every kAnnounceMs and when the burst is through; outside a
+    // round a reply's row reaches them at once.
+    void readRoundEnded(bool more);
+    static constexpr qint64 kAnnounceMs = 30;
     // Requests to single addresses a poll tick sends at most; the rest wait, in row order
     // and each address once, for the next ticks, so a long saved list never floods the
     // network however many of its rows ask at once.
@@ -63,7 +71,10 @@ private:
     QSet<QString> m_queued;
     // MAC -> the address it first answered the last broadcast request from. A camera
     // that comes back at another address answers a later request; two addresses for
-    // one request are two devices.
-    QHash<QString, QString> m_scanAddresses;
+    // one request are two devices. Keyed by the MAC's 48 bits: a scan of tens of
+    // thousands of cameras keeps no key strings for it.
+    QHash<quint64, QString> m_scanAddresses;
     bool m_fullReported = false;
+    TextPool m_pool;
+    QElapsedTimer m_sinceAnnounce;
 };

@@ -265,12 +265,13 @@ void UdpEndpoint::readPending()
     // reports the next datagram again; whatever that read finds is handled too.
     QByteArray data(Zora::kReceiveBuffer, Qt::Uninitialized);
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    m_inRound = true;
     int read = 0;
+    bool more = false;
     while (m_socket) {
         if (++read > kReadSlice) {
-            // The rest of the burst after the events that queued up meanwhile.
-            QMetaObject::invokeMethod(this, &UdpEndpoint::readPending, Qt::QueuedConnection);
-            return;
+            more = true;
+            break;
         }
         sockaddr_in from{};
         iovec io{data.data(), size_t(data.size())};
@@ -300,6 +301,11 @@ void UdpEndpoint::readPending()
             break;
         handleDatagram(d.data(), d.senderAddress(), int(d.interfaceIndex()));
     }
+    m_inRound = false;
+    // The rest of the burst after the events that queued up meanwhile.
+    if (more)
+        QMetaObject::invokeMethod(this, &UdpEndpoint::readPending, Qt::QueuedConnection);
+    emit readRoundEnded(more);
 }
 
 void UdpEndpoint::handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex)

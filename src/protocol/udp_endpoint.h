@@ -131,6 +131,9 @@ public:
 
     // The receive handler; public so tests can hand it datagrams.
     void handleDatagram(const QByteArray &data, const QHostAddress &sender, int adapterIndex = 0);
+    // True while a round of reads drains the socket: what the replies change may be
+    // gathered until readRoundEnded().
+    bool inReadRound() const { return m_inRound; }
 
 signals:
     void statusTextChanged(const QString &text);
@@ -142,6 +145,9 @@ signals:
     // A discovery reply (type 5) that no dialog stopped. Delivered synchronously.
     void discoveryReply(const ReceivedDatagram &datagram, const QString &sender,
                         quint16 length, bool remote);
+    // A round of reads ended; more: the socket holds more, read after the events that
+    // queued up meanwhile.
+    void readRoundEnded(bool more);
 
 private:
     bool open(QString *error);
@@ -163,5 +169,6 @@ private:
     int m_sendCounter = 0;
     int m_receiveCounter = 0;
     int m_holds = 0;
+    bool m_inRound = false;
     QString m_status;
 };

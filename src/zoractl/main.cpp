@@ -1,6 +1,7 @@
 // zoractl: the camera tool for scripts. The commands live in the zoractl library; this is
 // the process around them.
 #include "base/app_options.h"
+#include "base/heap_tuning.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
 #include "protocol/camera_network.h"
@@ -23,6 +24,7 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    TuneHeapForLongLists();
     QCoreApplication app(argc, argv);
     QFile out, err;
     out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);

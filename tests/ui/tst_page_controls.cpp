@@ -170,6 +170,8 @@ void TestPageControls::fieldRoom()
     QVERIFY(edit);
     QTRY_VERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(QString(20, 'x')),
                  qPrintable(QString::number(edit->width())));
+}
+
 void TestPageControls::numberFieldsTakeDigits_data()
 {
     QTest::addColumn<bool>("l60");
