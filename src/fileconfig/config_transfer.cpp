@@ -1,7 +1,5 @@
 #include "fileconfig/config_transfer.h"
 
-#include "protocol/config_item.h"
-
 ConfigTransfer ConfigTransfer::forCamera(const TConfigItem &camera, int row,
                                          const QString &rowKind, int set, TransferMode mode)
 {

@@ -4,12 +4,22 @@
 #include "base/model_filter_table.h"
 #include "base/string_table.h"
 #include "protocol/camera_list.h"
+#include "protocol/config_item.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <array>
 #include <stdexcept>
+
+namespace {
+constexpr int kRecordBlock = 256;
+} // namespace
+
+struct CameraRegistry::RecordBlock {
+    std::array<TConfigItem, kRecordBlock> records;
+};
 
 CameraRegistry::CameraRegistry(CameraList &list, ModelFilterTable &models, QObject *parent)
     : QObject(parent)
@@ -17,6 +27,8 @@ CameraRegistry::CameraRegistry(CameraList &list, ModelFilterTable &models, QObje
     , m_models(models)
 {
 }
+
+CameraRegistry::~CameraRegistry() = default;
 
 TConfigItem *CameraRegistry::recordOfRow(int row)
 {
@@ -32,7 +44,7 @@ const TConfigItem &CameraRegistry::record(int index) const
 {
     if (index < 0 || index >= m_recordCount)
         throw std::out_of_range("camera record index");
-    return (*m_blocks[size_t(index / kRecordBlock)])[size_t(index % kRecordBlock)];
+    return m_blocks[size_t(index / kRecordBlock)]->records[size_t(index % kRecordBlock)];
 }
 
 int CameraRegistry::appendRecord()

@@ -1,12 +1,8 @@
 #pragma once
 
-#include "protocol/config_item.h"
-
 #include <QObject>
 #include <QString>
 
-#include <array>
-#include <deque>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -15,6 +11,7 @@
 class CameraList;
 class Messenger;
 class ModelFilterTable;
+struct TConfigItem;
 
 // The cameras the main window knows: the record list and the camera-list rows that
 // point into it. Records are never removed; clearing zeroes them for reuse.
@@ -25,6 +22,7 @@ class CameraRegistry final : public QObject
 
 public:
     CameraRegistry(CameraList &list, ModelFilterTable &models, QObject *parent = nullptr);
+    ~CameraRegistry() override;
 
     CameraList &list() { return m_list; }
     const CameraList &list() const { return m_list; }
@@ -64,9 +62,10 @@ private:
     CameraList &m_list;
     ModelFilterTable &m_models;
     // Records in blocks allocated whole: a record never moves (rows and dialogs hold on
-    // to it), and tens of thousands of them cost no allocation each.
-    static constexpr int kRecordBlock = 256;
-    using RecordBlock = std::array<TConfigItem, kRecordBlock>;
+    // to it), and tens of thousands of them cost no allocation each. The block is defined
+    // with the record beside it in the source, so that a change to the record rebuilds
+    // only what reads its fields, not everything that holds the registry.
+    struct RecordBlock;
     std::vector<std::unique_ptr<RecordBlock>> m_blocks;
     int m_recordCount = 0;
     // No record below this index is free: a burst of new cameras does not rescan the

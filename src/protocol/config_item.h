@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/datagram.h"
+#include "protocol/ftp_connection_setting.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,16 +9,6 @@
 
 #include <array>
 #include <optional>
-
-// FTP connection settings of one camera: port, passive mode, transfer type (0 binary,
-// 1 ASCII).
-struct FtpConnectionSetting {
-    qint32 port = 21;
-    bool passive = true;
-    quint8 transferType = 0;
-
-    bool operator==(const FtpConnectionSetting &) const = default;
-};
 
 // How the tool reaches a camera. The camera list's column 4 holds the number: a saved row
 // that has not answered yet alternates between the two poll values, an answered row is

@@ -2,7 +2,7 @@
 
 #include "base/messenger.h"
 #include "base/string_table.h"
-#include "protocol/config_item.h"
+#include "protocol/ftp_connection_setting.h"
 
 LoginForm::LoginForm(Messenger &messenger)
     : m_messenger(messenger)

@@ -3,6 +3,7 @@
 #include "base/send_guard.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protocol/register_camera_session.h"
 

@@ -2,6 +2,7 @@
 
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "protocol/discovery.h"
 
 

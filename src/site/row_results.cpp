@@ -1,6 +1,7 @@
 #include "site/row_results.h"
 
 #include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 
 RowResults::RowResults(CameraNetwork &network)
     : m_network(network)

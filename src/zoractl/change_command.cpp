@@ -1,6 +1,7 @@
 #include "zoractl/change_command.h"
 
 #include "protocol/camera_network.h"
+#include "protocol/config_item.h"
 #include "site/batch_runner.h"
 #include "site/camera_change.h"
 #include "site/camera_list_format.h"

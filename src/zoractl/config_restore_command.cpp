@@ -1,7 +1,6 @@
 #include "zoractl/config_restore_command.h"
 
 #include "protocol/camera_network.h"
-#include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "site/camera_list_format.h"
 #include "site/config_restore.h"

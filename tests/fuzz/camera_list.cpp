@@ -9,6 +9,7 @@
 #include "base/model_filter_table.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
+#include "protocol/config_item.h"
 
 namespace {
 

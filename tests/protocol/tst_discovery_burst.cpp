@@ -3,6 +3,7 @@
 #include "base/network_adapters.h"
 #include "network_fixture_helper.h"
 #include "protocol/address_review.h"
+#include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protocol/text_pool.h"
 

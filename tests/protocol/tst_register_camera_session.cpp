@@ -5,6 +5,7 @@
 #include "base/model_filter_table.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_registry.h"
+#include "protocol/config_item.h"
 #include "protocol/datagram.h"
 #include "protocol/discovery.h"
 #include "protocol/register_camera_session.h"

@@ -6,7 +6,7 @@
 #include "desktop/ui/protoconfig/login_dlg.h"
 #include "protocol/adapter_source.h"
 #include "protocol/command_result_sink.h"
-#include "protocol/config_item.h"
+#include "protocol/ftp_connection_setting.h"
 #include "protocol/local_network_info.h"
 #include "protocol/program_random.h"
 #include "protocol/udp_endpoint.h"

@@ -2,7 +2,7 @@
 
 #include "base/app_options.h"
 #include "protocol/camera_list.h"
-#include "protocol/config_item.h"
+#include "protocol/ftp_connection_setting.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -23,7 +23,6 @@
 #include "desktop/ui/transfer/firmware_dlg.h"
 #include "desktop/ui/transfer/ftp_setting_dlg.h"
 #include "desktop/ui/widget_messenger.h"
-#include "protocol/config_item.h"
 #include "transfer/ftp_settings_form.h"
 
 #include <QAction>
