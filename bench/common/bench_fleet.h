@@ -96,15 +96,21 @@ inline double bareReceiver(int cameras, quint16 cameraPort, int *received,
 quint16 freeUdpPort();
 
 // The simulated cameras, in a thread of the benchmark: on a discovery request to the
-// camera port they send one reply each, from 200 loopback addresses, as fast as the
-// socket takes them. Every request is answered, or (armed()) only a broadcast one that
-// arrives while armed, which disarms.
+// camera port they send one reply each, as fast as the socket takes them. Every request
+// is answered, or (armed()) only a broadcast one that arrives while armed, which disarms.
+//
+// Shared sources put about a hundred cameras behind each of 200 loopback addresses, a
+// load the list must cope with; a site has one address a camera, and the window keeps
+// remarks about shared addresses that such a site never costs, so memory is measured
+// with both.
 class Fleet
 {
 public:
     enum class Answer { EveryRequest, ArmedBroadcast };
+    enum class Sources { Shared, OnePerCamera };
 
-    Fleet(int cameras, quint16 port, Answer answer = Answer::EveryRequest);
+    Fleet(int cameras, quint16 port, Answer answer = Answer::EveryRequest,
+          Sources sources = Sources::Shared);
     ~Fleet();
     Fleet(const Fleet &) = delete;
     Fleet &operator=(const Fleet &) = delete;
@@ -114,12 +120,22 @@ public:
     // Bursts sent completely so far.
     int served() const { return m_served; }
 
+    // The source address of camera i when each camera has its own.
+    static QByteArray ownAddress(int i);
+    // The child-flag word for sources, and back ("shared", "own"); Shared for others.
+    static const char *sourcesWord(Sources sources);
+    static Sources sourcesFromWord(const QByteArray &word);
+    // "200 shared addresses", "one address a camera"
+    static const char *sourcesText(Sources sources);
+
 private:
     void serve();
+    bool send(size_t i, const sockaddr_in &to, socklen_t toLength);
 
     Answer m_answer;
     std::vector<QByteArray> m_replies;
     std::vector<int> m_sources;
+    std::vector<in_addr> m_ownAddresses; // one socket picks the source per datagram
     int m_listen = -1;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_armed{false};

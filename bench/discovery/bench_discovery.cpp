@@ -4,11 +4,12 @@
 //   bench_discovery [N ...]        (default: 1000 5000)
 //
 // Then the memory a listed camera costs above an empty start, at 20,000 and 65,536
-// cameras, each size in a fresh process (goal: at most 1 KiB a camera).
+// cameras, each size in a fresh process (goal: at most 1 KiB a camera), once from 200
+// shared source addresses and once with one address a camera, as on a site.
 //
 // The simulated cameras live in a thread of this program: on the discovery request they
-// send N replies, each from one of 200 loopback addresses and with its own MAC, as fast
-// as the socket takes them.
+// send N replies, each with its own MAC, as fast as the socket takes them; the timed
+// bursts come from 200 loopback addresses.
 #include "base/heap_tuning.h"
 #include "base/model_filter_table.h"
 #include "protocol/camera_list.h"
@@ -100,10 +101,10 @@ double toolReceiver(int cameras, quint16 cameraPort, int *listed, BenchMemory::F
 }
 
 // The child: one burst of `cameras` into a fresh list, its memory printed.
-int memoryChild(int cameras)
+int memoryChild(int cameras, Fleet::Sources sources)
 {
     const quint16 port = freeUdpPort();
-    Fleet fleet(cameras, port);
+    Fleet fleet(cameras, port, Fleet::Answer::EveryRequest, sources);
     BenchMemory::Figure f;
     f.cameras = cameras;
     toolReceiver(cameras, port, &f.listed, &f);
@@ -149,8 +150,8 @@ int main(int argc, char **argv)
 {
     TuneHeapForLongLists(); // as the programs do
     QCoreApplication app(argc, argv);
-    if (argc == 3 && QByteArray(argv[1]) == "--memory-child")
-        return memoryChild(atoi(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "--memory-child")
+        return memoryChild(atoi(argv[2]), Fleet::sourcesFromWord(argv[3]));
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(atoi(argv[i]));
@@ -176,17 +177,22 @@ int main(int argc, char **argv)
     }
     presenceTick();
     for (int cameras : {20000, 65536}) {
-        const auto f = BenchMemory::runChild({QStringLiteral("--memory-child"), QString::number(cameras)});
-        if (!f) {
-            std::printf("memory %d cameras: the child printed no figure\n", cameras);
-            continue;
+        for (Fleet::Sources sources : {Fleet::Sources::Shared, Fleet::Sources::OnePerCamera}) {
+            const auto f = BenchMemory::runChild({QStringLiteral("--memory-child"), QString::number(cameras),
+                                                  QString::fromLatin1(Fleet::sourcesWord(sources))});
+            if (!f) {
+                std::printf("memory %d cameras, %s: the child printed no figure\n", cameras,
+                            Fleet::sourcesText(sources));
+                continue;
+            }
+            std::printf("memory %d cameras, %s (%d listed): %s a camera above an empty start "
+                        "(%.1f -> %.1f MiB resident; goal <= 1024 B): %s\n",
+                        cameras, Fleet::sourcesText(sources), f->listed,
+                        qPrintable(BenchMemory::perCameraText(*f)), f->start.rssBytes / 1048576.0,
+                        f->end.rssBytes / 1048576.0,
+                        f->listed == cameras && f->heapPerCamera() <= 1024 && f->rssPerCamera() <= 1024
+                            ? "met" : "not met");
         }
-        std::printf("memory %d cameras (%d listed): %s a camera above an empty start "
-                    "(%.1f -> %.1f MiB resident; goal <= 1024 B): %s\n",
-                    cameras, f->listed, qPrintable(BenchMemory::perCameraText(*f)),
-                    f->start.rssBytes / 1048576.0, f->end.rssBytes / 1048576.0,
-                    f->listed == cameras && f->heapPerCamera() <= 1024 && f->rssPerCamera() <= 1024
-                        ? "met" : "not met");
     }
     return 0;
 }

@@ -443,10 +443,10 @@ SendResult datagramsSent(int savedRows, int seconds, quint16 cameraPort)
 
 // The child of the memory figures: a fresh window shown, then one burst of `cameras`,
 // each sampled once the event loop has settled and the clock has made the remarks.
-int memoryChild(int cameras)
+int memoryChild(int cameras, Fleet::Sources sources)
 {
     const quint16 port = freeUdpPort();
-    Fleet fleet(cameras, port, Fleet::Answer::ArmedBroadcast);
+    Fleet fleet(cameras, port, Fleet::Answer::ArmedBroadcast, sources);
     BenchMemory::Figure f;
     f.cameras = cameras;
     Rig rig;
@@ -506,11 +506,11 @@ std::string ratioOf(double a, double b)
 
 void printTable(const std::vector<Line> &lines)
 {
-    std::printf("\n%-44s %-18s %-18s %-8s %-22s %s\n", "figure", "value", "baseline", "ratio",
+    std::printf("\n%-48s %-18s %-18s %-8s %-22s %s\n", "figure", "value", "baseline", "ratio",
                 "goal", "met");
-    std::printf("%s\n", std::string(120, '-').c_str());
+    std::printf("%s\n", std::string(124, '-').c_str());
     for (const Line &l : lines)
-        std::printf("%-44s %-18s %-18s %-8s %-22s %s\n", l.figure.c_str(), l.value.c_str(),
+        std::printf("%-48s %-18s %-18s %-8s %-22s %s\n", l.figure.c_str(), l.value.c_str(),
                     l.baseline.c_str(), l.ratio.c_str(), l.goal.c_str(), l.met.c_str());
 }
 
@@ -524,8 +524,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIntValue("ZORA_LOOPBACK_ONLY") != 1)
         qputenv("ZORA_LOOPBACK_ONLY", "1");
     QApplication app(argc, argv);
-    if (argc == 3 && std::string(argv[1]) == "--memory-child")
-        return memoryChild(atoi(argv[2]));
+    if (argc == 4 && std::string(argv[1]) == "--memory-child")
+        return memoryChild(atoi(argv[2]), Fleet::sourcesFromWord(argv[3]));
 
     bool quick = false;
     int runs = 3;
@@ -704,29 +704,35 @@ int main(int argc, char **argv)
                          std::to_string(e.total) + " empty", "-", "-", "-"});
     }
 
-    // 7. Memory per listed camera, each size in a process of its own.
+    // 7. Memory per listed camera, each size in a process of its own, from shared source
+    // addresses and from one address a camera as on a site.
     std::printf("memory per camera\n");
     for (int cameras : quick ? std::vector<int>{large} : std::vector<int>{20000, 65536}) {
-        const auto f = BenchMemory::runChild({QStringLiteral("--memory-child"), QString::number(cameras)});
-        if (!f) {
-            table.push_back({"7 memory, " + std::to_string(cameras) + " cameras", "no figure", "-",
-                             "-", "<= 1024 B a camera", "no"});
-            continue;
+        for (Fleet::Sources sources : {Fleet::Sources::Shared, Fleet::Sources::OnePerCamera}) {
+            const std::string n = std::to_string(cameras);
+            const std::string label = "7 memory/camera, " + n
+                + (sources == Fleet::Sources::Shared ? ", shared addr" : ", own addr");
+            const auto f = BenchMemory::runChild({QStringLiteral("--memory-child"), QString::number(cameras),
+                                                  QString::fromLatin1(Fleet::sourcesWord(sources))});
+            if (!f) {
+                table.push_back({label, "no figure", "-", "-", "<= 1024 B a camera", "no"});
+                continue;
+            }
+            std::printf("  %d cameras, %s, %d listed: %.1f MiB resident at the empty start, %.1f MiB "
+                        "after (heap %.1f -> %.1f MiB)\n",
+                        cameras, Fleet::sourcesText(sources), f->listed, f->start.rssBytes / 1048576.0,
+                        f->end.rssBytes / 1048576.0, f->start.heapBytes / 1048576.0,
+                        f->end.heapBytes / 1048576.0);
+            const bool all = f->listed == cameras;
+            table.push_back({label + " (heap)", fmt("%.0f B", f->heapPerCamera()),
+                             fmt("%.1f MiB start", f->start.heapBytes / 1048576.0), "-",
+                             "<= 1024 B", all && f->heapPerCamera() <= 1024 ? "yes" : "no"});
+            table.push_back({label + " (resident)", fmt("%.0f B", f->rssPerCamera()),
+                             fmt("%.1f MiB start", f->start.rssBytes / 1048576.0), "-",
+                             "<= 1024 B", all && f->rssPerCamera() <= 1024 ? "yes" : "no"});
+            if (!all)
+                table.push_back({"7   listed of " + n, std::to_string(f->listed), "-", "-", n, "no"});
         }
-        std::printf("  %d cameras, %d listed: %.1f MiB resident at the empty start, %.1f MiB after "
-                    "(heap %.1f -> %.1f MiB)\n",
-                    cameras, f->listed, f->start.rssBytes / 1048576.0, f->end.rssBytes / 1048576.0,
-                    f->start.heapBytes / 1048576.0, f->end.heapBytes / 1048576.0);
-        const bool all = f->listed == cameras;
-        const std::string n = std::to_string(cameras);
-        table.push_back({"7 memory/camera, " + n + " (heap)", fmt("%.0f B", f->heapPerCamera()),
-                         fmt("%.1f MiB start", f->start.heapBytes / 1048576.0), "-",
-                         "<= 1024 B", all && f->heapPerCamera() <= 1024 ? "yes" : "no"});
-        table.push_back({"7 memory/camera, " + n + " (resident)", fmt("%.0f B", f->rssPerCamera()),
-                         fmt("%.1f MiB start", f->start.rssBytes / 1048576.0), "-",
-                         "<= 1024 B", all && f->rssPerCamera() <= 1024 ? "yes" : "no"});
-        if (!all)
-            table.push_back({"7   listed of " + n, std::to_string(f->listed), "-", "-", n, "no"});
     }
 
     printTable(table);
