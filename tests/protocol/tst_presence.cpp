@@ -1,4 +1,5 @@
 // The camera list, its saved file and the presence poll, tick by tick.
+#include "camsim_process.h"
 #include "base/messenger.h"
 #include "base/model_filter_table.h"
 #include "protocol/camera_list.h"
@@ -21,10 +22,9 @@ struct Fixture {
     Fixture()
     {
         endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        endpoint.setLocalPort(probe.localPort());
-        probe.close();
+        // A port held by a lock file for the whole run: one probed and closed here could
+        // be taken by a test running beside this one before the endpoint binds it.
+        endpoint.setLocalPort(CamSimProcess::freeUdpPort());
         endpoint.setCameraPort(9); // discard: nothing listens, nothing answers
         QObject::connect(&endpoint, &UdpEndpoint::datagramSent, &endpoint,
                          [this](const QHostAddress &to, quint16, const QByteArray &bytes) {

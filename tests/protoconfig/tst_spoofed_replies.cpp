@@ -1,6 +1,7 @@
 // A device on the LAN answering with a listed camera's MAC: the row's address is in
 // doubt, nothing goes to the camera until the user picks an address, and a command's
 // answer counts only from the address the camera was last seen at.
+#include "camsim_process.h"
 #include "test_support.h"
 
 #include "base/messenger.h"
@@ -44,10 +45,9 @@ struct Site {
     Site()
     {
         endpoint.setBroadcastAddress(QHostAddress(QStringLiteral("127.255.255.255")));
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        endpoint.setLocalPort(probe.localPort());
-        probe.close();
+        // A port held by a lock file for the whole run: one probed and closed here could
+        // be taken by a test running beside this one before the endpoint binds it.
+        endpoint.setLocalPort(CamSimProcess::freeUdpPort());
         endpoint.setCameraPort(9);
         discovery.attach();
     }

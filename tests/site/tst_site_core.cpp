@@ -1,6 +1,7 @@
 // The pieces a site is run with, without a program: the credential sources, the changes
 // built per camera, the CSV fields, the restart watch tick by tick and what a dry run
 // shows of a command.
+#include "camsim_process.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
@@ -57,9 +58,9 @@ AppOptions loopbackOptions()
     AppOptions options;
     options.broadcast = QHostAddress("127.255.255.255");
     options.cameraPort = 9;
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    options.localPort = probe.localPort();
+    // A port held by a lock file for the whole run: one probed and closed here could
+    // be taken by a test running beside this one before the endpoint binds it.
+    options.localPort = CamSimProcess::freeUdpPort();
     return options;
 }
 
