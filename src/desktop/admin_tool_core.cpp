@@ -1,6 +1,7 @@
 #include "desktop/admin_tool_core.h"
 
 #include "protocol/address_review.h"
+#include "desktop/site_jobs.h"
 
 #include "protocol/camera_network.h"
 
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QMap>
 
 AdminToolCore::AdminToolCore(CameraNetwork &network, Messenger &messenger, QObject *parent)
     : QObject(parent)
@@ -48,6 +50,7 @@ AdminToolCore::~AdminToolCore() = default;
 
 void AdminToolCore::init()
 {
+    m_jobs = std::make_unique<SiteJobs>(m_network, m_messenger);
     m_files.setSelectionSource([this] { return selection(); });
     m_files.setLocalNetwork(&localNetwork());
     m_files.setCameraUpdate(&m_update);
@@ -268,6 +271,7 @@ void AdminToolCore::setCredentialPrompt(CredentialPrompt *prompt)
     m_l60.setCredentialPrompt(prompt);
     m_files.setCredentialPrompt(prompt);
     m_update.setCredentialPrompt(prompt);
+    m_jobs->setCredentialPrompt(prompt);
 }
 
 void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
@@ -405,8 +409,64 @@ bool AdminToolCore::scan()
     return false;
 }
 
+bool AdminToolCore::refusedForJob()
+{
+    if (!m_jobs->running())
+        return false;
+    m_messenger.tell(QStringLiteral("A job is running (%1): the list keeps its cameras until it is over.")
+                         .arg(m_jobs->board().what()),
+                     QString(), Messenger::Style::Information);
+    return true;
+}
+
+QStringList AdminToolCore::macsOfRows(const QList<int> &rows)
+{
+    QStringList macs;
+    for (int row : rows) {
+        if (row >= 0 && row < m_list.count() && m_registry.recordOfRow(row))
+            macs << m_registry.recordOfRow(row)->macText();
+    }
+    macs.removeDuplicates();
+    return macs;
+}
+
+QString AdminToolCore::selectionSummary(const QList<int> &rows)
+{
+    QMap<QString, int> files, commands;
+    int silent = 0;
+    for (int row : rows) {
+        const TConfigItem *camera = row >= 0 && row < m_list.count() ? m_registry.recordOfRow(row) : nullptr;
+        if (!camera) {
+            ++silent;
+            continue;
+        }
+        const QString model = camera->modelNameText();
+        ++(familyOf(row, *camera) == PageHost::Family::FileConfigured ? files : commands)[model];
+    }
+    QStringList parts;
+    for (const auto &[family, words] : {std::pair{&files, QStringLiteral("configured by files")},
+                                        std::pair{&commands, QStringLiteral("by commands")}}) {
+        for (auto it = family->cbegin(); it != family->cend(); ++it)
+            parts << QStringLiteral("%1 %2 (%3)").arg(it.value()).arg(it.key(), words);
+    }
+    if (silent > 0)
+        parts << QStringLiteral("%1 not answered since the list was saved").arg(silent);
+    return QStringLiteral("%1 cameras selected: %2.\n\nThe Camera menu's actions (Back up, Restore, Update "
+                          "firmware, Set a field) go to all of them; select one camera to see its settings.")
+        .arg(rows.size())
+        .arg(parts.join(QStringLiteral(", ")));
+}
+
+QString AdminToolCore::busyText(int row)
+{
+    const TConfigItem *camera = row >= 0 && row < m_list.count() ? m_registry.recordOfRow(row) : nullptr;
+    return camera ? m_jobs->board().busyText(camera->macText()) : QString();
+}
+
 bool AdminToolCore::clearList()
 {
+    if (refusedForJob())
+        return false;
     // The edits are offered to the camera they belong to while it is still listed.
     if (m_selectedRow >= 0 && !leaveCamera())
         return false;
@@ -434,6 +494,9 @@ bool AdminToolCore::keepListForNextStart()
 
 void AdminToolCore::modelFilterChanged(int slot)
 {
+    // The filter drops rows of other models: not while a job holds cameras.
+    if (refusedForJob())
+        return;
     models().select(slot);
     if (m_selectedRow >= 0)
         rowDeselected();

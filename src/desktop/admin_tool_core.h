@@ -22,6 +22,7 @@ class Discovery;
 class LocalNetworkInfo;
 class Messenger;
 class ModelFilterTable;
+class SiteJobs;
 class UdpEndpoint;
 struct AppOptions;
 struct TConfigItem;
@@ -86,6 +87,16 @@ public:
     const AppOptions &options() const;
 
     void setPageHost(PageHost *host) { m_pages = host; }
+
+    // The runs on a selection of cameras (backups, firmware, fields, plans).
+    SiteJobs &jobs() { return *m_jobs; }
+    // The MACs of rows whose cameras answered, in the rows' order.
+    QStringList macsOfRows(const QList<int> &rows);
+    // What the pages show in place of one camera's values when several rows are
+    // selected: "20 cameras selected: 12 L80 (configured by files), 8 L60 (by commands)".
+    QString selectionSummary(const QList<int> &rows);
+    // "in a job: firmware update" for a row whose camera a job holds, else empty.
+    QString busyText(int row);
 
     int selectedRow() const { return m_selectedRow; }
     TConfigItem *selectedCamera();
@@ -168,6 +179,9 @@ private:
     // The selected row as the pages of both families see it.
     SelectedRow selection();
 
+    // Asked before the list changes under a job: its cameras must stay listed.
+    bool refusedForJob();
+
     std::unique_ptr<CameraNetwork> m_ownNetwork;
     CameraNetwork &m_network;
     CameraList &m_list;
@@ -177,6 +191,7 @@ private:
     L60Pages m_l60;
     FilePages m_files;
     CameraUpdate m_update;
+    std::unique_ptr<SiteJobs> m_jobs;
     int m_selectedRow = -1;
     ScanSummary m_scanSummary;
     // Said by discovery when a camera could not be listed for the list being full.

@@ -132,6 +132,7 @@ void BatchRunner::startMore()
         flight->result.started = true;
         Flight &f = *flight;
         m_flights.emplace(task, std::move(flight));
+        emit taskStarted(task, t.mac);
         startStep(f);
     }
     updateStatus();

@@ -90,6 +90,7 @@ signals:
     // followed), "failed", "would send" and "refused" (dry run).
     void stepEnded(int task, const QString &step, const QString &result, const QString &address,
                    const QString &message);
+    void taskStarted(int task, const QString &mac);
     void taskEnded(int task, const BatchResult &result);
     void statusChanged(const QString &text);
 

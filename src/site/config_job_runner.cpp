@@ -92,6 +92,7 @@ void ConfigJobRunner::startMore()
             QMetaObject::invokeMethod(this, [this, index] { jobDone(index); }, Qt::QueuedConnection);
         });
         m_jobs.emplace(index, std::move(job));
+        emit jobStarted(index, mac);
         m_start(*raw);
     }
     emit statusChanged(QStringLiteral("%1 of %2 cameras done, %3 in progress")

@@ -52,6 +52,7 @@ public:
     int stopStatus() const { return m_stopStatus; }
 
 signals:
+    void jobStarted(int index, const QString &mac);
     void jobEnded(int index, const BatchResult &result);
     void statusChanged(const QString &text);
 

@@ -25,6 +25,14 @@ int RunSink::stopStatus() const
     return m_stopStatus;
 }
 
+void RunSink::cameraStarted(const QString &)
+{
+}
+
+void RunSink::cameraEnded(const BatchResult &)
+{
+}
+
 void RunSink::requestStop(int status)
 {
     if (m_stopStatus == 0)
@@ -37,6 +45,8 @@ void RunSink::attach(BatchRunner &runner)
     runner.setConfirmIntervalMs(m_confirmMs);
     runner.setClockMs(m_clockMs);
     connect(&runner, &BatchRunner::statusChanged, this, &RunSink::status);
+    connect(&runner, &BatchRunner::taskStarted, this, [this](int, const QString &mac) { cameraStarted(mac); });
+    connect(&runner, &BatchRunner::taskEnded, this, [this](int, const BatchResult &r) { cameraEnded(r); });
     connect(this, &RunSink::stopRequested, &runner, [&runner](int status) { runner.stop(status); });
 }
 
@@ -45,5 +55,7 @@ void RunSink::attach(ConfigJobRunner &runner, bool statusLine)
     runner.setClockMs(m_clockMs);
     if (statusLine)
         connect(&runner, &ConfigJobRunner::statusChanged, this, &RunSink::status);
+    connect(&runner, &ConfigJobRunner::jobStarted, this, [this](int, const QString &mac) { cameraStarted(mac); });
+    connect(&runner, &ConfigJobRunner::jobEnded, this, [this](int, const BatchResult &r) { cameraEnded(r); });
     connect(this, &RunSink::stopRequested, &runner, [&runner](int status) { runner.stop(status); });
 }

@@ -5,6 +5,7 @@
 
 class BatchRunner;
 class ConfigJobRunner;
+struct BatchResult;
 
 // What a run on many cameras needs of the front end that started it: where its status
 // line goes, the intervals a test may shorten, and word that the user wants it stopped.
@@ -27,6 +28,10 @@ public:
     // Nonzero once a stop was asked for: the status the cameras never started get. Asked
     // before a run starts a part that would start more cameras.
     virtual int stopStatus() const;
+    // A camera's part of an attached runner began, or ended with result. A run of several
+    // parts (files, then commands) starts and ends a camera once in each.
+    virtual void cameraStarted(const QString &mac);
+    virtual void cameraEnded(const BatchResult &result);
 
     // No new camera starts in any attached runner; those in flight finish.
     void requestStop(int status);

@@ -8,6 +8,7 @@
 #include "site/camera_locator.h"
 #include "site/config_backup.h"
 #include "site/report_text.h"
+#include "site/result_export.h"
 #include "zoractl/command_context.h"
 #include "zoractl/console.h"
 #include "zoractl/console_sink.h"
@@ -16,9 +17,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -185,12 +183,7 @@ int BatchCommand::report(CommandContext &context, const QList<BatchResult> &resu
     for (const BatchResult &r : results)
         failed += r.status != ExitOk;
     if (json) {
-        QJsonArray a;
-        for (const BatchResult &r : results) {
-            a.append(QJsonObject{{u"mac"_s, r.mac}, {u"result"_s, r.verdict}, {u"address"_s, r.address},
-                                 {u"message"_s, r.text}, {u"status"_s, r.status}});
-        }
-        context.console.outRaw(QJsonDocument(a).toJson(QJsonDocument::Indented));
+        context.console.outRaw(ResultExport::json(results));
     } else {
         const QString row = u"%1  %2  %3  %4"_s;
         context.console.out(row.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));

@@ -7,7 +7,11 @@
 
 #include "base/shared_routines.h"
 #include "base/string_table.h"
+#include "desktop/site_jobs.h"
 #include "desktop/ui/about_dlg.h"
+#include "desktop/ui/site/jobs_pane.h"
+#include "desktop/ui/site/site_action_dialogs.h"
+#include "site/job_board.h"
 #include "desktop/ui/busy_lamp.h"
 #include "desktop/ui/fileconfig/file_category.h"
 #include "desktop/ui/fileconfig/get_conf_dlg.h"
@@ -65,6 +69,21 @@
 #include <algorithm>
 #include <tuple>
 
+namespace {
+
+// The actions on the selected cameras, as the Camera menu names them ("...1"; the
+// context menu's end in 2).
+QList<std::pair<const char *, QString>> siteActions()
+{
+    return {{"BackUp1", QObject::tr("&Back Up the Selected Cameras...")},
+            {"RestoreBackup1", QObject::tr("Restore from Bac&kup...")},
+            {"UpdateFirmware1", QObject::tr("&Update Firmware...")},
+            {"SetField1", QObject::tr("Set a Fiel&d on All...")},
+            {"ApplyPlan1", QObject::tr("Apply a Site P&lan...")}};
+}
+
+} // namespace
+
 TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QWidget *parent,
                              const AdapterSource *adapters)
     : QMainWindow(parent)
@@ -85,8 +104,23 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
     m_core->update().setFirmwareRunner(m_firmware);
     setCredentialPrompt(nullptr);
     setConfirmation(nullptr);
+    m_actionDialogs = std::make_unique<SiteActionDialogs>(this);
+    m_core->jobs().setInputs(m_actionDialogs.get());
     buildLayout();
+    m_jobsPane = new JobsPane(m_core->jobs(), this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_jobsPane);
+    m_jobsPane->hide();
     buildActions();
+    JobBoard &board = m_core->jobs().board();
+    // A camera whose job ends gets its pages back; one a job takes loses them.
+    connect(&board, &JobBoard::totalsChanged, this, [this] {
+        if (!m_heldMac.isEmpty() && !m_core->jobs().board().holds(m_heldMac))
+            showSelection(selectedRows());
+    });
+    connect(&board, &JobBoard::runningChanged, this, [this] { showSelection(selectedRows()); });
+    connect(&m_core->jobs(), &SiteJobs::closeWhenDone, this, [this] {
+        QTimer::singleShot(0, this, &QWidget::close);
+    });
     connect(&m_core->l60(), &L60Pages::terminateRequested, this, [] { QCoreApplication::exit(1); });
 
     UdpEndpoint &udp = m_core->endpoint();
@@ -119,6 +153,8 @@ TAdminToolDlg::~TAdminToolDlg()
     delete m_getConf;
     delete m_saveConfig;
     delete m_login;
+    delete m_jobsPane;
+    m_core->jobs().setInputs(nullptr);
     delete centralWidget();
 }
 
@@ -143,7 +179,9 @@ void TAdminToolDlg::buildLayout()
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Ctrl- and Shift-click, Ctrl+A: the actions of the Camera menu go to every camera
+    // selected; the pages show one camera's values only when one is.
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setAllColumnsShowFocus(true);
     m_list->header()->setSectionsClickable(true);
@@ -259,9 +297,12 @@ void TAdminToolDlg::buildLayout()
     m_socketPanel->setMinimumWidth(500);
     m_scanPanel = new QLabel(this);
     m_scanPanel->setObjectName(QStringLiteral("StatusScan"));
+    m_selectionPanel = new QLabel(this);
+    m_selectionPanel->setObjectName(QStringLiteral("StatusSelection"));
     m_lamp = new BusyLamp(this);
     statusBar()->addWidget(m_clockPanel);
     statusBar()->addWidget(m_scanPanel);
+    statusBar()->addWidget(m_selectionPanel);
     statusBar()->addWidget(m_socketPanel, 1);
     statusBar()->addPermanentWidget(m_lamp);
     resize(1100, 620);
@@ -347,6 +388,20 @@ void TAdminToolDlg::buildActions()
     m_popupFtp = item(m_popup, "FTPSetting1", &TAdminToolDlg::FTPConnectionSetting1Click);
     m_popupSearch = item(m_popup, "SearchRemoteCamera1", &TAdminToolDlg::SearchRemoteCamera1Click);
     m_popupSearch->setVisible(false);
+    m_popup->addSeparator();
+    for (const auto &[name, text] : siteActions()) {
+        // The same actions as the Camera menu's, named ...2 in this menu.
+        const QString action = QLatin1String(name);
+        QByteArray popupName(name);
+        popupName.back() = '2';
+        QAction *a = m_popup->addAction(text);
+        a->setObjectName(QString::fromLatin1(popupName));
+        connect(a, &QAction::triggered, this, [this, action] { runSiteAction(action); });
+        if (action == QLatin1String("ApplyPlan1"))
+            m_popupPlan = a;
+        else
+            m_jobActions << a;
+    }
     connect(m_popup, &QMenu::aboutToShow, this, &TAdminToolDlg::PoupMenuPopup);
     for (QWidget *w : {static_cast<QWidget *>(m_list), m_pagesArea}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -378,11 +433,31 @@ void TAdminToolDlg::buildCameraMenu()
     };
     m_menuSave = item("SavePage1", tr("Save the &Page"), [click] { click(true); });
     m_menuRestore = item("RestorePage1", tr("Res&tore the Page"), [click] { click(false); });
+    m_cameraMenu->addSeparator();
+    // The selected cameras at once (several with Ctrl or Shift, all shown with Ctrl+A).
+    for (const auto &[name, text] : siteActions()) {
+        const QString action = QLatin1String(name);
+        QAction *a = item(name, text, [this, action] { runSiteAction(action); });
+        if (action == QLatin1String("ApplyPlan1"))
+            m_planAction = a;
+        else
+            m_jobActions << a;
+    }
+    m_cameraMenu->addSeparator();
+    QAction *pane = m_jobsPane->toggleViewAction();
+    pane->setObjectName(QStringLiteral("ViewJobs1"));
+    pane->setText(tr("Show the &Jobs Pane"));
+    m_cameraMenu->addAction(pane);
     connect(m_cameraMenu, &QMenu::aboutToShow, this, &TAdminToolDlg::CameraMenuPopup);
 }
 
 void TAdminToolDlg::CameraMenuPopup()
 {
+    const bool idle = !m_core->jobs().running();
+    const bool any = !m_core->macsOfRows(selectedRows()).isEmpty();
+    for (QAction *a : std::as_const(m_jobActions))
+        a->setEnabled(idle && any);
+    m_planAction->setEnabled(idle);
     m_menuSearch->setEnabled(listSelectedRow() >= 0);
     m_menuFtp->setEnabled(FtpSettingsForm::offeredFor(m_core->selectedCamera()));
     m_menuSave->setEnabled(pageButton(true) != nullptr);
@@ -644,6 +719,8 @@ void TAdminToolDlg::ClockTimerTimer()
 
 void TAdminToolDlg::PoupMenuPopup()
 {
+    CameraMenuPopup();
+    m_popupPlan->setEnabled(!m_core->jobs().running());
     m_popupClear->setEnabled(m_core->selectedRow() >= 0);
     m_popupFtp->setEnabled(FtpSettingsForm::offeredFor(m_core->selectedCamera()));
 }
@@ -684,16 +761,49 @@ void TAdminToolDlg::FTPConnectionSetting1Click()
     m_ftpSetting->ShowModal();
 }
 
+QList<int> TAdminToolDlg::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : m_list->selectionModel()->selectedRows()) {
+        if (!m_list->isRowHidden(index.row(), QModelIndex()))
+            rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 void TAdminToolDlg::CameraListSelectItem()
 {
-    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    const QList<int> rows = selectedRows();
+    m_selectionPanel->setText(rows.size() > 1 ? tr("%1 selected").arg(rows.size()) : QString());
+    showSelection(rows);
+}
+
+void TAdminToolDlg::showSelection(const QList<int> &rows)
+{
+    static const QString hint = m_noCamera->text();
+    const QString held = rows.size() == 1 ? m_core->busyText(rows.first()) : QString();
     bool left = true;
-    if (rows.isEmpty()) {
+    if (rows.size() > 1 || !held.isEmpty()) {
+        // Several cameras, or one a job holds: no camera's pages, and none fetched.
         left = m_core->leaveCamera();
-        if (left)
+        if (left) {
             m_core->rowDeselected();
+            m_heldMac = held.isEmpty() ? QString() : m_core->macsOfRows(rows).value(0);
+            m_noCamera->setText(held.isEmpty() ? m_core->selectionSummary(rows)
+                                               : tr("This camera is %1: its pages come back when its part is "
+                                                    "done.").arg(held));
+        }
     } else {
-        left = m_core->rowSelected(rows.first().row());
+        m_heldMac.clear();
+        m_noCamera->setText(hint);
+        if (rows.isEmpty()) {
+            left = m_core->leaveCamera();
+            if (left)
+                m_core->rowDeselected();
+        } else if (rows.first() != m_core->selectedRow()) {
+            left = m_core->rowSelected(rows.first());
+        }
     }
     if (left)
         return;
@@ -781,6 +891,11 @@ void TAdminToolDlg::keyPressEvent(QKeyEvent *event)
 
 void TAdminToolDlg::closeEvent(QCloseEvent *event)
 {
+    // A job's cameras in flight finish first; the window closes when it is over.
+    if (!m_core->jobs().mayClose()) {
+        event->ignore();
+        return;
+    }
     // Edits are offered for saving to their camera before the window goes; Cancel
     // keeps the window.
     if (!m_core->leaveCamera()) {
@@ -824,6 +939,35 @@ void TAdminToolDlg::setFileSaveButtonsEnabled(bool on)
 void TAdminToolDlg::reloadFilePage()
 {
     m_core->files().reenterCurrentPage();
+}
+
+void TAdminToolDlg::setSiteActionInputs(SiteActionInputs *inputs)
+{
+    m_core->jobs().setInputs(inputs ? inputs : m_actionDialogs.get());
+}
+
+void TAdminToolDlg::runSiteAction(const QString &name)
+{
+    SiteJobs &jobs = m_core->jobs();
+    if (name == QLatin1String("ApplyPlan1")) {
+        jobs.applyPlan();
+        return;
+    }
+    const QList<int> rows = selectedRows();
+    const QStringList macs = m_core->macsOfRows(rows);
+    if (macs.isEmpty())
+        return;
+    // The edits of the camera shown are offered for saving before a job takes it.
+    if (rows.size() == 1 && !m_core->leaveCamera())
+        return;
+    if (name == QLatin1String("BackUp1"))
+        jobs.backUp(macs);
+    else if (name == QLatin1String("RestoreBackup1"))
+        jobs.restore(macs);
+    else if (name == QLatin1String("UpdateFirmware1"))
+        jobs.updateFirmware(macs);
+    else if (name == QLatin1String("SetField1"))
+        jobs.setField(macs);
 }
 
 void TAdminToolDlg::setCredentialPrompt(CredentialPrompt *prompt)

@@ -34,6 +34,9 @@ class QTreeView;
 class QWidget;
 class WidgetMessenger;
 class BusyLamp;
+class JobsPane;
+class SiteActionDialogs;
+class SiteActionInputs;
 
 // The main window: toolbar, menus, the camera list on the left, the local network
 // information and the settings pages on the right, the status bar with clock, socket
@@ -105,6 +108,16 @@ public:
     void restoreLayout();
     TSrchRemoteCamDlg *remoteSearchDialog() const { return m_srchRemote; }
 
+    // The selected rows the filter shows, in the list's order.
+    QList<int> selectedRows() const;
+    JobsPane *jobsPane() const { return m_jobsPane; }
+    // What the actions on the selection ask the user; null gives back the window's
+    // dialogs. Tests give scripted answers.
+    void setSiteActionInputs(SiteActionInputs *inputs);
+    // Camera > Back up..., Restore from backup..., Update firmware..., Set a field on
+    // all..., Apply site plan...: on the selected cameras (the plan: on its own rows).
+    void runSiteAction(const QString &name);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -130,6 +143,10 @@ private:
     // The narrowest width that shows a column's widest value at the list's font.
     int columnFit(int column) const;
     void BtnAboutClick();
+    // The pages after a change of selection or of a job: one camera's values, a summary
+    // of several, or why the one selected cannot be shown now.
+    void showSelection(const QList<int> &rows);
+    void selectionEnded();
 
     std::unique_ptr<WidgetMessenger> m_ownMessenger;
     std::unique_ptr<AdminToolCore> m_core;
@@ -169,5 +186,13 @@ private:
     QLabel *m_socketPanel = nullptr;
     BusyLamp *m_lamp = nullptr;
     QTimer *m_clockTimer = nullptr;
+    QLabel *m_selectionPanel = nullptr;
+    JobsPane *m_jobsPane = nullptr;
+    std::unique_ptr<SiteActionDialogs> m_actionDialogs;
+    QList<QAction *> m_jobActions;        // those that need a selection
+    QAction *m_planAction = nullptr;
+    QAction *m_popupPlan = nullptr;
+    // The camera whose pages wait for its job to end.
+    QString m_heldMac;
     bool m_shownOnce = false;
 };
