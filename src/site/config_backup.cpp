@@ -11,6 +11,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QJsonObject>
+#include <QThread>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -31,18 +34,27 @@ void ConfigBackup::backUp(ConfigJob &job, const QString &root, const QDateTime &
         const QString name = CameraBackup::folderName(job.mac());
         const QString staging = dir.filePath(u"."_s + name + u".partial"_s);
         const QString finalPath = dir.filePath(name);
-        QString error;
         const QStringList daemons = FilterDirectoryListing(job.listing());
         const QJsonObject manifest = CameraBackup::manifestOf(job.camera(), job.folder(), sets, daemons, time);
-        if (CameraBackup::commit(job.folder(), sets, staging, finalPath, manifest,
-                                 CameraBackup::settingsOf(job.camera()), &error)) {
-            done(finalPath);
-            return;
-        }
-        if (failed)
-            failed(error, CameraOutcome::Local);
-        else
-            job.finish(u"failed"_s, error, CameraOutcome::Local);
+        const QJsonObject settings = CameraBackup::settingsOf(job.camera());
+        // Creating, writing and syncing a camera's files takes the file system a while:
+        // on a thread of its own, the other cameras' transfers (and a window) go on.
+        auto error = std::make_shared<QString>();
+        auto written = std::make_shared<bool>(false);
+        QThread *writer = QThread::create([from = job.folder(), sets, staging, finalPath, manifest, settings, error,
+                                           written] {
+            *written = CameraBackup::commit(from, sets, staging, finalPath, manifest, settings, error.get());
+        });
+        QObject::connect(writer, &QThread::finished, &job, [&job, finalPath, done, failed, error, written] {
+            if (*written)
+                done(finalPath);
+            else if (failed)
+                failed(*error, CameraOutcome::Local);
+            else
+                job.finish(u"failed"_s, *error, CameraOutcome::Local);
+        });
+        QObject::connect(writer, &QThread::finished, writer, &QObject::deleteLater);
+        writer->start();
     }, transferFailed);
 }
 

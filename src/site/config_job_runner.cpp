@@ -118,7 +118,11 @@ void ConfigJobRunner::jobDone(int index)
     r.started = true;
     m_followers.erase(it->second.get());
     m_asked.erase(it->second.get());
+    // Each camera's scratch files go with its job rather than all at the end, where a
+    // long run's thousands of files would hold up the event loop at once.
+    const QString folder = job.folder();
     m_jobs.erase(it);
+    QDir(folder).removeRecursively();
     record(index, r);
     startMore();
 }

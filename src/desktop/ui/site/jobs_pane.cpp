@@ -31,8 +31,14 @@ JobsPane::JobsPane(SiteJobs &jobs, QWidget *parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->horizontalHeader()->setSectionResizeMode(JobBoard::ColCamera, QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(JobBoard::ColState, QHeaderView::ResizeToContents);
+    // Fitted once a job, when its cameras are set out: fitting at every camera's change
+    // would measure every row each time.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    connect(&jobs.board(), &QAbstractItemModel::modelReset, m_table, [this] {
+        m_table->resizeColumnToContents(JobBoard::ColCamera);
+        m_table->setColumnWidth(JobBoard::ColState,
+                                m_table->fontMetrics().horizontalAdvance(QStringLiteral("in flight")) + 24);
+    });
     layout->addWidget(m_table, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
