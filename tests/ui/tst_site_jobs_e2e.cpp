@@ -16,6 +16,7 @@
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -138,7 +139,14 @@ void TestSiteJobsEndToEnd::twentyBackedUpAsZoractlDoesThenAFieldOnAll()
 {
     QVERIFY(start(fleet(20)));
     TAdminToolDlg &w = *m_rig->window;
-    selectAll();
+    // The filter, then Ctrl+A: the cameras shown, not those the filter hides.
+    auto *filter = w.findChild<QLineEdit *>("CameraFilter");
+    filter->setText("c1");
+    QTest::keyClick(w.cameraList(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(w.core().macsOfRows(w.selectedRows()).size(), 11);
+    QCOMPARE(w.findChild<QLabel *>("StatusSelection")->text(), QString("11 selected"));
+    filter->clear();
+    QTest::keyClick(w.cameraList(), Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(w.selectedRows().size(), 20);
     QCOMPARE(w.findChild<QLabel *>("StatusSelection")->text(), QString("20 selected"));
     QVERIFY2(w.findChild<QLabel *>("NoCameraHint")->text().startsWith("20 cameras selected: 20 L80"),
