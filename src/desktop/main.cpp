@@ -5,7 +5,12 @@
 #include "base/shared_routines.h"
 #include "base/string_table.h"
 #include "base/zora_ini.h"
+#include "base/messenger.h"
+#include "desktop/site_action_inputs.h"
+#include "desktop/site_jobs.h"
 #include "desktop/ui/main_window.h"
+#include "site/job_board.h"
+#include "transfer/flash_job.h"
 #include "fileconfig/page_settings.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
@@ -13,6 +18,8 @@
 
 #include <QApplication>
 #include <QSize>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <QMenu>
@@ -40,6 +47,26 @@ public:
         e.portText = ftp ? QString::number(ftp->port) : QString();
         return e;
     }
+};
+
+// The rollout the jobs pane's picture is taken in the middle of: an image of the right
+// size, a canary first.
+class ScreenshotInputs final : public SiteActionInputs
+{
+public:
+    QString image;
+    QString backupFolder(int) override { return {}; }
+    std::optional<Restore> restoreFrom(int) override { return std::nullopt; }
+    std::optional<FirmwareRollout::Job> firmwareJob(int) override
+    {
+        FirmwareRollout::Job job;
+        job.image = image;
+        job.parallel = 2;
+        return job;
+    }
+    std::optional<Field> fieldToSet(int) override { return std::nullopt; }
+    QString planFile() override { return {}; }
+    bool confirmPlan(const PlanCheck &) override { return false; }
 };
 
 bool grabInto(TAdminToolDlg &window, const QString &file)
@@ -80,6 +107,57 @@ void selectFirst(TAdminToolDlg &window, bool protocolConfigured)
     }
 }
 
+// Every camera of the first file-configured camera's model selected, a rollout to them
+// started and the window taken as the canary's image goes up; then the job cancelled
+// (the canary finishes) and waited for.
+bool grabRollout(TAdminToolDlg &window, const QString &file)
+{
+    CameraList &list = window.core().list();
+    QString model;
+    for (int row = 0; row < list.count() && model.isEmpty(); ++row) {
+        const TConfigItem *camera = window.core().registry().recordOfRow(row);
+        if (camera && TConfigItem::isFileConfigured(camera->modelCode()))
+            model = camera->modelNameText();
+    }
+    QItemSelection rows;
+    for (int row = 0; row < list.count(); ++row) {
+        const TConfigItem *camera = window.core().registry().recordOfRow(row);
+        if (camera && camera->modelNameText() == model)
+            rows.select(list.index(row, 0), list.index(row, 0));
+    }
+    window.cameraList()->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect
+                                                            | QItemSelectionModel::Rows);
+    static ScreenshotInputs inputs;
+    inputs.image = QDir(ApplicationPath()).filePath(QStringLiteral("temp/demo-image.bin"));
+    QFile image(inputs.image);
+    if (!image.open(QIODevice::WriteOnly) || image.write(QByteArray(kFlashImageSize, '\x5a')) != kFlashImageSize)
+        return false;
+    image.close();
+    window.setSiteActionInputs(&inputs);
+    JobBoard &board = window.core().jobs().board();
+    bool saved = false, taken = false;
+    const QMetaObject::Connection watch = QObject::connect(&board, &JobBoard::dataChanged, &window, [&] {
+        bool uploading = false;
+        for (int row = 0; row < board.rowCount(); ++row)
+            uploading = uploading || board.data(board.index(row, JobBoard::ColDetail)).toString().startsWith(QStringLiteral("uploading"));
+        if (taken || !uploading)
+            return;
+        taken = true;
+        QTimer::singleShot(0, &window, [&] {
+            saved = grabInto(window, file);
+            window.core().jobs().cancel();
+        });
+    });
+    window.runSiteAction(QStringLiteral("UpdateFirmware1"));
+    QObject::disconnect(watch);
+    QFile::remove(inputs.image);
+    QFile::remove(SiteJobs::rolloutLogOf(inputs.image));
+    window.setSiteActionInputs(nullptr);
+    if (!taken)
+        std::fprintf(stderr, "zora: no rollout to take a picture of (%s)\n", qPrintable(board.totals()));
+    return saved;
+}
+
 // Hidden option for the documentation pictures: scan; the first protocol-configured
 // camera's page into `file`; then the first file-configured camera's Network Info,
 // Stream Server and Event Server pages beside it, and that camera with the Camera menu
@@ -113,6 +191,7 @@ void scheduleScreenshot(TAdminToolDlg &window, const QString &file)
         const QRect row = list->visualRect(list->selectionModel()->selectedRows().value(0));
         window.popupMenu()->popup(list->viewport()->mapToGlobal(row.isValid() ? row.center() : QPoint(40, 40)));
         saved = grabWithMenu(window, window.popupMenu(), dir + QStringLiteral("context-menu.png")) && saved;
+        saved = grabRollout(window, dir + QStringLiteral("jobs-pane.png")) && saved;
         QCoreApplication::exit(saved ? 0 : 1);
     });
 }
@@ -130,7 +209,12 @@ int run(QApplication &app, const AppOptions &options, const QString &screenshot,
     // The title is that of an existing settings file; a first start keeps Qt's own.
     const QString title = ZoraIni(ApplicationPath()).guardAppName();
 
-    TAdminToolDlg window(options);
+    // The documentation pictures answer their questions Yes.
+    ScriptedMessenger yes;
+    yes.setHook([](const ScriptedMessenger::Shown &box) {
+        std::fprintf(stderr, "zora: answered Yes: %s\n", qPrintable(box.text.simplified()));
+    });
+    TAdminToolDlg window(options, screenshot.isEmpty() ? nullptr : &yes);
     QObject::connect(&guard, &RunningCopyGuard::activationRequested, &window,
                      &TAdminToolDlg::bringToFront);
     window.setUp();

@@ -117,7 +117,14 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
         if (!m_heldMac.isEmpty() && !m_core->jobs().board().holds(m_heldMac))
             showSelection(selectedRows());
     });
-    connect(&board, &JobBoard::runningChanged, this, [this] { showSelection(selectedRows()); });
+    connect(&board, &JobBoard::runningChanged, this, [this](bool running) {
+        // A few cameras' rows in view when the pane first comes up under the list.
+        if (running && !m_jobsPaneSized) {
+            m_jobsPaneSized = true;
+            resizeDocks({m_jobsPane}, {m_jobsPane->fontMetrics().height() * 12}, Qt::Vertical);
+        }
+        showSelection(selectedRows());
+    });
     connect(&m_core->jobs(), &SiteJobs::closeWhenDone, this, [this] {
         QTimer::singleShot(0, this, &QWidget::close);
     });

@@ -194,5 +194,6 @@ private:
     QAction *m_popupPlan = nullptr;
     // The camera whose pages wait for its job to end.
     QString m_heldMac;
+    bool m_jobsPaneSized = false;
     bool m_shownOnce = false;
 };

@@ -34,6 +34,7 @@ JobsPane::JobsPane(SiteJobs &jobs, QWidget *parent)
     // Fitted once a job, when its cameras are set out: fitting at every camera's change
     // would measure every row each time.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     connect(&jobs.board(), &QAbstractItemModel::modelReset, m_table, [this] {
         m_table->resizeColumnToContents(JobBoard::ColCamera);
         m_table->setColumnWidth(JobBoard::ColState,
