@@ -219,6 +219,7 @@ void BatchRunner::startStep(Flight &f)
                                           Qt::QueuedConnection);
             });
     f.since.start();
+    f.result.sent = true;
     f.session->show();
 }
 

@@ -115,6 +115,7 @@ void ConfigJobRunner::jobDone(int index)
     r.status = job.status();
     r.address = job.camera().Address;
     r.started = true;
+    r.sent = job.sent();
     m_followers.erase(it->second.get());
     m_asked.erase(it->second.get());
     m_jobs.erase(it);

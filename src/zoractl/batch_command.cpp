@@ -179,7 +179,8 @@ std::optional<QStringList> BatchCommand::pagesOf(CommandContext &context, const 
     return pages;
 }
 
-int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json)
+int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json,
+                         const QHash<QString, QJsonObject> &extra)
 {
     int failed = 0;
     for (const BatchResult &r : results)
@@ -187,8 +188,12 @@ int BatchCommand::report(CommandContext &context, const QList<BatchResult> &resu
     if (json) {
         QJsonArray a;
         for (const BatchResult &r : results) {
-            a.append(QJsonObject{{u"mac"_s, r.mac}, {u"result"_s, r.verdict}, {u"address"_s, r.address},
-                                 {u"message"_s, r.text}, {u"status"_s, r.status}});
+            QJsonObject o{{u"mac"_s, r.mac},      {u"result"_s, r.verdict}, {u"address"_s, r.address},
+                          {u"message"_s, r.text}, {u"status"_s, r.status},  {u"sent"_s, r.sent}};
+            const QJsonObject more = extra.value(r.mac);
+            for (auto it = more.begin(); it != more.end(); ++it)
+                o.insert(it.key(), it.value());
+            a.append(o);
         }
         context.console.outRaw(QJsonDocument(a).toJson(QJsonDocument::Indented));
     } else {

@@ -9,6 +9,8 @@
 #include "zoractl/console_sink.h"
 #include "zoractl/exit_status.h"
 
+#include <QJsonArray>
+
 using namespace Qt::StringLiterals;
 
 CommandSyntax ConfigSetCommand::syntax()
@@ -25,7 +27,9 @@ pages; the camera restarts for a network change. 'zoractl config fields' lists
 the fields.
   --cameras FILE  the MACs listed in FILE (one a line, '#' starts a comment)
   --dry-run       print the file lines that would change; send nothing
-  --json          the results as JSON)x"_s
+  --json          the results as JSON: a camera's "status" (its exit status),
+                  "sent" (something went to it) and "changes" (each field
+                  that differed: "field", "before", "after"))x"_s
                 + BatchCommand::cameraHelp(),
             BatchCommand::cameraOptions()
                 + QList<OptionSpec>{{u"--cameras"_s, 1, 1}, {u"--dry-run"_s, 0, 0}, {u"--json"_s, 0, 0}},
@@ -69,5 +73,17 @@ int ConfigSetCommand::run(CommandContext &context, const Arguments &p)
             }
         }
     }
-    return BatchCommand::report(context, results, job.dryRun ? u"checked"_s : u"changed"_s, p.has(u"--json"_s));
+    // What each camera held before: the fields that change, a password only as "(changed)".
+    QHash<QString, QJsonObject> changes;
+    for (const QString &mac : *macs) {
+        QJsonArray fields;
+        for (const ConfigView::Difference &d : set.fieldChanges().value(mac)) {
+            fields.append(QJsonObject{{u"field"_s, d.key},
+                                      {u"before"_s, ConfigView::shown({d.key, d.before, d.secret})},
+                                      {u"after"_s, d.secret ? u"(changed)"_s : d.after}});
+        }
+        changes.insert(mac, QJsonObject{{u"changes"_s, fields}});
+    }
+    return BatchCommand::report(context, results, job.dryRun ? u"checked"_s : u"changed"_s, p.has(u"--json"_s),
+                                changes);
 }
