@@ -1,0 +1,324 @@
+#!/usr/bin/python3
+"""The zora.site collection end to end: ansible-playbook against localhost (connection
+local) with the simulator, inside a network namespace of its own.
+
+    run.py --zoractl PATH [-v]
+
+Started outside the namespace it re-executes itself under `unshare -n`, brings lo up and
+checks lo is the only link before anything is sent. Exit status 0 passed, 1 a failure,
+77 skipped (not root, no unshare, no ansible-playbook).
+"""
+
+import argparse
+import json
+import os
+import signal
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+COLLECTIONS = os.path.join(ROOT, "contrib", "ansible")
+CAMSIM = os.path.join(ROOT, "tools", "camsim", "camsim.py")
+MARKER = "ZORA_ANSIBLE_NS"
+SKIP = 77
+IMAGE_SIZE = 3145752
+# A namespace of our own: no other program holds a port in it.
+CAMERA_PORT, LOCAL_PORT, FTP_PORT = 32154, 32153, 2121
+NEW_VERSION = "2.1.0"
+
+
+def mac(i):
+    return "00:0A:1B:5A:00:%02X" % i
+
+
+FLEET = [
+    dict(id="cam1", mac=mac(1), ip="127.0.9.11", model_name="L80", audio=True),
+    dict(id="cam2", mac=mac(2), ip="127.0.9.12", model_name="L80", audio=True),
+    dict(id="cam3", mac=mac(3), ip="127.0.9.13", model_name="L82", audio=False),
+]
+for c in FLEET:
+    c.update(model=0, restart_delay=0.3, flash_seconds=0.5, flash_version=NEW_VERSION)
+
+
+def why_skip():
+    if os.geteuid() != 0:
+        return "needs root for a network namespace"
+    for tool in ("unshare", "ip", "ansible-playbook"):
+        if shutil.which(tool) is None:
+            return "%s is not installed" % tool
+    done = subprocess.run(["unshare", "-n", "true"], capture_output=True, text=True)
+    if done.returncode != 0:
+        return "unshare -n failed: " + done.stderr.strip()
+    return None
+
+
+def links():
+    out = subprocess.run(["ip", "-o", "link"], check=True, capture_output=True, text=True).stdout
+    return [line.split(": ", 2)[1].split("@")[0] for line in out.splitlines() if line.strip()]
+
+
+class Camsim:
+    def __init__(self, state_dir):
+        self.p = subprocess.Popen(
+            ["/usr/bin/python3", CAMSIM, "--fleet", os.path.join(state_dir, "fleet.json"),
+             "--camera-port", str(CAMERA_PORT), "--ftp-port", str(FTP_PORT), "--state-dir", state_dir],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        ready = json.loads(self.p.stdout.readline() or "{}")
+        if not ready.get("ready"):
+            raise AssertionError("the simulator did not start: %s" % ready)
+
+    def ask(self, **cmd):
+        self.p.stdin.write(json.dumps(cmd) + "\n")
+        self.p.stdin.flush()
+        answer = json.loads(self.p.stdout.readline())
+        if not answer.get("ok"):
+            raise AssertionError("simulator: %s" % answer)
+        return answer
+
+    def state(self, cam):
+        return self.ask(cmd="get", id=cam)["state"]
+
+    def commands(self, cam):
+        """Requests other than discovery that reached the camera."""
+        log = self.ask(cmd="log", id=cam, since=0)["log"]
+        return sum(1 for e in log if e.get("decoded") and e["decoded"].get("code") != "discovery")
+
+    def sent(self, cam):
+        """What the camera took in: commands, applies, firmware images."""
+        s = self.state(cam)
+        return (self.commands(cam), len(s.get("applies") or []), len(s.get("flashes") or []))
+
+    def wait(self, cam, condition, what, seconds=30):
+        end = time.monotonic() + seconds
+        while not condition(self.state(cam)):
+            if time.monotonic() > end:
+                raise AssertionError("%s: %s did not happen within %d s" % (cam, what, seconds))
+            time.sleep(0.02)
+
+    def close(self):
+        self.p.stdin.close()
+        self.p.wait(10)
+
+
+class Site:
+    def __init__(self, zoractl, work, verbose):
+        self.work = work
+        self.verbose = verbose
+        self.sim = Camsim(work)
+        self.step = 0
+        self.image = os.path.join(work, "L80-%s.bin" % NEW_VERSION)
+        with open(self.image, "wb") as f:
+            f.write(b"\x5a" * IMAGE_SIZE)
+        self.defaults = dict(zoractl_path=zoractl, user="root", password="pass", broadcast="127.255.255.255",
+                             camera_port=CAMERA_PORT, local_port=LOCAL_PORT, ftp_port=FTP_PORT,
+                             app_dir=os.path.join(work, "app"), timeout=1)
+        os.makedirs(self.defaults["app_dir"])
+        with open(os.path.join(work, "hosts"), "w") as f:
+            f.write("site1 ansible_connection=local ansible_python_interpreter=/usr/bin/python3\n")
+
+    def playbook(self, tasks, path):
+        """One play of tasks [(name, task)], each registered and written to path as JSON."""
+        body = []
+        for name, task in tasks:
+            body.append(dict(task, name=name, register=name, ignore_errors=True))
+        keep = ", ".join("'%s': %s" % (name, name) for name, _ in tasks)
+        body.append({"name": "keep", "check_mode": False, "diff": False,
+                     "ansible.builtin.copy": {"dest": path, "content": "{{ {%s} | to_json }}" % keep}})
+        play = [{"hosts": "site1", "gather_facts": False,
+                 "environment": {"ZORA_LOOPBACK_ONLY": "1", "ZORACTL_CLOCK_MS": "50"},
+                 "module_defaults": {"group/zora.site.all": self.defaults}, "tasks": body}]
+        self.step += 1
+        name = os.path.join(self.work, "play%d.yml" % self.step)
+        with open(name, "w") as f:
+            json.dump(play, f, indent=1)
+        return name
+
+    def command(self, book, diff):
+        env = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=COLLECTIONS, ANSIBLE_HOST_KEY_CHECKING="False",
+                   ANSIBLE_LOCAL_TEMP=os.path.join(self.work, "tmp"), ANSIBLE_REMOTE_TEMP=os.path.join(self.work, "tmp"),
+                   ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="False", HOME=self.work)
+        return ["ansible-playbook", "-i", os.path.join(self.work, "hosts"), book] + (["--diff"] if diff else []), env
+
+    def play(self, tasks, diff=False):
+        """Runs the play; the registered results by name."""
+        out = os.path.join(self.work, "results%d.json" % (self.step + 1))
+        cmd, env = self.command(self.playbook(tasks, out), diff)
+        done = subprocess.run(cmd, env=env, capture_output=True, text=True, timeout=120)
+        if self.verbose or done.returncode != 0:
+            sys.stdout.write(done.stdout + done.stderr)
+        if done.returncode != 0:
+            raise AssertionError("ansible-playbook ended with %d" % done.returncode)
+        with open(out) as f:
+            return json.load(f), done.stdout
+
+    def close(self):
+        self.sim.close()
+
+
+def expect(ok, what):
+    if not ok:
+        raise AssertionError(what)
+
+
+def by_mac(result):
+    return {c["mac"]: c for c in result.get("cameras", [])}
+
+
+def facts(site):
+    r, _ = site.play([("scan", {"zora.site.facts": {}})])
+    cams = {c["mac"]: c for c in r["scan"]["ansible_facts"]["zora_cameras"]}
+    expect(set(cams) == {c["mac"] for c in FLEET}, "facts: cameras %s" % sorted(cams))
+    cam3 = cams[mac(3)]
+    expect((cam3["model"], cam3["address"], cam3["adapter"]) == ("L82", "127.0.9.13", "lo"), "facts: %s" % cam3)
+    expect(r["scan"]["ansible_facts"]["zora_adapters"] == {"lo": 3} and not r["scan"]["changed"], "facts: adapters")
+
+
+def config(site):
+    before = {c["id"]: site.sim.sent(c["id"]) for c in FLEET}
+    task = {"zora.site.config": {"model": "L80", "fields": {"stream.port": 8554, "web.title": "Yard"}}}
+    r, out = site.play([("look", dict(task, check_mode=True))], diff=True)
+    expect(r["look"]["changed"] and not r["look"].get("failed"), "config check mode: %s" % r["look"])
+    expect({c["id"]: site.sim.sent(c["id"]) for c in FLEET} == before, "config check mode sent something")
+    expect("-stream.port: 5001" in out and "+stream.port: 8554" in out, "config --diff: no before/after in\n" + out)
+
+    r, _ = site.play([("set", task), ("again", task)])
+    expect(r["set"]["changed"] and all(c["sent"] for c in r["set"]["cameras"]), "config set: %s" % r["set"])
+    after = {c["id"]: site.sim.sent(c["id"]) for c in FLEET}
+    for cam in ("cam1", "cam2"):
+        expect(after[cam][:2] == (before[cam][0] + 2, before[cam][1] + 2),
+               "%s: one apply command a page changed, %s" % (cam, after[cam]))
+    expect(after["cam3"] == before["cam3"], "config: a camera of another model was touched")
+    expect(not r["again"]["changed"] and not r["again"].get("failed"), "config again: %s" % r["again"])
+    # The second run found every field as asked: the applies are the first run's alone.
+    expect(all(not c["sent"] and not c["changes"] for c in r["again"]["cameras"]), "config again sent")
+
+    # The audio port on a camera without audio fails that camera only.
+    r, _ = site.play([("mixed", {"zora.site.config": {"cameras": [mac(1), mac(3)], "fields": {"audio.port": 5002}}})])
+    m = r["mixed"]
+    cams = by_mac(m)
+    expect(m.get("failed") and m["failed_cameras"] == [mac(3)], "refused value: %s" % m)
+    expect(cams[mac(3)]["result"] == "refused value" and "no audio" in m["msg"], "refused value: %s" % m["msg"])
+    expect(cams[mac(1)]["sent"] and m["changed"], "refused value: the other camera was not changed: %s" % m)
+    expect(site.sim.sent("cam3") == after["cam3"], "refused value: cam3 was sent something")
+
+
+def backup(site):
+    dest = os.path.join(site.work, "site-backup")
+    fetched = os.path.join(site.work, "controller")
+    task = {"zora.site.backup": {"all": True, "dest": dest}}
+    fetch = {"ansible.builtin.fetch": {"src": "{{ item }}", "dest": fetched + "/"},
+             "loop": "{{ first.files }}"}
+    r, _ = site.play([("first", task), ("fetch", fetch), ("second", task)])
+    expect(r["first"]["changed"] and len(r["first"]["cameras"]) == 3, "backup: %s" % r["first"])
+    manifest = os.path.join(fetched, "site1", dest.lstrip("/"), mac(1).replace(":", "-"), "manifest.json")
+    expect(os.path.isfile(manifest), "backup: %s was not fetched" % manifest)
+    expect(not r["second"]["changed"], "backup of unchanged cameras: changed")
+    mode = os.stat(os.path.join(dest, mac(2).replace(":", "-"), "settings.json")).st_mode & 0o777
+    expect(mode == 0o600, "backup: settings.json mode %o" % mode)
+
+
+def plan(site):
+    rows = [{"mac": mac(1), "host": "gate-north"}, {"mac": mac(2), "host": "gate-south"}, {"mac": mac(3)}]
+    task = {"zora.site.plan": {"rows": rows, "log": os.path.join(site.work, "plan.log")}}
+    before = site.sim.sent("cam1")
+    r, _ = site.play([("look", dict(task, check_mode=True))])
+    expect(r["look"]["changed"] and site.sim.sent("cam1") == before, "plan check mode: %s" % r["look"])
+    r, _ = site.play([("apply", task), ("again", task)])
+    expect(r["apply"]["changed"] and {c["mac"] for c in r["apply"]["cameras"] if c["sent"]} == {mac(1), mac(2)},
+           "plan apply: %s" % r["apply"])
+    expect(site.sim.state("cam2")["settings"]["host_name"] == "gate-south", "plan: cam2's host name")
+    sent = site.sim.sent("cam1")
+    expect(not r["again"]["changed"] and r["again"]["cameras"] == [] and site.sim.sent("cam1") == sent,
+           "plan again: %s" % r["again"])
+
+
+def firmware(site):
+    task = {"zora.site.firmware": {"image": site.image, "cameras": [mac(1), mac(2)], "expect_version": NEW_VERSION,
+                                   "canary": 1, "log": os.path.join(site.work, "firmware.log")}}
+    book = site.playbook([("rollout", task)], os.path.join(site.work, "interrupted.json"))
+    cmd, env = site.command(book, False)
+    # The play is killed once the canary has its image, as a lost controller would leave it.
+    p = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        site.sim.wait("cam1", lambda s: s.get("flashes"), "the canary's image")
+    finally:
+        try:
+            os.killpg(p.pid, signal.SIGKILL)
+        except ProcessLookupError:       # a slow look: the play had already ended
+            pass
+        p.wait()
+    end = time.monotonic() + 30
+    while True:                          # every process of the play is gone, zoractl too
+        try:
+            os.killpg(p.pid, 0)
+        except ProcessLookupError:
+            break
+        expect(time.monotonic() < end, "the killed play's processes did not end")
+        time.sleep(0.02)
+    site.sim.wait("cam1", lambda s: s["restarts"] > 0 and s["status"] == "up" and not s["flashing"],
+                  "the canary's restart")
+    # However late the kill came, every camera is sent the image once in all.
+    cam2_flashed = len(site.sim.state("cam2")["flashes"])
+
+    r, _ = site.play([("resumed", task), ("again", task), ("look", dict(task, check_mode=True))])
+    cams = by_mac(r["resumed"])
+    expect(not r["resumed"].get("failed"), "resumed rollout: %s" % r["resumed"])
+    expect(cams[mac(1)]["result"] == "updated" and not cams[mac(1)]["sent"], "the canary was sent the image again")
+    expect(cams[mac(2)]["sent"] == (cam2_flashed == 0) and r["resumed"]["changed"] == (cam2_flashed == 0),
+           "resumed rollout, cam2: %s" % cams[mac(2)])
+    for cam in ("cam1", "cam2"):
+        s = site.sim.state(cam)
+        expect(len(s["flashes"]) == 1, "%s took %d images" % (cam, len(s["flashes"])))
+    expect(not r["again"]["changed"] and not r["look"]["changed"], "rollout again: %s" % r["again"])
+    expect(len(site.sim.state("cam2")["flashes"]) == 1, "the rollout sent an image again")
+
+
+def inside(args):
+    found = links()
+    if found != ["lo"]:
+        print("%s=1 but this network namespace is not a fresh one (links: %s)" % (MARKER, ", ".join(found)))
+        return 1
+    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+    work = tempfile.mkdtemp(prefix="zora-ansible-")
+    os.chmod(work, 0o700)
+    with open(os.path.join(work, "fleet.json"), "w") as f:
+        json.dump(FLEET, f)
+    site = None
+    try:
+        site = Site(os.path.abspath(args.zoractl), work, args.verbose)
+        for flow in (facts, config, backup, plan, firmware):
+            started = time.monotonic()
+            flow(site)
+            print("ok  %-9s %.1f s" % (flow.__name__, time.monotonic() - started))
+        return 0
+    except (AssertionError, subprocess.TimeoutExpired) as e:
+        print("FAIL: %s" % e)
+        return 1
+    finally:
+        if site:
+            site.close()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--zoractl", required=True)
+    p.add_argument("-v", dest="verbose", action="store_true")
+    args = p.parse_args()
+    if os.environ.get(MARKER) != "1":
+        reason = why_skip()
+        if reason:
+            print("ansible playbook test skipped: " + reason)
+            return SKIP
+        sys.stdout.flush()
+        os.execvpe("unshare", ["unshare", "-n", sys.executable, os.path.abspath(__file__)] + sys.argv[1:],
+                   dict(os.environ, **{MARKER: "1"}))
+    return inside(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
