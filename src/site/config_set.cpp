@@ -104,6 +104,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
         context.channelOneModelBox = !PageFiles::HasMotionDetection(camera.modelCode());
         QStringList secrets;
         QList<PageSettings> written;
+        QList<ConfigView::Difference> fields;
         for (const Unit &unit : units) {
             if (ConfigAssignments::isRecordPage(unit.tab))
                 continue;
@@ -124,13 +125,14 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 }
             }
             collectSecrets(s, &secrets);
-            noteFields(read, s, unit.fields, &(*fieldLog)[job.mac()]);
             if (const auto failure = CheckPage(s, context)) {
                 finishRefused(job, ConfigFields::pageOf(unit.tab) + u": "_s + failure->text);
                 return;
             }
+            noteFields(read, s, unit.fields, &fields);
             written << s;
         }
+        (*fieldLog)[job.mac()] += fields;
         for (const PageSettings &s : written) {
             if (PageFiles::Write(job.folder(), s) != ConfigError::None) {
                 job.finish(u"failed"_s, u"the local copy cannot be written"_s, CameraOutcome::Local);
