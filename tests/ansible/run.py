@@ -16,6 +16,7 @@ import signal
 import shutil
 import subprocess
 import sys
+import tarfile
 import tempfile
 import time
 
@@ -209,13 +210,15 @@ def config(site):
 def backup(site):
     dest = os.path.join(site.work, "site-backup")
     fetched = os.path.join(site.work, "controller")
-    task = {"zora.site.backup": {"all": True, "dest": dest}}
-    fetch = {"ansible.builtin.fetch": {"src": "{{ item }}", "dest": fetched + "/"},
-             "loop": "{{ first.files }}"}
+    archive = os.path.join(site.work, "site-backup.tar.gz")
+    task = {"zora.site.backup": {"all": True, "dest": dest, "archive": archive}}
+    fetch = {"ansible.builtin.fetch": {"src": archive, "dest": fetched + "/", "flat": True}}
     r, _ = site.play([("first", task), ("fetch", fetch), ("second", task)])
     expect(r["first"]["changed"] and len(r["first"]["cameras"]) == 3, "backup: %s" % r["first"])
-    manifest = os.path.join(fetched, "site1", dest.lstrip("/"), mac(1).replace(":", "-"), "manifest.json")
-    expect(os.path.isfile(manifest), "backup: %s was not fetched" % manifest)
+    expect(os.stat(archive).st_mode & 0o777 == 0o600, "backup: the archive is not for the owner alone")
+    with tarfile.open(os.path.join(fetched, os.path.basename(archive))) as tar:
+        names = tar.getnames()
+    expect(mac(1).replace(":", "-") + "/manifest.json" in names, "backup: the fetched archive holds %s" % names)
     expect(not r["second"]["changed"], "backup of unchanged cameras: changed")
     mode = os.stat(os.path.join(dest, mac(2).replace(":", "-"), "settings.json")).st_mode & 0o777
     expect(mode == 0o600, "backup: settings.json mode %o" % mode)

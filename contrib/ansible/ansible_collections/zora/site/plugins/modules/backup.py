@@ -14,7 +14,8 @@ description:
   - C(changed) when a camera's files differ from its previous backup (or it had none).
   - Check mode backs up into a scratch folder, compares and leaves I(dest) as it was; only reads from the
     cameras in either case.
-  - To keep the backups on the controller, fetch the returned I(files) with C(ansible.builtin.fetch).
+  - To keep the backups on the controller, fetch the I(archive) (or each of the returned I(files)) with
+    C(ansible.builtin.fetch).
 version_added: 2.0.0
 options:
   dest:
@@ -25,6 +26,11 @@ options:
     description: Every camera that answers the scan, in place of I(cameras) or I(model).
     type: bool
     default: false
+  archive:
+    description:
+      - Also write the folders of the cameras backed up in this run into this C(.tar.gz) on the site machine
+        (for the owner only), one file to fetch. Not written in check mode.
+    type: path
 extends_documentation_fragment:
   - zora.site.zoractl
   - zora.site.zoractl.cameras
@@ -46,12 +52,19 @@ EXAMPLES = r'''
     password_file: /etc/zora/pw
   register: backup
 
+- name: The same, with one archive to fetch
+  zora.site.backup:
+    all: true
+    dest: /srv/site
+    archive: /srv/site-backup.tar.gz
+    user: admin
+    password_file: /etc/zora/pw
+
 - name: Keep a copy on the controller
   ansible.builtin.fetch:
-    src: "{{ item }}"
-    dest: "backups/{{ inventory_hostname }}/"
-    flat: false
-  loop: "{{ backup.files }}"
+    src: /srv/site-backup.tar.gz
+    dest: "backups/{{ inventory_hostname }}-{{ ansible_date_time.date }}.tar.gz"
+    flat: true
 '''
 
 RETURN = r'''
@@ -65,11 +78,16 @@ files:
   returned: always
   type: list
   elements: str
+archive:
+  description: The archive written, when I(archive) was given and a camera was backed up.
+  returned: when written
+  type: str
 '''
 
 import json
 import os
 import shutil
+import tarfile
 import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
@@ -98,9 +116,24 @@ def contents(folder):
                 daemons=manifest.get('daemons'))
 
 
+def write_archive(path, dest, names):
+    """The camera folders into a .tar.gz for the owner alone, put in place whole."""
+    fd, partial = tempfile.mkstemp(prefix='.zora-backup-', suffix='.partial', dir=os.path.dirname(path) or '.')
+    try:
+        with os.fdopen(fd, 'wb') as f:
+            with tarfile.open(fileobj=f, mode='w:gz') as tar:
+                for name in names:
+                    tar.add(os.path.join(dest, name), arcname=name)
+        os.replace(partial, path)
+    except BaseException:
+        os.unlink(partial)
+        raise
+
+
 def main():
     module = AnsibleModule(argument_spec=argument_spec(cameras=True, dest=dict(type='path', required=True),
-                                                       all=dict(type='bool', default=False)),
+                                                       all=dict(type='bool', default=False),
+                                                       archive=dict(type='path')),
                            supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params
@@ -138,6 +171,10 @@ def main():
         if module.check_mode:
             shutil.rmtree(out, ignore_errors=True)
     result = dict(changed=any(c['changed'] for c in cameras), cameras=cameras, files=files, stderr=err)
+    done = [folder_name(c['mac']) for c in cameras if c.get('status') == 0]
+    if p['archive'] and done and not module.check_mode:
+        write_archive(p['archive'], dest, done)
+        result['archive'] = p['archive']
     failures = camera_failures(cameras)
     if failures:
         module.fail_json(msg='; '.join(failures), rc=rc, **result)

@@ -44,12 +44,12 @@ EXAMPLES = r'''
     user: admin
     password: "{{ vault_camera_password }}"
 
-- name: Every L80 camera sends its events by mail
+- name: Web port and title of every L80 camera
   zora.site.config:
     model: L80
     fields:
       web.port: 80
-      security.level: high
+      web.title: Yard
     user: admin
     password_file: /etc/zora/pw
 '''
