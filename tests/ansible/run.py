@@ -169,6 +169,36 @@ def by_mac(result):
     return {c["mac"]: c for c in result.get("cameras", [])}
 
 
+MODULES = ("facts", "config", "plan", "firmware", "backup")
+
+
+def documented(_site):
+    """Each module's documentation, as ansible-doc reads it, names the options its code takes."""
+    names = ["zora.site." + m for m in MODULES]
+    done = subprocess.run(["ansible-doc", "--json"] + names, env=dict(os.environ, ANSIBLE_COLLECTIONS_PATH=COLLECTIONS),
+                          capture_output=True, text=True, timeout=60)
+    expect(done.returncode == 0, "ansible-doc: " + done.stderr)
+    docs = json.loads(done.stdout)
+    sys.dont_write_bytecode = True
+    sys.path.insert(0, COLLECTIONS)
+    import importlib
+    for m in MODULES:
+        doc = docs["zora.site." + m]
+        expect(doc.get("examples") and doc.get("return"), "%s: no EXAMPLES or RETURN" % m)
+        options = doc["doc"]["options"]
+        spec = importlib.import_module("ansible_collections.zora.site.plugins.modules." + m).ARGUMENT_SPEC
+        expect(set(options) == set(spec), "%s: documented %s, taken %s" % (m, sorted(options), sorted(spec)))
+        for key, s in spec.items():
+            o = options[key]
+            for what in ("type", "default", "elements"):
+                expect(o.get(what) == s.get(what) or (what == "type" and o.get(what, "str") == s.get(what, "str")),
+                       "%s: %s's %s is documented %r, taken %r" % (m, key, what, o.get(what), s.get(what)))
+            expect(bool(o.get("required")) == bool(s.get("required")), "%s: %s's required" % (m, key))
+            # Secrets never reach a log.
+            expect(s.get("type", "str") != "str" or "password" not in key or s.get("no_log"),
+                   "%s: %s is not no_log" % (m, key))
+
+
 def facts(site):
     r, _ = site.play([("scan", {"zora.site.facts": {}})])
     cams = {c["mac"]: c for c in r["scan"]["ansible_facts"]["zora_cameras"]}
@@ -293,7 +323,7 @@ def inside(args):
     site = None
     try:
         site = Site(os.path.abspath(args.zoractl), work, args.verbose)
-        for flow in (facts, config, backup, plan, firmware):
+        for flow in (documented, facts, config, backup, plan, firmware):
             started = time.monotonic()
             flow(site)
             print("ok  %-9s %.1f s" % (flow.__name__, time.monotonic() - started))
@@ -318,7 +348,7 @@ def main():
             print("ansible playbook test skipped: " + reason)
             return SKIP
         sys.stdout.flush()
-        os.execvpe("unshare", ["unshare", "-n", sys.executable, os.path.abspath(__file__)] + sys.argv[1:],
+        os.execvpe("unshare", ["unshare", "-n", "/usr/bin/python3", os.path.abspath(__file__)] + sys.argv[1:],
                    dict(os.environ, **{MARKER: "1"}))
     return inside(args)
 

@@ -130,10 +130,12 @@ def write_archive(path, dest, names):
         raise
 
 
+ARGUMENT_SPEC = argument_spec(cameras=True, dest=dict(type='path', required=True), all=dict(type='bool', default=False),
+                              archive=dict(type='path'))
+
+
 def main():
-    module = AnsibleModule(argument_spec=argument_spec(cameras=True, dest=dict(type='path', required=True),
-                                                       all=dict(type='bool', default=False),
-                                                       archive=dict(type='path')),
+    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
                            supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params

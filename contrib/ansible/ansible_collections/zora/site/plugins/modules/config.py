@@ -95,8 +95,11 @@ def diff_of(camera):
                 before=lines('before'), after=lines('after'))
 
 
+ARGUMENT_SPEC = argument_spec(cameras=True, fields=dict(type='dict', required=True))
+
+
 def main():
-    module = AnsibleModule(argument_spec=argument_spec(cameras=True, fields=dict(type='dict', required=True)),
+    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
                            supports_check_mode=True)
     tool = Zoractl(module)
     fields = module.params['fields']

@@ -77,8 +77,11 @@ def camera_fact(c):
                 connection_kind=c.get('connection_kind'), conflicts=c.get('conflicts') or [])
 
 
+ARGUMENT_SPEC = argument_spec(rounds=dict(type='int'))
+
+
 def main():
-    module = AnsibleModule(argument_spec=argument_spec(rounds=dict(type='int')), supports_check_mode=True)
+    module = AnsibleModule(argument_spec=ARGUMENT_SPEC, supports_check_mode=True)
     tool = Zoractl(module)
     records, err = tool.scan(module.params['rounds'])
     cameras = [camera_fact(c) for c in records]

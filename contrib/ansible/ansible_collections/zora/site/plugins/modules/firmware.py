@@ -88,11 +88,13 @@ def default_log():
     return os.path.join(state, 'zora', 'firmware.log')
 
 
+ARGUMENT_SPEC = argument_spec(
+    cameras=True, image=dict(type='path', required=True), expect_version=dict(type='str'), canary=dict(type='int'),
+    all_data=dict(type='bool', default=False), backup=dict(type='path'), log=dict(type='path'))
+
+
 def main():
-    module = AnsibleModule(argument_spec=argument_spec(
-        cameras=True, image=dict(type='path', required=True), expect_version=dict(type='str'),
-        canary=dict(type='int'), all_data=dict(type='bool', default=False), backup=dict(type='path'),
-        log=dict(type='path')),
+    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
         supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params

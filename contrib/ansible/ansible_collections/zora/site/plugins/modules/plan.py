@@ -108,9 +108,12 @@ def diff_of(row):
     return dict(before_header=row['mac'], after_header=row['mac'], before=side('current'), after=side('planned'))
 
 
+ARGUMENT_SPEC = argument_spec(src=dict(type='path'), rows=dict(type='list', elements='dict'), log=dict(type='path'),
+                              parallel=dict(type='int'))
+
+
 def main():
-    module = AnsibleModule(argument_spec=argument_spec(src=dict(type='path'), rows=dict(type='list', elements='dict'),
-                                                       log=dict(type='path'), parallel=dict(type='int')),
+    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
                            mutually_exclusive=[('src', 'rows')], required_one_of=[('src', 'rows')],
                            supports_check_mode=True)
     tool = Zoractl(module)
