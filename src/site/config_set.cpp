@@ -47,8 +47,9 @@ void noteFields(const PageSettings &before, const PageSettings &after, const QLi
             }
             return QString();
         };
-        ConfigView::Difference d{key, find(was), find(now), a.field.secret};
-        if (d.before != d.after && !std::any_of(out->begin(), out->end(), [&key](const auto &o) { return o.key == key; }))
+        const ConfigView::Difference d{key, find(was), find(now), a.field.secret};
+        const bool noted = std::any_of(out->begin(), out->end(), [&key](const auto &o) { return o.key == key; });
+        if (d.before != d.after && !noted)
             *out << d;
     }
 }
