@@ -322,6 +322,9 @@ void TestConfigE2e::setTellsWhatItSent_data()
     QTest::newRow("host command") << QStringList{"host.host=gate-2"} << 0 << true << 1 << "host.host: yard-2 → gate-2";
     QTest::newRow("host already so") << QStringList{"host.host=gate-2"} << 0 << false << 0 << QString();
     QTest::newRow("refused value") << QStringList{"web.port=0"} << 2 << false << 0 << QString();
+    m_tool->write("fields.txt", "# the DDNS login\nddns.id=gate2\n\nweb.title=Gate #2\r\n");
+    QTest::newRow("from a file") << QStringList{"--fields", m_tool->path("fields.txt")} << 0 << true << 2
+                                 << "ddns.id: camuser → gate2; web.title: Gate 2 → Gate #2";
 }
 
 void TestConfigE2e::setTellsWhatItSent()
