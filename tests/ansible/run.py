@@ -30,6 +30,8 @@ IMAGE_SIZE = 3145752
 # A namespace of our own: no other program holds a port in it.
 CAMERA_PORT, LOCAL_PORT, FTP_PORT = 32154, 32153, 2121
 NEW_VERSION = "2.1.0"
+# Not a word the output holds: Ansible masks a no_log value wherever it appears.
+ADMIN_PASSWORD = "Zk4-site"
 
 
 def mac(i):
@@ -42,7 +44,7 @@ FLEET = [
     dict(id="cam3", mac=mac(3), ip="127.0.9.13", model_name="L82", audio=False),
 ]
 for c in FLEET:
-    c.update(model=0, restart_delay=0.3, flash_seconds=0.5, flash_version=NEW_VERSION)
+    c.update(model=0, restart_delay=0.3, flash_seconds=0.5, flash_version=NEW_VERSION, admin_password=ADMIN_PASSWORD)
 
 
 def why_skip():
@@ -114,7 +116,7 @@ class Site:
         self.image = os.path.join(work, "L80-%s.bin" % NEW_VERSION)
         with open(self.image, "wb") as f:
             f.write(b"\x5a" * IMAGE_SIZE)
-        self.defaults = dict(zoractl_path=zoractl, user="root", password="pass", broadcast="127.255.255.255",
+        self.defaults = dict(zoractl_path=zoractl, user="root", password=ADMIN_PASSWORD, broadcast="127.255.255.255",
                              camera_port=CAMERA_PORT, local_port=LOCAL_PORT, ftp_port=FTP_PORT,
                              app_dir=os.path.join(work, "app"), timeout=1)
         os.makedirs(self.defaults["app_dir"])
@@ -200,7 +202,9 @@ def documented(_site):
                    "%s: %s is not no_log" % (m, key))
 
 
-CONFIG = {"zora.site.config": {"model": "L80", "fields": {"stream.port": 8554, "web.title": "Yard"}}}
+SECRET = "n3w ddns pw"
+CONFIG = {"zora.site.config": {"model": "L80", "fields": {"stream.port": 8554, "web.title": "Yard"},
+                               "secret_fields": {"ddns.password": SECRET}}}
 PLAN_ROWS = [{"mac": mac(1), "host": "gate-north"}, {"mac": mac(2), "host": "gate-south"}, {"mac": mac(3)}]
 
 
@@ -220,13 +224,16 @@ def facts_and_a_look(site):
     expect(r["look"]["changed"] and not r["look"].get("failed"), "config check mode: %s" % r["look"])
     expect(sent_by_all(site) == before, "config check mode sent something")
     expect("-stream.port: 5001" in out and "+stream.port: 8554" in out, "config --diff: no before/after in\n" + out)
+    expect("-ddns.password: (set)" in out and "+ddns.password: (changed)" in out, "config --diff: the password")
+    expect(SECRET not in out + json.dumps(r), "config: the password is in the play's output")
 
 
 def config(site):
     before = sent_by_all(site)
     # Then the audio port on a camera without audio: it fails that camera only.
     mixed = {"zora.site.config": {"cameras": [mac(1), mac(3)], "fields": {"audio.port": 5002}}}
-    r, _ = site.play([("set", CONFIG), ("again", CONFIG), ("mixed", mixed)])
+    r, out = site.play([("set", CONFIG), ("again", CONFIG), ("mixed", mixed)])
+    expect(SECRET not in out + json.dumps(r), "config: the password is in the play's output")
     expect(r["set"]["changed"] and all(c["sent"] for c in r["set"]["cameras"]), "config set: %s" % r["set"])
     expect(not r["again"]["changed"] and not r["again"].get("failed"), "config again: %s" % r["again"])
     expect(all(not c["sent"] and not c["changes"] for c in r["again"]["cameras"]), "config again sent")
@@ -235,10 +242,10 @@ def config(site):
     expect(m.get("failed") and m["failed_cameras"] == [mac(3)], "refused value: %s" % m)
     expect(cams[mac(3)]["result"] == "refused value" and "no audio" in m["msg"], "refused value: %s" % m["msg"])
     expect(cams[mac(1)]["sent"] and m["changed"], "refused value: the other camera was not changed: %s" % m)
-    # What reached the cameras: an apply command a page changed (stream and web, then
+    # What reached the cameras: an apply command a page changed (stream, web and ddns, then
     # audio on cam1), nothing from the second run, nothing to cam3.
     after = sent_by_all(site)
-    for cam, pages in (("cam1", 3), ("cam2", 2), ("cam3", 0)):
+    for cam, pages in (("cam1", 4), ("cam2", 3), ("cam3", 0)):
         expect(after[cam][:2] == (before[cam][0] + pages, before[cam][1] + pages),
                "%s: %d pages changed, the simulator saw %s after %s" % (cam, pages, after[cam], before[cam]))
 

@@ -15,14 +15,21 @@ description:
   - With C(--diff) shows each camera's fields before and after (passwords only as changed).
   - A value a camera refuses, or a camera that cannot be reached, fails that camera with zoractl's message;
     the other cameras are still changed and the task fails naming the cameras that failed.
+  - The values reach zoractl in a file only its user can read (C(config set --fields)), never as arguments.
 version_added: 2.0.0
 options:
   fields:
     description:
       - The fields and their values, C(stream.port) => C(8554); C(zoractl config fields) lists them.
-      - Booleans become C(on)/C(off).
+      - Booleans become C(on)/C(off). One of I(fields) and I(secret_fields) is required.
     type: dict
-    required: true
+    default: {}
+  secret_fields:
+    description:
+      - Fields whose values are passwords (C(ddns.password), the event servers' passwords), kept out of logs
+        and output; diff mode shows them only as changed.
+    type: dict
+    default: {}
 extends_documentation_fragment:
   - zora.site.zoractl
   - zora.site.zoractl.cameras
@@ -41,6 +48,17 @@ EXAMPLES = r'''
     cameras: [00:0A:1B:2C:3D:41, 00:0A:1B:2C:3D:42]
     fields:
       stream.port: 8554
+    user: admin
+    password: "{{ vault_camera_password }}"
+
+- name: The DDNS login of one camera
+  zora.site.config:
+    cameras: [00:0A:1B:2C:3D:41]
+    fields:
+      ddns.enabled: true
+      ddns.id: gate-north
+    secret_fields:
+      ddns.password: "{{ vault_ddns_password }}"
     user: admin
     password: "{{ vault_camera_password }}"
 
@@ -74,6 +92,9 @@ failed_cameras:
   elements: str
 '''
 
+import os
+import tempfile
+
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types
 from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, argument_spec,
@@ -95,26 +116,38 @@ def diff_of(camera):
                 before=lines('before'), after=lines('after'))
 
 
-ARGUMENT_SPEC = argument_spec(cameras=True, fields=dict(type='dict', required=True))
+ARGUMENT_SPEC = argument_spec(cameras=True, fields=dict(type='dict', default={}),
+                              secret_fields=dict(type='dict', default={}, no_log=True))
 
 
 def main():
     module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
                            supports_check_mode=True)
     tool = Zoractl(module)
-    fields = module.params['fields']
+    fields = dict(module.params['fields'])
+    fields.update(module.params['secret_fields'])
     if not fields:
-        module.fail_json(msg='fields is empty')
-    macs = tool.select()
-    words = []
+        module.fail_json(msg='give fields or secret_fields')
+    lines = []
     for key in sorted(fields):
-        if '.' not in key or '=' in key:
+        value = value_text(fields[key])
+        if '.' not in key or '=' in key or '\n' in key:
             module.fail_json(msg='%s is not PAGE.FIELD' % key)
-        words.append('%s=%s' % (key, value_text(fields[key])))
-    args = ['config', 'set'] + macs + words + tool.timeout() + tool.parallel()
-    if module.check_mode:
-        args.append('--dry-run')
-    rc, cameras, err = tool.run(args, login=True)
+        if '\n' in value or '\r' in value:
+            module.fail_json(msg='the value of %s holds a line break' % key)
+        lines.append('%s=%s\n' % (key, value))
+    macs = tool.select()
+    # mkstemp makes the file for its owner alone.
+    fd, path = tempfile.mkstemp(prefix='zora-fields-', dir=module.tmpdir)
+    try:
+        with os.fdopen(fd, 'w') as f:
+            f.write(''.join(lines))
+        args = ['config', 'set'] + macs + ['--fields', path] + tool.timeout() + tool.parallel()
+        if module.check_mode:
+            args.append('--dry-run')
+        rc, cameras, err = tool.run(args, login=True)
+    finally:
+        os.unlink(path)
     if not isinstance(cameras, list):
         tool.fail('zoractl config set', rc, err)
     if module.check_mode:
