@@ -313,7 +313,10 @@ def firmware(site):
     # However late the kill came, every camera is sent the image once in all.
     cam2_flashed = len(site.sim.state("cam2")["flashes"])
 
-    r, _ = site.play([("resumed", task), ("again", task), ("look", dict(task, check_mode=True))])
+    # And a file that is no image: zoractl's own message, nothing sent.
+    bad = {"zora.site.firmware": dict(task["zora.site.firmware"], image=os.path.join(site.work, "fleet.json"))}
+    r, _ = site.play([("resumed", task), ("again", task), ("look", dict(task, check_mode=True)), ("bad", bad)])
+    expect(r["bad"].get("failed") and "not an image a camera takes" in r["bad"]["msg"], "bad image: %s" % r["bad"])
     cams = by_mac(r["resumed"])
     expect(not r["resumed"].get("failed"), "resumed rollout: %s" % r["resumed"])
     expect(cams[mac(1)]["result"] == "updated" and not cams[mac(1)]["sent"], "the canary was sent the image again")

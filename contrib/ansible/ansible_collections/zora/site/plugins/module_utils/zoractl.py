@@ -124,7 +124,8 @@ class Zoractl(object):
         msg = '%s failed (zoractl exit status %d)' % (what, rc)
         if err:
             msg += ': ' + err
-        self.module.fail_json(msg=msg, rc=rc, stderr=err, **result)
+        result.update(rc=rc, stderr=err)
+        self.module.fail_json(msg=msg, **result)
 
     def scan(self, rounds=None):
         args = ['scan'] + self.timeout()
