@@ -189,9 +189,9 @@ def documented(_site):
         doc = docs["zora.site." + m]
         expect(doc.get("examples") and doc.get("return"), "%s: no EXAMPLES or RETURN" % m)
         options = doc["doc"]["options"]
-        spec = importlib.import_module("ansible_collections.zora.site.plugins.modules." + m).ARGUMENT_SPEC
-        expect(set(options) == set(spec), "%s: documented %s, taken %s" % (m, sorted(options), sorted(spec)))
-        for key, s in spec.items():
+        taken = importlib.import_module("ansible_collections.zora.site.plugins.modules." + m).ARGUMENTS
+        expect(set(options) == set(taken), "%s: documented %s, taken %s" % (m, sorted(options), sorted(taken)))
+        for key, s in taken.items():
             o = options[key]
             for what in ("type", "default", "elements"):
                 expect(o.get(what) == s.get(what) or (what == "type" and o.get(what, "str") == s.get(what, "str")),

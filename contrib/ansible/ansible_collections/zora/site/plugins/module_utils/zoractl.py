@@ -37,12 +37,12 @@ SHARED_FLAGS = (('broadcast', '--broadcast'), ('adapter', '--adapter'), ('camera
                 ('local_port', '--local-port'), ('ftp_port', '--ftp-port'), ('app_dir', '--app-dir'))
 
 
-def argument_spec(cameras=False, **extra):
-    spec = dict(COMMON_ARGS)
+def arguments(cameras=False, **extra):
+    taken = dict(COMMON_ARGS)
     if cameras:
-        spec.update(CAMERA_ARGS)
-    spec.update(extra)
-    return spec
+        taken.update(CAMERA_ARGS)
+    taken.update(extra)
+    return taken
 
 
 def mac_text(word):

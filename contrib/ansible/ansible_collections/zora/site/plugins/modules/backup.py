@@ -91,7 +91,7 @@ import tarfile
 import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, argument_spec,
+from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, arguments,
                                                                          camera_failures, folder_name)
 
 
@@ -130,12 +130,12 @@ def write_archive(path, dest, names):
         raise
 
 
-ARGUMENT_SPEC = argument_spec(cameras=True, dest=dict(type='path', required=True), all=dict(type='bool', default=False),
+ARGUMENTS = arguments(cameras=True, dest=dict(type='path', required=True), all=dict(type='bool', default=False),
                               archive=dict(type='path'))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
+    module = AnsibleModule(argument_spec=ARGUMENTS,
                            supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params

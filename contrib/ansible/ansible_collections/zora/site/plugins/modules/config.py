@@ -97,7 +97,7 @@ import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types
-from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, argument_spec,
+from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, arguments,
                                                                          camera_failures)
 
 
@@ -116,12 +116,12 @@ def diff_of(camera):
                 before=lines('before'), after=lines('after'))
 
 
-ARGUMENT_SPEC = argument_spec(cameras=True, fields=dict(type='dict', default={}),
+ARGUMENTS = arguments(cameras=True, fields=dict(type='dict', default={}),
                               secret_fields=dict(type='dict', default={}, no_log=True))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
+    module = AnsibleModule(argument_spec=ARGUMENTS,
                            supports_check_mode=True)
     tool = Zoractl(module)
     fields = dict(module.params['fields'])

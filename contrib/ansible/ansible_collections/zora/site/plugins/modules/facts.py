@@ -67,7 +67,7 @@ ansible_facts:
 '''
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.zora.site.plugins.module_utils.zoractl import Zoractl, argument_spec
+from ansible_collections.zora.site.plugins.module_utils.zoractl import Zoractl, arguments
 
 
 def camera_fact(c):
@@ -77,11 +77,11 @@ def camera_fact(c):
                 connection_kind=c.get('connection_kind'), conflicts=c.get('conflicts') or [])
 
 
-ARGUMENT_SPEC = argument_spec(rounds=dict(type='int'))
+ARGUMENTS = arguments(rounds=dict(type='int'))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENT_SPEC, supports_check_mode=True)
+    module = AnsibleModule(argument_spec=ARGUMENTS, supports_check_mode=True)
     tool = Zoractl(module)
     records, err = tool.scan(module.params['rounds'])
     cameras = [camera_fact(c) for c in records]

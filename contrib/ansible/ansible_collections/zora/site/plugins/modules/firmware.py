@@ -79,7 +79,7 @@ log:
 import os
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, argument_spec,
+from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, arguments,
                                                                          camera_failures, mac_text)
 
 
@@ -88,13 +88,13 @@ def default_log():
     return os.path.join(state, 'zora', 'firmware.log')
 
 
-ARGUMENT_SPEC = argument_spec(
+ARGUMENTS = arguments(
     cameras=True, image=dict(type='path', required=True), expect_version=dict(type='str'), canary=dict(type='int'),
     all_data=dict(type='bool', default=False), backup=dict(type='path'), log=dict(type='path'))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
+    module = AnsibleModule(argument_spec=ARGUMENTS,
         supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params

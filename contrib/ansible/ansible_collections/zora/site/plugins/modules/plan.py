@@ -80,7 +80,7 @@ import os
 import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.zora.site.plugins.module_utils.zoractl import Zoractl, argument_spec
+from ansible_collections.zora.site.plugins.module_utils.zoractl import Zoractl, arguments
 
 COLUMNS = ['mac', 'ip', 'mask', 'gateway', 'dns', 'host', 'domain', 'network', 'password_file']
 
@@ -108,12 +108,12 @@ def diff_of(row):
     return dict(before_header=row['mac'], after_header=row['mac'], before=side('current'), after=side('planned'))
 
 
-ARGUMENT_SPEC = argument_spec(src=dict(type='path'), rows=dict(type='list', elements='dict'), log=dict(type='path'),
+ARGUMENTS = arguments(src=dict(type='path'), rows=dict(type='list', elements='dict'), log=dict(type='path'),
                               parallel=dict(type='int'))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENT_SPEC,
+    module = AnsibleModule(argument_spec=ARGUMENTS,
                            mutually_exclusive=[('src', 'rows')], required_one_of=[('src', 'rows')],
                            supports_check_mode=True)
     tool = Zoractl(module)
