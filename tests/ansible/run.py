@@ -141,9 +141,9 @@ class Site:
         return name
 
     def command(self, book, diff):
+        tmp = os.path.join(self.work, "tmp")
         env = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=COLLECTIONS, ANSIBLE_HOST_KEY_CHECKING="False",
-                   ANSIBLE_LOCAL_TEMP=os.path.join(self.work, "tmp"), ANSIBLE_REMOTE_TEMP=os.path.join(self.work, "tmp"),
-                   ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="False", ANSIBLE_PIPELINING="True",
+                   ANSIBLE_LOCAL_TEMP=tmp, ANSIBLE_REMOTE_TEMP=tmp, ANSIBLE_NOCOLOR="1", ANSIBLE_RETRY_FILES_ENABLED="False", ANSIBLE_PIPELINING="True",
                    HOME=self.work)
         return ["ansible-playbook", "-i", os.path.join(self.work, "hosts"), book] + (["--diff"] if diff else []), env
 
