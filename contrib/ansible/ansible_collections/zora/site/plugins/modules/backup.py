@@ -131,12 +131,11 @@ def write_archive(path, dest, names):
 
 
 ARGUMENTS = arguments(cameras=True, dest=dict(type='path', required=True), all=dict(type='bool', default=False),
-                              archive=dict(type='path'))
+                      archive=dict(type='path'))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENTS,
-                           supports_check_mode=True)
+    module = AnsibleModule(argument_spec=ARGUMENTS, supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params
     macs = tool.select(allow_all=p['all'])

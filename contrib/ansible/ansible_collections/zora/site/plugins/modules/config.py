@@ -111,18 +111,19 @@ def value_text(value):
 
 def diff_of(camera):
     changes = camera.get('changes') or []
-    lines = lambda side: ''.join('%s: %s\n' % (c['field'], c[side]) for c in changes)
+
+    def lines(side):
+        return ''.join('%s: %s\n' % (c['field'], c[side]) for c in changes)
     return dict(before_header=camera['mac'], after_header=camera['mac'],
                 before=lines('before'), after=lines('after'))
 
 
 ARGUMENTS = arguments(cameras=True, fields=dict(type='dict', default={}),
-                              secret_fields=dict(type='dict', default={}, no_log=True))
+                      secret_fields=dict(type='dict', default={}, no_log=True))
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENTS,
-                           supports_check_mode=True)
+    module = AnsibleModule(argument_spec=ARGUMENTS, supports_check_mode=True)
     tool = Zoractl(module)
     fields = dict(module.params['fields'])
     fields.update(module.params['secret_fields'])

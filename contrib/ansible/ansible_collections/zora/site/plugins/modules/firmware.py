@@ -94,8 +94,7 @@ ARGUMENTS = arguments(
 
 
 def main():
-    module = AnsibleModule(argument_spec=ARGUMENTS,
-        supports_check_mode=True)
+    module = AnsibleModule(argument_spec=ARGUMENTS, supports_check_mode=True)
     tool = Zoractl(module)
     p = module.params
     log = p['log'] or default_log()

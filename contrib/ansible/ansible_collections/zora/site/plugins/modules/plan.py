@@ -104,12 +104,14 @@ def csv_of(module, rows):
 
 def diff_of(row):
     changes = row.get('changes') or []
-    side = lambda key: ''.join('%s: %s\n' % (c['field'], '' if c[key] is None else c[key]) for c in changes)
+
+    def side(key):
+        return ''.join('%s: %s\n' % (c['field'], '' if c[key] is None else c[key]) for c in changes)
     return dict(before_header=row['mac'], after_header=row['mac'], before=side('current'), after=side('planned'))
 
 
 ARGUMENTS = arguments(src=dict(type='path'), rows=dict(type='list', elements='dict'), log=dict(type='path'),
-                              parallel=dict(type='int'))
+                      parallel=dict(type='int'))
 
 
 def main():
