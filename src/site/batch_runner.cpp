@@ -220,6 +220,7 @@ void BatchRunner::startStep(Flight &f)
                                           Qt::QueuedConnection);
             });
     f.since.start();
+    f.result.sent = true;
     f.session->show();
 }
 

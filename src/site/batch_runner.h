@@ -41,6 +41,7 @@ struct BatchResult {
     QString text;
     int status = 0;              // its CameraOutcome code
     bool started = false;
+    bool sent = false;           // something went to the camera: a command, an upload
     QStringList stepsDone;       // the steps the camera went through before the ending
     QString failedStep;          // the step that ended it, when one failed
 };

@@ -51,6 +51,7 @@ void ConfigJob::transfer(int set, TransferMode mode, Then then)
     m_then = std::move(then);
     m_refused = false;
     m_messenger.clear();
+    m_sent = m_sent || mode == TransferMode::Upload;
     m_session.configure(ConfigTransfer::forCamera(camera(), row, kind, set, mode));
     m_session.show();
 }
@@ -60,6 +61,7 @@ void ConfigJob::flash(const FlashJob &job, std::function<void(const TransferResu
     FlashJob j = job;
     j.finalReplyMs = FirmwareUploadSession::finalReplyMs(j.kernelOnly ? FirmwareUploadSession::KernelOnly
                                                                       : FirmwareUploadSession::UpdateAll);
+    m_sent = true;
     auto *worker = new TFlashThread(++m_flashRuns, j, this);
     worker->setSession(m_ftp);
     connect(worker, &TFlashThread::progress, this,

@@ -71,6 +71,8 @@ public:
     QString verdict() const { return m_verdict; }
     QString text() const { return m_text; }
     int status() const { return m_status; }
+    // An upload or a firmware image was started: the camera may hold something new.
+    bool sent() const { return m_sent; }
 
 signals:
     void ended();
@@ -96,6 +98,7 @@ private:
     bool m_refused = false;
     quint64 m_flashRuns = 0;
     bool m_finished = false;
+    bool m_sent = false;
     QString m_verdict;
     QString m_text;
     int m_status = 0;

@@ -116,6 +116,7 @@ void ConfigJobRunner::jobDone(int index)
     r.status = job.status();
     r.address = job.camera().Address;
     r.started = true;
+    r.sent = job.sent();
     m_followers.erase(it->second.get());
     m_asked.erase(it->second.get());
     // Each camera's scratch files go with its job rather than all at the end, where a

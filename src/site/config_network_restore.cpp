@@ -97,6 +97,7 @@ BatchResult ConfigNetworkRestore::run(CameraNetwork &network, RunSink &sink, con
     result.status = sent.status;
     result.verdict = sent.verdict;
     result.address = sent.address;
+    result.sent = result.sent || sent.sent;
     const QString joined = pages.join(u", "_s);
     if (dryRun)
         result.text += u"; would send "_s + joined;

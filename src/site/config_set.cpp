@@ -32,6 +32,28 @@ void collectSecrets(const PageSettings &settings, QStringList *secrets)
     }
 }
 
+// The assigned fields whose value the settings change, as they read before and after.
+void noteFields(const PageSettings &before, const PageSettings &after, const QList<Assignment> &fields,
+                QList<ConfigView::Difference> *out)
+{
+    const auto was = ConfigFields::values(before);
+    const auto now = ConfigFields::values(after);
+    for (const Assignment &a : fields) {
+        const QString key = a.field.key();
+        const auto find = [&key](const QList<std::pair<QString, QString>> &list) {
+            for (const auto &[k, v] : list) {
+                if (k == key)
+                    return v;
+            }
+            return QString();
+        };
+        const ConfigView::Difference d{key, find(was), find(now), a.field.secret};
+        const bool noted = std::any_of(out->begin(), out->end(), [&key](const auto &o) { return o.key == key; });
+        if (d.before != d.after && !noted)
+            *out << d;
+    }
+}
+
 void finishRefused(ConfigJob &job, const QString &text)
 {
     job.finish(u"refused value"_s, text, CameraOutcome::RefusedValue);
@@ -39,7 +61,8 @@ void finishRefused(ConfigJob &job, const QString &text)
 
 // The page files are fetched, changed, checked and written; only when every page of the
 // camera passed its checks does anything go back to the camera.
-void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::shared_ptr<ConfigSet::LineChanges> log)
+void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::shared_ptr<ConfigSet::LineChanges> log,
+                  std::shared_ptr<ConfigSet::FieldChanges> fieldLog)
 {
     const TConfigItem &camera = job.camera();
     const quint8 model = camera.modelCode();
@@ -70,7 +93,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
         if (!sets.contains(set))
             sets << set;
     }
-    job.transferEach(sets, TransferMode::Download, [&job, units, sets, dryRun, log] {
+    job.transferEach(sets, TransferMode::Download, [&job, units, sets, dryRun, log, fieldLog] {
         const TConfigItem &camera = job.camera();
         QHash<QString, QByteArray> before;
         for (int set : sets) {
@@ -82,6 +105,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
         context.channelOneModelBox = !PageFiles::HasMotionDetection(camera.modelCode());
         QStringList secrets;
         QList<PageSettings> written;
+        QList<ConfigView::Difference> fields;
         for (const Unit &unit : units) {
             if (ConfigAssignments::isRecordPage(unit.tab))
                 continue;
@@ -93,6 +117,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 return;
             }
             collectSecrets(s, &secrets);
+            const PageSettings read = s;
             for (const Assignment &a : unit.fields) {
                 QString error;
                 if (!ConfigFields::set(s, a.field.name, a.value, &error)) {
@@ -105,8 +130,10 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
                 finishRefused(job, ConfigFields::pageOf(unit.tab) + u": "_s + failure->text);
                 return;
             }
+            noteFields(read, s, unit.fields, &fields);
             written << s;
         }
+        (*fieldLog)[job.mac()] += fields;
         for (const PageSettings &s : written) {
             if (PageFiles::Write(job.folder(), s) != ConfigError::None) {
                 job.finish(u"failed"_s, u"the local copy cannot be written"_s, CameraOutcome::Local);
@@ -165,8 +192,10 @@ QList<BatchResult> ConfigSet::run(RunSink &sink, const QStringList &macs, const 
     const QList<Unit> &units = job.units;
     const bool dryRun = job.dryRun;
     auto log = m_lines;
-    QList<BatchResult> results = runner.run(
-        macs, job.login, [&units, dryRun, log](ConfigJob &camera) { changeCamera(camera, units, dryRun, log); });
+    auto fieldLog = m_fields;
+    QList<BatchResult> results = runner.run(macs, job.login, [&units, dryRun, log, fieldLog](ConfigJob &camera) {
+        changeCamera(camera, units, dryRun, log, fieldLog);
+    });
     sink.clearStatus();
     // The network and host pages go as their commands, to the cameras whose files went well.
     const bool records = std::any_of(units.begin(), units.end(),
@@ -196,8 +225,10 @@ void ConfigSet::sendRecordPages(RunSink &sink, const Job &job, QList<BatchResult
                 continue;
             PageSettings page = unit.tab == FileTab::HostName ? PageSettings(L60::HostFromRecord(camera))
                                                               : PageSettings(L60::NetworkFromRecord(camera));
+            const PageSettings announced = page;
             for (const Assignment &a : unit.fields)
                 ConfigFields::set(page, a.field.name, a.value, &error);
+            noteFields(announced, page, unit.fields, &(*m_fields)[task.mac]);
             (unit.tab == FileTab::HostName ? hostPage : networkPage) = CameraBackup::pageObject(page);
         }
         task.steps = ConfigNetworkRestore::steps(camera, hostPage, networkPage);
@@ -228,5 +259,6 @@ void ConfigSet::sendRecordPages(RunSink &sink, const Job &job, QList<BatchResult
             r.status = sent[t].status;
         }
         r.address = sent[t].address;
+        r.sent = r.sent || sent[t].sent;
     }
 }

@@ -112,6 +112,7 @@ QList<PlanApply::Line> PlanApply::run(RunSink &sink)
         line.address = r.address;
         line.text = r.text;
         line.failed = r.status != CameraOutcome::Ok;
+        line.sent = r.sent;
         if (const QString text = PlanSteps::partWay(r); !text.isEmpty()) {
             line.partWay = true;
             line.verdict = u"part-way"_s;

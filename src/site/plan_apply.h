@@ -51,6 +51,7 @@ public:
         QString address;
         QString text;
         bool ran = false;            // the row had steps to send
+        bool sent = false;           // a command went to the camera in this run
         bool failed = false;
         bool partWay = false;
     };

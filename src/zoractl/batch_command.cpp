@@ -177,13 +177,14 @@ std::optional<QStringList> BatchCommand::pagesOf(CommandContext &context, const 
     return pages;
 }
 
-int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json)
+int BatchCommand::report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json,
+                         const QHash<QString, QJsonObject> &extra)
 {
     int failed = 0;
     for (const BatchResult &r : results)
         failed += r.status != ExitOk;
     if (json) {
-        context.console.outRaw(ResultExport::json(results));
+        context.console.outRaw(ResultExport::json(results, extra));
     } else {
         const QString row = u"%1  %2  %3  %4"_s;
         context.console.out(row.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));

@@ -5,6 +5,8 @@
 #include "site/camera_backup.h"
 #include "zoractl/arguments.h"
 
+#include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -56,6 +58,8 @@ public:
     static std::optional<QStringList> pagesOf(CommandContext &context, const Arguments &p);
 
     // The table (or the JSON array) and the status that stands for the whole run (128 +
-    // the signal when Ctrl-C, SIGTERM or SIGHUP stopped it: 130, 143, 129).
-    static int report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json);
+    // the signal when Ctrl-C, SIGTERM or SIGHUP stopped it: 130, 143, 129). A camera's
+    // JSON object takes the keys of its entry in extra as well.
+    static int report(CommandContext &context, const QList<BatchResult> &results, const QString &done, bool json,
+                      const QHash<QString, QJsonObject> &extra = {});
 };

@@ -15,6 +15,9 @@
 #include "zoractl/option_values.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +54,28 @@ void printPlan(CommandContext &context, const FirmwareRollout &rollout, const Fi
     }
 }
 
+// The same plan for scripts.
+void printPlanJson(CommandContext &context, const FirmwareRollout &rollout, const FirmwareRollout::Job &job)
+{
+    CameraNetwork &network = context.network;
+    QJsonArray cameras;
+    for (const QString &mac : rollout.toUpdate()) {
+        const TConfigItem &c = network.registry().record(network.recordOfMac(mac));
+        cameras.append(QJsonObject{{u"mac"_s, mac},
+                                   {u"stage"_s, rollout.isCanary(mac) ? u"canary"_s : u"then"_s},
+                                   {u"model"_s, c.modelNameText()},
+                                   {u"address"_s, c.Address},
+                                   {u"host"_s, c.hostNameText()}});
+    }
+    const QJsonObject doc{{u"image"_s, QDir::toNativeSeparators(job.image)},
+                          {u"image_tag"_s, rollout.imageTag()},
+                          {u"all_data"_s, job.allData},
+                          {u"to_update"_s, cameras},
+                          {u"already_updated"_s, rollout.alreadyUpdated()},
+                          {u"sent_earlier"_s, rollout.sentEarlier()}};
+    context.console.outRaw(QJsonDocument(doc).toJson(QJsonDocument::Indented));
+}
+
 } // namespace
 
 CommandSyntax FirmwareCommand::syntax()
@@ -82,7 +107,9 @@ back, wrong version, skipped. Exit 0 only when every camera was updated.
   --log FILE          append a JSON line per camera and step; a second run with
                       the same log and image skips the cameras already updated
   --dry-run           print the plan; send nothing
-  --json              the results as JSON
+  --json              the results as JSON (a camera's "sent": the image went
+                      to it in this run); with --dry-run the plan: "to_update"
+                      ({"mac", "stage", ...}), "already_updated", "sent_earlier"
 Ctrl-C, SIGTERM and SIGHUP start no new camera; uploads in flight finish (a camera
 writing its flash is never cut off). Each upload is in the log before its first
 byte is sent: a camera a run may have sent the image to is judged by its version
@@ -155,7 +182,10 @@ int FirmwareCommand::run(CommandContext &context, const Arguments &p)
         return fail(logError, ExitLocal);
     rollout.plan(*macs, earlier);
     if (dryRun) {
-        printPlan(context, rollout, job);
+        if (p.has(u"--json"_s))
+            printPlanJson(context, rollout, job);
+        else
+            printPlan(context, rollout, job);
         return ExitOk;
     }
 

@@ -104,13 +104,32 @@ std::optional<QStringList> OptionValues::macsOfFile(const QString &path, QString
     return macs;
 }
 
+std::optional<QStringList> OptionValues::assignmentsOfFile(const QString &path, QString *error)
+{
+    const std::optional<QByteArray> bytes = InputFile::read(path, kMaxListBytes, error);
+    if (!bytes)
+        return std::nullopt;
+    QStringList words;
+    for (QString line : QString::fromUtf8(*bytes).split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (!line.trimmed().isEmpty() && !line.trimmed().startsWith(QLatin1Char('#')))
+            words << line;
+    }
+    if (words.isEmpty()) {
+        *error = u"%1 holds no PAGE.FIELD=VALUE line"_s.arg(InputFile::displayName(path));
+        return std::nullopt;
+    }
+    return words;
+}
+
 std::optional<LoginEntry> OptionValues::credentials(const Arguments &p, const CommandContext &context,
                                                     QString *error)
 {
     // Standard input has one text: the list or plan read first would leave the password
     // empty, which would be refused with a message that hides why.
     if (p.value(u"--password-file"_s) == u"-"_s
-        && (p.value(u"--cameras"_s) == u"-"_s || p.positional().contains(u"-"_s))) {
+        && (p.value(u"--cameras"_s) == u"-"_s || p.value(u"--fields"_s) == u"-"_s || p.positional().contains(u"-"_s))) {
         *error = u"--password-file - and a list or plan from - cannot both read standard input"_s;
         return std::nullopt;
     }

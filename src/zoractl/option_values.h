@@ -31,6 +31,10 @@ public:
     // MACs of --cameras FILE: the first word of each line; blank lines and '#' comments
     // are skipped.
     static std::optional<QStringList> macsOfFile(const QString &path, QString *error);
+    // The PAGE.FIELD=VALUE lines of a file (blank lines and lines starting with '#'
+    // skipped, a CR before the line feed dropped): values, passwords among them, that
+    // should not be arguments other users can see.
+    static std::optional<QStringList> assignmentsOfFile(const QString &path, QString *error);
     // --user with --password-file, $ZORA_PASSWORD or a typed password.
     static std::optional<LoginEntry> credentials(const Arguments &p, const CommandContext &context,
                                                  QString *error);

@@ -17,7 +17,9 @@
 #include "zoractl/exit_status.h"
 #include "zoractl/option_values.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 
@@ -90,8 +92,23 @@ int check(CommandContext &context, const Arguments &p)
 }
 
 // The apply's table and counts; the status of the whole run.
-int report(CommandContext &context, const QList<PlanApply::Line> &lines, const PlanApply &apply)
+int report(CommandContext &context, const QList<PlanApply::Line> &lines, const PlanApply &apply, bool json)
 {
+    if (json) {
+        QJsonArray a;
+        bool failed = false;
+        for (const PlanApply::Line &line : lines) {
+            failed = failed || line.failed;
+            a.append(QJsonObject{{u"mac"_s, line.mac},         {u"result"_s, line.verdict},
+                                 {u"address"_s, line.address}, {u"message"_s, line.text},
+                                 {u"sent"_s, line.sent},        {u"failed"_s, line.failed},
+                                 {u"part_way"_s, line.partWay}});
+        }
+        context.console.outRaw(QJsonDocument(a).toJson(QJsonDocument::Indented));
+        if (apply.stopping())
+            return apply.stopStatus();
+        return failed ? ExitBatch : ExitOk;
+    }
     const QString format = u"%1  %2  %3  %4"_s;
     context.console.out(format.arg(u"MAC"_s, -17).arg(u"RESULT"_s, -21).arg(u"ADDRESS"_s, -15).arg(u"MESSAGE"_s));
     int changed = 0, failed = 0, partWay = 0;
@@ -205,7 +222,7 @@ int apply(CommandContext &context, const Arguments &p)
             std::any_of(lines.begin(), lines.end(), [](const PlanApply::Line &l) { return l.ran && l.failed; });
         return planWrong || refused ? ExitError : ExitOk;
     }
-    return report(context, lines, apply);
+    return report(context, lines, apply, p.has(u"--json"_s));
 }
 
 } // namespace
@@ -227,7 +244,7 @@ wrong, 1 when something is.
                       1},
         CommandSyntax{u"plan apply"_s,
                       u"plan apply FILE --user ID [--password-file F] [--dry-run] [--parallel N] "
-                      u"[--log FILE] [--timeout S]"_s,
+                      u"[--log FILE] [--timeout S] [--json]"_s,
                       uR"(Checks the plan first and stops on any error; then sends each camera that
 differs its network and host-name changes, follows it through each restart and
 checks it came back at its planned address. Cameras already as planned are
@@ -238,11 +255,14 @@ is reported part-way.
   --parallel N    at most N cameras at once (default 8)
   --log FILE      append one JSON line per camera and step; a second apply with
                   the same log sends nothing the camera already accepted
+  --json          the results as JSON: a row a camera with "result", "sent"
+                  (a command went to it), "failed" and "part_way"
   --user ID, --password-file F   as for the set commands; a password_file
                   column gives a row its own password)"_s
                           + kPlanHelp,
                       {{u"--dry-run"_s, 0, 0}, {u"--parallel"_s, 1, 1}, {u"--log"_s, 1, 1},
-                       {u"--user"_s, 1, 1}, {u"--password-file"_s, 1, 1}, {u"--timeout"_s, 1, 1}},
+                       {u"--user"_s, 1, 1}, {u"--password-file"_s, 1, 1}, {u"--timeout"_s, 1, 1},
+                       {u"--json"_s, 0, 0}},
                       1},
     };
 }

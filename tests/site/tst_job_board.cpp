@@ -83,9 +83,9 @@ void TestJobBoard::csvQuotesWhatNeedsIt()
     r.address = "127.0.0.1";
     r.text = "ddns: \"id\", too long\nsee the page";
     r.status = 2;
-    QCOMPARE(ResultExport::csv({r}), QByteArray("mac,result,address,message,status\n"
+    QCOMPARE(ResultExport::csv({r}), QByteArray("mac,result,address,message,status,sent\n"
                                                 "00:0A:1B:00:00:01,refused,127.0.0.1,"
-                                                "\"ddns: \"\"id\"\", too long\nsee the page\",2\n"));
+                                                "\"ddns: \"\"id\"\", too long\nsee the page\",2,false\n"));
 }
 
 QTEST_GUILESS_MAIN(TestJobBoard)

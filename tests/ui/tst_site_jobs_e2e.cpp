@@ -188,7 +188,7 @@ void TestSiteJobsEndToEnd::twentyBackedUpAsZoractlDoesThenAFieldOnAll()
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = csv.readAll().trimmed().split('\n');
     QCOMPARE(lines.size(), 21);
-    QCOMPARE(lines.first(), QByteArray("mac,result,address,message,status"));
+    QCOMPARE(lines.first(), QByteArray("mac,result,address,message,status,sent"));
 
     // A value the page's checks refuse fails every camera with their message, and nothing
     // is uploaded; a good one goes to every camera, after one question.

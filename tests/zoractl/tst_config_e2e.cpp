@@ -94,6 +94,8 @@ private slots:
     void diffShowsTheChangeAndRestoreUndoesIt();
     void setChangesOneLineOnThreeCameras();
     void refusedValueSendsNothing();
+    void setTellsWhatItSent_data();
+    void setTellsWhatItSent();
     void fieldMarksPrintedAsTheyAre();
     void cloneKeepsTheTargetsNetwork();
     void setKeepsTheCamerasOwnLines_data();
@@ -301,6 +303,52 @@ void TestConfigE2e::refusedValueSendsNothing()
         QCOMPARE(applies(6), before);
         QCOMPARE(readAll(camFile(6, "etc/thttpd.conf")), web);
     }
+}
+
+void TestConfigE2e::setTellsWhatItSent_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("sent");
+    QTest::addColumn<int>("commands");
+    QTest::addColumn<QString>("changes");
+    // One camera, each row where the one before left it.
+    const QString title = "web.title: ZORA Network Camera → Gate 2";
+    QTest::newRow("dry run") << QStringList{"web.title=Gate 2", "--dry-run"} << 0 << false << 0 << title;
+    QTest::newRow("changed") << QStringList{"web.title=Gate 2"} << 0 << true << 1 << title;
+    QTest::newRow("already so") << QStringList{"web.title=Gate 2"} << 0 << false << 0 << QString();
+    QTest::newRow("a password only as changed") << QStringList{"ddns.password=other pw"} << 0 << true << 1
+                                                << "ddns.password: (set) → (changed)";
+    QTest::newRow("host command") << QStringList{"host.host=gate-2"} << 0 << true << 1 << "host.host: yard-2 → gate-2";
+    QTest::newRow("host already so") << QStringList{"host.host=gate-2"} << 0 << false << 0 << QString();
+    QTest::newRow("refused value") << QStringList{"web.port=0"} << 2 << false << 0 << QString();
+    m_tool->write("fields.txt", "# the DDNS login\nddns.id=gate2\n\nweb.title=Gate #2\r\n");
+    QTest::newRow("from a file") << QStringList{"--fields", m_tool->path("fields.txt")} << 0 << true << 2
+                                 << "ddns.id: camuser → gate2; web.title: Gate 2 → Gate #2";
+}
+
+void TestConfigE2e::setTellsWhatItSent()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(bool, sent);
+    QFETCH(int, commands);
+    QFETCH(QString, changes);
+    const int cam = 2;
+    const int before = commandsLogged(m_sim, idOf(cam));
+    const Run r = zoractl(QStringList{"config", "set", macOf(cam), "--json"} + args);
+    QCOMPARE(r.status, status);
+    const QJsonObject result = QJsonDocument::fromJson(r.out.toUtf8()).array().first().toObject();
+    QCOMPARE(result.value("status").toInt(), status);
+    QCOMPARE(result.value("sent").toBool(), sent);
+    QStringList told;
+    for (const QJsonValue &v : result.value("changes").toArray()) {
+        const QJsonObject c = v.toObject();
+        told << c.value("field").toString() + ": " + c.value("before").toString() + " → "
+                    + c.value("after").toString();
+    }
+    QCOMPARE(told.join("; "), changes);
+    QCOMPARE(commandsLogged(m_sim, idOf(cam)) - before, commands);
 }
 
 void TestConfigE2e::fieldMarksPrintedAsTheyAre()

@@ -138,8 +138,10 @@ void TestFirmwareE2e::rolloutOfEight()
     const Run r = site.run(macs(0, 8) + QStringList{"--canary", "1", "--parallel", "4", "--backup",
                                                    site.dir.filePath("backup"), "--json"});
     QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
-    for (const QJsonValue &v : resultsOf(r))
+    for (const QJsonValue &v : resultsOf(r)) {
         QCOMPARE(v.toObject().value("result").toString(), QString("updated"));
+        QVERIFY(v.toObject().value("sent").toBool());
+    }
     for (int i = 0; i < 8; ++i) {
         QCOMPARE(site.flashes(i), 1);
         QVERIFY(site.version(i) != before);
@@ -155,9 +157,11 @@ void TestFirmwareE2e::rolloutOfEight()
     QVERIFY2(wrong.out.contains("wrong version"), qPrintable(wrong.out));
     // A camera already at the version expected is not flashed again.
     const QString now = site.version(1).section('=', 1).remove('"').trimmed();
-    const Run already = site.run({macOf(1), "--expect-version", now});
+    const Run already = site.run({macOf(1), "--expect-version", now, "--json"});
     QCOMPARE(already.status, 0);
-    QVERIFY2(already.out.contains("nothing was sent"), qPrintable(already.out));
+    const QJsonObject alreadyResult = resultsOf(already).first().toObject();
+    QVERIFY2(alreadyResult.value("message").toString().contains("nothing was sent"), qPrintable(already.out));
+    QCOMPARE(alreadyResult.value("sent").toBool(), false);
     QCOMPARE(site.flashes(1), 1);
 }
 
@@ -204,6 +208,15 @@ void TestFirmwareE2e::refusedBeforeAnyUpload()
         QCOMPARE(r.status, c.status);
         QVERIFY2(QString(r.out + r.err).contains(c.text), qPrintable(r.out + r.err));
     }
+    // The plan for scripts.
+    const Run plan = site.run({"--model", "L81", "--dry-run", "--json"});
+    QCOMPARE(plan.status, 0);
+    const QJsonObject doc = QJsonDocument::fromJson(plan.out.toUtf8()).object();
+    const QJsonArray due = doc.value("to_update").toArray();
+    QCOMPARE(due.size(), 1);
+    QCOMPARE(due.first().toObject().value("mac").toString(), macOf(1));
+    QCOMPARE(due.first().toObject().value("stage").toString(), QString("canary"));
+    QCOMPARE(doc.value("already_updated").toInt(), 0);
     // Not an image a camera takes.
     QFile::resize(site.image(), kImageSize - 1);
     const Run shortImage = site.run({macOf(0)});
@@ -237,11 +250,19 @@ void TestFirmwareE2e::interruptedRolloutResumes()
     const Run first = Tool::finish(p);
     QCOMPARE(first.status, 130);
 
-    const Run second = site.run(args);
+    QList<int> flashedFirst;
+    for (int i = 0; i < 5; ++i)
+        flashedFirst << site.flashes(i);
+    QCOMPARE(flashedFirst.count(1), 1);
+    const Run second = site.run(args + QStringList{"--json"});
     QVERIFY2(second.status == 0, qPrintable(second.out + second.err));
     QVERIFY2(second.out.contains("updated by an earlier run"), qPrintable(second.out));
-    for (int i = 0; i < 5; ++i)
+    const QJsonArray results = resultsOf(second);
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(site.flashes(i), 1);
+        // Only the cameras the first run had not reached are sent the image now.
+        QCOMPARE(results.at(i).toObject().value("sent").toBool(), flashedFirst[i] == 0);
+    }
 }
 
 void TestFirmwareE2e::signalWhileFlashing_data()

@@ -303,13 +303,20 @@ void TestSitePlanE2e::cameraLeftPartWay()
     QCOMPARE(settingsOf(sim, 0).value("host_name").toString(), QString("cam-0"));
 
     // Run again: the camera's address is as planned now, so only the host name is sent
-    // (and refused again).
+    // (and refused again). Scripts read the same as JSON.
     const Run again = tool.run(QStringList{"plan", "apply", tool.path("plan.csv"), "--log", tool.path("log"),
-                                           "--timeout", "1"}
+                                           "--timeout", "1", "--json"}
                                    + tool.login(),
                                kQuick);
     QCOMPARE(again.status, 9);
-    QVERIFY2(again.out.contains(QRegularExpression(macOf(0) + "\\s+refused\\s+\\S+\\s+FAIL")), qPrintable(again.out));
+    const QJsonArray lines = QJsonDocument::fromJson(again.out.toUtf8()).array();
+    QCOMPARE(lines.size(), 1);
+    const QJsonObject line = lines.first().toObject();
+    QCOMPARE(line.value("result").toString(), QString("refused"));
+    QVERIFY2(line.value("message").toString().startsWith("FAIL"), qPrintable(again.out));
+    QCOMPARE(line.value("sent").toBool(), true);
+    QCOMPARE(line.value("failed").toBool(), true);
+    QCOMPARE(line.value("part_way").toBool(), false);
     QCOMPARE(commandsLogged(sim, idOf(0)), 3);
 }
 

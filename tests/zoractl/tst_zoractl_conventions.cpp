@@ -249,6 +249,9 @@ void TestZoractlConventions::inputFromPipes_data()
     QTest::newRow("list and password both from -")
         << QStringList{"set-hostname", "--cameras", "-", "renamed", "--user", "root", "--password-file", "-"}
         << list << 2 << "cannot both read standard input";
+    QTest::newRow("fields and password both from -")
+        << QStringList{"config", "set", kMac, "--fields", "-", "--user", "root", "--password-file", "-"}
+        << QByteArray("web.port=80\n") << 2 << "cannot both read standard input";
     QTest::newRow("plan check -") << QStringList{"plan", "check", "-", "--timeout", "1"}
                                   << QByteArray("mac,host\n" + kMac.toLatin1() + ",lobby\n") << 0 << kMac;
     QTest::newRow("plan check -, broken line")
