@@ -81,6 +81,7 @@ int WatchCommand::run(CommandContext &context, const Arguments &p)
             context.console.out(e.textLine());
         else
             context.console.outRaw(e.jsonLine());
+        context.console.flushOut();
     });
     QObject::connect(&network.discovery(), &Discovery::listFull, &watch,
                      [&context](const QString &message) { context.console.err(u"warning: "_s + message); });
