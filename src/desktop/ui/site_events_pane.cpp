@@ -1,0 +1,47 @@
+#include "desktop/ui/site_events_pane.h"
+
+#include "site/site_event_log.h"
+#include "site/site_watch.h"
+
+#include <QHeaderView>
+#include <QTimer>
+#include <QTreeView>
+
+SiteEventsPane::SiteEventsPane(CameraNetwork &network, QWidget *parent)
+    : QDockWidget(tr("Site events"), parent)
+    , m_watch(new SiteWatch(network, this))
+    , m_log(new SiteEventLog(this))
+    , m_view(new QTreeView(this))
+    , m_clock(new QTimer(this))
+{
+    setObjectName(QStringLiteral("SiteEventsPane"));
+    // The window's clock runs the presence poll; this watch only adds its rounds.
+    m_watch->setDrivesPoll(false);
+    m_watch->setRoundsEnabled(false);
+    m_log->setTimeText([](const QDateTime &t) { return t.toLocalTime().toString(QStringLiteral("HH:mm:ss")); });
+    connect(m_watch, &SiteWatch::event, m_log, &SiteEventLog::add);
+
+    m_view->setObjectName(QStringLiteral("SiteEventsList"));
+    m_view->setModel(m_log);
+    m_view->setRootIsDecorated(false);
+    m_view->setUniformRowHeights(true);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setAllColumnsShowFocus(true);
+    m_view->header()->setStretchLastSection(true);
+    setWidget(m_view);
+    connect(m_view, &QTreeView::activated, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            emit cameraActivated(m_log->event(index.row()).mac);
+    });
+
+    m_clock->setInterval(SiteWatch::kTickMs);
+    connect(m_clock, &QTimer::timeout, this, [this] { m_watch->tick(QDateTime::currentDateTimeUtc()); });
+    m_clock->start();
+    // Rounds only while someone looks: a hidden pane sends nothing of its own.
+    connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        m_watch->setRoundsEnabled(shown);
+    });
+}
+
+SiteEventsPane::~SiteEventsPane() = default;
