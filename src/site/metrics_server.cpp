@@ -109,6 +109,8 @@ void MetricsServer::accept()
 void MetricsServer::serve(QTcpSocket *socket)
 {
     ++m_clients;
+    // Qt's socket would otherwise take in all a client sends before it is looked at.
+    socket->setReadBufferSize(kMaxRequestBytes + 1);
     auto *idle = new QTimer(socket);
     idle->setSingleShot(true);
     connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });

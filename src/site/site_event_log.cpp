@@ -47,14 +47,30 @@ QVariant SiteEventLog::headerData(int section, Qt::Orientation orientation, int 
 
 void SiteEventLog::add(const SiteEvent &event)
 {
-    if (m_events.size() >= kMaxEvents) {
-        const int last = int(m_events.size()) - 1;
-        beginRemoveRows({}, last, last);
-        m_events.removeLast();
+    if (m_pending.size() >= kMaxEvents)
+        m_pending.removeFirst();
+    m_pending << event;
+}
+
+void SiteEventLog::flush()
+{
+    if (m_pending.isEmpty())
+        return;
+    const int coming = int(m_pending.size());
+    const int kept = qMin(int(m_events.size()), kMaxEvents - coming);
+    if (kept < m_events.size()) {
+        beginRemoveRows({}, kept, int(m_events.size()) - 1);
+        m_events.resize(kept);
         endRemoveRows();
     }
-    beginInsertRows({}, 0, 0);
-    m_events.prepend(event);
+    beginInsertRows({}, 0, coming - 1);
+    QList<SiteEvent> events;
+    events.reserve(coming + kept);
+    for (auto it = m_pending.crbegin(); it != m_pending.crend(); ++it)
+        events << *it;
+    events += m_events;
+    m_events = std::move(events);
+    m_pending.clear();
     endInsertRows();
 }
 
@@ -62,5 +78,6 @@ void SiteEventLog::clear()
 {
     beginResetModel();
     m_events.clear();
+    m_pending.clear();
     endResetModel();
 }

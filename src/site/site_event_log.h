@@ -27,11 +27,17 @@ public:
 
     // How an event's time is shown (the window: local time of day); UTC text without it.
     void setTimeText(std::function<QString(const QDateTime &)> text) { m_timeText = std::move(text); }
+    // Events wait until flush(), which lists them in one insertion: a burst of thousands
+    // of new cameras costs the view a few updates, not one an event. Only the newest
+    // kMaxEvents wait.
     void add(const SiteEvent &event);
+    void flush();
+    qsizetype pending() const { return m_pending.size(); }
     const SiteEvent &event(int row) const { return m_events.at(row); }
     void clear();
 
 private:
     QList<SiteEvent> m_events;   // newest first
+    QList<SiteEvent> m_pending;  // oldest first
     std::function<QString(const QDateTime &)> m_timeText;
 };

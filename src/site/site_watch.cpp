@@ -70,8 +70,10 @@ void SiteWatch::tick(const QDateTime &now)
             probe(c, adapters, addressRequests);
         }
     }
-    if (m_reviewDue)
+    if (m_reviewDue
+        && (m_cameras.size() <= kEagerReviewCameras || !m_answeredSinceTick || ++m_reviewWaitTicks >= kReviewWaitTicks))
         review();
+    m_answeredSinceTick = false;
 }
 
 void SiteWatch::probe(const Camera &camera, QList<int> &adapters, int &addressRequests)
@@ -166,6 +168,7 @@ void SiteWatch::onAnswered(int row)
         m_lastRoundSeconds = m_roundClock.elapsed() / 1000.0;
     }
     c.answeredRound = true;
+    m_answeredSinceTick = true;
     if (!known) {
         c.up = true;
         m_stateChanged = m_reviewDue = true;
@@ -194,6 +197,7 @@ void SiteWatch::onAnswered(int row)
 void SiteWatch::review()
 {
     m_reviewDue = false;
+    m_reviewWaitTicks = 0;
     QList<AddressReview::Camera> cameras;
     QStringList macs;
     for (const Camera &c : std::as_const(m_cameras)) {

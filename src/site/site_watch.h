@@ -38,6 +38,11 @@ public:
     static constexpr int kDoubtTicks = 120;
     static constexpr int kProbeEveryTicks = 20;
     static constexpr int kStateVersion = 1;
+    // Up to this many cameras the address review follows every tick after an answer; a
+    // larger site waits for a tick without answers, or this many ticks, so that a burst
+    // of answers is not reviewed again at every tick of it.
+    static constexpr int kEagerReviewCameras = 4096;
+    static constexpr int kReviewWaitTicks = 10;
 
     struct Camera {
         QString mac;
@@ -126,5 +131,7 @@ private:
     bool m_roundsEnabled = true;
     bool m_drivesPoll = true;
     bool m_reviewDue = false;
+    bool m_answeredSinceTick = false;
+    int m_reviewWaitTicks = 0;
     bool m_stateChanged = false;
 };

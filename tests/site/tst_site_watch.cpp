@@ -5,6 +5,7 @@
 #include "camsim_process.h"
 #include "protocol/camera_network.h"
 #include "site/metrics_server.h"
+#include "site/site_event_log.h"
 #include "site/site_metrics.h"
 #include "site/site_state_file.h"
 #include "site/site_watch.h"
@@ -115,6 +116,8 @@ private slots:
     void metricsParsed();
     void badRequestsRefused_data();
     void badRequestsRefused();
+    void eventLogNewestFirstBounded_data();
+    void eventLogNewestFirstBounded();
 
 private:
     std::unique_ptr<TestSupport::AppDir> m_dir;
@@ -313,6 +316,42 @@ void TestSiteWatch::badRequestsRefused()
     next.write("GET /metrics HTTP/1.1\r\n\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(next.state(), QAbstractSocket::UnconnectedState, 10000);
     QVERIFY(nextAnswer.startsWith("HTTP/1.1 200"));
+}
+
+void TestSiteWatch::eventLogNewestFirstBounded_data()
+{
+    QTest::addColumn<QList<int>>("bursts");     // events added before each flush
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("newest");            // number of the first row's event
+    QTest::addColumn<int>("oldest");
+    const int max = SiteEventLog::kMaxEvents;
+    QTest::newRow("a few") << QList<int>{3} << 3 << 3 << 1;
+    QTest::newRow("two flushes") << QList<int>{2, 3} << 5 << 5 << 1;
+    QTest::newRow("one burst past the bound") << QList<int>{max + 7} << max << max + 7 << 8;
+    QTest::newRow("a burst pushing the old out") << QList<int>{max - 1, 5} << max << max + 4 << 5;
+}
+
+void TestSiteWatch::eventLogNewestFirstBounded()
+{
+    QFETCH(QList<int>, bursts);
+    QFETCH(int, rows);
+    QFETCH(int, newest);
+    QFETCH(int, oldest);
+    SiteEventLog log;
+    int n = 0;
+    for (int burst : bursts) {
+        for (int i = 0; i < burst; ++i) {
+            SiteEvent e;
+            e.mac = QString::number(++n);
+            log.add(e);
+        }
+        log.flush();
+    }
+    QCOMPARE(log.rowCount(), rows);
+    QCOMPARE(log.event(0).mac, QString::number(newest));
+    QCOMPARE(log.event(rows - 1).mac, QString::number(oldest));
+    for (int r = 1; r < rows; ++r)
+        QVERIFY(log.event(r - 1).mac.toInt() > log.event(r).mac.toInt());
 }
 
 QTEST_GUILESS_MAIN(TestSiteWatch)

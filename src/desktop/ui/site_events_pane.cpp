@@ -36,7 +36,10 @@ SiteEventsPane::SiteEventsPane(CameraNetwork &network, QWidget *parent)
     });
 
     m_clock->setInterval(SiteWatch::kTickMs);
-    connect(m_clock, &QTimer::timeout, this, [this] { m_watch->tick(QDateTime::currentDateTimeUtc()); });
+    connect(m_clock, &QTimer::timeout, this, [this] {
+        m_watch->tick(QDateTime::currentDateTimeUtc());
+        m_log->flush();
+    });
     m_clock->start();
     // Rounds only while someone looks: a hidden pane sends nothing of its own.
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
