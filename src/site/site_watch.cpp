@@ -96,6 +96,7 @@ void SiteWatch::startRound()
     m_adapters = m_network.endpoint().adapters();
     m_roundAddresses.clear();
     m_answered = 0;
+    m_replies = 0;
     m_roundTick = 0;
     m_ticksToRound = m_intervalTicks;
     m_lastRoundSeconds = 0;
@@ -114,8 +115,11 @@ void SiteWatch::closeRound()
     }
     QHash<QString, QStringList> two;
     for (auto it = m_roundAddresses.cbegin(); it != m_roundAddresses.cend(); ++it) {
-        if (it.value().size() > 1)
-            two.insert(it.key(), it.value());
+        if (it.value().size() > 1) {
+            QStringList addresses = it.value();
+            addresses.sort();
+            two.insert(it.key(), addresses);
+        }
     }
     if (two != m_twoAddresses) {
         m_twoAddresses = two;
@@ -147,7 +151,19 @@ void SiteWatch::onAnswered(int row)
     }
     Camera &c = *it;
     const bool known = !c.address.isEmpty();
-    const QString address = item->Address;
+    QString address = item->Address;
+    // A MAC heard from two addresses is a conflict, not a camera moving to and fro: it
+    // keeps the address it had until one address alone answers for it. A round moves a
+    // camera by its first answer only.
+    const QStringList thisRound = m_roundAddresses.value(mac);
+    const QStringList lastTwo = m_twoAddresses.value(mac);
+    if (known && (!thisRound.isEmpty() || (lastTwo.contains(address) && lastTwo.contains(c.address))))
+        address = c.address;
+    if (roundOpen()) {
+        QStringList &addresses = m_roundAddresses[mac];
+        if (!addresses.contains(item->Address))
+            addresses << item->Address;
+    }
     const QString host = item->hostNameText();
     const QString model = item->modelNameText();
     const Camera before = c;
@@ -162,9 +178,7 @@ void SiteWatch::onAnswered(int row)
     if (roundOpen()) {
         if (!c.answeredRound)
             ++m_answered;
-        QStringList &addresses = m_roundAddresses[mac];
-        if (!addresses.contains(address))
-            addresses << address;
+        ++m_replies;
         m_lastRoundSeconds = m_roundClock.elapsed() / 1000.0;
     }
     c.answeredRound = true;

@@ -80,6 +80,8 @@ public:
     bool roundOpen() const { return m_roundTick >= 0; }
     // Cameras that answered the round now open (or the last one).
     int answeredThisRound() const { return m_answered; }
+    // Answers the round got, a camera heard twice counted twice.
+    int repliesThisRound() const { return m_replies; }
 
     const QMap<QString, Camera> &cameras() const { return m_cameras; }
     const Conflicts &conflicts() const { return m_conflicts; }
@@ -126,6 +128,7 @@ private:
     int m_ticksToRound = 0;
     int m_roundTick = -1;          // ticks since the open round's first request; -1 none open
     int m_answered = 0;
+    int m_replies = 0;
     qint64 m_rounds = 0;
     double m_lastRoundSeconds = 0;
     bool m_roundsEnabled = true;

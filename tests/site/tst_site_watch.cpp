@@ -55,11 +55,14 @@ struct Rig {
         now = now.addMSecs(SiteWatch::kTickMs);
         watch->tick(now);
     }
-    // One round; returns once `answering` cameras answered and the round counted.
-    bool round(int answering)
+    // One round; returns once `answering` cameras answered (`replies` answers in all)
+    // and the round counted.
+    bool round(int answering, int replies = 0)
     {
         watch->startRound();
-        if (!QTest::qWaitFor([&] { return watch->answeredThisRound() >= answering; }, 5000))
+        if (!QTest::qWaitFor([&] {
+                return watch->answeredThisRound() >= answering && watch->repliesThisRound() >= replies;
+            }, 5000))
             return false;
         while (watch->roundOpen())
             tick();
@@ -111,6 +114,8 @@ class TestSiteWatch : public QObject
 private slots:
     void init() { m_dir = std::make_unique<TestSupport::AppDir>(); }
     void timeline();
+    void conflictKinds_data();
+    void conflictKinds();
     void restartFromState_data();
     void restartFromState();
     void metricsParsed();
@@ -163,6 +168,42 @@ void TestSiteWatch::timeline()
     // The gone camera's event says where it was last and when.
     QCOMPARE(rig.watch->cameras().value(kB).up, true);
     QCOMPARE(rig.watch->cameras().value(kC).address, QString("127.0.0.35"));
+}
+
+void TestSiteWatch::conflictKinds_data()
+{
+    QTest::addColumn<QJsonArray>("fleet");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QStringList>("with");      // of the conflict
+    // Two devices answering with one MAC: one camera, in doubt, not one moving to and fro.
+    QTest::newRow("MAC from two addresses")
+        << QJsonArray{cam("a", kA, "127.0.0.31"), cam("a2", kA, "127.0.0.32")}
+        << QStringList{"appeared " + kA, "conflict " + kA + " mac_from_two_addresses"}
+        << QStringList{"127.0.0.31", "127.0.0.32"};
+    QTest::newRow("camera on this computer's address")
+        << QJsonArray{cam("a", kA, "127.0.0.1")} << QStringList{"appeared " + kA, "conflict " + kA + " own_address"}
+        << QStringList();
+}
+
+void TestSiteWatch::conflictKinds()
+{
+    QFETCH(QJsonArray, fleet);
+    QFETCH(QStringList, events);
+    QFETCH(QStringList, with);
+    CamSimProcess sim;
+    QVERIFY2(sim.start(fleet), qPrintable(sim.errorString()));
+    Rig rig(sim.cameraPort());
+    for (int round = 0; round < 3; ++round) {
+        QVERIFY(rig.round(1, int(fleet.size())));
+        if (round == 0) {
+            const QList<SiteEvent> got = rig.events;
+            QCOMPARE(rig.taken(), events);
+            QCOMPARE(got.last().with, with);
+        } else {
+            // Later rounds see the same and say nothing.
+            QCOMPARE(rig.taken(), QStringList());
+        }
+    }
 }
 
 void TestSiteWatch::restartFromState_data()
