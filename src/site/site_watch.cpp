@@ -31,10 +31,14 @@ void SiteWatch::setIntervalTicks(int ticks)
     m_intervalTicks = qMax(ticks, kReplyWindowTicks);
 }
 
-QString SiteWatch::adapterName(int index) const
+QString SiteWatch::adapterName(int index)
 {
+    if (const auto it = m_adapterNames.constFind(index); it != m_adapterNames.constEnd())
+        return it.value();
     const NetworkAdapter *adapter = m_adapters.byIndex(index);
-    return adapter ? adapter->name : NetworkAdapters::nameOf(index);
+    const QString name = adapter ? adapter->name : NetworkAdapters::nameOf(index);
+    m_adapterNames.insert(index, name);
+    return name;
 }
 
 void SiteWatch::tick(const QDateTime &now)
@@ -94,6 +98,7 @@ void SiteWatch::startRound()
     if (roundOpen())
         closeRound();
     m_adapters = m_network.endpoint().adapters();
+    m_adapterNames.clear();
     m_roundAddresses.clear();
     m_answered = 0;
     m_replies = 0;
@@ -164,12 +169,20 @@ void SiteWatch::onAnswered(int row)
         if (!addresses.contains(item->Address))
             addresses << item->Address;
     }
-    const QString host = item->hostNameText();
-    const QString model = item->modelNameText();
+    // The row's own strings where they say the same (the list shares its model names):
+    // a site of thousands of cameras keeps no second copy of each.
+    const CameraList::Row &listed = list.row(row);
+    const QString &host = listed.host;
+    QString model = item->modelNameText();
+    if (model == listed.caption)
+        model = listed.caption;
+    if (address == listed.ip)
+        address = listed.ip;
     const Camera before = c;
     c.address = address;
     c.host = host;
-    c.model = model;
+    if (c.model != model)
+        c.model = model;
     c.adapterIndex = item->AdapterIndex;
     c.adapter = adapterName(item->AdapterIndex);
     c.remote = item->ConnectionKind == Connection::Remote;

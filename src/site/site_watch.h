@@ -111,10 +111,11 @@ private:
     void probe(const Camera &camera, QList<int> &adapters, int &addressRequests);
     void announce(SiteEvent::Kind kind, const Camera &camera, const QString &previous = {},
                   const QString &conflict = {}, const QStringList &with = {});
-    QString adapterName(int index) const;
+    QString adapterName(int index);
 
     CameraNetwork &m_network;
     NetworkAdapters m_adapters;
+    QHash<int, QString> m_adapterNames;   // one string an adapter for every camera on it
     QMap<QString, Camera> m_cameras;
     Conflicts m_conflicts;
     // This round's addresses of each MAC, and the MACs the last round heard from two.

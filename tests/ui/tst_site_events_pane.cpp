@@ -1,6 +1,6 @@
-// The window's site events: hidden until the View menu shows them, listing what the
-// window's own scans saw (newest first), and a double-click on an event selecting its
-// camera's row.
+// The window's site events: hidden until the View menu shows them, then listing what
+// the pane's rounds and the window's own scans saw (newest first), and a double-click on
+// an event selecting its camera's row.
 #include "desktop/ui/site_events_pane.h"
 #include "protocol/camera_list.h"
 #include "site/site_event_log.h"
@@ -32,14 +32,15 @@ void TestSiteEventsPane::eventsListedAndCameraSelected()
     QVERIFY(!pane->isVisible());
     QVERIFY(!toggle->isChecked());
 
-    // The scan of the start was heard while the pane was hidden.
+    QVERIFY(!pane->watch());
+
+    // Shown, it starts watching: its first round lists the cameras the window knows.
+    toggle->trigger();
+    QTRY_VERIFY(pane->isVisible());
+    QVERIFY(pane->watch() && pane->watch()->roundsEnabled());
     SiteEventLog &log = pane->log();
     QTRY_COMPARE(log.rowCount(), 2);
     QCOMPARE(log.event(0).kind, SiteEvent::Kind::Appeared);
-
-    toggle->trigger();
-    QTRY_VERIFY(pane->isVisible());
-    QVERIFY(pane->watch().roundsEnabled());
 
     QVERIFY(rig.sim->set("b", {{"host_name", "yard"}}));
     rig.window->findChild<QToolButton *>("BtnScanCamera")->click();
@@ -57,7 +58,7 @@ void TestSiteEventsPane::eventsListedAndCameraSelected()
     QTRY_COMPARE(rig.window->core().selectedRow(), row);
 
     toggle->trigger();
-    QTRY_VERIFY(!pane->watch().roundsEnabled());
+    QTRY_VERIFY(!pane->watch()->roundsEnabled());
 }
 
 QTEST_MAIN(TestSiteEventsPane)

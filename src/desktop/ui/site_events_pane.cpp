@@ -9,17 +9,13 @@
 
 SiteEventsPane::SiteEventsPane(CameraNetwork &network, QWidget *parent)
     : QDockWidget(tr("Site events"), parent)
-    , m_watch(new SiteWatch(network, this))
+    , m_network(network)
     , m_log(new SiteEventLog(this))
     , m_view(new QTreeView(this))
     , m_clock(new QTimer(this))
 {
     setObjectName(QStringLiteral("SiteEventsPane"));
-    // The window's clock runs the presence poll; this watch only adds its rounds.
-    m_watch->setDrivesPoll(false);
-    m_watch->setRoundsEnabled(false);
     m_log->setTimeText([](const QDateTime &t) { return t.toLocalTime().toString(QStringLiteral("HH:mm:ss")); });
-    connect(m_watch, &SiteWatch::event, m_log, &SiteEventLog::add);
 
     m_view->setObjectName(QStringLiteral("SiteEventsList"));
     m_view->setModel(m_log);
@@ -40,11 +36,22 @@ SiteEventsPane::SiteEventsPane(CameraNetwork &network, QWidget *parent)
         m_watch->tick(QDateTime::currentDateTimeUtc());
         m_log->flush();
     });
-    m_clock->start();
     // Rounds only while someone looks: a hidden pane sends nothing of its own.
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
-        m_watch->setRoundsEnabled(shown);
+        if (shown && !m_watch)
+            startWatch();
+        if (m_watch)
+            m_watch->setRoundsEnabled(shown);
     });
+}
+
+void SiteEventsPane::startWatch()
+{
+    m_watch = new SiteWatch(m_network, this);
+    // The window's clock runs the presence poll; this watch only adds its rounds.
+    m_watch->setDrivesPoll(false);
+    connect(m_watch, &SiteWatch::event, m_log, &SiteEventLog::add);
+    m_clock->start();
 }
 
 SiteEventsPane::~SiteEventsPane() = default;

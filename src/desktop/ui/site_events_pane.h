@@ -9,9 +9,10 @@ class SiteEventLog;
 class SiteWatch;
 
 // The window's "Site events" dock: the events of a watch over the window's own network
-// core, newest first. The watch hears every answer the window gets; while the dock is
-// shown it also runs its own discovery rounds, so that a camera that stops answering is
-// noticed. Double-click on an event asks for its camera's row.
+// core, newest first. The watch starts when the dock is first shown (a window that never
+// shows it pays nothing for it) and from then on hears every answer the window gets;
+// while the dock is shown it also runs its own discovery rounds, so that a camera that
+// stops answering is noticed. Double-click on an event asks for its camera's row.
 class SiteEventsPane final : public QDockWidget
 {
     Q_OBJECT
@@ -21,7 +22,8 @@ public:
     SiteEventsPane(CameraNetwork &network, QWidget *parent = nullptr);
     ~SiteEventsPane() override;
 
-    SiteWatch &watch() { return *m_watch; }
+    // Null until the dock was first shown.
+    SiteWatch *watch() const { return m_watch; }
     SiteEventLog &log() { return *m_log; }
     QTreeView *view() const { return m_view; }
 
@@ -29,6 +31,9 @@ signals:
     void cameraActivated(const QString &mac);
 
 private:
+    void startWatch();
+
+    CameraNetwork &m_network;
     SiteWatch *m_watch = nullptr;
     SiteEventLog *m_log = nullptr;
     QTreeView *m_view = nullptr;
