@@ -94,7 +94,7 @@ int watchChild(int cameras, int minutes)
     watch.setIntervalTicks(30 * 1000 / SiteWatch::kTickMs);
     watch.setRequestsPerRound(3);
     int events = 0;
-    QObject::connect(&watch, &SiteWatch::event, &watch, [&events] { ++events; });
+    QObject::connect(&watch, &SiteWatch::happened, &watch, [&events] { ++events; });
     const BenchMemory::Sample start = BenchMemory::sample();
     std::vector<double> roundCpu;
     std::vector<double> rss;

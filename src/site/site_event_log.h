@@ -33,7 +33,7 @@ public:
     void add(const SiteEvent &event);
     void flush();
     qsizetype pending() const { return m_pending.size(); }
-    const SiteEvent &event(int row) const { return m_events.at(row); }
+    const SiteEvent &at(int row) const { return m_events.at(row); }
     void clear();
 
 private:

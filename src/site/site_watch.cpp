@@ -273,7 +273,7 @@ void SiteWatch::announce(SiteEvent::Kind kind, const Camera &camera, const QStri
     e.previous = previous;
     e.conflict = conflict;
     e.with = with;
-    emit event(e);
+    emit happened(e);
 }
 
 QJsonObject SiteWatch::state() const

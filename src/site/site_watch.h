@@ -100,7 +100,7 @@ public:
     bool restore(const QJsonObject &state, QString *error);
 
 signals:
-    void event(const SiteEvent &event);
+    void happened(const SiteEvent &event);
     // A round counted who is missing.
     void roundEnded(int answered, int known);
 

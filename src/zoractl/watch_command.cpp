@@ -76,7 +76,7 @@ int WatchCommand::run(CommandContext &context, const Arguments &p)
         // A broken state is kept for a look, and the watch starts as without one.
         context.console.err(u"warning: "_s + error + u"; starting without it"_s);
     }
-    QObject::connect(&watch, &SiteWatch::event, &watch, [&context, text](const SiteEvent &e) {
+    QObject::connect(&watch, &SiteWatch::happened, &watch, [&context, text](const SiteEvent &e) {
         if (text)
             context.console.out(e.textLine());
         else

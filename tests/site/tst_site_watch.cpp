@@ -48,7 +48,7 @@ struct Rig {
         watch = std::make_unique<SiteWatch>(*network);
         watch->setRoundsEnabled(false);
         watch->setRequestsPerRound(1);
-        QObject::connect(watch.get(), &SiteWatch::event, [this](const SiteEvent &e) { events << e; });
+        QObject::connect(watch.get(), &SiteWatch::happened, watch.get(), [this](const SiteEvent &e) { events << e; });
     }
     void tick()
     {
@@ -337,7 +337,7 @@ void TestSiteWatch::badRequestsRefused()
 
     QTcpSocket client;
     QByteArray answer;
-    QObject::connect(&client, &QTcpSocket::readyRead, [&] { answer += client.readAll(); });
+    QObject::connect(&client, &QTcpSocket::readyRead, &client, [&] { answer += client.readAll(); });
     client.connectToHost(QHostAddress::LocalHost, server.port());
     QVERIFY(client.waitForConnected(5000));
     client.write(request);
@@ -357,7 +357,7 @@ void TestSiteWatch::badRequestsRefused()
     QTRY_COMPARE_WITH_TIMEOUT(server.clients(), 0, 5000);
     QTcpSocket next;
     QByteArray nextAnswer;
-    QObject::connect(&next, &QTcpSocket::readyRead, [&] { nextAnswer += next.readAll(); });
+    QObject::connect(&next, &QTcpSocket::readyRead, &next, [&] { nextAnswer += next.readAll(); });
     next.connectToHost(QHostAddress::LocalHost, server.port());
     QVERIFY(next.waitForConnected(5000));
     next.write("GET /metrics HTTP/1.1\r\n\r\n");
@@ -395,10 +395,10 @@ void TestSiteWatch::eventLogNewestFirstBounded()
         log.flush();
     }
     QCOMPARE(log.rowCount(), rows);
-    QCOMPARE(log.event(0).mac, QString::number(newest));
-    QCOMPARE(log.event(rows - 1).mac, QString::number(oldest));
+    QCOMPARE(log.at(0).mac, QString::number(newest));
+    QCOMPARE(log.at(rows - 1).mac, QString::number(oldest));
     for (int r = 1; r < rows; ++r)
-        QVERIFY(log.event(r - 1).mac.toInt() > log.event(r).mac.toInt());
+        QVERIFY(log.at(r - 1).mac.toInt() > log.at(r).mac.toInt());
 }
 
 QTEST_GUILESS_MAIN(TestSiteWatch)

@@ -40,13 +40,13 @@ void TestSiteEventsPane::eventsListedAndCameraSelected()
     QVERIFY(pane->watch() && pane->watch()->roundsEnabled());
     SiteEventLog &log = pane->log();
     QTRY_COMPARE(log.rowCount(), 2);
-    QCOMPARE(log.event(0).kind, SiteEvent::Kind::Appeared);
+    QCOMPARE(log.at(0).kind, SiteEvent::Kind::Appeared);
 
     QVERIFY(rig.sim->set("b", {{"host_name", "yard"}}));
     rig.window->findChild<QToolButton *>("BtnScanCamera")->click();
     QTRY_COMPARE(log.rowCount(), 3);
-    QCOMPARE(log.event(0).kind, SiteEvent::Kind::HostChanged);
-    QCOMPARE(log.event(0).mac, WindowRig::macOf(52));
+    QCOMPARE(log.at(0).kind, SiteEvent::Kind::HostChanged);
+    QCOMPARE(log.at(0).mac, WindowRig::macOf(52));
     QCOMPARE(log.data(log.index(0, SiteEventLog::ColHost), Qt::DisplayRole).toString(), QString("yard"));
 
     QTreeView *view = pane->view();

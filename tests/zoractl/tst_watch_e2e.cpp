@@ -76,7 +76,7 @@ void TestWatchE2E::eventsStateAndMetrics()
     QVERIFY2(port.hasMatch(), first.err.constData());
     QTcpSocket scrape;
     QByteArray answer;
-    QObject::connect(&scrape, &QTcpSocket::readyRead, [&] { answer += scrape.readAll(); });
+    QObject::connect(&scrape, &QTcpSocket::readyRead, &scrape, [&] { answer += scrape.readAll(); });
     scrape.connectToHost(QHostAddress::LocalHost, quint16(port.captured(1).toUInt()));
     QVERIFY(scrape.waitForConnected(5000));
     scrape.write("GET /metrics HTTP/1.1\r\n\r\n");

@@ -28,7 +28,7 @@ SiteEventsPane::SiteEventsPane(CameraNetwork &network, QWidget *parent)
     setWidget(m_view);
     connect(m_view, &QTreeView::activated, this, [this](const QModelIndex &index) {
         if (index.isValid())
-            emit cameraActivated(m_log->event(index.row()).mac);
+            emit cameraActivated(m_log->at(index.row()).mac);
     });
 
     m_clock->setInterval(SiteWatch::kTickMs);
@@ -50,7 +50,7 @@ void SiteEventsPane::startWatch()
     m_watch = new SiteWatch(m_network, this);
     // The window's clock runs the presence poll; this watch only adds its rounds.
     m_watch->setDrivesPoll(false);
-    connect(m_watch, &SiteWatch::event, m_log, &SiteEventLog::add);
+    connect(m_watch, &SiteWatch::happened, m_log, &SiteEventLog::add);
     m_clock->start();
 }
 
