@@ -71,5 +71,7 @@ QString SiteEvent::textLine() const
     const QString camera = u"%1 %2 host \"%3\" model \"%4\"%5"_s.arg(
         mac, address, ReportText::escaped(host), ReportText::escaped(model),
         adapter.isEmpty() ? QString() : u" on "_s + ReportText::escaped(adapter));
-    return u"%1 %2 %3: %4"_s.arg(timeText(time), kindName(kind), camera, summary());
+    // Coming, going and coming back say all in their name; the rest say what changed.
+    const bool plain = kind == Kind::Appeared || kind == Kind::Gone || kind == Kind::Back;
+    return u"%1 %2 %3%4"_s.arg(timeText(time), kindName(kind), camera, plain ? QString() : u": "_s + summary());
 }

@@ -121,6 +121,8 @@ private slots:
     void metricsParsed();
     void badRequestsRefused_data();
     void badRequestsRefused();
+    void eventLines_data();
+    void eventLines();
     void eventLogNewestFirstBounded_data();
     void eventLogNewestFirstBounded();
 
@@ -363,6 +365,47 @@ void TestSiteWatch::badRequestsRefused()
     next.write("GET /metrics HTTP/1.1\r\n\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(next.state(), QAbstractSocket::UnconnectedState, 10000);
     QVERIFY(nextAnswer.startsWith("HTTP/1.1 200"));
+}
+
+void TestSiteWatch::eventLines_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("previous");
+    QTest::addColumn<QString>("text");        // the readable line after the time
+    const QString evil = "gate\n2026-01-01T00:00:00Z gone \x1b[2J\\";
+    QTest::newRow("appeared")
+        << int(SiteEvent::Kind::Appeared) << "gate" << "" << "appeared " + kA + " 127.0.0.31 host \"gate\" model \"L80\" on eth2";
+    QTest::newRow("host changed, both names escaped onto one line")
+        << int(SiteEvent::Kind::HostChanged) << evil << evil
+        << "host_changed " + kA
+               + " 127.0.0.31 host \"gate\\x0a2026-01-01T00:00:00Z gone \\x1b[2J\\x5c\" model \"L80\" on eth2: "
+                 "host name changed from \"gate\\x0a2026-01-01T00:00:00Z gone \\x1b[2J\\x5c\"";
+}
+
+void TestSiteWatch::eventLines()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, host);
+    QFETCH(QString, previous);
+    QFETCH(QString, text);
+    SiteEvent e;
+    e.kind = SiteEvent::Kind(kind);
+    e.time = QDateTime(QDate(2026, 5, 4), QTime(12, 0, 1), Qt::UTC);
+    e.mac = kA;
+    e.address = "127.0.0.31";
+    e.host = host;
+    e.model = "L80";
+    e.adapter = "eth2";
+    e.previous = previous;
+    QCOMPARE(e.textLine(), "2026-05-04T12:00:01Z " + text);
+    const QByteArray line = e.jsonLine();
+    QCOMPARE(line.count('\n'), 1);
+    QVERIFY(line.endsWith('\n'));
+    const QJsonObject o = QJsonDocument::fromJson(line).object();
+    QCOMPARE(o.value("host").toString(), host);
+    QCOMPARE(o.value("time").toString(), QString("2026-05-04T12:00:01Z"));
+    QCOMPARE(o.contains("previous"), e.kind == SiteEvent::Kind::HostChanged);
 }
 
 void TestSiteWatch::eventLogNewestFirstBounded_data()
