@@ -25,6 +25,11 @@ SiteEventsPane::SiteEventsPane(CameraNetwork &network, QWidget *parent)
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setAllColumnsShowFocus(true);
     m_view->header()->setStretchLastSection(true);
+    // The list is bounded, so fitting the columns to what they hold stays cheap; a long
+    // host name is cut (the row's tooltip has it whole).
+    m_view->header()->setMaximumSectionSize(240);
+    for (int c = 0; c < SiteEventLog::ColWhat; ++c)
+        m_view->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     setWidget(m_view);
     connect(m_view, &QTreeView::activated, this, [this](const QModelIndex &index) {
         if (index.isValid())
