@@ -57,10 +57,9 @@ void SiteWatch::tick(const QDateTime &now)
         if (m_roundTick >= qMax(kReplyWindowTicks, m_requests))
             closeRound();
     }
-    // Cameras in doubt are asked as the restart watch asks: a local one by a broadcast out
-    // of its adapter (one a tick serves them all), a remote one at its address, a few a
-    // tick.
-    QList<int> adapters;
+    // Cameras in doubt are asked at their last address, a few a tick: a broadcast would
+    // have every camera of the site answer for the one missing, and the next round asks
+    // by broadcast anyway (a camera that moved answers that).
     int addressRequests = 0;
     for (Camera &c : m_cameras) {
         if (c.doubtTicks <= 0)
@@ -71,26 +70,14 @@ void SiteWatch::tick(const QDateTime &now)
             m_reviewDue = true;
             announce(SiteEvent::Kind::Gone, c);
         } else if (c.doubtTicks % kProbeEveryTicks == 0) {
-            probe(c, adapters, addressRequests);
+            if (addressRequests++ < Discovery::kAddressRequestsPerTick)
+                m_network.discovery().sendRequest(c.address);
         }
     }
     if (m_reviewDue
         && (m_cameras.size() <= kEagerReviewCameras || !m_answeredSinceTick || ++m_reviewWaitTicks >= kReviewWaitTicks))
         review();
     m_answeredSinceTick = false;
-}
-
-void SiteWatch::probe(const Camera &camera, QList<int> &adapters, int &addressRequests)
-{
-    if (camera.remote) {
-        if (addressRequests++ < Discovery::kAddressRequestsPerTick)
-            m_network.discovery().sendRequest(camera.address);
-        return;
-    }
-    if (adapters.contains(0) || adapters.contains(camera.adapterIndex))
-        return;
-    adapters << camera.adapterIndex;
-    m_network.discovery().sendRequest({}, 0, nullptr, camera.adapterIndex);
 }
 
 void SiteWatch::startRound()

@@ -16,8 +16,8 @@
 class CameraNetwork;
 
 // Watching a site: a broadcast discovery round every so many ticks, the cameras that
-// missed one asked again on the schedule of the restart watch (every 10 s for 60 s)
-// and given up as gone when none of that brought an answer, and the address review of
+// missed one asked again at their address on the schedule of the restart watch (every
+// 10 s for 60 s) and given up as gone when none of that brought an answer, and the address review of
 // the cameras that are up. What changes becomes an event; the known site can be kept
 // across restarts (state()/restore()), so that a watcher started again does not
 // announce every camera anew.
@@ -108,7 +108,6 @@ private:
     void onAnswered(int row);
     void closeRound();
     void review();
-    void probe(const Camera &camera, QList<int> &adapters, int &addressRequests);
     void announce(SiteEvent::Kind kind, const Camera &camera, const QString &previous = {},
                   const QString &conflict = {}, const QStringList &with = {});
     QString adapterName(int index);
