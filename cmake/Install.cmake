@@ -28,6 +28,8 @@ install(FILES ${zora_generated}/zoractl.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}
 install(FILES ${zora_generated}/completion/zoractl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${zora_generated}/copyright ${zora_generated}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The site watch as a service (not enabled by the package: the README says how).
+install(FILES data/systemd/zora-watch.service DESTINATION lib/systemd/system)
 install(FILES data/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME zora)
 

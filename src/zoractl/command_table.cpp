@@ -16,6 +16,7 @@
 #include "zoractl/set_hostname_command.h"
 #include "zoractl/set_misc_command.h"
 #include "zoractl/set_network_command.h"
+#include "zoractl/watch_command.h"
 
 #include <algorithm>
 
@@ -40,7 +41,7 @@ const ChangeEntry kChanges[] = {
 
 QList<CommandSyntax> CommandTable::table()
 {
-    QList<CommandSyntax> t{ScanCommand::syntax(), RegisterCommand::syntax(),
+    QList<CommandSyntax> t{ScanCommand::syntax(), WatchCommand::syntax(), RegisterCommand::syntax(),
                            SearchRemoteCommand::syntax()};
     for (const ChangeEntry &c : kChanges)
         t << c.syntax();
@@ -98,13 +99,15 @@ QString CommandTable::optionList()
 int CommandTable::run(CommandContext &context, const CommandSyntax &syntax, const Arguments &args)
 {
     const QString &name = syntax.name;
-    if (name == u"scan"_s || name == u"register"_s || name == u"search-remote"_s) {
+    if (name == u"scan"_s || name == u"watch"_s || name == u"register"_s || name == u"search-remote"_s) {
         if (args.positional().size() != syntax.positionals) {
             context.console.err(u"usage: zoractl "_s + syntax.synopsis);
             return ExitUsage;
         }
         if (name == u"scan"_s)
             return ScanCommand::run(context, args);
+        if (name == u"watch"_s)
+            return WatchCommand::run(context, args);
         return name == u"register"_s ? RegisterCommand::run(context, args)
                                      : SearchRemoteCommand::run(context, args);
     }

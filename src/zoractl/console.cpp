@@ -1,5 +1,6 @@
 #include "zoractl/console.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 
 Console::Console(QIODevice &out, QIODevice &err, bool errIsTerminal)
@@ -25,6 +26,13 @@ void Console::outRaw(const QByteArray &bytes)
 {
     clearStatus();
     m_out.write(bytes);
+}
+
+void Console::flushOut()
+{
+    // Standard output opened on the C stream keeps that stream's buffer, full on a pipe.
+    if (auto *file = qobject_cast<QFileDevice *>(&m_out))
+        file->flush();
 }
 
 void Console::err(const QString &text)

@@ -19,6 +19,8 @@ public:
 
     void out(const QString &text);
     void outRaw(const QByteArray &bytes);
+    // What was written so far reaches the reader now (a line of a long-running command).
+    void flushOut();
     void err(const QString &text);
     // A line of progress on standard error, without the program's name.
     void note(const QString &text);

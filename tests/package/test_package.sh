@@ -21,7 +21,7 @@ for want in ./usr/bin/zora ./usr/bin/zoractl ./usr/share/applications/zora.deskt
             ./usr/share/icons/hicolor/48x48/apps/zora.png ./usr/share/icons/hicolor/scalable/apps/zora.svg \
             ./usr/share/man/man1/zora.1.gz ./usr/share/man/man1/zoractl.1.gz \
             ./usr/share/doc/zora/copyright ./usr/share/doc/zora/changelog.Debian.gz \
-            ./usr/share/bash-completion/completions/zoractl; do
+            ./usr/share/bash-completion/completions/zoractl ./usr/lib/systemd/system/zora-watch.service; do
   grep -qx -- "$want" <<<"$files" || { echo "FAIL: $want is not in the package"; exit 1; }
 done
 if grep -q camsim <<<"$files"; then echo "FAIL: the simulator is in the package"; exit 1; fi
@@ -38,6 +38,13 @@ package_version=$(dpkg-deb -f "$deb" Version)
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/root/usr/bin/zora" --help | grep -q "^Usage: zora" \
   || { echo "FAIL: zora --help"; exit 1; }
 bash -n "$work/root/usr/share/bash-completion/completions/zoractl"
+# The service as systemd reads it, run from the unpacked program (the manual page it
+# names is not installed here).
+if command -v systemd-analyze >/dev/null; then
+  sed "s|/usr/bin/zoractl|$work/root/usr/bin/zoractl|" "$work/root/usr/lib/systemd/system/zora-watch.service" \
+    >"$work/zora-watch.service"
+  systemd-analyze verify --man=no "$work/zora-watch.service" || { echo "FAIL: systemd-analyze verify"; exit 1; }
+fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$work/root/usr/share/applications/zora.desktop"
 fi

@@ -22,6 +22,7 @@
 #include "desktop/ui/protocol/srch_remote_cam_dlg.h"
 #include "desktop/ui/protoconfig/l60_category.h"
 #include "desktop/ui/protoconfig/login_dlg.h"
+#include "desktop/ui/site_events_pane.h"
 #include "desktop/ui/state_icons.h"
 #include "desktop/ui/theme_colours.h"
 #include "desktop/ui/transfer/firmware_dlg.h"
@@ -128,6 +129,7 @@ TAdminToolDlg::TAdminToolDlg(const AppOptions &options, Messenger *messenger, QW
     connect(&m_core->jobs(), &SiteJobs::closeWhenDone, this, [this] {
         QTimer::singleShot(0, this, &QWidget::close);
     });
+    buildSiteEvents();
     connect(&m_core->l60(), &L60Pages::terminateRequested, this, [] { QCoreApplication::exit(1); });
 
     UdpEndpoint &udp = m_core->endpoint();
@@ -985,4 +987,26 @@ void TAdminToolDlg::setCredentialPrompt(CredentialPrompt *prompt)
 void TAdminToolDlg::setConfirmation(CommandConfirmation *confirmation)
 {
     m_core->setConfirmation(confirmation ? confirmation : m_saveConfig);
+}
+
+void TAdminToolDlg::buildSiteEvents()
+{
+    // Site events: a dock of its own over the same network core, hidden until the View
+    // menu shows it; an event's double-click selects its camera.
+    auto *pane = new SiteEventsPane(m_core->network(), this);
+    addDockWidget(Qt::BottomDockWidgetArea, pane);
+    pane->hide();
+    auto *view = new QMenu(tr("&View"), this);
+    view->setObjectName(QStringLiteral("View1"));
+    menuBar()->insertMenu(findChild<QMenu *>(QStringLiteral("Help1"))->menuAction(), view);
+    QAction *toggle = pane->toggleViewAction();
+    toggle->setObjectName(QStringLiteral("ViewSiteEvents"));
+    toggle->setText(tr("&Site events"));
+    view->addAction(toggle);
+    connect(pane, &SiteEventsPane::cameraActivated, this, [this](const QString &mac) {
+        if (const int row = m_core->list().rowOfMac(mac); row >= 0) {
+            m_list->setCurrentIndex(m_core->list().index(row, 0));
+            m_list->scrollTo(m_core->list().index(row, 0));
+        }
+    });
 }

@@ -127,6 +127,7 @@ protected:
 
 private:
     void buildActions();
+    void buildSiteEvents();
     void buildCameraMenu();
     void popupAt(QWidget *widget, const QPoint &pos);
     // The shown page's own Save or Restore button, when the user could click it now.
