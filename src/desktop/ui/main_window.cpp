@@ -1003,6 +1003,8 @@ void TAdminToolDlg::buildSiteEvents()
     toggle->setObjectName(QStringLiteral("ViewSiteEvents"));
     toggle->setText(tr("&Site events"));
     view->addAction(toggle);
+    // The jobs pane too, as in the Camera menu.
+    view->addAction(m_jobsPane->toggleViewAction());
     connect(pane, &SiteEventsPane::cameraActivated, this, [this](const QString &mac) {
         if (const int row = m_core->list().rowOfMac(mac); row >= 0) {
             m_list->setCurrentIndex(m_core->list().index(row, 0));
