@@ -163,3 +163,11 @@ def camera_failures(results):
     """'MAC: result: message' of each camera that did not succeed."""
     return ['%s: %s: %s' % (r.get('mac'), r.get('result'), r.get('message'))
             for r in results if r.get('status', 0) != 0]
+
+
+def exit_with(module, cameras, rc, result):
+    """Ends the task: failed, naming each camera that did not succeed, or done."""
+    failures = camera_failures(cameras)
+    if failures:
+        module.fail_json(msg='; '.join(failures), rc=rc, **result)
+    module.exit_json(**result)

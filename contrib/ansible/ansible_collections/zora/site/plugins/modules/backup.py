@@ -92,7 +92,7 @@ import tempfile
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, arguments,
-                                                                         camera_failures, folder_name)
+                                                                         exit_with, folder_name)
 
 
 def read_json(path):
@@ -176,10 +176,7 @@ def main():
     if p['archive'] and done and not module.check_mode:
         write_archive(p['archive'], dest, done)
         result['archive'] = p['archive']
-    failures = camera_failures(cameras)
-    if failures:
-        module.fail_json(msg='; '.join(failures), rc=rc, **result)
-    module.exit_json(**result)
+    exit_with(module, cameras, rc, result)
 
 
 if __name__ == '__main__':

@@ -98,7 +98,7 @@ import tempfile
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types
 from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, arguments,
-                                                                         camera_failures)
+                                                                         exit_with)
 
 
 def value_text(value):
@@ -159,10 +159,7 @@ def main():
                   failed_cameras=[c['mac'] for c in cameras if c.get('status', 0) != 0])
     if module._diff:
         result['diff'] = [diff_of(c) for c in cameras if c.get('changes')]
-    failures = camera_failures(cameras)
-    if failures:
-        module.fail_json(msg='; '.join(failures), rc=rc, **result)
-    module.exit_json(**result)
+    exit_with(module, cameras, rc, result)
 
 
 if __name__ == '__main__':

@@ -80,7 +80,7 @@ import os
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.zora.site.plugins.module_utils.zoractl import (Zoractl, arguments,
-                                                                         camera_failures, mac_text)
+                                                                         exit_with, mac_text)
 
 
 def default_log():
@@ -133,10 +133,7 @@ def main():
     if not isinstance(cameras, list):
         tool.fail('zoractl firmware', rc, err, **result)
     result.update(cameras=cameras, stderr=err, changed=any(c.get('sent') for c in cameras))
-    failures = camera_failures(cameras)
-    if failures:
-        module.fail_json(msg='; '.join(failures), rc=rc, **result)
-    module.exit_json(**result)
+    exit_with(module, cameras, rc, result)
 
 
 if __name__ == '__main__':
