@@ -1,6 +1,7 @@
 // The main window as a user meets it: captions, hidden controls, the list and the page
 // family chosen on selection, against the simulated fleet.
 #include "base/messenger.h"
+#include "desktop/ui/export_file_dialog.h"
 #include "desktop/ui/main_window.h"
 #include "desktop/ui/widget_messenger.h"
 #include "fileconfig/page_settings.h"
@@ -677,7 +678,7 @@ void TestMainWindow::exportFileName()
     QFETCH(QString, typed);
     QFETCH(bool, json);
     QFETCH(QString, written);
-    QCOMPARE(TAdminToolDlg::exportFileName(typed, json), written);
+    QCOMPARE(ExportFileDialog::fileName(typed, json), written);
 }
 
 void TestMainWindow::stateColoursRead_data()

@@ -13,6 +13,7 @@
 #include "desktop/ui/site/site_action_dialogs.h"
 #include "site/job_board.h"
 #include "desktop/ui/busy_lamp.h"
+#include "desktop/ui/export_file_dialog.h"
 #include "desktop/ui/fileconfig/file_category.h"
 #include "desktop/ui/fileconfig/get_conf_dlg.h"
 #include "desktop/ui/page_index_list.h"
@@ -46,7 +47,6 @@
 #include <QLabel>
 #include <QSettings>
 #include <QSaveFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QDir>
 #include <QDialog>
@@ -652,23 +652,9 @@ bool TAdminToolDlg::exportList(const QString &path)
 
 void TAdminToolDlg::ExportList1Click()
 {
-    const QString csv = tr("CSV (*.csv)");
-    const QString json = tr("JSON (*.json)");
-    QString chosen;
-    const QString path = QFileDialog::getSaveFileName(this, tr("Export the camera list"), QDir::homePath(),
-                                                      csv + QStringLiteral(";;") + json, &chosen);
+    const QString path = ExportFileDialog::ask(this, tr("Export the camera list"));
     if (!path.isEmpty())
-        exportList(exportFileName(path, chosen == json));
-}
-
-QString TAdminToolDlg::exportFileName(const QString &typed, bool json)
-{
-    // A name typed without an extension gets the chosen type's, so that the file opens
-    // as what it is; a name that has .csv or .json keeps it (the content follows it).
-    const QString suffix = QFileInfo(typed).suffix().toLower();
-    if (suffix == QLatin1String("csv") || suffix == QLatin1String("json"))
-        return typed;
-    return typed + (json ? QStringLiteral(".json") : QStringLiteral(".csv"));
+        exportList(path);
 }
 
 void TAdminToolDlg::showIconLegend()

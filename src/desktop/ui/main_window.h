@@ -95,9 +95,6 @@ public:
     // ".json" name and CSV otherwise. False (after the message) when it cannot be written.
     bool exportList(const QString &path);
     void ExportList1Click();
-    // The name the export writes to: typed, with the chosen type's extension when it has
-    // none of its own.
-    static QString exportFileName(const QString &typed, bool json);
     // A restored window rectangle brought inside the screen's available area.
     static QRect fitToScreen(const QRect &window, const QRect &screen);
     // Help > the meaning of the list's icons and colours.

@@ -1,10 +1,9 @@
 #include "desktop/ui/site/jobs_pane.h"
 
 #include "desktop/site_jobs.h"
+#include "desktop/ui/export_file_dialog.h"
 #include "site/job_board.h"
 
-#include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -79,14 +78,8 @@ void JobsPane::refresh()
 
 void JobsPane::exportResults()
 {
-    const QString csv = tr("CSV (*.csv)");
-    const QString json = tr("JSON (*.json)");
-    QString chosen;
-    QString path = QFileDialog::getSaveFileName(this, tr("Export the job's results"), QDir::homePath(),
-                                                csv + QStringLiteral(";;") + json, &chosen);
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += chosen == json ? QStringLiteral(".json") : QStringLiteral(".csv");
-    m_jobs.exportResults(path);
+    // JSON is chosen by the name's extension, as the list's export does.
+    const QString path = ExportFileDialog::ask(this, tr("Export the job's results"));
+    if (!path.isEmpty())
+        m_jobs.exportResults(path);
 }
