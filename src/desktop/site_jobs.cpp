@@ -19,9 +19,7 @@
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
 #include "site/result_export.h"
-#include "site/script_credentials.h"
 #include "site/site_plan.h"
-#include "transfer/flash_job.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -283,11 +281,8 @@ bool SiteJobs::updateFirmware(const QStringList &macs)
         m_messenger.tell(text, caption, Messenger::Style::Error);
         return false;
     };
-    if (!FlashImageValid(job->image)) {
-        return fail(u"%1 is not an image a camera takes: it must be a readable file of exactly %2 bytes."_s
-                        .arg(QDir::toNativeSeparators(job->image))
-                        .arg(kFlashImageSize));
-    }
+    if (const QString refusal = FirmwareRollout::imageRefusal(job->image); !refusal.isEmpty())
+        return fail(refusal + u'.');
     FirmwareRollout rollout(m_network, *job);
     // Anything but one model this tool updates refuses the whole selection.
     if (const QString refusal = rollout.refusal(macs); !refusal.isEmpty())
@@ -407,16 +402,7 @@ bool SiteJobs::applyPlan()
     if (!log.open(&error))
         return fail(error);
     PlanApply::Job job{*plan, check, done, &log, {}, m_parallel, false};
-    // A row's password file stands in for the site's password.
-    job.loginFor = [&siteLogin](const SitePlan::Entry &entry, QString *why) {
-        if (!entry.passwordFile)
-            return siteLogin;
-        ScriptCredentials::Sources sources;
-        sources.user = siteLogin->id;
-        sources.passwordFile = *entry.passwordFile;
-        const std::optional<LoginEntry> login = ScriptCredentials::resolve(sources, why);
-        return login;
-    };
+    job.loginFor = PlanApply::siteOrRowLogin(siteLogin, siteLogin->id, {});
     PlanApply run(m_network, job);
     if (!run.prepare(&error))
         return fail(error);

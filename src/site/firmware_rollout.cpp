@@ -102,6 +102,15 @@ QStringList FirmwareRollout::ofModel(CameraNetwork &network, const QStringList &
     return out;
 }
 
+QString FirmwareRollout::imageRefusal(const QString &image)
+{
+    if (FlashImageValid(image))
+        return {};
+    return u"%1 is not an image a camera takes: it must be a readable file of exactly %2 bytes"_s
+        .arg(QDir::toNativeSeparators(image))
+        .arg(kFlashImageSize);
+}
+
 QString FirmwareRollout::refusal(const QStringList &macs) const
 {
     QStringList found;

@@ -50,6 +50,8 @@ public:
 
     // The cameras of macs whose model is named model (any case).
     static QStringList ofModel(CameraNetwork &network, const QStringList &macs, const QString &model);
+    // Why image is not one a camera takes (its size, or it cannot be read); empty when it is.
+    static QString imageRefusal(const QString &image);
     // Why the listed cameras that answered cannot take one image (cameras this tool
     // cannot update, or several models); empty when they can. Nothing is sent to any
     // camera of a list refused.

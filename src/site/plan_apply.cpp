@@ -1,4 +1,5 @@
 #include "site/plan_apply.h"
+#include "site/script_credentials.h"
 
 #include "protocol/camera_network.h"
 #include "site/batch_runner.h"
@@ -9,6 +10,22 @@
 #include "site/run_sink.h"
 
 using namespace Qt::StringLiterals;
+
+PlanApply::LoginFor PlanApply::siteOrRowLogin(std::optional<LoginEntry> site, const QString &user,
+                                              const QString &siteError)
+{
+    return [site, user, siteError](const SitePlan::Entry &entry, QString *why) {
+        if (!entry.passwordFile) {
+            if (!site)
+                *why = siteError;
+            return site;
+        }
+        ScriptCredentials::Sources sources;
+        sources.user = user;
+        sources.passwordFile = *entry.passwordFile;
+        return ScriptCredentials::resolve(sources, why);
+    };
+}
 
 PlanApply::PlanApply(CameraNetwork &network, Job job, QObject *parent)
     : QObject(parent)

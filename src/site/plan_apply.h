@@ -33,6 +33,9 @@ public:
     // A row's login: the site's, or one of the row's own password file; nothing with the
     // reason.
     using LoginFor = std::function<std::optional<LoginEntry>(const SitePlan::Entry &entry, QString *error)>;
+    // A row's password file stands in for the site's password (with user as the ID);
+    // without one, the site's login, or siteError when there is none.
+    static LoginFor siteOrRowLogin(std::optional<LoginEntry> site, const QString &user, const QString &siteError);
 
     struct Job {
         SitePlan plan;

@@ -5,7 +5,6 @@
 #include "site/firmware_rollout.h"
 #include "site/plan_log.h"
 #include "site/report_text.h"
-#include "transfer/flash_job.h"
 #include "zoractl/batch_command.h"
 #include "zoractl/command_context.h"
 #include "zoractl/console.h"
@@ -135,11 +134,8 @@ int FirmwareCommand::run(CommandContext &context, const Arguments &p)
         return fail(u"--image FILE is required"_s);
     FirmwareRollout::Job job;
     job.image = p.value(u"--image"_s);
-    if (!FlashImageValid(job.image)) {
-        return fail(u"%1 is not an image a camera takes: it must be a readable file of exactly %2 bytes"_s
-                        .arg(QDir::toNativeSeparators(job.image))
-                        .arg(kFlashImageSize));
-    }
+    if (const QString refusal = FirmwareRollout::imageRefusal(job.image); !refusal.isEmpty())
+        return fail(refusal);
     job.allData = p.has(u"--all-data"_s);
     job.expectVersion = p.optional(u"--expect-version"_s);
     job.backupDir = p.value(u"--backup"_s);

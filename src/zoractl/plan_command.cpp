@@ -9,7 +9,6 @@
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
 #include "site/report_text.h"
-#include "site/script_credentials.h"
 #include "site/site_plan.h"
 #include "zoractl/command_context.h"
 #include "zoractl/console.h"
@@ -172,18 +171,7 @@ int apply(CommandContext &context, const Arguments &p)
     PlanApply::Job job{s->plan, s->check, done, log ? &*log : nullptr, {}, *parallel, dryRun};
     // A row's password file stands in for the site's password; without one, the site's
     // login or why there is none.
-    job.loginFor = [&p, &siteLogin, &error](const SitePlan::Entry &entry, QString *why) {
-        std::optional<LoginEntry> login = siteLogin;
-        if (entry.passwordFile) {
-            ScriptCredentials::Sources sources;
-            sources.user = p.value(u"--user"_s);
-            sources.passwordFile = *entry.passwordFile;
-            login = ScriptCredentials::resolve(sources, &error);
-        }
-        if (!login)
-            *why = error;
-        return login;
-    };
+    job.loginFor = PlanApply::siteOrRowLogin(siteLogin, p.value(u"--user"_s), error);
     PlanApply apply(context.network, job);
     if (!apply.prepare(&error)) {
         context.console.err(error);

@@ -275,9 +275,9 @@ void TAdminToolDlg::buildLayout()
     stack->setContentsMargins(0, 0, 0, 0);
     stack->addWidget(m_fileBox, 0, 0);
     stack->addWidget(m_l60Box, 0, 0);
-    m_noCamera = new QLabel(tr("Select a camera in the list to see and change its settings.\n"
-                               "Scan (F5) finds the cameras on every network adapter."),
-                            m_pagesArea);
+    m_noCameraHint = tr("Select a camera in the list to see and change its settings.\n"
+                        "Scan (F5) finds the cameras on every network adapter.");
+    m_noCamera = new QLabel(m_noCameraHint, m_pagesArea);
     m_noCamera->setObjectName(QStringLiteral("NoCameraHint"));
     m_noCamera->setAlignment(Qt::AlignCenter);
     m_noCamera->setWordWrap(true);
@@ -776,7 +776,6 @@ void TAdminToolDlg::CameraListSelectItem()
 
 void TAdminToolDlg::showSelection(const QList<int> &rows)
 {
-    static const QString hint = m_noCamera->text();
     const QString held = rows.size() == 1 ? m_core->busyText(rows.first()) : QString();
     bool left = true;
     if (rows.size() > 1 || !held.isEmpty()) {
@@ -791,7 +790,7 @@ void TAdminToolDlg::showSelection(const QList<int> &rows)
         }
     } else {
         m_heldMac.clear();
-        m_noCamera->setText(hint);
+        m_noCamera->setText(m_noCameraHint);
         if (rows.isEmpty()) {
             left = m_core->leaveCamera();
             if (left)

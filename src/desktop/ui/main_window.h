@@ -155,6 +155,8 @@ private:
     QSplitter *m_splitter = nullptr;
     QLineEdit *m_filter = nullptr;
     QLabel *m_noCamera = nullptr;
+    // Its text with no camera selected; a summary or a job's note stands there otherwise.
+    QString m_noCameraHint;
     QWidget *m_fileBox = nullptr;
     QWidget *m_l60Box = nullptr;
     PageIndexList *m_fileIndex = nullptr;
