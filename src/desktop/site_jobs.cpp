@@ -121,15 +121,14 @@ QList<JobBoard::Camera> SiteJobs::camerasOf(const QStringList &macs)
 
 void SiteJobs::begin(const QString &what, const QStringList &macs)
 {
-    m_sink = new JobSink(m_board, m_confirmMs, m_clockMs, this);
+    m_sink = std::make_unique<JobSink>(m_board, m_confirmMs, m_clockMs);
     m_board.begin(what, camerasOf(macs));
 }
 
 void SiteJobs::end(const QList<BatchResult> &results)
 {
     m_board.finish(results);
-    delete m_sink;
-    m_sink = nullptr;
+    m_sink.reset();
     if (m_closeAfter) {
         m_closeAfter = false;
         emit closeWhenDone();

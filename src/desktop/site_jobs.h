@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class CameraNetwork;
@@ -80,7 +81,7 @@ private:
     SiteActionInputs *m_inputs = nullptr;
     CredentialPrompt *m_prompt = nullptr;
     JobBoard m_board;
-    JobSink *m_sink = nullptr;
+    std::unique_ptr<JobSink> m_sink;   // the running job's
     int m_confirmMs = 0;
     int m_clockMs = 0;
     int m_parallel = 8;
