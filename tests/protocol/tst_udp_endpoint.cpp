@@ -1,5 +1,6 @@
 // The endpoint's own rules: when the socket is open, what it drops, in which order the
 // waiting dialogs see a reply, and the activity lamp.
+#include "camsim_process.h"
 #include "protocol/udp_endpoint.h"
 #include "test_support.h"
 
@@ -36,11 +37,11 @@ QByteArray replyOfType(quint8 type)
     return d;
 }
 
+// Held by a lock file for the whole run: a port probed and closed could be taken by a
+// test running beside this one before the endpoint binds it.
 quint16 freePort()
 {
-    QUdpSocket s;
-    s.bind(QHostAddress::LocalHost, 0);
-    return s.localPort();
+    return CamSimProcess::freeUdpPort();
 }
 
 } // namespace

@@ -18,13 +18,15 @@ import os
 import random
 import re
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "support"))
+import test_ports  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
@@ -90,12 +92,6 @@ STATUS = {"success": 0, "transfer failed": 3, "authentication failed": 4, "no an
 MAC_RE = re.compile(r"^[0-9A-F]{2}(:[0-9A-F]{2}){5}$")
 
 ZORACTL = os.environ.get("ZORA_ZORACTL", "")
-
-
-def free_port(kind):
-    with socket.socket(socket.AF_INET, kind) as s:
-        s.bind(("0.0.0.0", 0))
-        return s.getsockname()[1]
 
 
 def read_tree(root):
@@ -262,7 +258,7 @@ class FtpFaultSoak(unittest.TestCase):
         fleet_file = os.path.join(cls.work, "fleet.json")
         with open(fleet_file, "w") as f:
             json.dump([cam for cam, _k, _v in cls.fleet], f)
-        cls.ftp_port = free_port(socket.SOCK_STREAM)
+        cls.ftp_port = test_ports.reserved_port()
         env = dict(os.environ, ZORA_LOOPBACK_ONLY="1")
         cls.sim = subprocess.Popen(
             # Camera port 0: the simulator binds a free one and names it when ready.
@@ -310,7 +306,7 @@ class FtpFaultSoak(unittest.TestCase):
         env = {k: v for k, v in os.environ.items() if k not in ("ZORA_PASSWORD", "ZORA_PPPOE_PASSWORD")}
         env.update(ZORA_LOOPBACK_ONLY="1", ZORA_PASSWORD="pass", TMPDIR=cls.scratch)
         shared = ["--broadcast", "127.255.255.255", "--camera-port", str(cls.camera_port),
-                  "--local-port", str(free_port(socket.SOCK_DGRAM)), "--ftp-port", str(cls.ftp_port),
+                  "--local-port", str(test_ports.reserved_port()), "--ftp-port", str(cls.ftp_port),
                   "--app-dir", cls.app_dir, "--user", "root", "--parallel", str(PARALLEL),
                   "--timeout", str(SCAN_S), "--json"]
         start = time.monotonic()
