@@ -1,10 +1,14 @@
 #include "site/metrics_server.h"
 
+#include "base/shared_routines.h"
 #include "site/site_metrics.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -56,17 +60,27 @@ bool MetricsServer::parseAddress(const QString &text, QHostAddress *address, qui
     const qsizetype colon = text.lastIndexOf(u':');
     const QString host = colon < 0 ? QString() : text.left(colon);
     const QString portText = colon < 0 ? text : text.mid(colon + 1);
-    bool ok = false;
-    const uint number = portText.toUInt(&ok);
-    if (!ok || number > 65535 || portText.isEmpty() || !portText.front().isDigit()) {
+    // Digits only, as every other address option reads them: no sign, blank or leading zero.
+    bool ok = !portText.isEmpty() && portText.size() <= 5
+              && std::all_of(portText.begin(), portText.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; })
+              && (portText.size() == 1 || portText.front() != u'0');
+    const uint number = ok ? portText.toUInt(&ok) : 0;
+    if (!ok || number > 65535) {
         if (error)
             *error = u"--metrics %1: the port must be a number 0..65535"_s.arg(text);
         return false;
     }
-    QString bare = host;
-    if (bare.startsWith(u'[') && bare.endsWith(u']'))
-        bare = bare.mid(1, bare.size() - 2);
-    QHostAddress parsed(bare.isEmpty() ? u"127.0.0.1"_s : bare);
+    // IPv4 in strict dotted decimal (127.1 or 0x7f.0.0.1 would name another address than
+    // the one typed); IPv6 in brackets.
+    QHostAddress parsed;
+    if (host.isEmpty()) {
+        parsed = QHostAddress(QHostAddress::LocalHost);
+    } else if (host.startsWith(u'[') && host.endsWith(u']')) {
+        if (!parsed.setAddress(host.mid(1, host.size() - 2)) || parsed.protocol() != QAbstractSocket::IPv6Protocol)
+            parsed.clear();
+    } else if (const std::optional<quint32> v4 = DottedDecimal(host)) {
+        parsed = QHostAddress(*v4);
+    }
     if (parsed.isNull()) {
         if (error)
             *error = u"--metrics %1: %2 is not an IP address"_s.arg(text, host);

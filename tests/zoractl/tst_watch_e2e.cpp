@@ -113,6 +113,9 @@ void TestWatchE2E::refusedOptions_data()
     QTest::newRow("metrics port too large") << QStringList{"--metrics", "127.0.0.1:99999"} << "0..65535";
     QTest::newRow("metrics host a name") << QStringList{"--metrics", "localhost:9813"} << "not an IP address";
     QTest::newRow("metrics no port") << QStringList{"--metrics", "127.0.0.1:"} << "0..65535";
+    QTest::newRow("metrics short address") << QStringList{"--metrics", "127.1:9813"} << "not an IP address";
+    QTest::newRow("metrics port leading zero") << QStringList{"--metrics", "127.0.0.1:09813"} << "0..65535";
+    QTest::newRow("metrics port signed") << QStringList{"--metrics", "127.0.0.1:+9813"} << "0..65535";
 }
 
 void TestWatchE2E::refusedOptions()
