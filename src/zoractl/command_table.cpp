@@ -83,6 +83,18 @@ QString CommandTable::commandHelp(const CommandSyntax &syntax)
            + u"\n\nShared options:\n"_s + AppOptions::usage();
 }
 
+QString CommandTable::groupUsage(const QString &group)
+{
+    QString lines;
+    for (const CommandSyntax &c : table()) {
+        if (c.name.startsWith(group + u' '))
+            lines += u"  zoractl "_s + c.synopsis + u'\n';
+    }
+    if (lines.isEmpty())
+        return {};
+    return u"Usage:\n"_s + lines + u"\n'zoractl "_s + group + u" COMMAND --help' describes a command.\n"_s;
+}
+
 QString CommandTable::optionList()
 {
     QString text;

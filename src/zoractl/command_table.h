@@ -17,6 +17,9 @@ public:
     static std::optional<CommandSyntax> find(const QString &name);
     static QString generalUsage();
     static QString commandHelp(const CommandSyntax &syntax);
+    // The usage of a group of two-word commands ("config" for "config backup" and the
+    // rest), or an empty text when group names none.
+    static QString groupUsage(const QString &group);
     // Every command and option the tool takes, a line each: "COMMAND<tab>OPTION", a
     // command alone as "COMMAND<tab>", a shared option as "<tab>OPTION".
     static QString optionList();

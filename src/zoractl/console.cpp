@@ -13,7 +13,7 @@ Console::Console(QIODevice &out, QIODevice &err, bool errIsTerminal)
 bool Console::drawsStatus(bool errIsTerminal)
 {
     return errIsTerminal && qEnvironmentVariable("TERM") != QLatin1String("dumb")
-           && !qEnvironmentVariableIsSet("NO_COLOR");
+           && qEnvironmentVariableIsEmpty("NO_COLOR");
 }
 
 void Console::out(const QString &text)

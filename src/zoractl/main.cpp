@@ -71,6 +71,19 @@ int main(int argc, char *argv[])
         && CommandTable::find(command + u' ' + args.first()))
         command += u' ' + args.takeFirst();
     const std::optional<CommandSyntax> syntax = CommandTable::find(command);
+    // "config" or "plan" alone, or with --help: that group's commands.
+    if (const QString group = syntax ? QString() : CommandTable::groupUsage(command); !group.isEmpty()) {
+        if (options.help && (args.isEmpty() || args.first().startsWith(u"-"_s))) {
+            console.outRaw(group.toUtf8());
+            return ExitOk;
+        }
+        if (args.isEmpty() || args.first().startsWith(u"-"_s))
+            console.err(u"%1: a command is missing"_s.arg(command));
+        else
+            console.err(u"unknown command %1 %2"_s.arg(command, args.first()));
+        err.write(group.toUtf8());
+        return ExitUsage;
+    }
     if (!syntax) {
         console.err(u"unknown command %1"_s.arg(command));
         err.write(CommandTable::generalUsage().toUtf8());

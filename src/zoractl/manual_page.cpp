@@ -58,7 +58,7 @@ looked up.
 CIDR[,CIDR...]: under ZORA_LOOPBACK_ONLY, addresses in these nets are let through as well.
 .TP
 .B NO_COLOR
-Set to anything, no status line or other terminal escape is written.
+Set to anything but an empty text, no status line or other terminal escape is written.
 .TP
 .B TERM
 dumb: no status line (it needs a cursor that moves).

@@ -189,6 +189,11 @@ void TestZoractlConventions::optionConventions_data()
         << "usage: zoractl set-hostname" << "lobby";
     QTest::newRow("-h is --help") << QStringList{"scan", "-h"} << 0 << "Usage: zoractl scan" << "lobby";
     QTest::newRow("-V is --version") << QStringList{"-V"} << 0 << "zoractl " ZORA_VERSION << "lobby";
+    QTest::newRow("a group's -h lists its commands") << QStringList{"config", "-h"} << 0
+                                                     << "zoractl config backup" << "lobby";
+    QTest::newRow("a group alone") << QStringList{"plan"} << 2 << "plan: a command is missing" << "lobby";
+    QTest::newRow("a group's unknown command") << QStringList{"config", "bogus"} << 2
+                                               << "unknown command config bogus" << "lobby";
     QTest::newRow("--broadcast: short form") << QStringList{"--broadcast", "127.1", "scan"} << 2
                                              << "--broadcast: 127.1 is not an IPv4 address" << "lobby";
     QTest::newRow("--broadcast: hex") << QStringList{"--broadcast=0x7f.255.255.255", "scan"} << 2
@@ -283,7 +288,7 @@ void TestZoractlConventions::terminalEscapes_data()
     QTest::newRow("xterm draws its status line") << Environment{} << true;
     QTest::newRow("TERM=dumb") << Environment{{"TERM", "dumb"}} << false;
     QTest::newRow("NO_COLOR") << Environment{{"NO_COLOR", "1"}} << false;
-    QTest::newRow("NO_COLOR empty") << Environment{{"NO_COLOR", ""}} << false;
+    QTest::newRow("NO_COLOR empty (does not count)") << Environment{{"NO_COLOR", ""}} << true;
 }
 
 void TestZoractlConventions::terminalEscapes()
