@@ -1,41 +1,40 @@
 // The main window as a user meets it: captions, hidden controls, the list and the page
 // family chosen on selection, against the simulated fleet.
 #include "base/messenger.h"
+#include "camsim_process.h"
 #include "desktop/ui/export_file_dialog.h"
 #include "desktop/ui/main_window.h"
+#include "desktop/ui/protoconfig/l60_category.h"
+#include "desktop/ui/theme_colours.h"
 #include "desktop/ui/widget_messenger.h"
 #include "fileconfig/page_settings.h"
 #include "protocol/camera_list.h"
 #include "protocol/camera_network.h"
 #include "protocol/camera_registry.h"
-#include "desktop/ui/theme_colours.h"
-#include "desktop/ui/protoconfig/l60_category.h"
-#include "camsim_process.h"
 #include "test_support.h"
 #include "window_rig_helper.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QJsonArray>
-#include <QLabel>
-#include <QLineEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFileInfo>
-#include <QApplication>
-#include <QScreen>
-#include <QSettings>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
-#include <QTabBar>
 #include <QMenuBar>
-#include <QTabWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -86,6 +85,7 @@ private slots:
     void exportFileName();
     void stateColoursRead_data();
     void stateColoursRead();
+    void largerFontWidensClockAndColumns();
 
 private:
     std::unique_ptr<TestSupport::AppDir> m_dir;
@@ -719,15 +719,41 @@ void TestMainWindow::stateColoursRead()
     // A disabled L60 domain field takes the theme's colours, not a fixed light grey.
     auto *pages = qobject_cast<L60Category *>(window->l60Category());
     auto *domain = pages->findChild<QLineEdit *>("editL60Domain");
+    // Its greyed value reads as drawn: disabled text on disabled base.
+    const auto greyedReads = [domain] {
+        const QPalette p = domain->palette();
+        return ThemeColours::contrast(p.color(QPalette::Disabled, QPalette::Text),
+                                      p.color(QPalette::Disabled, QPalette::Base));
+    };
     pages->setDomainEnabled(false);
-    QVERIFY(ThemeColours::contrast(domain->palette().color(QPalette::Disabled, QPalette::Base),
-                                   palette.color(QPalette::Active, QPalette::Text)) >= 4.5);
-    // A usable domain field on a disabled page greys with it.
+    QVERIFY2(greyedReads() >= 4.5, qPrintable(QString::number(greyedReads())));
+    // A usable domain field on a disabled page greys with it, and still reads.
     pages->setDomainEnabled(true);
     QCOMPARE(domain->palette().color(QPalette::Disabled, QPalette::Base),
              palette.color(QPalette::Disabled, QPalette::Base));
+    QVERIFY2(greyedReads() >= 4.5, qPrintable(QString::number(greyedReads())));
     window.reset();
     QApplication::setPalette(before);
+}
+
+void TestMainWindow::largerFontWidensClockAndColumns()
+{
+    const QFont before = QApplication::font();
+    ScriptedMessenger messenger;
+    TAdminToolDlg window(AppOptions{}, &messenger);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QFont larger = before;
+    larger.setPointSizeF(before.pointSizeF() * 2);
+    QApplication::setFont(larger);
+    QCoreApplication::processEvents();
+    auto *clock = window.findChild<QLabel *>("StatusClock");
+    const QString longest = AdminToolCore::clockText(QDateTime(QDate(2026, 9, 30), QTime(23, 59, 59)));
+    const int needed = clock->fontMetrics().horizontalAdvance(longest);
+    QApplication::setFont(before);
+    QVERIFY2(clock->minimumWidth() >= needed, qPrintable(QString("%1 < %2").arg(clock->minimumWidth()).arg(needed)));
+    const QFontMetrics list(larger);
+    QVERIFY(window.cameraList()->header()->sectionSize(1) > list.horizontalAdvance("00:0A:1B:2C:3D:4E"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,17 +1,9 @@
 #include "desktop/ui/main_window.h"
-#include "protocol/camera_network.h"
-
-#include "base/shared_routines.h"
-#include "site/camera_list_format.h"
-#include "site/report_text.h"
 
 #include "base/shared_routines.h"
 #include "base/string_table.h"
 #include "desktop/site_jobs.h"
 #include "desktop/ui/about_dlg.h"
-#include "desktop/ui/site/jobs_pane.h"
-#include "desktop/ui/site/site_action_dialogs.h"
-#include "site/job_board.h"
 #include "desktop/ui/busy_lamp.h"
 #include "desktop/ui/export_file_dialog.h"
 #include "desktop/ui/fileconfig/file_category.h"
@@ -23,41 +15,47 @@
 #include "desktop/ui/protocol/srch_remote_cam_dlg.h"
 #include "desktop/ui/protoconfig/l60_category.h"
 #include "desktop/ui/protoconfig/login_dlg.h"
+#include "desktop/ui/site/jobs_pane.h"
+#include "desktop/ui/site/site_action_dialogs.h"
 #include "desktop/ui/site_events_pane.h"
 #include "desktop/ui/state_icons.h"
 #include "desktop/ui/theme_colours.h"
 #include "desktop/ui/transfer/firmware_dlg.h"
 #include "desktop/ui/transfer/ftp_setting_dlg.h"
 #include "desktop/ui/widget_messenger.h"
+#include "protocol/camera_network.h"
+#include "site/camera_list_format.h"
+#include "site/job_board.h"
+#include "site/report_text.h"
 #include "transfer/ftp_settings_form.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QGridLayout>
-#include <QFontMetrics>
-#include <QHeaderView>
 #include <QBrush>
+#include <QCloseEvent>
 #include <QColor>
-#include <QLabel>
-#include <QSettings>
-#include <QSaveFile>
-#include <QFileInfo>
-#include <QDir>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QPixmap>
-#include <QScreen>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QFormLayout>
-#include <QLineEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -298,9 +296,7 @@ void TAdminToolDlg::buildLayout()
 
     m_clockPanel = new QLabel(this);
     m_clockPanel->setObjectName(QStringLiteral("StatusClock"));
-    // Room for the longest date at the status bar's font.
-    m_clockPanel->setMinimumWidth(
-        m_clockPanel->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday September 30 2026 23:59:59")) + 16);
+    fitToFont();
     m_socketPanel = new QLabel(this);
     m_socketPanel->setObjectName(QStringLiteral("StatusSocket"));
     m_socketPanel->setMinimumWidth(500);
@@ -584,10 +580,7 @@ void TAdminToolDlg::restoreLayout()
     m_splitter->restoreState(layout.value(QStringLiteral("window/splitter")).toByteArray());
     m_list->header()->restoreState(layout.value(QStringLiteral("window/columns")).toByteArray());
     // Widths saved under a smaller font would cut a MAC: never narrower than the fit.
-    for (int c = 0; c < CameraList::kVisibleColumns - 1; ++c) {
-        if (m_list->header()->sectionSize(c) < columnFit(c))
-            m_list->header()->resizeSection(c, columnFit(c));
-    }
+    fitToFont();
     // The saved indicator belongs to the last run's order, not to this list.
     showSortIndicator();
 }
@@ -600,6 +593,24 @@ QRect TAdminToolDlg::fitToScreen(const QRect &window, const QRect &screen)
     r.moveLeft(qBound(screen.left(), r.left(), screen.right() - r.width() + 1));
     r.moveTop(qBound(screen.top(), r.top(), screen.bottom() - r.height() + 1));
     return r;
+}
+
+void TAdminToolDlg::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange) && m_clockPanel)
+        fitToFont();
+}
+
+void TAdminToolDlg::fitToFont()
+{
+    // Room for the longest date at the status bar's font.
+    m_clockPanel->setMinimumWidth(
+        m_clockPanel->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday September 30 2026 23:59:59")) + 16);
+    for (int c = 0; c < CameraList::kVisibleColumns - 1; ++c) {
+        if (m_list->header()->sectionSize(c) < columnFit(c))
+            m_list->header()->resizeSection(c, columnFit(c));
+    }
 }
 
 int TAdminToolDlg::columnFit(int column) const

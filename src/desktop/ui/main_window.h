@@ -121,6 +121,9 @@ protected:
     // Return and Enter click the focused button, as Space does: the pages are no dialog,
     // so no button is anyone's default. Escape in the filter box clears it.
     void keyPressEvent(QKeyEvent *event) override;
+    // A larger font (the desktop's or the application's) widens the clock and the
+    // columns that must show whole.
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildActions();
@@ -140,6 +143,8 @@ private:
     void showSortIndicator();
     // The narrowest width that shows a column's widest value at the list's font.
     int columnFit(int column) const;
+    // The clock's room and the columns no narrower than their fit, at today's font.
+    void fitToFont();
     void BtnAboutClick();
     // The pages after a change of selection or of a job: one camera's values, a summary
     // of several, or why the one selected cannot be shown now.

@@ -72,9 +72,12 @@ void ThemeColours::paintField(QWidget *field, bool editable)
         // A disabled field keeps the theme's disabled base: a white box on a greyed page
         // looks as if it could be typed in.
         const QPalette::ColorGroup from = editable ? g : QPalette::Active;
-        p.setColor(g, QPalette::Base,
-                   editable ? theme.color(from, QPalette::Base) : theme.color(from, QPalette::Window));
-        p.setColor(g, QPalette::Text, theme.color(g, QPalette::Text));
+        const QColor base = editable ? theme.color(from, QPalette::Base) : theme.color(from, QPalette::Window);
+        p.setColor(g, QPalette::Base, base);
+        // A greyed value must still be read (a camera's DNS server on a page that waits
+        // for its login): the theme's disabled text, made readable on that base.
+        const QColor text = theme.color(g, QPalette::Text);
+        p.setColor(g, QPalette::Text, g == QPalette::Disabled ? readable(text, base) : text);
     }
     field->setPalette(p);
 }
