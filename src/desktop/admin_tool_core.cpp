@@ -1,14 +1,14 @@
 #include "desktop/admin_tool_core.h"
 
-#include "protocol/address_review.h"
-#include "desktop/site_jobs.h"
-
-#include "protocol/camera_network.h"
-
 #include "base/messenger.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
 #include "base/zora_ini.h"
+#include "desktop/site_jobs.h"
+#include "fileconfig/config_file_set.h"
+#include "fileconfig/file_page_table.h"
+#include "protocol/address_review.h"
+#include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "protocol/program_random.h"
 #include "protoconfig/leave_question.h"
@@ -599,13 +599,19 @@ void AdminToolCore::refreshRemarks()
 
 QStringList AdminToolCore::workingFileNames()
 {
-    return {QStringLiteral("ddns.conf"), QStringLiteral("thttpd.conf"),
-            QStringLiteral("title.js"), QStringLiteral("dio_input.conf"),
-            QStringLiteral("hw_motion.conf"), QStringLiteral("periodic_timer.conf"),
-            QStringLiteral("udp_server.conf"), QStringLiteral("tcp_server.conf"),
-            QStringLiteral("rc.server"), QStringLiteral("middle.conf"),
-            QStringLiteral("control.conf"), QStringLiteral("rc.iptables"),
-            QStringLiteral("general.conf"), QStringLiteral("audio.conf")};
+    // Every local copy a page's file sets make, so that a new page's files go too.
+    QStringList names;
+    for (const FilePageRow &row : FilePageTable::rows()) {
+        for (const int set : {row.set, row.setWithoutMotion}) {
+            if (set < 0)
+                continue;
+            for (const QString &name : ConfigFileSet(set).localNames()) {
+                if (!names.contains(name))
+                    names << name;
+            }
+        }
+    }
+    return names;
 }
 
 void AdminToolCore::removeWorkingFiles()

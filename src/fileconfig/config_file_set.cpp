@@ -96,21 +96,8 @@ bool ConfigFileSet::listsDaemonFolder() const
 
 bool ConfigFileSet::usesTemporaryNames() const
 {
-    switch (m_number) {
-    case Ddns:
-    case WebServer:
-    case StreamServer:
-    case EventWithMotion:
-    case InitialVideo:
-    case CameraControl:
-    case SystemInfo:
-    case Security:
-    case Audio:
-    case EventWithoutMotion:
-        return true;
-    default:
-        return false;
-    }
+    // Every set with files of its own sends them under temporary names first.
+    return !filesOf(m_number).remote.isEmpty();
 }
 
 quint8 ConfigFileSet::applyAction() const

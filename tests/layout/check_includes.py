@@ -4,8 +4,9 @@
 The linker catches a call into a library above; it does not catch an include of a
 header-only part of one (an inline function, a struct, an enum), which ties the folders
 together just the same. This check reads every #include "folder/..." of src/ and fails on
-one that reaches a folder its own may not use, and on a widget header outside
-desktop/ui/. A folder that is not in the table fails too: a new folder takes its place in
+one that reaches a folder its own may not use, on a widget header outside desktop/ui/,
+on a header included twice, and on a project header named by a relative path or in
+angle brackets (both would slip past the folder test). A folder that is not in the table fails too: a new folder takes its place in
 the order here first.
 """
 import os
@@ -62,7 +63,16 @@ def main(src):
                 continue
             with open(path, encoding="latin-1") as f:
                 text = f.read()
-            for kind, target in INCLUDE.findall(text):
+            found = INCLUDE.findall(text)
+            for target in sorted({t for _, t in found if [x for _, x in found].count(t) > 1}):
+                problems.append("%s: includes %s twice" % (rel, target))
+            for kind, target in found:
+                if ".." in target.split("/"):
+                    problems.append("%s: includes %s by a relative path" % (rel, target))
+                    continue
+                if kind == "<" and folder_of(target) in BELOW and "/" in target:
+                    problems.append("%s: includes <%s>; project headers go in quotes" % (rel, target))
+                    continue
                 if kind == "<":
                     top = target.split("/")[0]
                     if own != "desktop/ui" and (target in widgets or top == "QtWidgets"):

@@ -14,16 +14,6 @@
 
 namespace {
 
-QComboBox *makeBox(FilePageWidget *page, const char *name, const QStringList &items)
-{
-    auto *box = new QComboBox(page);
-    box->setObjectName(QLatin1String(name));
-    box->addItems(items);
-    box->setCurrentIndex(-1);
-    QObject::connect(box, &QComboBox::activated, page, &FilePageWidget::edited);
-    return box;
-}
-
 QStringList numbers(int first, int last)
 {
     QStringList items;
@@ -32,19 +22,12 @@ QStringList numbers(int first, int last)
     return items;
 }
 
-QGroupBox *makeGroup(QWidget *parent, const char *name, const QString &title = {})
-{
-    auto *group = new QGroupBox(title, parent);
-    group->setObjectName(QLatin1String(name));
-    return group;
-}
-
 } // namespace
 
 EventPage::EventPage(QWidget *parent)
     : FilePageWidget(FileTab::EventServer, "tabEventServer", parent)
 {
-    auto *sourceGroup = makeGroup(this, "grpEventInputOption", caption(3129, "Input Option"));
+    auto *sourceGroup = groupBox(this, "grpEventInputOption", caption(3129, "Input Option"));
     m_radioDi = new QRadioButton(caption(3130, "Digital Input"), sourceGroup);
     m_radioDi->setObjectName(QStringLiteral("radioEventDi"));
     m_radioMotion = new QRadioButton(caption(3131, "H/W Motion Detect"), sourceGroup);
@@ -57,7 +40,7 @@ EventPage::EventPage(QWidget *parent)
     sourceLayout->addWidget(m_radioMotion);
     sourceLayout->addWidget(m_radioTimer);
 
-    m_inputTimer = makeGroup(this, "groupEventInput1", caption(3151, "Input Setting"));
+    m_inputTimer = groupBox(this, "groupEventInput1", caption(3151, "Input Setting"));
     m_periodLabel = label("lblEventInputPeriod", caption(3152, "Period", true));
     m_period = edit("editEventInputPeriod");
     m_secondLabel = label("lblEventInputSecond", caption(3153, "Second"));
@@ -66,14 +49,14 @@ EventPage::EventPage(QWidget *parent)
     timerLayout->addWidget(m_period, 1);
     timerLayout->addWidget(m_secondLabel);
 
-    m_inputMotion = makeGroup(this, "groupEventInput2", caption(3151, "Input Setting"));
+    m_inputMotion = groupBox(this, "groupEventInput2", caption(3151, "Input Setting"));
     m_areaLabel = label("lblEventInputArea", caption(3154, "Detect Area", true));
-    m_area = makeBox(this, "cboEventnputArea",
+    m_area = comboBox("cboEventnputArea",
                      {caption(3302, "Upper Screen Area"), caption(3303, "Center Screen Area"),
                       caption(3304, "Lower Screen Area"), caption(3305, "All Area")});
     m_sensitivityLabel =
         label("lblEventInputSensitivity", caption(3155, "Sensitivity ", true));
-    m_sensitivity = makeBox(this, "cboEventInputSensitivity",
+    m_sensitivity = comboBox("cboEventInputSensitivity",
                             numbers(2, 1 + EventSettings::SensitivityItems));
     auto *motionLayout = new QFormLayout(m_inputMotion);
     motionLayout->addRow(m_areaLabel, m_area);
@@ -81,7 +64,7 @@ EventPage::EventPage(QWidget *parent)
 
     const QStringList channels = numbers(1, EventSettings::CameraItems);
 
-    auto *ftpGroup = makeGroup(this, "grpEventFtp");
+    auto *ftpGroup = groupBox(this, "grpEventFtp");
     m_ftpEnable = new QCheckBox(caption(3133, "FTP"), this);
     m_ftpEnable->setObjectName(QStringLiteral("chkEventFtpEnable"));
     m_ftpServerLabel = label("lblEventFtpServer", caption(3134, "Server", true));
@@ -95,7 +78,7 @@ EventPage::EventPage(QWidget *parent)
     m_ftpImageLabel = label("lblEventFtpImgName", caption(3138, "Image Name", true));
     m_ftpImage = edit("editEventFtpImgName");
     m_ftpCameraLabel = label("lblEventFtpCamera", caption(3139, "Camera", true));
-    m_ftpCamera = makeBox(this, "cboEventFtpCamera", channels);
+    m_ftpCamera = comboBox("cboEventFtpCamera", channels);
     auto *ftpLayout = new QFormLayout(ftpGroup);
     ftpLayout->addRow(m_ftpEnable);
     ftpLayout->addRow(m_ftpServerLabel, m_ftpServer);
@@ -105,7 +88,7 @@ EventPage::EventPage(QWidget *parent)
     ftpLayout->addRow(m_ftpImageLabel, m_ftpImage);
     ftpLayout->addRow(m_ftpCameraLabel, m_ftpCamera);
 
-    auto *mailGroup = makeGroup(this, "grpEventMail");
+    auto *mailGroup = groupBox(this, "grpEventMail");
     m_mailEnable = new QCheckBox(caption(3140, "E-Mail"), this);
     m_mailEnable->setObjectName(QStringLiteral("chkEventMailEnable"));
     m_mailServerLabel = label("lblEventMailServer", caption(3141, "SMTP Server", true));
@@ -119,7 +102,7 @@ EventPage::EventPage(QWidget *parent)
     m_mailToLabel = label("lblEventMailTo", caption(3145, "To", true));
     m_mailTo = edit("editEventMailTo");
     m_mailCameraLabel = label("lblEventMailCamera", caption(3139, "Camera", true));
-    m_mailCamera = makeBox(this, "cboEventMailCamera", channels);
+    m_mailCamera = comboBox("cboEventMailCamera", channels);
     auto *mailLayout = new QFormLayout(mailGroup);
     mailLayout->addRow(m_mailEnable);
     mailLayout->addRow(m_mailServerLabel, m_mailServer);
@@ -135,19 +118,19 @@ EventPage::EventPage(QWidget *parent)
     ftpLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
     mailLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
 
-    auto *notifyGroup = makeGroup(this, "grpEventNotify");
+    auto *notifyGroup = groupBox(this, "grpEventNotify");
     m_notifyEnable = new QCheckBox(caption(3146, "Notification"), this);
     m_notifyEnable->setObjectName(QStringLiteral("chkEventNotifyEnable"));
     m_notifyToLabel = label("lblEventNotifyTo", caption(3147, "Notify To", true));
     m_notifyTo = edit("editEventNotifyTo");
     m_notifyCameraLabel = label("lblEventNotifyCamera", caption(3148, "Notify Camera", true));
-    m_notifyCamera = makeBox(this, "cboEventNotifyCamera", channels);
+    m_notifyCamera = comboBox("cboEventNotifyCamera", channels);
     auto *notifyLayout = new QFormLayout(notifyGroup);
     notifyLayout->addRow(m_notifyEnable);
     notifyLayout->addRow(m_notifyToLabel, m_notifyTo);
     notifyLayout->addRow(m_notifyCameraLabel, m_notifyCamera);
 
-    auto *outputGroup = makeGroup(this, "grpEventDo");
+    auto *outputGroup = groupBox(this, "grpEventDo");
     m_outputEnable = new QCheckBox(caption(3149, "Digital Output"), this);
     m_outputEnable->setObjectName(QStringLiteral("chkDoEnable"));
     m_outputTimeLabel = label("lblDoOutTime", caption(3150, "Out Time(Seconds)", true));

@@ -4,6 +4,7 @@
 #include "base/string_table.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -37,6 +38,23 @@ QLineEdit *FilePageWidget::edit(const char *name, bool secret)
         e->setEchoMode(QLineEdit::Password);
     connect(e, &QLineEdit::textEdited, this, &FilePageWidget::edited);
     return e;
+}
+
+QComboBox *FilePageWidget::comboBox(const char *name, const QStringList &items)
+{
+    auto *box = new QComboBox(this);
+    box->setObjectName(QLatin1String(name));
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    connect(box, &QComboBox::activated, this, &FilePageWidget::edited);
+    return box;
+}
+
+QGroupBox *FilePageWidget::groupBox(QWidget *parent, const char *name, const QString &title)
+{
+    auto *group = new QGroupBox(title, parent);
+    group->setObjectName(QLatin1String(name));
+    return group;
 }
 
 QPushButton *FilePageWidget::setDefaultButton(const char *name, int scope, const QString &text)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,6 +41,9 @@ protected:
     static QString caption(int id, const char *fallback, bool colon = false);
     QLabel *label(const char *name, const QString &text);
     QLineEdit *edit(const char *name, bool secret = false);
+    // A drop-down list of items with none chosen; choosing one marks the page edited.
+    QComboBox *comboBox(const char *name, const QStringList &items);
+    static QGroupBox *groupBox(QWidget *parent, const char *name, const QString &title = {});
     // A Set Default button sending `scope`.
     QPushButton *setDefaultButton(const char *name, int scope, const QString &text = {});
     // Window colour when on, button-face colour when off.

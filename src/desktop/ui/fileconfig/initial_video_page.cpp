@@ -10,31 +10,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QComboBox *makeBox(FilePageWidget *page, const char *name, const QStringList &items)
-{
-    auto *box = new QComboBox(page);
-    box->setObjectName(QLatin1String(name));
-    box->addItems(items);
-    box->setCurrentIndex(-1);
-    QObject::connect(box, &QComboBox::activated, page, &FilePageWidget::edited);
-    return box;
-}
-
-QGroupBox *makeGroup(QWidget *parent, const char *name, const QString &title)
-{
-    auto *group = new QGroupBox(title, parent);
-    group->setObjectName(QLatin1String(name));
-    return group;
-}
-
-} // namespace
-
 InitialVideoPage::InitialVideoPage(QWidget *parent)
     : FilePageWidget(FileTab::InitialVideo, "tabInitialVideo", parent)
 {
-    auto *typeGroup = makeGroup(this, "grpVideoType", caption(3157, "Video Type"));
+    auto *typeGroup = groupBox(this, "grpVideoType", caption(3157, "Video Type"));
     m_ntsc = new QRadioButton(caption(3158, "NTSC"), typeGroup);
     m_ntsc->setObjectName(QStringLiteral("radioVideoNTSC"));
     m_pal = new QRadioButton(caption(3159, "PAL"), typeGroup);
@@ -45,10 +24,10 @@ InitialVideoPage::InitialVideoPage(QWidget *parent)
     typeLayout->addWidget(m_pal);
     typeLayout->addStretch(1);
 
-    auto *frameGroup = makeGroup(this, "grpVideoFrame", caption(3160, "Video Frame Info"));
+    auto *frameGroup = groupBox(this, "grpVideoFrame", caption(3160, "Video Frame Info"));
     m_resolutionLabel =
         label("lblVideoResolution", caption(3161, "Image Resolution", true));
-    m_resolution = makeBox(this, "cboVideoResolution",
+    m_resolution = comboBox("cboVideoResolution",
                            {QStringLiteral("QCIF ( 160 X 120 )"),
                             QStringLiteral("CIF   ( 320 X 240 )"),
                             QStringLiteral("VGA ( 640 X 480 )")});
@@ -56,13 +35,13 @@ InitialVideoPage::InitialVideoPage(QWidget *parent)
     QStringList qualities;
     for (int i = 1; i <= InitialVideoSettings::QualityItems; ++i)
         qualities << QString::number(i * 10);
-    m_quality = makeBox(this, "cboVideoQuality", qualities);
+    m_quality = comboBox("cboVideoQuality", qualities);
     auto *frameLayout = new QFormLayout(frameGroup);
     frameLayout->addRow(m_resolutionLabel, m_resolution);
     frameLayout->addRow(m_qualityLabel, m_quality);
 
     auto *flickerGroup =
-        makeGroup(this, "grpVideoFlickerless", caption(3163, "Flickerless Info"));
+        groupBox(this, "grpVideoFlickerless", caption(3163, "Flickerless Info"));
     m_flickerless = new QCheckBox(caption(3164, "Flickerless"), flickerGroup);
     m_flickerless->setObjectName(QStringLiteral("chkVideoFlickerless"));
     auto *flickerLayout = new QVBoxLayout(flickerGroup);
