@@ -3,6 +3,7 @@
 #include "base/messenger.h"
 #include "desktop/site_action_inputs.h"
 #include "fileconfig/config_fields.h"
+#include "fileconfig/private_folder.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "site/camera_backup.h"
@@ -184,7 +185,7 @@ bool SiteJobs::backUp(const QStringList &macs)
     const std::optional<LoginEntry> login = loginFor(macs);
     if (!login)
         return false;
-    if (!QDir().mkpath(root)) {
+    if (!PrivateFolder::makeRoot(root)) {
         m_messenger.tell(u"Cannot make the folder %1"_s.arg(QDir::toNativeSeparators(root)), u"Back up"_s,
                          Messenger::Style::Error);
         return false;
@@ -308,7 +309,7 @@ bool SiteJobs::updateFirmware(const QStringList &macs)
     const std::optional<LoginEntry> login = loginFor(rollout.toUpdate());
     if (!login)
         return false;
-    if (!job->backupDir.isEmpty() && !QDir().mkpath(job->backupDir))
+    if (!job->backupDir.isEmpty() && !PrivateFolder::makeRoot(job->backupDir))
         return fail(u"Cannot make the folder %1"_s.arg(QDir::toNativeSeparators(job->backupDir)));
     PlanLog log(logPath);
     if (!log.open(&error))

@@ -112,11 +112,12 @@ private:
 };
 
 std::optional<QByteArray> apply(const QByteArray &contents, EventSource source,
-                                const EventSettings *before, const EventSettings &s)
+                                const EventSettings *before, const EventSettings &s, bool activate)
 {
     Writer w(contents, before, s);
     // Saving a source is what makes it the camera's active one.
-    w.edit().set("INPUT", "enable", "true");
+    if (activate || !before)
+        w.edit().set("INPUT", "enable", "true");
     if (source == EventSource::Motion) {
         w.item("INPUT", "detect_area", &EventSettings::areaIndex, 1, EventSettings::AreaItems);
         w.item("INPUT", "sensitivity", &EventSettings::sensitivityIndex, 2,
@@ -204,10 +205,10 @@ EventSettings EventConfig::readText(const QByteArray &contents, EventSource sour
 }
 
 std::optional<QByteArray> EventConfig::edit(const QByteArray &contents, EventSource source,
-                                            const EventSettings &settings)
+                                            const EventSettings &settings, bool activate)
 {
     const EventSettings before = readText(contents, source);
-    return apply(contents, source, &before, settings);
+    return apply(contents, source, &before, settings, activate);
 }
 
 ConfigError EventConfig::read(const QString &folder, EventSource source, EventSettings &settings)
@@ -218,12 +219,12 @@ ConfigError EventConfig::read(const QString &folder, EventSource source, EventSe
 }
 
 ConfigError EventConfig::write(const QString &folder, EventSource source,
-                               const EventSettings &settings)
+                               const EventSettings &settings, bool activate)
 {
     const QString name = fileName(source);
     const std::optional<QByteArray> contents = ConfigFiles::load(folder, name);
-    const auto out = contents ? edit(*contents, source, settings)
-                              : apply({}, source, nullptr, settings);
+    const auto out = contents ? edit(*contents, source, settings, activate)
+                              : apply({}, source, nullptr, settings, activate);
     if (!out || (out != contents && !ConfigFiles::save(folder, name, *out)))
         return ConfigError::Write;
     return ConfigError::None;

@@ -57,13 +57,15 @@ public:
     // Keys the file lacks take the source's defaults; a missing file reads as all
     // defaults.
     static ConfigError read(const QString &folder, EventSource source, EventSettings &settings);
-    // Writes only the source's file, marking that source enabled.
+    // Writes only the source's file, marking that source enabled when `activate` (a new
+    // file always is).
     static ConfigError write(const QString &folder, EventSource source,
-                             const EventSettings &settings);
+                             const EventSettings &settings, bool activate = true);
 
     static EventSettings readText(const QByteArray &contents, EventSource source);
-    // `contents` with the source marked enabled and the keys of the fields that differ
-    // from what it says set, every other byte kept; nothing when a value cannot be stored.
+    // `contents` with the keys of the fields that differ from what it says set (and the
+    // source marked enabled when `activate`), every other byte kept; nothing when a value
+    // cannot be stored.
     static std::optional<QByteArray> edit(const QByteArray &contents, EventSource source,
-                                          const EventSettings &settings);
+                                          const EventSettings &settings, bool activate = true);
 };

@@ -150,7 +150,7 @@ QList<FilePageRow> buildRows()
                 return EventConfig::read(in.folder, in.source, s.values);
             })
             .writes([](const QString &folder, const EventPageSettings &s) {
-                return EventConfig::write(folder, s.source, s.values);
+                return EventConfig::write(folder, s.source, s.values, s.activate);
             })
             .checks(&CheckEventPage)
             .fields("event", [](ConfigFieldTable &t, const QString &page) {

@@ -59,6 +59,13 @@ ConfigError Write(const QString &folder, const PageSettings &settings)
     return row->write(folder, settings);
 }
 
+ConfigError WriteFields(const QString &folder, PageSettings settings)
+{
+    if (auto *event = std::get_if<EventPageSettings>(&settings))
+        event->activate = false;
+    return Write(folder, settings);
+}
+
 bool CopySet(const QString &from, const QString &to, int set)
 {
     for (const QString &name : ConfigFileSet(set).localNames()) {

@@ -33,6 +33,9 @@ ConfigError Read(FileTab tab, const QString &folder, const QStringList &listing,
 // every other byte stays, so the camera's own lines, comments and line ends survive. A
 // file the folder lacks is written whole where the page can write one.
 ConfigError Write(const QString &folder, const PageSettings &settings);
+// Write for a script's field edit: only the named fields' lines change, so an event
+// source is not made the camera's active one on the way.
+ConfigError WriteFields(const QString &folder, PageSettings settings);
 
 // Copies the set's files that exist in `from` into `to`; false when one cannot be written.
 bool CopySet(const QString &from, const QString &to, int set);

@@ -41,6 +41,9 @@ using AccountPageSettings = L60AccountSettings;
 struct EventPageSettings {
     EventSource source = EventSource::DigitalInput;
     EventSettings values;
+    // The window's Save makes the shown source the camera's active one; a script that
+    // sets a field leaves that as the camera has it.
+    bool activate = true;
 
     bool operator==(const EventPageSettings &) const = default;
 };

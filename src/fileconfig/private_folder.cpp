@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -88,6 +89,14 @@ QString PrivateFolder::refusal(const QString &path)
         break;
     }
     return {};
+}
+
+bool PrivateFolder::makeRoot(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    return QDir().mkpath(path)
+           && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 bool PrivateFolder::removeTree(const QString &path, QString *error)

@@ -19,6 +19,10 @@ public:
     // Removes the folder at path and all it holds. A link inside goes itself (never
     // what it points to); a link or any other non-folder at path is refused.
     static bool removeTree(const QString &path, QString *error);
+    // The folder a user names to hold camera folders (a backup's --out): made with its
+    // parents where missing, and then for this user alone (its camera folders' names are
+    // MACs); a folder that is there already stays as it is.
+    static bool makeRoot(const QString &path);
 
     PrivateFolder() = default;
     ~PrivateFolder();

@@ -135,7 +135,7 @@ void changeCamera(ConfigJob &job, const QList<Unit> &units, bool dryRun, std::sh
         }
         (*fieldLog)[job.mac()] += fields;
         for (const PageSettings &s : written) {
-            if (PageFiles::Write(job.folder(), s) != ConfigError::None) {
+            if (PageFiles::WriteFields(job.folder(), s) != ConfigError::None) {
                 job.finish(u"failed"_s, u"the local copy cannot be written"_s, CameraOutcome::Local);
                 return;
             }

@@ -164,7 +164,7 @@ bool ConfigView::unknownLines(const CameraBackup::Folder &a, const CameraBackup:
                 continue;
             if (!readUnit(b, unit, &s, error))
                 return false;
-            if (PageFiles::Write(x, s) != ConfigError::None) {
+            if (PageFiles::WriteFields(x, s) != ConfigError::None) {
                 *error = u"the %1 page cannot be written"_s.arg(ConfigFields::pageOf(tab));
                 return false;
             }

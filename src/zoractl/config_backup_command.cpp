@@ -1,5 +1,6 @@
 #include "zoractl/config_backup_command.h"
 
+#include "fileconfig/private_folder.h"
 #include "zoractl/batch_command.h"
 #include "zoractl/command_context.h"
 #include "zoractl/console.h"
@@ -49,7 +50,7 @@ int ConfigBackupCommand::run(CommandContext &context, const Arguments &p)
     if (!how)
         return ExitUsage;
     const QString out = p.value(u"--out"_s);
-    if (!QDir().mkpath(out)) {
+    if (!PrivateFolder::makeRoot(out)) {
         context.console.err(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(out)));
         return ExitLocal;
     }

@@ -1,5 +1,6 @@
 #include "zoractl/firmware_command.h"
 
+#include "fileconfig/private_folder.h"
 #include "protocol/camera_network.h"
 #include "protocol/config_item.h"
 #include "site/firmware_rollout.h"
@@ -156,7 +157,7 @@ int FirmwareCommand::run(CommandContext &context, const Arguments &p)
     std::optional<LoginEntry> login = LoginEntry{};
     if (!dryRun && !(login = OptionValues::credentials(p, context, &error)))
         return fail(error);
-    if (!job.backupDir.isEmpty() && !QDir().mkpath(job.backupDir))
+    if (!job.backupDir.isEmpty() && !PrivateFolder::makeRoot(job.backupDir))
         return fail(u"cannot make the folder %1"_s.arg(QDir::toNativeSeparators(job.backupDir)), ExitLocal);
 
     if (const auto trouble = BatchCommand::locate(context, *macs, byModel, *wait))

@@ -69,6 +69,8 @@ private slots:
     void editKeepsLongLines();
     void editChangesOnlyTheFieldsLine_data();
     void editChangesOnlyTheFieldsLine();
+    void eventSourceMadeActiveOnlyBySave_data();
+    void eventSourceMadeActiveOnlyBySave();
     void generalKeepsEveryEntry();
     void valueOutsideItemsKeepsFile_data();
     void valueOutsideItemsKeepsFile();
@@ -287,10 +289,37 @@ void TestConfigWriters::editChangesOnlyTheFieldsLine()
              ConfigError::None);
     QString error;
     QVERIFY2(ConfigFields::set(settings, name, c.value, &error), qPrintable(error));
-    QCOMPARE(PageFiles::Write(folder.path(), settings), ConfigError::None);
+    QCOMPARE(PageFiles::WriteFields(folder.path(), settings), ConfigError::None);
     QCOMPARE(folder.read(file), c.after);
     for (auto it = others.cbegin(); it != others.cend(); ++it)
         QCOMPARE(folder.read(it.key()), it.value());
+}
+
+void TestConfigWriters::eventSourceMadeActiveOnlyBySave_data()
+{
+    QTest::addColumn<bool>("bySave");
+    QTest::addColumn<QByteArray>("enable");
+    QTest::newRow("a script's field leaves a disabled input disabled") << false << QByteArray("enable=false\n");
+    QTest::newRow("the window's Save makes the source active") << true << QByteArray("enable=true\n");
+}
+
+void TestConfigWriters::eventSourceMadeActiveOnlyBySave()
+{
+    QFETCH(bool, bySave);
+    QFETCH(QByteArray, enable);
+    CamFiles::Folder folder;
+    const QByteArray before = "[INPUT]\nenable=false\n[FTP]\nserver=old.example\n";
+    QVERIFY(folder.write(QStringLiteral("dio_input.conf"), before));
+    PageSettings settings;
+    QCOMPARE(PageFiles::Read(FileTab::EventServer, folder.path(), Daemons, EventSource::DigitalInput, settings),
+             ConfigError::None);
+    QString error;
+    QVERIFY2(ConfigFields::set(settings, QStringLiteral("input.ftp_server"), QStringLiteral("new.example"), &error),
+             qPrintable(error));
+    QCOMPARE(bySave ? PageFiles::Write(folder.path(), settings) : PageFiles::WriteFields(folder.path(), settings),
+             ConfigError::None);
+    QCOMPARE(folder.read(QStringLiteral("dio_input.conf")),
+             "[INPUT]\n" + enable + "[FTP]\nserver=new.example\n");
 }
 
 void TestConfigWriters::generalKeepsEveryEntry()

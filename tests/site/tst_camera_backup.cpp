@@ -219,6 +219,8 @@ void TestCameraBackup::filesAreForTheOwnerOnly_data()
     QTest::newRow("settings.json") << "settings.json" << 0600;
     QTest::newRow("a working copy") << "working" << 0600;
     QTest::newRow("a working copy replacing a 0644 one") << "working 0644" << 0600;
+    QTest::newRow("the backup folder made for it") << "root new" << 0700;
+    QTest::newRow("a backup folder already there stays as it is") << "root 0755" << 0755;
 }
 
 void TestCameraBackup::filesAreForTheOwnerOnly()
@@ -227,7 +229,12 @@ void TestCameraBackup::filesAreForTheOwnerOnly()
     QFETCH(int, mode);
     Site site;
     QString path;
-    if (name.startsWith("working")) {
+    if (name.startsWith("root")) {
+        path = QDir(site.out.path()).filePath("site/backups");
+        if (name.endsWith("0755"))
+            QVERIFY(QDir().mkpath(path) && modeOf(path) == 0755);
+        QVERIFY(PrivateFolder::makeRoot(path));
+    } else if (name.startsWith("working")) {
         // The window's copies of the camera's files go through the same save.
         path = QDir(site.out.path()).filePath("ddns.conf");
         if (name.endsWith("0644"))
