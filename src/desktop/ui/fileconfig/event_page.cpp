@@ -114,7 +114,7 @@ EventPage::EventPage(QWidget *parent)
     // Addresses want room: where a group is too narrow for one beside its label, the
     // field goes under the label at the group's whole width instead of cutting it.
     for (QLineEdit *address : {m_ftpServer, m_mailServer, m_mailFrom, m_mailTo})
-        address->setMinimumWidth(address->fontMetrics().averageCharWidth() * 30);
+        address->setMinimumWidth(address->fontMetrics().averageCharWidth() * 26);
     ftpLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
     mailLayout->setRowWrapPolicy(QFormLayout::WrapLongRows);
 
