@@ -27,6 +27,17 @@ elseif(CMAKE_BUILD_TYPE STREQUAL "Release")
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
 
+# LLVM's linker where there is one: the build links some ninety programs, and it links
+# them several times faster than the default one (same output, hardening included).
+option(ZORA_LLD "Link with lld when the compiler can" ON)
+if(ZORA_LLD)
+  include(CheckLinkerFlag)
+  check_linker_flag(CXX "-fuse-ld=lld" ZORA_HAVE_LLD)
+  if(ZORA_HAVE_LLD)
+    target_link_options(zora_common INTERFACE -fuse-ld=lld)
+  endif()
+endif()
+
 # The Qt headers most files include; a precompiled header of whole modules would be
 # several hundred megabytes and slower to load than to parse what is used.
 set(ZORA_CORE_PCH <QObject> <QString> <QStringList> <QByteArray> <QByteArrayView> <QList>
