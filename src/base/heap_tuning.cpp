@@ -11,3 +11,10 @@ void TuneHeapForLongLists()
     mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
 #endif
 }
+
+void ReturnFreedHeap()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}

@@ -7,3 +7,7 @@
 // to the system when freed, and free memory at the heap's top goes back past 1 MiB.
 // Called first thing in main(), before any allocation worth the name.
 void TuneHeapForLongLists();
+// Gives the pages of freed heap back to the system, wherever in the heap they lie: a
+// burst of thousands of replies leaves its datagrams' and parses' blocks free between
+// the rows it made. A few milliseconds on a heap of tens of megabytes.
+void ReturnFreedHeap();

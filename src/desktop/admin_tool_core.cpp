@@ -1,5 +1,6 @@
 #include "desktop/admin_tool_core.h"
 
+#include "base/heap_tuning.h"
 #include "base/messenger.h"
 #include "base/shared_routines.h"
 #include "base/string_table.h"
@@ -282,7 +283,8 @@ void AdminToolCore::setConfirmation(CommandConfirmation *confirmation)
 
 void AdminToolCore::onRowAnswered(int row, bool created)
 {
-    Q_UNUSED(created);
+    if (created)
+        ++m_rowsSinceHeapReturn;
     m_remarksDirty = true;
     m_answeredSinceTick = true;
     if (const TConfigItem *item = m_registry.recordOfRow(row))
@@ -585,6 +587,11 @@ QString AdminToolCore::clockTick(const QDateTime &now)
         const bool quiet = !m_answeredSinceTick;
         if (m_list.count() <= kRemarkEagerRows || quiet || ++m_remarkWaitTicks >= kRemarkWaitTicks)
             refreshRemarks();
+    }
+    // Once a burst that made many rows is over, what it freed goes back to the system.
+    if (!m_answeredSinceTick && m_rowsSinceHeapReturn >= kHeapReturnRows) {
+        m_rowsSinceHeapReturn = 0;
+        ReturnFreedHeap();
     }
     m_answeredSinceTick = false;
     return text;

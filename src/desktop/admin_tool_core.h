@@ -205,6 +205,9 @@ private:
     // list waits for a quiet tick, or this many ticks.
     static constexpr int kRemarkEagerRows = 4096;
     static constexpr int kRemarkWaitTicks = 10;
+    // Rows a burst makes before its end gives the freed heap back.
+    int m_rowsSinceHeapReturn = 0;
+    static constexpr int kHeapReturnRows = 1024;
     bool m_fileChanged = false;
     bool m_savedListRead = false;
     bool m_resetPending = false;
