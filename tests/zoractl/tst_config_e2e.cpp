@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 namespace {
@@ -105,17 +106,20 @@ private slots:
     void backupRefusesALinkAtAFolderName();
     void restoreRefusesALinkedFile();
     void oversizeFileFailsOnlyItsCamera();
+    void signalDuringBackup_data();
+    void signalDuringBackup();
 
 private:
     QString root(int i) { return m_sim.get(idOf(i)).value("state").toObject().value("root").toString(); }
     QString camFile(int i, const QString &rel) { return QDir(root(i)).filePath(rel); }
     // The FTP logins camera i took so far (its server logs every command line).
-    int logins(int i)
+    int logins(int i) { return ftpCommands(i, " USER "); }
+    int ftpCommands(int i, const QByteArray &command)
     {
         const QByteArray log = readAll(QFileInfo(root(i)).dir().filePath("ftp.log"));
         int n = 0;
         for (const QByteArray &line : log.split('\n'))
-            n += line.contains(" USER ") ? 1 : 0;
+            n += line.contains(command) ? 1 : 0;
         return n;
     }
     int applies(int i)
@@ -526,6 +530,38 @@ void TestConfigE2e::oversizeFileFailsOnlyItsCamera()
                      "than 1 MiB; the fetch was stopped");
     }
     QCOMPARE(QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{folderOf(5)});
+}
+
+void TestConfigE2e::signalDuringBackup_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << 129;
+}
+
+// The signal comes while the first camera's files are fetched: that camera's backup is
+// finished and put in place, the second is never started, nothing half-written stays.
+void TestConfigE2e::signalDuringBackup()
+{
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    // Slow replies, so that the signal lands while the first camera's fetch goes on.
+    QVERIFY(m_sim.set(idOf(0), {{"ftp_faults", QJsonObject{{"late_reply", 0.1}}}}));
+    QTemporaryDir out;
+    QProcess p;
+    const int fetched = ftpCommands(0, " RETR ");
+    m_tool->start(p, QStringList{"config", "backup", macOf(0), macOf(1), "--out", out.path(), "--parallel", "1"}
+                         + m_ftp + m_tool->login());
+    QVERIFY(p.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(ftpCommands(0, " RETR ") > fetched, 20000);
+    ::kill(pid_t(p.processId()), signal);
+    const Run r = Tool::finish(p, 30000);
+    QVERIFY(m_sim.set(idOf(0), {{"ftp_faults", QJsonObject{}}}));
+    QVERIFY2(shellStatus(p) == status, qPrintable(r.out + r.err));
+    QVERIFY(QFileInfo::exists(QDir(out.path()).filePath(folderOf(0) + "/manifest.json")));
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{folderOf(0)});
 }
 
 QTEST_GUILESS_MAIN(TestConfigE2e)
