@@ -425,8 +425,8 @@ QStringList AdminToolCore::macsOfRows(const QList<int> &rows)
 {
     QStringList macs;
     for (int row : rows) {
-        if (row >= 0 && row < m_list.count() && m_registry.recordOfRow(row))
-            macs << m_registry.recordOfRow(row)->macText();
+        if (const TConfigItem *camera = m_registry.recordOfRow(row))
+            macs << camera->macText();
     }
     macs.removeDuplicates();
     return macs;
@@ -437,7 +437,7 @@ QString AdminToolCore::selectionSummary(const QList<int> &rows)
     QMap<QString, int> files, commands;
     int silent = 0;
     for (int row : rows) {
-        const TConfigItem *camera = row >= 0 && row < m_list.count() ? m_registry.recordOfRow(row) : nullptr;
+        const TConfigItem *camera = m_registry.recordOfRow(row);
         if (!camera) {
             ++silent;
             continue;
@@ -461,7 +461,7 @@ QString AdminToolCore::selectionSummary(const QList<int> &rows)
 
 QString AdminToolCore::busyText(int row)
 {
-    const TConfigItem *camera = row >= 0 && row < m_list.count() ? m_registry.recordOfRow(row) : nullptr;
+    const TConfigItem *camera = m_registry.recordOfRow(row);
     return camera ? m_jobs->board().busyText(camera->macText()) : QString();
 }
 

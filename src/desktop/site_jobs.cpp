@@ -19,6 +19,7 @@
 #include "site/plan_apply.h"
 #include "site/plan_log.h"
 #include "site/plan_steps.h"
+#include "site/report_text.h"
 #include "site/result_export.h"
 #include "site/site_plan.h"
 
@@ -70,11 +71,6 @@ QString SiteJobs::planLogOf(const QString &plan)
     return plan + u".log"_s;
 }
 
-QString SiteJobs::count(int n) const
-{
-    return n == 1 ? u"1 camera"_s : u"%1 cameras"_s.arg(n);
-}
-
 bool SiteJobs::refuseWhileRunning()
 {
     if (!running())
@@ -108,7 +104,7 @@ std::optional<LoginEntry> SiteJobs::loginFor(const QStringList &macs)
         return shared;
     if (!m_prompt)
         return std::nullopt;
-    m_prompt->setCameraName(count(int(macs.size())));
+    m_prompt->setCameraName(ReportText::cameras(int(macs.size())));
     return m_prompt->askCredentials(nullptr);
 }
 
@@ -178,7 +174,7 @@ bool SiteJobs::backUp(const QStringList &macs)
     const QString root = m_inputs->backupFolder(int(macs.size()));
     if (root.isEmpty())
         return false;
-    if (!m_messenger.ask(u"Back up the configuration of %1 to %2?"_s.arg(count(int(macs.size())),
+    if (!m_messenger.ask(u"Back up the configuration of %1 to %2?"_s.arg(ReportText::cameras(int(macs.size())),
                                                                          QDir::toNativeSeparators(root)),
                          u"Back up"_s))
         return false;
@@ -243,9 +239,10 @@ bool SiteJobs::restore(const QStringList &macs)
     const QString source = QDir::toNativeSeparators(clone ? from->cloneFolder : from->root);
     QString question = u"Restore the configuration of %1 from %2? Each page that differs from the backup is "
                        u"uploaded and applied; the network settings stay as they are."_s
-                           .arg(count(int(macs.size() - refused.size())), source);
+                           .arg(ReportText::cameras(int(macs.size() - refused.size())), source);
     if (!refused.isEmpty())
-        question += u" %1 without a backup they can take are left out."_s.arg(count(int(refused.size())));
+        question +=
+            u" %1 without a backup they can take are left out."_s.arg(ReportText::cameras(int(refused.size())));
     if (!m_messenger.askDestructive(question, u"Restore"_s))
         return false;
     const std::optional<LoginEntry> login = loginFor(macs);
@@ -297,13 +294,14 @@ bool SiteJobs::updateFirmware(const QStringList &macs)
         return fail(u"The log beside the image shows every selected camera updated with it already."_s);
     const int canaries = qMin(job->canary, int(rollout.toUpdate().size()));
     QString question = u"Update the firmware of %1 with %2 (%3)?"_s.arg(
-        count(int(rollout.toUpdate().size())), QFileInfo(job->image).fileName(),
+        ReportText::cameras(int(rollout.toUpdate().size())), QFileInfo(job->image).fileName(),
         job->allData ? u"the whole flash: they come back with factory settings"_s : u"the kernel"_s);
     if (canaries > 0)
         question += u" %1 first, alone; the others only when it comes back with the version expected."_s.arg(
-            count(canaries));
+            ReportText::cameras(canaries));
     if (rollout.alreadyUpdated() > 0)
-        question += u" %1 already updated by an earlier run are left out."_s.arg(count(rollout.alreadyUpdated()));
+        question += u" %1 already updated by an earlier run are left out."_s.arg(
+            ReportText::cameras(rollout.alreadyUpdated()));
     if (!m_messenger.askDestructive(question, caption))
         return false;
     const std::optional<LoginEntry> login = loginFor(rollout.toUpdate());
@@ -351,7 +349,7 @@ bool SiteJobs::setField(const QStringList &macs)
     const std::optional<ConfigField> known = ConfigFields::field(field->key);
     const QString shown = known && known->secret ? u"the password typed"_s : u"\"%1\""_s.arg(field->value);
     if (!m_messenger.askDestructive(u"Set %1 to %2 on %3? Each camera's other lines stay as they are."_s.arg(
-                                        field->key, shown, count(int(macs.size()))),
+                                        field->key, shown, ReportText::cameras(int(macs.size()))),
                                     caption))
         return false;
     const std::optional<LoginEntry> login = loginFor(macs);

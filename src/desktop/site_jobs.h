@@ -74,7 +74,6 @@ private:
     QList<JobBoard::Camera> camerasOf(const QStringList &macs);
     void begin(const QString &what, const QStringList &macs);
     void end(const QList<BatchResult> &results);
-    QString count(int n) const;
 
     CameraNetwork &m_network;
     Messenger &m_messenger;

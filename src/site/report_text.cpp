@@ -24,3 +24,8 @@ QString ReportText::oneLine(QString text)
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
 }
+
+QString ReportText::cameras(int n)
+{
+    return n == 1 ? QStringLiteral("1 camera") : QStringLiteral("%1 cameras").arg(n);
+}

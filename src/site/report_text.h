@@ -13,4 +13,6 @@ public:
     static QString escaped(const QString &text);
     // A message of several lines (the window's wording) on one.
     static QString oneLine(QString text);
+    // "1 camera", "12 cameras".
+    static QString cameras(int n);
 };

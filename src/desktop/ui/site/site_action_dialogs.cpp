@@ -23,11 +23,6 @@
 
 namespace {
 
-QString many(int n)
-{
-    return n == 1 ? QObject::tr("1 camera") : QObject::tr("%1 cameras").arg(n);
-}
-
 // A line edit with a Browse button beside it that fills it.
 QWidget *withBrowse(QLineEdit *edit, const std::function<QString()> &choose)
 {
@@ -55,7 +50,8 @@ SiteActionDialogs::SiteActionDialogs(QWidget *parent)
 QString SiteActionDialogs::backupFolder(int cameras)
 {
     return QFileDialog::getExistingDirectory(
-        m_parent, QObject::tr("Back up %1: the folder their camera folders go to").arg(many(cameras)),
+        m_parent,
+        QObject::tr("Back up %1: the folder their camera folders go to").arg(ReportText::cameras(cameras)),
         QDir::homePath());
 }
 
@@ -82,7 +78,8 @@ std::optional<SiteActionInputs::Restore> SiteActionDialogs::restoreFrom(int came
             return std::nullopt;
     }
     choice.root = QFileDialog::getExistingDirectory(
-        m_parent, QObject::tr("Restore %1: the backup folder holding a folder for each").arg(many(cameras)),
+        m_parent,
+        QObject::tr("Restore %1: the backup folder holding a folder for each").arg(ReportText::cameras(cameras)),
         QDir::homePath());
     if (choice.root.isEmpty())
         return std::nullopt;
@@ -93,7 +90,7 @@ std::optional<FirmwareRollout::Job> SiteActionDialogs::firmwareJob(int cameras)
 {
     QDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("SiteFirmwareDlg"));
-    dialog.setWindowTitle(QObject::tr("Update the firmware of %1").arg(many(cameras)));
+    dialog.setWindowTitle(QObject::tr("Update the firmware of %1").arg(ReportText::cameras(cameras)));
     auto *form = new QFormLayout(&dialog);
     auto *image = new QLineEdit(&dialog);
     image->setObjectName(QStringLiteral("FirmwareImage"));
@@ -155,7 +152,7 @@ std::optional<SiteActionInputs::Field> SiteActionDialogs::fieldToSet(int cameras
 {
     QDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("SetFieldDlg"));
-    dialog.setWindowTitle(QObject::tr("Set a field on %1").arg(many(cameras)));
+    dialog.setWindowTitle(QObject::tr("Set a field on %1").arg(ReportText::cameras(cameras)));
     auto *form = new QFormLayout(&dialog);
     auto *fields = new QComboBox(&dialog);
     fields->setObjectName(QStringLiteral("SetFieldName"));
