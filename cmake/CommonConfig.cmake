@@ -38,6 +38,13 @@ if(ZORA_LLD)
   endif()
 endif()
 
+# Flags of the program's own libraries only (not of the test programs): with ZORA_FUZZ,
+# the coverage libFuzzer steers by (see tests/fuzz).
+set(ZORA_LIBRARY_FLAGS)
+if(ZORA_FUZZ)
+  set(ZORA_LIBRARY_FLAGS -fsanitize=fuzzer-no-link)
+endif()
+
 # The Qt headers most files include; a precompiled header of whole modules would be
 # several hundred megabytes and slower to load than to parse what is used.
 set(ZORA_CORE_PCH <QObject> <QString> <QStringList> <QByteArray> <QByteArrayView> <QList>
@@ -56,6 +63,7 @@ function(zora_core_library name dir)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC zora_common ${ARGN})
+  target_compile_options(${name} PRIVATE ${ZORA_LIBRARY_FLAGS})
   # Qt's headers dominate the build: parse them once, in the first library, and let the
   # others (same flags) reuse that.
   if(TARGET zora_base AND NOT name STREQUAL "zora_base")
